@@ -1,0 +1,34 @@
+# Korvane: the two commands a new user needs are `make demo` and `make test`.
+JOBS ?= 2
+.PHONY: all deps build test demo bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+test: deps
+	@cmake --preset test >/dev/null
+	@cmake --build --preset test -j $(JOBS)
+	@ctest --preset test
+
+demo: build
+	@rm -rf out/demo
+	@./build/default/apps/korvane-host/korvane-host --demo --root out/demo
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@for f in build/fuzz/fuzz/fuzz_*; do [ -x "$$f" ] && "$$f" -max_total_time=20 -print_final_stats=0 fuzz/corpus/$$(basename $$f) 2>/dev/null || true; done
+
+clean:
+	rm -rf build out

@@ -1,0 +1,40 @@
+// Environment, time, system colours, message boxes, focus: small desktop services.
+#pragma once
+#include "win/types.h"
+
+// Environment of the host process. False when the variable is not set.
+bool GetEnvironmentVariable(const std::string& name, std::string* value);
+
+// Time comes from the desktop's clock: virtual in scripts and tests, real in interactive use.
+std::int64_t _time64(std::int64_t* out);   // seconds since 1970
+ULONGLONG GetTickCount64();                 // milliseconds since the desktop started
+
+// System colours.
+constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_BTNSHADOW = 16;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_BTNHIGHLIGHT = 20;
+constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_WINDOWTEXT = 8;
+constexpr int COLOR_HIGHLIGHT = 13;
+COLORREF GetSysColor(int index);
+
+// Message boxes. The answer comes from the script's queue, else the default button.
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_OKCANCEL = 0x1;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_YESNO = 0x4;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_DEFBUTTON2 = 0x100;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
+// Keyboard focus.
+HWND SetFocus(HWND wnd);
+HWND GetFocus();

@@ -1,0 +1,96 @@
+// Windows and messages in Win32 shape. Message numbers keep their Win32 values.
+#pragma once
+#include <functional>
+#include "win/types.h"
+
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_KILLFOCUS = 0x0008;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_USER = 0x0400;
+
+struct MSG {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    DWORD time = 0;
+    POINT pt;
+};
+
+// A window procedure. Windows created by the plug-in get one; the desktop calls it for every
+// message sent or posted to the window.
+using WindowProc = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+struct CREATEWINDOW {
+    std::string className;   // "KvWindow" for plain windows, or a common control class name
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT rect;
+    HWND parent = nullptr;
+    UINT id = 0;
+    WindowProc proc;         // may be empty for controls the desktop implements
+};
+HWND CreateWindowEx(const CREATEWINDOW& params);
+BOOL DestroyWindow(HWND wnd);
+BOOL IsWindow(HWND wnd);
+
+LRESULT SendMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_SHOW = 5;
+constexpr int SW_RESTORE = 9;
+BOOL ShowWindow(HWND wnd, int cmd);
+BOOL IsWindowVisible(HWND wnd);
+BOOL EnableWindow(HWND wnd, BOOL enable);
+BOOL IsWindowEnabled(HWND wnd);
+BOOL GetWindowRect(HWND wnd, RECT* rect);
+BOOL GetClientRect(HWND wnd, RECT* rect);
+BOOL MoveWindow(HWND wnd, int x, int y, int width, int height, BOOL repaint);
+BOOL SetWindowText(HWND wnd, const std::string& text);
+std::string GetWindowText(HWND wnd);
+HWND GetParent(HWND wnd);
+HWND GetDesktopWindow();
+BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase);
+BOOL UpdateWindow(HWND wnd);
+
+// Timers run on the desktop's clock.
+UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs, void* unused);
+BOOL KillTimer(HWND wnd, UINT_PTR id);
+
+// Window placement on a monitor.
+BOOL SetWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;

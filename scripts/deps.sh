@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs; quick when everything is already present.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libsqlite3-dev
+      binutils-mingw-w64-x86-64 nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+      clang libclang-rt-14-dev)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
