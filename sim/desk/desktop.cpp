@@ -1,0 +1,187 @@
+#include "sim/desk/desktop.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include "win/system.h"
+
+namespace sim {
+namespace {
+std::uint64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+// A fixed start for the virtual clock, so that transcripts and files are repeatable:
+// 2026-01-05 09:00:00 UTC.
+constexpr std::int64_t kVirtualEpoch = 1767603600;
+}  // namespace
+
+Desktop& Desktop::get() {
+    static Desktop desktop;
+    return desktop;
+}
+
+Desktop::Desktop() { reset(); }
+
+void Desktop::reset() {
+    std::lock_guard lock(mutex_);
+    realClock_ = false;
+    virtualMs_ = 0;
+    realStartMs_ = steadyMs();
+    epochBase_ = kVirtualEpoch;
+    envOverrides_.clear();
+    answers_.clear();
+    shownBoxes_.clear();
+    interactive_ = false;
+    focus = nullptr;
+    colours_ = {{COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},
+                {COLOR_BTNTEXT, RGB(0, 0, 0)},         {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
+                {COLOR_WINDOW, RGB(255, 255, 255)},    {COLOR_WINDOWTEXT, RGB(0, 0, 0)},
+                {COLOR_HIGHLIGHT, RGB(0, 120, 215)}};
+}
+
+void Desktop::useRealClock(bool real) {
+    std::lock_guard lock(mutex_);
+    if (real && !realClock_) {
+        realStartMs_ = steadyMs() - virtualMs_;
+        using namespace std::chrono;
+        epochBase_ = duration_cast<seconds>(system_clock::now().time_since_epoch()).count() -
+                     std::int64_t(virtualMs_ / 1000);
+    }
+    realClock_ = real;
+}
+
+std::uint64_t Desktop::nowMs() const {
+    std::lock_guard lock(mutex_);
+    return realClock_ ? steadyMs() - realStartMs_ : virtualMs_;
+}
+
+std::int64_t Desktop::epochSeconds() const { return epochBase_ + std::int64_t(nowMs() / 1000); }
+
+void Desktop::setEpochSeconds(std::int64_t seconds) {
+    std::lock_guard lock(mutex_);
+    epochBase_ = seconds - std::int64_t(nowMs() / 1000);
+}
+
+void Desktop::advance(std::uint64_t ms) {
+    // Step in small increments so that timers fire at their own times and in order.
+    const std::uint64_t end = nowMs() + ms;
+    while (true) {
+        std::uint64_t next;
+        {
+            std::lock_guard lock(mutex_);
+            if (realClock_ || virtualMs_ >= end) break;
+            next = std::min(end, virtualMs_ + 10);
+            virtualMs_ = next;
+        }
+        if (timerPump_) timerPump_(next);
+    }
+}
+
+std::optional<std::string> Desktop::env(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    if (auto it = envOverrides_.find(name); it != envOverrides_.end()) return it->second;
+    if (const char* v = std::getenv(name.c_str())) return std::string(v);
+    return std::nullopt;
+}
+
+void Desktop::setEnv(const std::string& name, std::optional<std::string> value) {
+    std::lock_guard lock(mutex_);
+    envOverrides_[name] = std::move(value);
+}
+
+void Desktop::setTranscriptSink(std::function<void(const std::string&)> sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = std::move(sink);
+}
+
+void Desktop::print(const std::string& text) {
+    std::function<void(const std::string&)> sink;
+    {
+        std::lock_guard lock(mutex_);
+        sink = sink_;
+    }
+    if (sink) {
+        sink(text);
+    } else {
+        std::cout << text << std::flush;
+    }
+}
+
+void Desktop::queueAnswer(int id) {
+    std::lock_guard lock(mutex_);
+    answers_.push_back(id);
+}
+
+void Desktop::clearAnswers() {
+    std::lock_guard lock(mutex_);
+    answers_.clear();
+}
+
+int Desktop::takeAnswer(UINT type) {
+    std::lock_guard lock(mutex_);
+    if (!answers_.empty()) {
+        int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    const UINT buttons = type & 0xF;
+    const bool second = (type & MB_DEFBUTTON2) != 0;
+    switch (buttons) {
+    case MB_OKCANCEL: return second ? IDCANCEL : IDOK;
+    case MB_YESNOCANCEL:
+    case MB_YESNO: return second ? IDNO : IDYES;
+    default: return IDOK;
+    }
+}
+
+COLORREF Desktop::sysColor(int index) const {
+    std::lock_guard lock(mutex_);
+    auto it = colours_.find(index);
+    return it == colours_.end() ? RGB(0, 0, 0) : it->second;
+}
+
+void Desktop::setSysColor(int index, COLORREF colour) {
+    std::lock_guard lock(mutex_);
+    colours_[index] = colour;
+}
+
+}  // namespace sim
+
+// ---- The boundary functions ------------------------------------------------------------------
+
+bool GetEnvironmentVariable(const std::string& name, std::string* value) {
+    auto v = sim::Desktop::get().env(name);
+    if (!v) return false;
+    if (value) *value = *v;
+    return true;
+}
+
+std::int64_t _time64(std::int64_t* out) {
+    std::int64_t t = sim::Desktop::get().epochSeconds();
+    if (out) *out = t;
+    return t;
+}
+
+ULONGLONG GetTickCount64() { return sim::Desktop::get().nowMs(); }
+
+COLORREF GetSysColor(int index) { return sim::Desktop::get().sysColor(index); }
+
+int MessageBox(HWND, const std::string& text, const std::string& caption, UINT type) {
+    auto& desk = sim::Desktop::get();
+    int answer = desk.takeAnswer(type);
+    static const char* const names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    const char* name = answer >= 0 && answer <= 7 ? names[answer] : "?";
+    desk.print("[MessageBox] " + (caption.empty() ? std::string() : caption + ": ") + text + " -> " + name + "\n");
+    desk.recordBox({caption, text, type, answer});
+    return answer;
+}
+
+HWND SetFocus(HWND wnd) {
+    auto& desk = sim::Desktop::get();
+    HWND old = desk.focus;
+    desk.focus = wnd;
+    return old;
+}
+
+HWND GetFocus() { return sim::Desktop::get().focus; }

@@ -1,0 +1,75 @@
+// The simulated desktop's process-wide services: the clock, the host process environment, the
+// transcript, scripted answers for message boxes, system colours and the keyboard focus.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+#include "win/types.h"
+
+namespace sim {
+
+class Desktop {
+public:
+    static Desktop& get();
+
+    // ---- Clock: virtual unless real time is asked for. Milliseconds since the desktop started.
+    void useRealClock(bool real);
+    bool realClock() const { return realClock_; }
+    std::uint64_t nowMs() const;
+    std::int64_t epochSeconds() const;      // wall-clock seconds for _time64
+    void setEpochSeconds(std::int64_t seconds);
+    // Moves the virtual clock forward; due timers fire on the way (see window manager).
+    void advance(std::uint64_t ms);
+    // Called by advance for every step; the window manager hooks its timer dispatch here.
+    void setTimerPump(std::function<void(std::uint64_t nowMs)> pump) { timerPump_ = std::move(pump); }
+
+    // ---- Environment of the host process (starts as the real environment).
+    std::optional<std::string> env(const std::string& name) const;
+    void setEnv(const std::string& name, std::optional<std::string> value);
+
+    // ---- Transcript: everything the host's command line and the desktop show as text.
+    void setTranscriptSink(std::function<void(const std::string&)> sink);
+    void print(const std::string& text);
+
+    // ---- Message boxes: queued answers (IDOK, IDYES, ...); none queued gives the default button.
+    void queueAnswer(int id);
+    void clearAnswers();
+    int takeAnswer(UINT type);
+    struct ShownBox { std::string caption, text; UINT type; int answer; };
+    const std::vector<ShownBox>& shownBoxes() const { return shownBoxes_; }
+    void recordBox(ShownBox box) { shownBoxes_.push_back(std::move(box)); }
+    // Interactive use: ask the terminal when nothing is queued.
+    void setInteractive(bool on) { interactive_ = on; }
+    bool interactive() const { return interactive_; }
+
+    // ---- System colours.
+    COLORREF sysColor(int index) const;
+    void setSysColor(int index, COLORREF colour);
+
+    HWND focus = nullptr;
+
+    // Back to a fresh desktop (tests).
+    void reset();
+
+private:
+    Desktop();
+    bool realClock_ = false;
+    std::uint64_t virtualMs_ = 0;
+    std::uint64_t realStartMs_ = 0;
+    std::int64_t epochBase_ = 0;
+    std::function<void(std::uint64_t)> timerPump_;
+    std::map<std::string, std::optional<std::string>> envOverrides_;
+    std::function<void(const std::string&)> sink_;
+    std::deque<int> answers_;
+    std::vector<ShownBox> shownBoxes_;
+    bool interactive_ = false;
+    std::map<int, COLORREF> colours_;
+    mutable std::recursive_mutex mutex_;
+};
+
+}  // namespace sim
