@@ -1,0 +1,88 @@
+// The simulated window manager: windows and their procedures, the posted-message queue that host
+// window messages pass through (filters first), timers on the desktop clock, the host frame.
+#pragma once
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+#include "win/window.h"
+
+namespace sim::desk {
+
+struct Window {
+    HWND handle = nullptr;
+    std::string className;
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT rect;             // in parent client coordinates (screen coordinates for top-level windows)
+    HWND parent = nullptr;
+    UINT id = 0;
+    bool visible = false;
+    bool enabled = true;
+    bool destroyed = false;
+    WindowProc proc;
+    HMENU systemMenu = nullptr;
+    std::vector<HWND> children;
+};
+
+class WindowManager {
+public:
+    static WindowManager& get();
+
+    HWND create(const CREATEWINDOW& params);
+    bool destroy(HWND wnd);
+    Window* find(HWND wnd);
+    LRESULT send(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool post(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Dispatches posted messages until the queue is empty; each passes the filters first.
+    void pump();
+    size_t pendingMessages() const;
+
+    // Message filters (the host's acedRegisterFilterWinMsg).
+    using Filter = bool (*)(MSG*);
+    bool addFilter(Filter f);
+    bool removeFilter(Filter f);
+    size_t filterCount() const { return filters_.size(); }
+
+    // Timers.
+    UINT_PTR setTimer(HWND wnd, UINT_PTR id, UINT elapse);
+    bool killTimer(HWND wnd, UINT_PTR id);
+    bool hasTimer(HWND wnd, UINT_PTR id) const;
+    void fireDueTimers(std::uint64_t nowMs);
+
+    // The host frame and its drawing view, created on first use.
+    HWND frame();
+    HWND drawingView();
+
+    // Back to an empty desktop (tests).
+    void reset();
+
+private:
+    WindowManager();
+    struct Timer { HWND wnd; UINT_PTR id; UINT elapse; std::uint64_t due; };
+    std::map<HWND, std::unique_ptr<Window>> windows_;
+    std::deque<MSG> queue_;
+    std::vector<Filter> filters_;
+    std::vector<Timer> timers_;
+    std::uintptr_t nextHandle_ = 0x10010;
+    HWND frame_ = nullptr;
+    HWND view_ = nullptr;
+    mutable std::recursive_mutex mutex_;
+};
+
+// Monitors: count, device names and colour depth; one by default.
+struct MonitorSpec { std::string device; RECT rect; DWORD bitsPerPixel = 32; };
+void setMonitors(const std::vector<MonitorSpec>& monitors);
+void setMonitorCount(int count);   // n side by side, 1920x1080 each, 32 bits
+const std::vector<MonitorSpec>& monitors();
+
+// Menus: a readable dump, one line per item (used by @sysmenu and @menu-dump).
+std::string dumpMenu(HMENU menu, int indent = 0);
+// Destroys every menu (tests, reset).
+void resetMenus();
+
+}  // namespace sim::desk
