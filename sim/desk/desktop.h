@@ -73,3 +73,8 @@ private:
 };
 
 }  // namespace sim
+
+namespace sim {
+// Start-ups of the canvas library not yet shut down (a load/unload cycle must end at zero).
+int canvasLibraryUsers();
+}  // namespace sim

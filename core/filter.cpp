@@ -1,0 +1,58 @@
+#include "core/filter.h"
+
+#include <vector>
+#include "arx/aced.h"
+#include "core/guard.h"
+#include "core/lifecycle.h"
+#include "win/monitor.h"
+
+namespace {
+
+KvCommandSink g_sink = nullptr;
+
+constexpr UINT kDocumentCommands[] = {10024, 10019, 10020, 10003, 10025, 10027, 10028};
+
+// Moves the host frame onto monitor `index` (enumeration order), keeping its size where it fits.
+void moveFrameToMonitor(int index) {
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors([&](HMONITOR m) {
+        monitors.push_back(m);
+        return true;
+    });
+    if (index < 0 || size_t(index) >= monitors.size()) return;
+    MONITORINFOEX info;
+    if (!GetMonitorInfo(monitors[size_t(index)], &info)) return;
+    HWND frame = acedGetAcadFrame();
+    RECT r;
+    GetWindowRect(frame, &r);
+    const int w = std::min<LONG>(r.Width(), info.rcWork.Width());
+    const int h = std::min<LONG>(r.Height(), info.rcWork.Height());
+    MoveWindow(frame, info.rcWork.left, info.rcWork.top, w, h, TRUE);
+}
+
+}  // namespace
+
+bool KvFilterMessage(MSG* msg) {
+    bool consumed = false;
+    KvGuard("FilterWinMsg", [&] {
+        if (msg->message != WM_SYSCOMMAND || msg->hwnd != acedGetAcadFrame()) return;
+        const UINT command = UINT(msg->wParam & 0xFFFF);
+        if (command >= kCmdFirstMonitor && command < kCmdFirstMonitor + kMaxMonitors) {
+            moveFrameToMonitor(int(command - kCmdFirstMonitor));
+            consumed = true;
+            return;
+        }
+        for (UINT c : kDocumentCommands) {
+            if (c == command) {
+                if (g_sink) g_sink(command);
+                consumed = true;
+                return;
+            }
+        }
+    });
+    return consumed;
+}
+
+void KvInstallMessageFilter() { acedRegisterFilterWinMsg(KvFilterMessage); }
+void KvRemoveMessageFilter() { acedRemoveFilterWinMsg(KvFilterMessage); }
+void KvSetSystemCommandSink(KvCommandSink sink) { g_sink = sink; }

@@ -1,0 +1,293 @@
+#include "core/lifecycle.h"
+
+#include <filesystem>
+#include <system_error>
+#include "arx/aced.h"
+#include "arx/docman.h"
+#include "core/app_state.h"
+#include "core/commands.h"
+#include "core/filter.h"
+#include "core/guard.h"
+#include "core/paths.h"
+#include "core/profile.h"
+#include "core/resource_scope.h"
+#include "core/strings.h"
+#include "gfx/gdiplus.h"
+#include "settings/settings.h"
+#include "win/menu.h"
+#include "win/module.h"
+#include "win/monitor.h"
+#include "win/system.h"
+
+namespace {
+
+UINT_PTR g_gdiplusToken = 0;
+int g_gdiplusCount = 0;
+HMODULE g_thumbLibrary = nullptr;
+KvGetThumbnailFn g_getThumbnail = nullptr;
+KvGetDrawingVersionFn g_getDrawingVersion = nullptr;
+int g_systemMenuItems = 0;
+
+// The thumbnail library's exports under their compiler-decorated names.
+constexpr const char* kThumbnailExport = "_Z19GetTumbnailFromFilePKcjRi";
+constexpr const char* kVersionExport = "_Z17GetDrawingVersionPKc";
+
+constexpr const char* kBuildTag = "build 3.2.0";
+
+void kvTestHandler() {
+    acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE);
+}
+
+int readInt(const char* var, int* value) {
+    resbuf rb;
+    int rc = acedGetVar(var, &rb);
+    if (rc == RTNORM) {
+        switch (rb.restype) {
+        case RTSHORT: *value = rb.resval.rint; break;
+        case RTLONG: *value = rb.resval.rlong; break;
+        case RTREAL: *value = int(rb.resval.rreal); break;
+        case RTSTR: *value = std::atoi(rb.resval.rstring.c_str()); break;
+        default: *value = 0;
+        }
+    }
+    return rc;
+}
+
+bool loadThumbnailLibrary() {
+    if (!g_thumbLibrary) g_thumbLibrary = LoadLibrary(App().moduleFolder + "Lumaret64.DLL");
+    if (g_thumbLibrary) {
+        g_getThumbnail = reinterpret_cast<KvGetThumbnailFn>(GetProcAddress(g_thumbLibrary, kThumbnailExport));
+        g_getDrawingVersion = reinterpret_cast<KvGetDrawingVersionFn>(GetProcAddress(g_thumbLibrary, kVersionExport));
+    }
+    return g_getDrawingVersion != nullptr;
+}
+
+int hostYearOf(const std::string& acadver) {
+    // Only the first four characters count ("20.1s" and "20.1" name one release).
+    const std::string head = acadver.substr(0, 4);
+    if (head == "20.1") return 2016;
+    if (head == "21.0") return 2017;
+    if (head == "22.0") return 2018;
+    return 0;
+}
+
+void setTextWhenEmpty(SettingId id, const std::string& value) {
+    if (GetSettingText(id).empty()) SetSettingText(id, value);
+}
+
+// A folder setting gets its default below the data folder when empty, and the folder is created.
+void prepareFolderSetting(SettingId id, const char* defaultName) {
+    setTextWhenEmpty(id, App().dataFolder + defaultName + std::string(1, kPathSep));
+    std::error_code ec;
+    std::filesystem::create_directories(GetSettingText(id), ec);
+}
+
+void composeAboutText() {
+    App().aboutText = std::string("Korvane ") + "3.2" + "\nDocument tabs for the CAD host\n(" + kBuildTag + ")";
+}
+
+std::string monitorLabel(const MONITORINFOEX& info) {
+    DEVMODE mode;
+    EnumDisplaySettings(info.szDevice, ENUM_CURRENT_SETTINGS, &mode);
+    char buf[160];
+    std::snprintf(buf, sizeof buf, (info.dwFlags & MONITORINFOF_PRIMARY) ? "Primary('%s', BitsPerPixel=%d)"
+                                                                          : "Slave('%s', BitsPerPixel=%d)",
+                  info.szDevice.c_str(), int(mode.dmBitsPerPel));
+    return buf;
+}
+
+void addSystemMenuEntries() {
+    HMENU sys = GetSystemMenu(acedGetAcadFrame(), FALSE);
+    if (!sys) return;
+    UINT pos = 0;
+    const int before = GetMenuItemCount(sys);
+
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors([&](HMONITOR m) {
+        monitors.push_back(m);
+        return true;
+    });
+    const std::string monitorTitle = KvResourceText(32911);
+    if (monitors.size() >= 2 && !KvIsEmptyText(monitorTitle)) {
+        HMENU popup = CreatePopupMenu();
+        InsertMenu(sys, 0, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), monitorTitle);
+        HMONITOR viewMonitor = MonitorFromWindow(acedGetAcadDwgView(), MONITOR_DEFAULTTONEAREST);
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            MONITORINFOEX info;
+            GetMonitorInfo(monitors[i], &info);
+            UINT flags = MF_BYPOSITION | MF_STRING;
+            if (monitors[i] == viewMonitor) flags |= MF_CHECKED | MF_GRAYED;
+            InsertMenu(popup, UINT(i), flags, kCmdFirstMonitor + i, monitorLabel(info));
+        }
+        InsertMenu(sys, 1, MF_BYPOSITION | MF_SEPARATOR, 0, "");
+        pos = 2;
+    }
+
+    auto add = [&](UINT textId, UINT command) {
+        const std::string text = KvResourceText(textId);
+        if (KvIsEmptyText(text)) return false;
+        InsertMenu(sys, pos++, MF_BYPOSITION | MF_STRING, command, text);
+        return true;
+    };
+    auto separator = [&] { InsertMenu(sys, pos++, MF_BYPOSITION | MF_SEPARATOR, 0, ""); };
+
+    add(32824, 10024);
+    add(32825, 10019);
+    add(32826, 10020);
+    add(32827, 10003);
+    if (add(32828, 10025)) separator();
+    add(32906, 10027);
+    if (add(32907, 10028)) separator();
+    g_systemMenuItems = GetMenuItemCount(sys) - before;
+}
+
+// Takes out what start-up put at the top of the system menu, so that a reload does not add the
+// entries twice and no entry outlives the module it calls.
+void removeSystemMenuEntries() {
+    HMENU sys = GetSystemMenu(acedGetAcadFrame(), FALSE);
+    if (sys) {
+        for (int i = 0; i < g_systemMenuItems; ++i) DeleteMenu(sys, 0, MF_BYPOSITION);
+    }
+    g_systemMenuItems = 0;
+}
+
+bool g_started = false;
+
+}  // namespace
+
+KvGetThumbnailFn KvThumbnailFunction() { return g_getThumbnail; }
+KvGetDrawingVersionFn KvDrawingVersionFunction() { return g_getDrawingVersion; }
+int KvSystemMenuItemsAdded() { return g_systemMenuItems; }
+
+int KvProcessHook(HINSTANCE module, unsigned reason) {
+    if (reason == 1) {
+        App().resourceModule = module;
+        App().ownModule = module;
+        if (g_gdiplusCount++ == 0) GdiplusStartup(&g_gdiplusToken);
+        std::string moduleFile;
+        GetModuleFileName(module, &moduleFile);
+        App().settingsKey = KvRegistryBootstrap(moduleFile);
+        return 1;
+    }
+    if (reason == 0) {
+        if (g_gdiplusCount > 0 && --g_gdiplusCount == 0) {
+            GdiplusShutdown(g_gdiplusToken);
+            g_gdiplusToken = 0;
+        }
+        return 1;
+    }
+    return 1;
+}
+
+AcRx::AppRetCode KvEntryPoint(AcRx::AppMsgCode message, void* appId) {
+    App().appId = appId;
+    switch (message) {
+    case AcRx::kInitAppMsg:
+        acrxDynamicLinker->unlockApplication(appId);
+        acrxDynamicLinker->registerAppMDIAware(appId);
+        KvStartup();
+        break;
+    case AcRx::kUnloadAppMsg:
+        KvUnload();
+        break;
+    case AcRx::kLoadDwgMsg:
+        acedDefun("KV_TEST", 1);
+        acedRegFunc(+[]() -> int {
+            kvTestHandler();
+            return RTNORM;
+        }, 1);
+        break;
+    case AcRx::kUnloadDwgMsg:
+        acedUndef("KV_TEST", 1);
+        break;
+    case AcRx::kInvkSubrMsg:
+        acedRetVoid();
+        if (acedGetFunCode() == 1) KvGuard("KV_TEST", kvTestHandler);
+        break;
+    default:
+        break;
+    }
+    return AcRx::kRetOK;
+}
+
+void KvStartup() {
+    // 1. The module folder is the drive and directory of the module file.
+    std::string moduleFile;
+    GetModuleFileName(App().ownModule, &moduleFile);
+    App().moduleFolder = FolderOf(moduleFile);
+
+    // 2. The thumbnail library is required.
+    if (!loadThumbnailLibrary()) {
+        MessageBox(acedGetAcadFrame(), "file not find 'Lumaret64.DLL'", "Korvane", MB_OK | MB_ICONERROR);
+        return;
+    }
+
+    // 3, 4. Flags from the host's variables.
+    int value = 0;
+    if (readInt("SDI", &value) == RTNORM) App().sdi = value != 0;
+    if (App().sdi) acutPrintf("\n;warning : SDI = 1");
+    value = 0;
+    if (readInt("FIBERWORLD", &value) == RTNORM) App().fiber = value != 0;
+
+    // 5. Trust the module folder.
+    KvTrustModuleFolder(App().moduleFolder);
+
+    bool stop = false;
+    KvGuardLine("\n;error : InitApplication", [&] {
+        App().dataFolder = KvPrepareDataFolder(App().moduleFolder);
+
+        resbuf ver;
+        App().hostYear = acedGetVar("ACADVER", &ver) == RTNORM ? hostYearOf(ver.resval.rstring) : 0;
+
+        setTextWhenEmpty(SettingId::DebugLevel, "1");
+        setTextWhenEmpty(SettingId::LogPath, App().dataFolder);
+
+        if (!KvCreateStringTable()) {
+            stop = true;
+            return;
+        }
+        {
+            KvResourceScope scope(App().resourceModule);
+            KvRebuildStringTable(App().resourceModule);
+        }
+
+        KvRegisterCommands();
+        KvInstallMessageFilter();
+
+        composeAboutText();
+
+        App().englishIme = GetSettingNumber(SettingId::AutomaticallyEnglishMode) != 0;
+        App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSDIMode) != 0;
+
+        prepareFolderSetting(SettingId::CachePath, "Cache");
+        prepareFolderSetting(SettingId::ScriptPath, "Script");
+
+        setTextWhenEmpty(SettingId::ServerAddress, "storage.stavlo.example");
+        setTextWhenEmpty(SettingId::ServerPort, "8081");
+        setTextWhenEmpty(SettingId::ServletObject, "/Cloudfold/webhard/WebHardServlet");
+        setTextWhenEmpty(SettingId::UserID, "mirel");
+        setTextWhenEmpty(SettingId::UserPassword, ScramblePassword("mirel"));
+    });
+    if (stop) return;
+
+    if (g_systemMenuItems == 0) addSystemMenuEntries();
+    SetFocus(acedGetAcadFrame());
+    g_started = true;
+}
+
+void KvUnload() {
+    KvGuardLine("\n;error : UnloadApplication", [] {
+        KvRemoveCommands();
+        KvRemoveMessageFilter();
+        removeSystemMenuEntries();
+        KvDestroyStringTable();
+        if (g_thumbLibrary) {
+            FreeLibrary(g_thumbLibrary);
+            g_thumbLibrary = nullptr;
+            g_getThumbnail = nullptr;
+            g_getDrawingVersion = nullptr;
+        }
+        ResetSettingsForUnload();
+        g_started = false;
+    });
+}

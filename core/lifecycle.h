@@ -1,0 +1,24 @@
+// The module's life: process attach and detach, the entry-point messages, start-up and unload.
+#pragma once
+#include "arx/acrx.h"
+#include "win/types.h"
+
+// Process hooks. `reason` 1 attaches, 0 detaches; anything else succeeds with no work.
+int KvProcessHook(HINSTANCE module, unsigned reason);
+AcRx::AppRetCode KvEntryPoint(AcRx::AppMsgCode message, void* appId);
+
+void KvStartup();
+void KvUnload();
+
+// What start-up added to the host frame's system menu (removed again at unload).
+int KvSystemMenuItemsAdded();
+
+// The thumbnail library's entry points; null when it is not loaded.
+using KvGetThumbnailFn = HBITMAP (*)(const char* path, unsigned int size, int& formatCode);
+using KvGetDrawingVersionFn = int (*)(const char* path);
+KvGetThumbnailFn KvThumbnailFunction();
+KvGetDrawingVersionFn KvDrawingVersionFunction();
+
+// System command ids of the frame menu entries.
+inline constexpr UINT kCmdFirstMonitor = 10031;
+inline constexpr int kMaxMonitors = 5;

@@ -1,0 +1,84 @@
+#include "core/profile.h"
+
+#include <filesystem>
+#include <system_error>
+#include "arx/aced.h"
+#include "core/paths.h"
+#include "core/registry.h"
+#include "core/text.h"
+#include "win/system.h"
+
+namespace fs = std::filesystem;
+
+std::string KvRegistryBootstrap(const std::string& moduleFile) {
+    CRegistry product(HKEY_CURRENT_USER);
+    std::string curVer;
+    if (product.Open(kProductKey) && product.Read("CurVer", &curVer) && !curVer.empty()) {
+        // A CurVer left by an earlier version keeps that version's settings key in use.
+        std::string settingsKey = std::string(kProductKey) + "\\" + curVer;
+        CRegistry settings(HKEY_CURRENT_USER);
+        std::string toolPath;
+        if (settings.Open(settingsKey)) settings.Read("tool_path", &toolPath);
+        return settingsKey;
+    }
+    if (product.Create(kProductKey)) product.Write("CurVer", kProductVersion);
+    std::string settingsKey = std::string(kProductKey) + "\\" + kProductVersion;
+    CRegistry settings(HKEY_CURRENT_USER);
+    if (settings.Create(settingsKey)) settings.Write("tool_path", FolderOf(moduleFile));
+    return settingsKey;
+}
+
+namespace {
+
+// Copies `name` from the module folder into the data folder. The target keeps the spelling of a
+// copy that is already there, since both spellings name one file on the host's file system.
+void copyShipped(const std::string& moduleFolder, const std::string& dataFolder, const std::string& name,
+                 bool replace) {
+    auto source = FindFileNoCase(moduleFolder, name);
+    if (!source) return;
+    auto existing = FindFileNoCase(dataFolder, name);
+    if (existing && !replace) return;
+    std::error_code ec;
+    const std::string target = existing ? *existing : dataFolder + name;
+    // Write beside the target first, so that a failed copy never leaves half a file behind.
+    const std::string temp = target + ".kvtmp";
+    fs::copy_file(*source, temp, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return;
+    }
+    fs::rename(temp, target, ec);
+    if (ec) fs::remove(temp, ec);
+}
+
+}  // namespace
+
+std::string KvPrepareDataFolder(const std::string& moduleFolder) {
+    std::string appData;
+    if (!GetEnvironmentVariable("APPDATA", &appData) || appData.empty()) return "";
+    std::error_code ec;
+    const std::string stavlo = WithTrailingSeparator(appData) + "Stavlo";
+    const std::string korvane = stavlo + kPathSep + "Korvane";
+    fs::create_directory(stavlo, ec);
+    fs::create_directory(korvane, ec);
+    const std::string dataFolder = WithTrailingSeparator(korvane);
+    copyShipped(moduleFolder, dataFolder, "Korvane.xml", false);
+    copyShipped(moduleFolder, dataFolder, "Korvane.banner", true);
+    return dataFolder;
+}
+
+bool KvTrustModuleFolder(const std::string& moduleFolder) {
+    std::string folder = FoldCase(moduleFolder);
+    while (!folder.empty() && folder.back() == kPathSep) folder.pop_back();
+
+    resbuf profile;
+    if (acedGetVar("CPROFILE", &profile) != RTNORM) return true;
+    const std::string key =
+        acdbHostUserProductRegistryRootKey() + "\\Profiles\\" + profile.resval.rstring + "\\Variables";
+    CRegistry reg(HKEY_CURRENT_USER);
+    std::string value;
+    if (!reg.Open(key) || !reg.Read("TRUSTEDPATHS", &value)) return true;
+    if (FoldCase(value).find(folder) != std::string::npos) return true;
+    const std::string updated = value.empty() ? moduleFolder : value + ";" + moduleFolder;
+    return reg.Create(key) && reg.Write("TRUSTEDPATHS", updated);
+}
