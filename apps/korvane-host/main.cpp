@@ -1,1 +1,145 @@
-int main() { return 0; }
+// korvane-host: loads the plug-in module into the simulated host and lets a person, a script or a
+// test work with it. Everything the host's command line shows goes to standard output.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include "apps/korvane-host/app_verbs.h"
+#include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
+#include "sim/host/host.h"
+#include "sim/host/verbs.h"
+#include "sim/machine.h"
+#include "sim/script/runner.h"
+
+#ifndef KV_BUILD_MODULE_DIR
+#define KV_BUILD_MODULE_DIR ""
+#endif
+#ifndef KV_SOURCE_DIR
+#define KV_SOURCE_DIR ""
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void usage() {
+    std::cout << "usage: korvane-host [--root DIR] [--script FILE|-] [--snapshot FILE.png] [--demo] [--real-time]\n"
+                 "  Without --script or --demo: an interactive command line (type @help for the verbs).\n";
+}
+
+// The build's module folder: beside the executable's build tree, else the configured one.
+std::string moduleBuildDir(const char* argv0) {
+    std::error_code ec;
+    fs::path exe = fs::canonical(fs::path(argv0), ec);
+    if (!ec) {
+        fs::path candidate = exe.parent_path().parent_path().parent_path() / "module";
+        if (fs::exists(candidate / "Korvane.arx", ec)) return candidate.string();
+    }
+    return KV_BUILD_MODULE_DIR;
+}
+
+std::string sourceDir(const char* argv0) {
+    std::error_code ec;
+    if (fs::exists(fs::path(KV_SOURCE_DIR) / "shipped", ec)) return KV_SOURCE_DIR;
+    return fs::current_path().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string root, scriptPath, snapshot;
+    bool demo = false, realTime = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                usage();
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--root") root = next();
+        else if (a == "--script") scriptPath = next();
+        else if (a == "--snapshot") snapshot = next();
+        else if (a == "--demo") demo = true;
+        else if (a == "--real-time") realTime = true;
+        else if (a == "--help" || a == "-h") {
+            usage();
+            return 0;
+        } else {
+            std::cerr << "korvane-host: unknown argument " << a << "\n";
+            usage();
+            return 2;
+        }
+    }
+    const bool interactive = scriptPath.empty() && !demo;
+    auto& desk = sim::Desktop::get();
+    desk.useRealClock(realTime || interactive);
+    desk.setInteractive(interactive);
+    if (root.empty()) root = sim::makeTemporaryRoot();
+
+    const std::string src = sourceDir(argv[0]);
+    sim::MachineLayout m;
+    try {
+        m = sim::setupMachine(root, moduleBuildDir(argv[0]), src + "/shipped");
+    } catch (const std::exception& e) {
+        std::cerr << "korvane-host: cannot prepare the root " << root << ": " << e.what() << "\n";
+        return 1;
+    }
+
+    std::ofstream transcriptFile;
+    if (demo) {
+        transcriptFile.open(m.root + "transcript.txt");
+        desk.setTranscriptSink([&](const std::string& text) {
+            std::cout << text << std::flush;
+            transcriptFile << text << std::flush;
+        });
+    }
+
+    sim::script::Runner runner;
+    sim::desk::registerDeskVerbs(runner);
+    sim::host::registerHostVerbs(runner);
+    kvapp::registerAppVerbs(runner, m);
+
+    desk.print("Korvane host, root " + m.root + "\n");
+    sim::host::loadModule(m.moduleFolder + "Korvane.arx");
+
+    bool ok = true;
+    if (demo) {
+        std::ifstream in(src + "/apps/korvane-host/demo.kvs");
+        if (!in) {
+            std::cerr << "korvane-host: demo script not found under " << src << "\n";
+            return 1;
+        }
+        ok = runner.run(in);
+        desk.print("\nDemo finished. Transcript and pictures: " + m.root + "\n");
+    } else if (!scriptPath.empty()) {
+        if (scriptPath == "-") {
+            ok = runner.run(std::cin);
+        } else {
+            std::ifstream in(scriptPath);
+            if (!in) {
+                std::cerr << "korvane-host: cannot read " << scriptPath << "\n";
+                return 1;
+            }
+            ok = runner.run(in);
+        }
+    } else {
+        std::string line;
+        while (!runner.exitRequested && !sim::host::quitRequested()) {
+            desk.print("\nCommand: ");
+            if (!std::getline(std::cin, line)) break;
+            if (line == "@help") {
+                for (const auto& u : runner.usageLines()) desk.print("  " + u + "\n");
+                continue;
+            }
+            runner.runLine(line);
+        }
+        desk.print("\n");
+    }
+    if (!snapshot.empty()) runner.runLine("@snapshot \"" + snapshot + "\"");
+    if (!sim::host::quitRequested()) sim::host::unloadModule();
+    return ok ? 0 : 1;
+}

@@ -86,3 +86,8 @@ std::string dumpMenu(HMENU menu, int indent = 0);
 void resetMenus();
 
 }  // namespace sim::desk
+
+namespace sim::script { class Runner; }
+namespace sim::desk {
+void registerDeskVerbs(sim::script::Runner& runner);
+}

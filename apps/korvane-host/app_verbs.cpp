@@ -1,0 +1,92 @@
+#include "apps/korvane-host/app_verbs.h"
+
+#include <fstream>
+#include <sstream>
+#include "gfx/bitmap.h"
+#include "sim/desk/desktop.h"
+#include "sim/registry/registry.h"
+#include "win/module.h"
+#include "win/registry.h"
+
+namespace kvapp {
+namespace {
+
+using sim::script::Args;
+using sim::script::Runner;
+using sim::script::VerbError;
+
+// "HKEY_CURRENT_USER\\Software\\X" or "HKCU\\Software\\X" into the root and the sub key.
+std::pair<HKEY, std::string> splitKey(const std::string& path) {
+    auto slash = path.find('\\');
+    std::string hive = path.substr(0, slash);
+    std::string rest = slash == std::string::npos ? "" : path.substr(slash + 1);
+    if (hive == "HKEY_CURRENT_USER" || hive == "HKCU") return {HKEY_CURRENT_USER, rest};
+    if (hive == "HKEY_LOCAL_MACHINE" || hive == "HKLM") return {HKEY_LOCAL_MACHINE, rest};
+    throw VerbError("a key starts with HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE: " + path);
+}
+
+void regVerb(Runner&, const Args& a) {
+    if (a.empty()) throw VerbError("usage: @reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
+    if (a[0] == "export") {
+        sim::Desktop::get().print(sim::registry::exportText(a.size() > 1 ? a[1] : ""));
+    } else if (a[0] == "import") {
+        if (a.size() != 2) throw VerbError("usage: @reg import FILE");
+        std::ifstream in(a[1], std::ios::binary);
+        if (!in) throw VerbError("cannot read " + a[1]);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!sim::registry::importText(text.str(), &error)) throw VerbError("import failed: " + error);
+    } else if (a[0] == "set") {
+        if (a.size() != 5) throw VerbError("usage: @reg set KEY NAME sz|dword VALUE");
+        auto [root, sub] = splitKey(a[1]);
+        HKEY key = nullptr;
+        if (RegCreateKeyEx(root, sub, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) throw VerbError("cannot create " + a[1]);
+        LONG rc;
+        if (a[3] == "dword") {
+            DWORD v = DWORD(std::stoul(a[4], nullptr, 0));
+            BYTE data[4] = {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
+            rc = RegSetValueEx(key, a[2], REG_DWORD, data, 4);
+        } else if (a[3] == "sz") {
+            rc = RegSetValueEx(key, a[2], REG_SZ, reinterpret_cast<const BYTE*>(a[4].c_str()), DWORD(a[4].size() + 1));
+        } else {
+            RegCloseKey(key);
+            throw VerbError("type is sz or dword");
+        }
+        RegCloseKey(key);
+        if (rc != ERROR_SUCCESS) throw VerbError("cannot write " + a[2]);
+    } else {
+        throw VerbError("unknown @reg action " + a[0]);
+    }
+}
+
+}  // namespace
+
+void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
+    runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
+    const std::string moduleFolder = machine.moduleFolder;
+    runner.addVerb("thumb", [moduleFolder](Runner&, const Args& a) {
+        if (a.size() != 1) throw VerbError("usage: @thumb PATH");
+        HMODULE lib = LoadLibrary(moduleFolder + "Lumaret64.DLL");
+        if (!lib) throw VerbError("the thumbnail library is not in " + moduleFolder);
+        using ThumbFn = HBITMAP (*)(const char*, unsigned int, int&);
+        auto fn = reinterpret_cast<ThumbFn>(GetProcAddress(lib, "_Z19GetTumbnailFromFilePKcjRi"));
+        if (!fn) {
+            FreeLibrary(lib);
+            throw VerbError("the thumbnail library has no thumbnail export");
+        }
+        int code = 0;
+        HBITMAP bmp = fn(a[0].c_str(), 0, code);
+        BITMAP info;
+        if (bmp && GetObject(bmp, &info)) {
+            sim::Desktop::get().print("thumb " + std::to_string(code) + " " + std::to_string(info.bmWidth) + "x" +
+                                      std::to_string(info.bmHeight) + "\n");
+            DeleteObject(bmp);
+        } else {
+            sim::Desktop::get().print("thumb " + std::to_string(code) + " none\n");
+        }
+        FreeLibrary(lib);
+    }, "@thumb PATH");
+}
+
+}  // namespace kvapp

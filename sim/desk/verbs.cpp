@@ -1,0 +1,28 @@
+// Script verbs of the desktop: the frame's system menu and the monitors.
+#include "arx/aced.h"
+#include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
+#include "sim/script/runner.h"
+#include "win/menu.h"
+
+namespace sim::desk {
+
+void registerDeskVerbs(script::Runner& runner) {
+    runner.addVerb("sysmenu", [](script::Runner&, const script::Args&) {
+        WindowManager::get().pump();
+        Desktop::get().print(dumpMenu(GetSystemMenu(acedGetAcadFrame(), FALSE)));
+    }, "@sysmenu");
+    runner.addVerb("monitors", [](script::Runner&, const script::Args& a) {
+        if (a.size() != 1) throw script::VerbError("usage: @monitors N");
+        int n = std::stoi(a[0]);
+        if (n < 1 || n > 8) throw script::VerbError("monitor count must be 1 to 8");
+        setMonitorCount(n);
+    }, "@monitors N");
+    runner.addVerb("syscommand", [](script::Runner&, const script::Args& a) {
+        if (a.size() != 1) throw script::VerbError("usage: @syscommand ID");
+        PostMessage(acedGetAcadFrame(), WM_SYSCOMMAND, WPARAM(std::stoul(a[0])), 0);
+        WindowManager::get().pump();
+    }, "@syscommand ID");
+}
+
+}  // namespace sim::desk
