@@ -141,6 +141,19 @@ TEST_F(PeModules, RegisteredModulesAnswerFromTheirResources) {
     EXPECT_EQ(registerNativeModule("x", nullptr), nullptr);
 }
 
+TEST_F(PeModules, PluginModuleCarriesItsResources) {
+    void* dl = dlopen(KV_PE_PLUGIN_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(dl, nullptr) << dlerror();
+    EXPECT_EQ(embeddedResources(dl), pe_test::pluginBytes());
+    HMODULE h = registerNativeModule(KV_PE_PLUGIN_MODULE, dl);
+    std::string text;
+    EXPECT_GT(LoadString(h, IDS_MULTI_MONITOR, &text), 0);
+    EXPECT_EQ(text, "Multi-monitor location");
+    EXPECT_NE(GetProcAddress(h, "kvEmbeddedResources"), nullptr);
+    EXPECT_TRUE(unregisterModule(h));
+    dlclose(dl);
+}
+
 TEST_F(PeModules, ConcurrentLoadsShareOneModule) {
     std::vector<std::thread> threads;
     std::vector<HMODULE> handles(8);
