@@ -48,7 +48,8 @@ MachineLayout setupMachine(const std::string& rootIn, const std::string& buildMo
 
     auto& desk = Desktop::get();
     if (!desk.env("APPDATA")) desk.setEnv("APPDATA", m.appData.substr(0, m.appData.size() - 1));
-    registry::openHives(m.registry);
+    std::string error;
+    if (!registry::open(m.root, &error)) throw std::runtime_error("registry: " + error);
     g_machine = m;
     return m;
 }

@@ -28,15 +28,19 @@ std::pair<HKEY, std::string> splitKey(const std::string& path) {
 void regVerb(Runner&, const Args& a) {
     if (a.empty()) throw VerbError("usage: @reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
     if (a[0] == "export") {
-        sim::Desktop::get().print(sim::registry::exportText(a.size() > 1 ? a[1] : ""));
+        auto text = sim::registry::exportReg(a.size() > 1 ? a[1] : "");
+        if (!text) throw VerbError("no such key: " + a[1]);
+        sim::Desktop::get().print(*text);
     } else if (a[0] == "import") {
         if (a.size() != 2) throw VerbError("usage: @reg import FILE");
         std::ifstream in(a[1], std::ios::binary);
         if (!in) throw VerbError("cannot read " + a[1]);
         std::stringstream text;
         text << in.rdbuf();
-        std::string error;
-        if (!sim::registry::importText(text.str(), &error)) throw VerbError("import failed: " + error);
+        auto result = sim::registry::importReg(text.str());
+        for (const auto& e : result.errors) sim::Desktop::get().print("reg import: " + e + "\n");
+        sim::Desktop::get().print("reg import: " + std::to_string(result.keys) + " keys, " +
+                                  std::to_string(result.values) + " values\n");
     } else if (a[0] == "set") {
         if (a.size() != 5) throw VerbError("usage: @reg set KEY NAME sz|dword VALUE");
         auto [root, sub] = splitKey(a[1]);
