@@ -1,0 +1,52 @@
+// A fresh simulated machine per test: a temporary root with the plug-in installed, an empty
+// registry, the virtual clock at its start, and the transcript captured.
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
+#include "sim/host/host.h"
+#include "sim/machine.h"
+#include "sim/registry/registry.h"
+
+namespace kvtest {
+
+inline std::string sourceDir() {
+    const char* s = std::getenv("KV_SOURCE_DIR");
+    return s ? s : ".";
+}
+inline std::string binaryDir() {
+    const char* b = std::getenv("KV_BINARY_DIR");
+    return b ? b : ".";
+}
+
+class MachineFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Desktop::get().reset();
+        sim::desk::WindowManager::get().reset();
+        sim::desk::resetMenus();
+        sim::desk::setMonitorCount(1);
+        sim::host::reset();
+        root = sim::makeTemporaryRoot();
+        sim::Desktop::get().setTranscriptSink([this](const std::string& t) { transcript += t; });
+        sim::Desktop::get().setEnv("APPDATA", root + "AppData/Roaming");
+        machine = sim::setupMachine(root, binaryDir() + "/module", sourceDir() + "/shipped");
+    }
+    void TearDown() override {
+        sim::host::reset();
+        sim::registry::close();
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+        sim::Desktop::get().setTranscriptSink(nullptr);
+    }
+    std::string dataFolder() const { return machine.appData + "Stavlo/Korvane/"; }
+
+    std::string root;
+    sim::MachineLayout machine;
+    std::string transcript;
+};
+
+}  // namespace kvtest
