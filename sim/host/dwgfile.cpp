@@ -399,9 +399,15 @@ public:
                 offset_ += len_;
             }
             any = true;
-            char c = buf_[pos_++];
-            if (c == '\n') break;
-            if (line->size() < kMaxLine) line->push_back(c);
+            const char* start = buf_ + pos_;
+            const auto* nl = static_cast<const char*>(std::memchr(start, '\n', len_ - pos_));
+            const std::size_t n = nl ? std::size_t(nl - start) : len_ - pos_;
+            if (line->size() < kMaxLine) line->append(start, std::min(n, kMaxLine - line->size()));
+            pos_ += n;
+            if (nl) {
+                ++pos_;
+                break;
+            }
         }
         while (!line->empty() && (line->back() == '\r' || line->back() == ' ' || line->back() == '\t')) line->pop_back();
         std::size_t lead = 0;
