@@ -114,7 +114,9 @@ private:
 class FileSource : public Source {
 public:
     explicit FileSource(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking so that a FIFO or device named like a drawing cannot stall the open; such
+        // files are refused just below.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
         if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
             ::close(fd_);

@@ -1,6 +1,8 @@
 // Drawing files: round trips in every format, foreign files, DXF, damaged and hostile input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <random>
 
@@ -246,6 +248,10 @@ TEST(DwgFile, NotDrawings) {
     EXPECT_FALSE(readDrawingFile(dir.file("u.dwg"), &info, &error));
     EXPECT_EQ(readRelease(dir.file("u.dwg")), Release::Unknown);
     EXPECT_EQ(readPreview(dir.file("none.dwg")).type, PreviewType::None);
+    // A pipe named like a drawing is refused, not waited on.
+    ASSERT_EQ(mkfifo(dir.file("pipe.dwg").c_str(), 0600), 0);
+    EXPECT_FALSE(readDrawingFile(dir.file("pipe.dwg"), &info, &error));
+    EXPECT_EQ(readRelease(dir.file("pipe.dwg")), Release::Unknown);
 }
 
 TEST(DwgFile, FormatTablesAgree) {
