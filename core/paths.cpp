@@ -1,0 +1,46 @@
+#include "core/paths.h"
+
+#include <filesystem>
+
+#include "core/text.h"
+
+PathParts SplitPath(std::string_view path) {
+    PathParts parts;
+    const size_t sep = path.rfind(kPathSeparator);
+    std::string_view file = path;
+    if (sep != std::string_view::npos) {
+        parts.folder = std::string(path.substr(0, sep + 1));
+        file = path.substr(sep + 1);
+    }
+    const size_t dot = file.rfind('.');
+    if (dot == std::string_view::npos) {
+        parts.name = std::string(file);
+    } else {
+        parts.name = std::string(file.substr(0, dot));
+        parts.extension = std::string(file.substr(dot));
+    }
+    return parts;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (!out.empty() && out.back() != kPathSeparator) out += kPathSeparator;
+    out += name;
+    return out;
+}
+
+std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_view name) {
+    namespace fs = std::filesystem;
+    if (name.empty() || name.find(kPathSeparator) != std::string_view::npos) return std::nullopt;
+    std::error_code ec;
+    const std::string exact = JoinPath(folder, name);
+    if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (EqualsNoCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
+    }
+    if (!best) return std::nullopt;
+    return JoinPath(folder, *best);
+}

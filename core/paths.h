@@ -1,0 +1,24 @@
+// Paths of the plug-in's files. The port uses the platform's separator wherever the Windows
+// program uses a backslash; file names match without regard to letter case, as on the host's
+// file system, so every lookup of a file in the plug-in's folders goes through FindFileNoCase.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+constexpr char kPathSeparator = '/';
+
+struct PathParts {
+    std::string folder;      // with its trailing separator; empty when the path has none
+    std::string name;        // file name without the extension
+    std::string extension;   // from the last dot of the file name, dot included; may be empty
+};
+PathParts SplitPath(std::string_view path);
+
+// folder and name joined by one separator (none added when folder is empty or already ends in one).
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The path of the entry in folder whose name equals name without regard to letter case (the exact
+// spelling first when it exists; among several others, the first in byte order). Empty folder:
+// the current folder, and the result is the bare entry name. Nothing when there is none.
+std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_view name);

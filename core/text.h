@@ -1,0 +1,12 @@
+// Text helpers shared by the plug-in. Text is UTF-8.
+#pragma once
+#include <string>
+#include <string_view>
+
+// Compares as the host's file system compares names: letter case ignored, by simple Unicode case
+// folding (Latin, Greek, Cyrillic, Armenian and full-width letters, among others). Bytes that are
+// not valid UTF-8 compare as themselves.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// The folded form used by EqualsNoCase, for keys of maps and sets.
+std::string FoldCase(std::string_view text);
