@@ -77,7 +77,7 @@ void setTextWhenEmpty(SettingId id, const std::string& value) {
 
 // A folder setting gets its default below the data folder when empty, and the folder is created.
 void prepareFolderSetting(SettingId id, const char* defaultName) {
-    setTextWhenEmpty(id, App().dataFolder + defaultName + std::string(1, kPathSep));
+    setTextWhenEmpty(id, App().dataFolder + defaultName + std::string(1, kPathSeparator));
     std::error_code ec;
     std::filesystem::create_directories(GetSettingText(id), ec);
 }
@@ -256,8 +256,8 @@ void KvStartup() {
 
         composeAboutText();
 
-        App().englishIme = GetSettingNumber(SettingId::AutomaticallyEnglishMode) != 0;
-        App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSDIMode) != 0;
+        App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;
+        App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
 
         prepareFolderSetting(SettingId::CachePath, "Cache");
         prepareFolderSetting(SettingId::ScriptPath, "Script");
@@ -265,7 +265,7 @@ void KvStartup() {
         setTextWhenEmpty(SettingId::ServerAddress, "storage.stavlo.example");
         setTextWhenEmpty(SettingId::ServerPort, "8081");
         setTextWhenEmpty(SettingId::ServletObject, "/Cloudfold/webhard/WebHardServlet");
-        setTextWhenEmpty(SettingId::UserID, "mirel");
+        setTextWhenEmpty(SettingId::UserId, "mirel");
         setTextWhenEmpty(SettingId::UserPassword, ScramblePassword("mirel"));
     });
     if (stop) return;
@@ -287,7 +287,7 @@ void KvUnload() {
             g_getThumbnail = nullptr;
             g_getDrawingVersion = nullptr;
         }
-        ResetSettingsForUnload();
+        ResetSettingsStore();
         g_started = false;
     });
 }

@@ -1,21 +1,19 @@
 #include "core/paths.h"
 
 #include <filesystem>
-#include <system_error>
-#include "core/text.h"
 
-namespace fs = std::filesystem;
+#include "core/text.h"
 
 PathParts SplitPath(std::string_view path) {
     PathParts parts;
-    size_t slash = path.find_last_of(kPathSep);
+    const size_t sep = path.rfind(kPathSeparator);
     std::string_view file = path;
-    if (slash != std::string_view::npos) {
-        parts.folder = std::string(path.substr(0, slash + 1));
-        file = path.substr(slash + 1);
+    if (sep != std::string_view::npos) {
+        parts.folder = std::string(path.substr(0, sep + 1));
+        file = path.substr(sep + 1);
     }
-    size_t dot = file.find_last_of('.');
-    if (dot == std::string_view::npos || dot == 0) {
+    const size_t dot = file.rfind('.');
+    if (dot == std::string_view::npos) {
         parts.name = std::string(file);
     } else {
         parts.name = std::string(file.substr(0, dot));
@@ -24,30 +22,32 @@ PathParts SplitPath(std::string_view path) {
     return parts;
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (!out.empty() && out.back() != kPathSeparator) out += kPathSeparator;
+    out += name;
+    return out;
+}
+
+std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_view name) {
+    namespace fs = std::filesystem;
+    if (name.empty() || name.find(kPathSeparator) != std::string_view::npos) return std::nullopt;
+    std::error_code ec;
+    const std::string exact = JoinPath(folder, name);
+    if (fs::exists(fs::symlink_status(exact, ec))) return exact;
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (EqualsNoCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
+    }
+    if (!best) return std::nullopt;
+    return JoinPath(folder, *best);
+}
+
 std::string FolderOf(std::string_view path) { return SplitPath(path).folder; }
 
-std::string FileNameOf(std::string_view path) {
-    auto p = SplitPath(path);
-    return p.name + p.extension;
-}
-
 std::string WithTrailingSeparator(std::string folder) {
-    while (folder.size() > 1 && folder.back() == kPathSep && folder[folder.size() - 2] == kPathSep) folder.pop_back();
-    if (!folder.empty() && folder.back() != kPathSep) folder += kPathSep;
+    if (!folder.empty() && folder.back() != kPathSeparator) folder += kPathSeparator;
     return folder;
-}
-
-std::optional<std::string> FindFileNoCase(const std::string& folder, const std::string& name, bool wantDirectory) {
-    std::error_code ec;
-    const std::string dir = WithTrailingSeparator(folder);
-    auto matches = [&](const fs::path& p) {
-        return wantDirectory ? fs::is_directory(p, ec) : fs::is_regular_file(p, ec);
-    };
-    fs::path exact = fs::path(dir.empty() ? "." : dir) / name;
-    if (matches(exact)) return dir + name;
-    for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string entry = it->path().filename().string();
-        if (EqualsNoCase(entry, name) && matches(it->path())) return dir + entry;
-    }
-    return std::nullopt;
 }

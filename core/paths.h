@@ -1,26 +1,29 @@
-// The one place for path splitting and for finding files by name the way the host's file system
-// does (ignoring letter case). The port uses the platform's separator.
+// Paths of the plug-in's files. The port uses the platform's separator wherever the Windows
+// program uses a backslash; file names match without regard to letter case, as on the host's
+// file system, so every lookup of a file in the plug-in's folders goes through FindFileNoCase.
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
 
-inline constexpr char kPathSep = '/';
+constexpr char kPathSeparator = '/';
 
 struct PathParts {
-    std::string folder;      // drive and directory, ending with the separator (empty when none)
-    std::string name;        // file name without extension
-    std::string extension;   // with its dot, as written (".DWG")
+    std::string folder;      // with its trailing separator; empty when the path has none
+    std::string name;        // file name without the extension
+    std::string extension;   // from the last dot of the file name, dot included; may be empty
 };
 PathParts SplitPath(std::string_view path);
-// Folder of `path` with its trailing separator, empty when it has none.
-std::string FolderOf(std::string_view path);
-// File name with extension.
-std::string FileNameOf(std::string_view path);
-// `folder` ending with exactly one separator (empty stays empty).
-std::string WithTrailingSeparator(std::string folder);
 
-// The path of the entry in `folder` whose name equals `name` ignoring case (the exact spelling
-// first), or nothing. A directory matches only when `wantDirectory`.
-std::optional<std::string> FindFileNoCase(const std::string& folder, const std::string& name,
-                                          bool wantDirectory = false);
+// folder and name joined by one separator (none added when folder is empty or already ends in one).
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The path of the entry in folder whose name equals name without regard to letter case (the exact
+// spelling first when it exists; among several others, the first in byte order). Empty folder:
+// the current folder, and the result is the bare entry name. Nothing when there is none.
+std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_view name);
+
+// Folder of `path` with its trailing separator; empty when it has none.
+std::string FolderOf(std::string_view path);
+// `folder` ending with one separator (an empty folder stays empty).
+std::string WithTrailingSeparator(std::string folder);

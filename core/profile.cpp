@@ -58,7 +58,7 @@ std::string KvPrepareDataFolder(const std::string& moduleFolder) {
     if (!GetEnvironmentVariable("APPDATA", &appData) || appData.empty()) return "";
     std::error_code ec;
     const std::string stavlo = WithTrailingSeparator(appData) + "Stavlo";
-    const std::string korvane = stavlo + kPathSep + "Korvane";
+    const std::string korvane = stavlo + kPathSeparator + "Korvane";
     fs::create_directory(stavlo, ec);
     fs::create_directory(korvane, ec);
     const std::string dataFolder = WithTrailingSeparator(korvane);
@@ -69,7 +69,7 @@ std::string KvPrepareDataFolder(const std::string& moduleFolder) {
 
 bool KvTrustModuleFolder(const std::string& moduleFolder) {
     std::string folder = FoldCase(moduleFolder);
-    while (!folder.empty() && folder.back() == kPathSep) folder.pop_back();
+    while (!folder.empty() && folder.back() == kPathSeparator) folder.pop_back();
 
     resbuf profile;
     if (acedGetVar("CPROFILE", &profile) != RTNORM) return true;

@@ -1,12 +1,12 @@
-// The one place for case-insensitive comparison, following the host file system's rules
-// (simple case folding).
+// Text helpers shared by the plug-in. Text is UTF-8.
 #pragma once
 #include <string>
 #include <string_view>
 
-// Folds UTF-8 text to lower case, code point by code point (ASCII, Latin-1, Latin Extended-A,
-// Greek and Cyrillic; other scripts have no case or stay as they are).
-std::string FoldCase(std::string_view text);
+// Compares as the host's file system compares names: letter case ignored, by simple Unicode case
+// folding (Latin, Greek, Cyrillic, Armenian and full-width letters, among others). Bytes that are
+// not valid UTF-8 compare as themselves.
 bool EqualsNoCase(std::string_view a, std::string_view b);
-// True when `needle` occurs in `haystack`, ignoring case.
-bool ContainsNoCase(std::string_view haystack, std::string_view needle);
+
+// The folded form used by EqualsNoCase, for keys of maps and sets.
+std::string FoldCase(std::string_view text);

@@ -10,6 +10,10 @@ using REGSAM = DWORD;
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
@@ -30,3 +34,6 @@ LONG RegDeleteKey(HKEY root, const std::string& subKey);
 LONG RegEnumKeyEx(HKEY key, DWORD index, std::string* name);
 LONG RegEnumValue(HKEY key, DWORD index, std::string* name, DWORD* type);
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;     // unknown or closed key handle
+constexpr DWORD ERROR_BAD_PATHNAME = 161;     // empty segment in a key path
+constexpr DWORD ERROR_KEY_DELETED = 1018;     // the handle's key was deleted
