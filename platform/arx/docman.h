@@ -161,8 +161,13 @@ public:
     virtual void addReactor(AcApDocManagerReactor* reactor) = 0;
     virtual void removeReactor(AcApDocManagerReactor* reactor) = 0;
     virtual AcApDocument* document(const AcDbDatabase* db) const = 0;
+    // Document locks for work done on a drawing from application context; always paired.
+    virtual Acad::ErrorStatus lockDocument(AcApDocument* doc) = 0;
+    virtual Acad::ErrorStatus unlockDocument(AcApDocument* doc) = 0;
 };
 AcApDocManager* acDocManagerPtr();
+// Opens a drawing from document context, waiting for it (single-document mode replaces the drawing).
+Acad::ErrorStatus acedSyncFileOpen(const std::string& path);
 #define acDocManager acDocManagerPtr()
 
 class AcEditor {

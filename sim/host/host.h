@@ -1,0 +1,72 @@
+// The simulated CAD host, seen from the simulator program and the tests (not from the plug-in,
+// which sees only platform/arx). Everything runs on the one user-interface thread.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+#include "arx/docman.h"
+#include "win/types.h"
+#include "win/window.h"
+
+namespace sim::host {
+
+// ---- Modules ---------------------------------------------------------------------------------
+// Loads a plug-in module (a shared object): attach, the initialise message, then the load-drawing
+// message for every open drawing. False with a message on the command line when it fails.
+bool loadModule(const std::string& path);
+// Unloads the most recently loaded module (or the one named by path): the unload message, the
+// unload-drawing message per drawing, detach, dlclose. False when none is loaded or it is locked.
+bool unloadModule(const std::string& path = {});
+std::vector<std::string> loadedModules();
+// Folder of the first loaded module (searched by acedFindFile); settable before any load.
+std::string moduleFolder();
+void setModuleFolder(const std::string& folder);
+
+// ---- Command line ----------------------------------------------------------------------------
+// Text typed by the user on the command line of the current document, followed by Enter.
+// "^C" in typed text stands for one Escape (Ctrl+C), as in menu macros.
+void typeLine(const std::string& text);
+// Runs whatever can run now: deferred application-context work, pending activations, queued
+// text of the current document when it is idle, and the end of timed commands (DELAY).
+// Host entry points call it themselves; call it after moving the clock.
+void pump();
+// Scripted answers for prompts (@input), used when the command line has no queued tokens.
+void queueInput(const std::string& text);
+void clearInput();
+
+// ---- Events ----------------------------------------------------------------------------------
+// Every notification the host fires (reactor callbacks and module messages), in firing order:
+// name and argument (a document's title, a window's title, a command name, ...).
+using EventListener = std::function<void(const std::string& name, const std::string& argument)>;
+void setEventListener(EventListener listener);
+// Prints "event NAME ARGUMENT" lines into the transcript (@events on).
+void setPrintEvents(bool on);
+
+// ---- State the tests and the program read ----------------------------------------------------
+int resourceStackDepth();                  // pushResourceHandle minus popResourceHandle
+HINSTANCE resourceStackTop();              // null when the stack is empty
+bool quitRequested();                      // QUIT ran: the program should end
+struct Progress { bool shown = false; std::string label; int minPos = 0, maxPos = 0, pos = 0; };
+Progress progress();                       // the status-bar progress meter
+
+// The host frame and drawing view windows (owned by the desktop's window manager).
+void setFrameWindows(HWND frame, HWND drawingView);
+// The window manager passes every host window message through the plug-ins' filters first.
+bool filterMessage(MSG* msg);
+
+// Host-side document operations (application context), as the simulator's verbs use them.
+bool openDrawing(const std::string& path);             // false with a message when it fails
+bool newDrawing(const std::string& templatePath = {});
+void showStartPage();
+// Closes a window as its close box does (for a drawing: CLOSE in that document).
+void closeWindow(AcApDocWindow* window);
+std::vector<AcApDocWindow*> windows();                 // in creation order, the start page included
+// Writes the automatic-save copy of a document; returns its path (empty when nothing written).
+std::string autoSave(AcApDocument* doc);
+
+// Back to a fresh host: closes everything without questions, unloads modules, clears variables,
+// queues and listeners (tests).
+void reset();
+
+}  // namespace sim::host

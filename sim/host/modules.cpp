@@ -1,0 +1,150 @@
+// Loading and unloading plug-in modules, as the host loads an application module:
+//   load:   dlopen, attach hook (reason 1), kInitAppMsg, kLoadDwgMsg for every open drawing
+//   unload: kUnloadAppMsg, kUnloadDwgMsg for every open drawing, detach hook (reason 0), dlclose
+// A module that did not unlock itself stays loaded.
+#include <dlfcn.h>
+#include "sim/host/host_internal.h"
+#include "sim/host/module_handles.h"
+
+namespace sim::host {
+
+void Host::sendMessage(Module& m, AcRx::AppMsgCode msg, SimDocument* doc) {
+    static const char* const names[] = {"kNullMsg", "kInitAppMsg", "kUnloadAppMsg", "kLoadDwgMsg",
+                                        "kUnloadDwgMsg", "kInvkSubrMsg"};
+    event(msg >= 0 && msg <= 5 ? names[msg] : "kNullMsg", doc ? doc->docTitle() : baseName(m.path));
+    if (!m.entry) return;
+    Module* savedModule = callingModule;
+    SimDocument* savedCtx = ctxDoc;
+    callingModule = &m;
+    if (doc) ctxDoc = doc;   // the message runs in that drawing's context
+    try {
+        m.entry(msg, m.appId());
+    } catch (...) {
+        print("\n; error: module " + baseName(m.path) + " threw on a host message\n");
+    }
+    callingModule = savedModule;
+    ctxDoc = savedCtx;
+}
+
+void Host::moduleMessage(AcRx::AppMsgCode msg, SimDocument* doc) {
+    std::vector<Module*> list;
+    for (auto& m : modules) list.push_back(m.get());
+    for (Module* m : list) sendMessage(*m, msg, doc);
+}
+
+namespace {
+// Reactors whose class lives in the module (their vtable is in its image) must go with it.
+template <class R>
+size_t dropFrom(std::vector<R*>& list, const void* base) {
+    return std::erase_if(list, [&](R* r) {
+        Dl_info info{};
+        return dladdr(*reinterpret_cast<void* const*>(r), &info) && info.dli_fbase == base;
+    });
+}
+
+size_t dropReactorsOf(Module& m) {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(m.entry), &info) || !info.dli_fbase) return 0;
+    Host& h = Host::get();
+    size_t n = dropFrom(h.docReactors, info.dli_fbase) + dropFrom(h.edReactors, info.dli_fbase) +
+               dropFrom(h.winReactors, info.dli_fbase);
+    for (auto& w : h.wins) {
+        n += dropFrom(w->reactors, info.dli_fbase);
+    }
+    return n;
+}
+}  // namespace
+
+bool loadModule(const std::string& path) {
+    Host& h = Host::get();
+    OpScope op;
+    for (auto& m : h.modules) {
+        if (m->path == path) {
+            print("\n" + baseName(path) + " is already loaded.\n");
+            return false;
+        }
+    }
+    void* dl = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!dl) {
+        const char* why = dlerror();
+        print("\nUnable to load " + path + ": " + (why ? why : "unknown error") + "\n");
+        return false;
+    }
+    auto m = std::make_unique<Module>();
+    m->path = path;
+    m->dl = dl;
+    m->entry = reinterpret_cast<AcRxEntryPointFn>(dlsym(dl, "acrxEntryPoint"));
+    m->dllMain = reinterpret_cast<AcKvDllMainFn>(dlsym(dl, "AcKvDllMain"));
+    auto version = reinterpret_cast<AcRxGetApiVersionFn>(dlsym(dl, "acrxGetApiVersion"));
+    if (!m->entry || !version || version() != kAcKvApiVersion) {
+        print("\n" + baseName(path) + " is not an application module of this host (entry point or API version).\n");
+        dlclose(dl);
+        return false;
+    }
+    if (h.moduleFolder.empty()) setModuleFolder(folderOf(path));
+    m->handle = registerLoadedModule(dl, path);
+    Module& mod = *m;
+    h.modules.push_back(std::move(m));
+    if (mod.dllMain && !mod.dllMain(mod.handle, 1)) {
+        print("\n" + baseName(path) + ": attach failed.\n");
+        releaseLoadedModule(mod.handle);
+        dlclose(dl);
+        h.modules.pop_back();
+        return false;
+    }
+    h.sendMessage(mod, AcRx::kInitAppMsg, nullptr);
+    for (auto& d : h.docs) h.sendMessage(mod, AcRx::kLoadDwgMsg, d.get());
+    return true;
+}
+
+bool unloadModule(const std::string& path) {
+    Host& h = Host::get();
+    OpScope op;
+    if (h.modules.empty()) {
+        print("\nNo module is loaded.\n");
+        return false;
+    }
+    auto it = h.modules.end() - 1;
+    if (!path.empty()) {
+        it = std::find_if(h.modules.begin(), h.modules.end(),
+                          [&](auto& m) { return m->path == path || baseName(m->path) == baseName(path); });
+        if (it == h.modules.end()) {
+            print("\n" + path + " is not loaded.\n");
+            return false;
+        }
+    }
+    return unloadModuleImpl(**it, false);
+}
+
+bool unloadModuleImpl(Module& mod, bool force) {
+    Host& h = Host::get();
+    OpScope op;
+    if (mod.locked && !force) {
+        print("\n" + baseName(mod.path) + " is locked and cannot be unloaded.\n");
+        return false;
+    }
+    h.sendMessage(mod, AcRx::kUnloadAppMsg, nullptr);
+    for (auto& d : h.docs) h.sendMessage(mod, AcRx::kUnloadDwgMsg, d.get());
+    if (mod.dllMain) mod.dllMain(mod.handle, 0);
+    // Whatever the module left registered must not outlive its code.
+    Module* gone = &mod;
+    size_t left = std::erase_if(h.commands, [&](const RegisteredCommand& c) { return c.owner == gone; });
+    left += dropReactorsOf(mod);
+    if (left) print("\n" + baseName(mod.path) + " left " + std::to_string(left) + " registrations behind; removed.\n");
+    for (auto& d : h.docs) {
+        std::erase_if(d->lispFunctions, [&](auto& kv) { return kv.second.first == gone; });
+    }
+    void* dl = mod.dl;
+    releaseLoadedModule(mod.handle);
+    std::erase_if(h.modules, [&](auto& m) { return m.get() == gone; });
+    dlclose(dl);
+    return true;
+}
+
+std::vector<std::string> loadedModules() {
+    std::vector<std::string> out;
+    for (auto& m : Host::get().modules) out.push_back(m->path);
+    return out;
+}
+
+}  // namespace sim::host

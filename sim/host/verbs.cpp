@@ -1,0 +1,192 @@
+// Script verbs of the simulated host. See docs/script.md.
+#include "sim/host/verbs.h"
+
+#include <filesystem>
+#include <sstream>
+#include "sim/desk/desktop.h"
+#include "sim/host/host_internal.h"
+
+namespace fs = std::filesystem;
+using sim::script::Args;
+using sim::script::Runner;
+using sim::script::VerbError;
+
+namespace sim::host {
+
+namespace {
+
+std::vector<std::string> splitList(const std::string& text, char sep = ',') {
+    std::vector<std::string> out;
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, sep)) {
+        if (!item.empty()) out.push_back(item);
+    }
+    return out;
+}
+
+int toInt(const std::string& text, const std::string& what) {
+    try {
+        size_t used = 0;
+        int v = std::stoi(text, &used);
+        if (used == text.size()) return v;
+    } catch (const std::exception&) {
+    }
+    throw VerbError(what + " must be a whole number: '" + text + "'");
+}
+
+// A window by its 1-based position in @docs, or a drawing by its path.
+SimDocWindow* windowArg(const std::string& arg) {
+    Host& h = Host::get();
+    if (!arg.empty() && arg.find_first_not_of("0123456789") == std::string::npos) {
+        size_t n = size_t(toInt(arg, "window number"));
+        if (n < 1 || n > h.wins.size()) throw VerbError("no window " + arg);
+        return h.wins[n - 1].get();
+    }
+    std::error_code ec;
+    SimDocument* doc = h.find(fs::absolute(arg, ec).lexically_normal().string());
+    if (!doc) throw VerbError("no open drawing " + arg);
+    return doc->window;
+}
+
+void makeDrawing(const Args& a) {
+    if (a.empty()) throw VerbError("usage: @make-drawing PATH [format=...] [title=...] ...");
+    const std::string path = a[0];
+    auto opt = Runner::options(a, 1);
+    const std::string release = opt.count("format") ? opt["format"] : "2018";
+    const std::string ext = extensionOf(path);
+    std::error_code ec;
+    if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), ec);
+    std::string error;
+    if (opt.count("readonly")) {
+        AcApDocument::SaveFormat f = formatFromName(release, ext == ".dxf" ? ".dxf" : ".dwg");
+        AcDb::AcDbDwgVersion v = upper(release) == "R12" ? AcDb::kDHL_1009 : versionOfFormat(f);
+        if (v == AcDb::kDHL_Unknown) throw VerbError("unknown format '" + release + "'");
+        if (!drawingFiles().writeForeign(path, v, &error)) throw VerbError(path + ": " + error);
+        return;
+    }
+    AcApDocument::SaveFormat format = formatFromName(release, ext);
+    if (format == AcApDocument::kUnknown) throw VerbError("format '" + release + "' cannot be written as " + ext);
+    DrawingContent c;
+    c.originalVersion = c.lastSavedAsVersion = versionOfFormat(format);
+    c.numberOfSaves = 1;
+    if (opt.count("title")) c.summary.title = opt["title"];
+    if (opt.count("author")) c.summary.author = opt["author"];
+    if (opt.count("subject")) c.summary.subject = opt["subject"];
+    if (opt.count("keywords")) c.summary.keywords = opt["keywords"];
+    if (opt.count("comments")) c.summary.comments = opt["comments"];
+    if (opt.count("layouts")) {
+        c.layouts = {"Model"};
+        for (auto& l : splitList(opt["layouts"])) c.layouts.push_back(l);
+    }
+    if (opt.count("current")) c.currentLayout = opt["current"];
+    if (opt.count("views")) c.modelViews = splitList(opt["views"]);
+    if (opt.count("pviews")) c.paperViews = splitList(opt["pviews"]);
+    if (opt.count("layerstates")) {
+        for (auto& item : splitList(opt["layerstates"])) {
+            auto colon = item.find(':');
+            c.layerStates.emplace_back(item.substr(0, colon),
+                                       colon == std::string::npos ? 0 : toInt(item.substr(colon + 1), "mask"));
+        }
+    }
+    if (opt.count("objects")) c.objects = toInt(opt["objects"], "objects");
+    if (opt.count("custom")) {
+        for (auto& item : splitList(opt["custom"])) {
+            auto colon = item.find(':');
+            c.summary.custom.emplace_back(item.substr(0, colon),
+                                          colon == std::string::npos ? "" : item.substr(colon + 1));
+        }
+    }
+    if (c.objects > 0) c.extMax = {100, 100, 0};
+    if (!drawingFiles().write(path, c, format, &error)) throw VerbError(path + ": " + error);
+}
+
+void printDocs() {
+    Host& h = Host::get();
+    if (h.wins.empty()) {
+        print("docs: none\n");
+        return;
+    }
+    int i = 0;
+    for (auto& w : h.wins) {
+        ++i;
+        std::string mark = w.get() == h.activeWin ? "*" : " ";
+        if (!w->doc) {
+            print(std::to_string(i) + " " + mark + " <start page>\n");
+            continue;
+        }
+        SimDocument* d = w->doc;
+        print(std::to_string(i) + " " + mark + " " + d->path + " format=" + formatName(d->formatForSave()) + "(" +
+              std::to_string(int(d->formatForSave())) + ") dbmod=" + std::to_string(d->db->dbmod) +
+              " readonly=" + (d->readOnly ? "yes" : "no") + " quiescent=" + (d->isQuiescent() ? "yes" : "no") + "\n");
+    }
+}
+
+std::string lastUnloaded;
+
+}  // namespace
+
+void registerHostVerbs(Runner& runner) {
+    runner.typeLine = [](const std::string& line) { typeLine(line); };
+
+    runner.addVerb("make-drawing", [](Runner&, const Args& a) { makeDrawing(a); },
+                   "@make-drawing PATH [format=R12..2018] [title=] [author=] [layouts=a,b] [views=a,b] "
+                   "[layerstates=name:mask,...] [objects=N] [custom=key:value,...] [readonly]");
+    runner.addVerb("open", [](Runner&, const Args& a) {
+        if (a.size() != 1) throw VerbError("usage: @open PATH");
+        if (!openDrawing(a[0])) throw VerbError("not opened: " + a[0]);
+    }, "@open PATH");
+    runner.addVerb("new", [](Runner&, const Args& a) {
+        if (a.size() > 1) throw VerbError("usage: @new [TEMPLATE]");
+        if (!newDrawing(a.empty() ? std::string() : a[0])) throw VerbError("no new drawing");
+    }, "@new [TEMPLATE]");
+    runner.addVerb("activate", [](Runner&, const Args& a) {
+        if (a.size() != 1) throw VerbError("usage: @activate N|PATH");
+        windowArg(a[0])->activate();
+    }, "@activate N|PATH");
+    runner.addVerb("close", [](Runner&, const Args& a) {
+        if (a.size() != 1) throw VerbError("usage: @close N|PATH");
+        closeWindow(windowArg(a[0]));
+    }, "@close N|PATH");
+    runner.addVerb("startpage", [](Runner&, const Args&) { showStartPage(); }, "@startpage");
+    runner.addVerb("autosave", [](Runner&, const Args& a) {
+        SimDocWindow* w = a.empty() ? Host::get().activeWin : windowArg(a[0]);
+        if (!w || !w->doc) throw VerbError("no drawing to save");
+        if (autoSave(w->doc).empty()) throw VerbError("automatic save failed");
+    }, "@autosave [N|PATH]");
+    runner.addVerb("docs", [](Runner&, const Args&) { printDocs(); }, "@docs");
+    runner.addVerb("input", [](Runner&, const Args& a) {
+        std::string text;
+        for (size_t i = 0; i < a.size(); ++i) text += (i ? " " : "") + a[i];
+        queueInput(text);
+    }, "@input TEXT");
+    runner.addVerb("events", [](Runner&, const Args& a) {
+        if (a.size() != 1 || (a[0] != "on" && a[0] != "off")) throw VerbError("usage: @events on|off");
+        setPrintEvents(a[0] == "on");
+    }, "@events on|off");
+    runner.addVerb("set", [](Runner&, const Args& a) {
+        if (a.size() != 2) throw VerbError("usage: @set VAR VALUE");
+        OpScope op;
+        int r = setVarFromText(a[0], a[1]);
+        if (r == RTREJ) throw VerbError(upper(a[0]) + " needs a whole number");
+        if (r != RTNORM) throw VerbError(upper(a[0]) + " cannot be set to '" + a[1] + "'");
+    }, "@set VAR VALUE");
+    runner.addVerb("load", [](Runner&, const Args& a) {
+        std::string path = a.empty() ? lastUnloaded : a[0];
+        if (path.empty()) throw VerbError("usage: @load PATH");
+        if (!loadModule(path)) throw VerbError("not loaded: " + path);
+    }, "@load [PATH]");
+    runner.addVerb("unload", [](Runner&, const Args& a) {
+        auto mods = loadedModules();
+        std::string path = a.empty() ? (mods.empty() ? std::string() : mods.back()) : a[0];
+        if (!unloadModule(path)) throw VerbError("not unloaded");
+        lastUnloaded = path;
+    }, "@unload [PATH]");
+    runner.addVerb("wait", [](Runner&, const Args& a) {
+        if (a.size() != 1) throw VerbError("usage: @wait MS");
+        Desktop::get().advance(std::uint64_t(toInt(a[0], "MS")));
+        pump();
+    }, "@wait MS");
+}
+
+}  // namespace sim::host
