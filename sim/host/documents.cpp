@@ -319,7 +319,7 @@ void Host::destroyStartPage(SimDocWindow* win) {
 
 bool Host::askSave(SimDocument* doc) {
     if (!doc->db->dbmod) return true;
-    int answer = MessageBox(frame, "Save changes to " + doc->path + "?", "SimHost", MB_YESNOCANCEL | MB_ICONWARNING);
+    int answer = MessageBox(acedGetAcadFrame(), "Save changes to " + doc->path + "?", "SimHost", MB_YESNOCANCEL | MB_ICONWARNING);
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) return true;
     if (doc->titled && !doc->readOnly) return saveDocument(doc, doc->path, doc->formatForSave(), false);
@@ -497,8 +497,6 @@ void Host::resetAll() {
     quit = quitPending = false;
     meter = {};
     meterStep = -1;
-    frame = dwgView = nullptr;
-    filters.clear();
     funCode = -1;
     inlineTokens.clear();
     cancelSeen = false;

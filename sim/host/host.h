@@ -50,10 +50,6 @@ bool quitRequested();                      // QUIT ran: the program should end
 struct Progress { bool shown = false; std::string label; int minPos = 0, maxPos = 0, pos = 0; };
 Progress progress();                       // the status-bar progress meter
 
-// The host frame and drawing view windows (owned by the desktop's window manager).
-void setFrameWindows(HWND frame, HWND drawingView);
-// The window manager passes every host window message through the plug-ins' filters first.
-bool filterMessage(MSG* msg);
 
 // Host-side document operations (application context), as the simulator's verbs use them.
 bool openDrawing(const std::string& path);             // false with a message when it fails

@@ -144,8 +144,6 @@ public:
     std::deque<Segment> appQueue;   // the command line with no drawing current
     Progress meter;
     int meterStep = -1;
-    HWND frame = nullptr, dwgView = nullptr;
-    std::vector<AcedFilterWinMsgFn> filters;
     int funCode = -1;
     std::string lispResult;
     bool lispHasResult = false;

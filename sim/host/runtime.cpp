@@ -392,23 +392,7 @@ int acedFindFile(const std::string& fileName, std::string* result) {
     return RTERROR;
 }
 
-HWND acedGetAcadFrame() { return Host::get().frame; }
-HWND acedGetAcadDwgView() { return Host::get().dwgView; }
-
-bool acedRegisterFilterWinMsg(AcedFilterWinMsgFn filter) {
-    auto& f = Host::get().filters;
-    if (!filter || std::find(f.begin(), f.end(), filter) != f.end()) return false;
-    f.push_back(filter);
-    return true;
-}
-
-bool acedRemoveFilterWinMsg(AcedFilterWinMsgFn filter) {
-    auto& f = Host::get().filters;
-    auto it = std::find(f.begin(), f.end(), filter);
-    if (it == f.end()) return false;
-    f.erase(it);
-    return true;
-}
+// The frame, the drawing view and the message filters belong to the desktop (sim/desk).
 
 // ---- Status-bar progress meter: shown as progress lines on the transcript ---------------------
 
@@ -455,17 +439,6 @@ HINSTANCE resourceStackTop() {
 }
 bool quitRequested() { return Host::get().quit; }
 Progress progress() { return Host::get().meter; }
-void setFrameWindows(HWND f, HWND view) {
-    Host::get().frame = f;
-    Host::get().dwgView = view;
-}
-bool filterMessage(MSG* msg) {
-    auto filters = Host::get().filters;   // a filter may remove itself
-    for (auto f : filters) {
-        if (f(msg)) return true;
-    }
-    return false;
-}
 std::string moduleFolder() { return Host::get().moduleFolder; }
 void setModuleFolder(const std::string& folder) {
     std::string f = folder;

@@ -1,6 +1,7 @@
 // The plug-in's start-up and unload driven directly, against the simulated host and desktop.
 #include <fstream>
 #include <sstream>
+#include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/commands.h"
 #include "core/lifecycle.h"
@@ -11,6 +12,7 @@
 #include "win/menu.h"
 #include "win/module.h"
 #include "win/registry.h"
+#include "win/system.h"
 
 namespace {
 
@@ -69,12 +71,12 @@ protected:
         MachineFixture::SetUp();
         App() = AppState{};
         modulePath = machine.moduleFolder + "Korvane.arx";
-        module = sim::registerModuleBytes(
+        module = sim::pe::registerModuleBytes(
             modulePath, std::vector<std::uint8_t>(kvEmbeddedResources, kvEmbeddedResources + kvEmbeddedResourcesSize));
     }
     void TearDown() override {
         if (started) unload();
-        sim::unregisterModule(module);
+        sim::pe::unregisterModule(module);
         MachineFixture::TearDown();
     }
     void start() {
@@ -257,19 +259,15 @@ TEST_F(Startup, StringTable) {
     EXPECT_EQ(KvResourceText(32824), "Empty");
 }
 
-TEST_F(Startup, LispFunction) {
+TEST_F(Startup, LispCallWithAnotherCodeRunsNothing) {
     start();
     std::vector<std::string> commands;
     sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
         if (name == "commandWillStart") commands.push_back(arg);
     });
-    KvEntryPoint(AcRx::kLoadDwgMsg, &appId);
-    sim::host::setLispFunctionCode(2);
+    // Outside a LISP call of ours the host reports no function code of ours.
     KvEntryPoint(AcRx::kInvkSubrMsg, &appId);
     EXPECT_TRUE(commands.empty());
-    sim::host::setLispFunctionCode(1);
-    KvEntryPoint(AcRx::kInvkSubrMsg, &appId);
-    EXPECT_EQ(commands, std::vector<std::string>{"LINE"});
     sim::host::setEventListener(nullptr);
 }
 

@@ -1,4 +1,5 @@
 // The real plug-in module loaded into the simulated host as the host loads it, again and again.
+#include "arx/aced.h"
 #include "sim/desk/desktop.h"
 #include "support/machine_fixture.h"
 #include "win/menu.h"
@@ -32,6 +33,18 @@ TEST_F(ModuleCycles, CommandsRunFromTheCommandLine) {
     ASSERT_FALSE(sim::Desktop::get().shownBoxes().empty());
     EXPECT_NE(sim::Desktop::get().shownBoxes().back().text.find("3.2"), std::string::npos);
     EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+}
+
+TEST_F(ModuleCycles, LispFunctionDrawsALine) {
+    ASSERT_TRUE(sim::host::openDrawing(machine.drawings + "a.dwg") || sim::host::newDrawing());
+    ASSERT_TRUE(sim::host::loadModule(machine.moduleFolder + "Korvane.arx"));
+    std::vector<std::string> commands;
+    sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
+        if (name == "commandWillStart") commands.push_back(arg);
+    });
+    sim::host::typeLine("(KV_TEST)");
+    sim::host::setEventListener(nullptr);
+    EXPECT_EQ(commands, std::vector<std::string>{"LINE"}) << transcript;
 }
 
 }  // namespace
