@@ -286,6 +286,7 @@ CmdResult cmdLine(SimDocument* doc) {
         if (r != RTNORM) return fromPrompt(r);
         grow(p);
         grow(q);
+        c.lines.push_back({p[0], p[1], p[2], q[0], q[1], q[2]});
         ++c.objects;
         doc->db->dbmod |= 1;
         for (int i = 0; i < 3; ++i) p[i] = q[i];
