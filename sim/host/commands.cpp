@@ -23,6 +23,7 @@ CmdResult fromPrompt(int r) { return r == RTCAN ? CmdResult::Cancelled : CmdResu
 // A keyword answer: matches when it is a prefix of the keyword of at least `min` letters.
 bool keyword(const std::string& answer, const std::string& word, size_t min = 1) {
     std::string a = upper(answer);
+    if (!a.empty() && a[0] == '_') a.erase(0, 1);   // the global keyword
     return a.size() >= min && a.size() <= word.size() && word.compare(0, a.size(), a) == 0;
 }
 
@@ -173,7 +174,7 @@ CmdResult cmdLayout(SimDocument* doc) {
         for (const auto& l : c.layouts) print("  " + l + "\n");
         return CmdResult::Ended;
     }
-    bool set = opt.empty() || keyword(opt, "SET", 2);
+    bool set = opt.empty() || keyword(opt, "SET");
     bool make = keyword(opt, "NEW", 1);
     if (!set && !make) {
         print("\nThat layout option is not available here.\n");
@@ -285,6 +286,7 @@ CmdResult cmdLine(SimDocument* doc) {
         if (r != RTNORM) return fromPrompt(r);
         grow(p);
         grow(q);
+        c.lines.push_back({p[0], p[1], p[2], q[0], q[1], q[2]});
         ++c.objects;
         doc->db->dbmod |= 1;
         for (int i = 0; i < 3; ++i) p[i] = q[i];

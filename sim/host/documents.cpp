@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 namespace sim::host {
 
-void resetVariables();
+void resetVariables(std::map<std::string, resbuf>& vars);
 bool unloadModuleImpl(Module& mod, bool force);
 
 // ---- Documents and windows ----------------------------------------------------------------------
@@ -45,7 +45,7 @@ Host& Host::get() {
 }
 
 Host::Host() {
-    resetVariables();
+    resetVariables(vars);
     registerBuiltins();
 }
 
@@ -489,7 +489,7 @@ void Host::resetAll() {
     untitledCounter = 0;
     moduleFolder.clear();
     commands.clear();
-    resetVariables();
+    resetVariables(vars);
     resourceStack.clear();
     input.clear();
     deferred.clear();

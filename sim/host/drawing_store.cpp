@@ -1,17 +1,12 @@
-// Save formats and version codes, and the built-in drawing-file format used until the full
-// drawing-file writer is installed with setDrawingFiles: the version text at offset 0, the
-// image-directory address at offset 13 (0: no preview), then the simulator's payload (a marker
-// line and the database as JSON). A DXF file carries its version in $ACADVER and the payload in a
-// 999 comment. Files without the payload are drawings of other programs: read-only.
+// Save formats and version codes, and the host's drawing files through sim::dwg (dwgfile.h): the
+// document's database subset goes into and out of the file's model.
 #include "sim/host/drawing_store.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
-#include <sstream>
+#include "sim/host/dwgfile.h"
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 
 namespace sim::host {
 
@@ -40,104 +35,53 @@ const Release* releaseOfFormat(int format) {
     return nullptr;
 }
 
-constexpr const char* kMarker = "KVSIMDB1";
-
-json toJson(const DrawingContent& c) {
-    json j;
-    j["originalVersion"] = int(c.originalVersion);
-    j["lastSavedAsVersion"] = int(c.lastSavedAsVersion);
-    j["numberOfSaves"] = c.numberOfSaves;
-    j["objects"] = c.objects;
-    const auto& s = c.summary;
-    j["summary"] = {{"title", s.title},       {"subject", s.subject},   {"author", s.author},
-                    {"keywords", s.keywords}, {"comments", s.comments}, {"lastSavedBy", s.lastSavedBy},
-                    {"revisionNumber", s.revisionNumber}, {"hyperlinkBase", s.hyperlinkBase},
-                    {"custom", s.custom}};
-    j["layouts"] = c.layouts;
-    j["currentLayout"] = c.currentLayout;
-    j["modelViews"] = c.modelViews;
-    j["paperViews"] = c.paperViews;
-    j["layerStates"] = c.layerStates;
-    j["extMin"] = c.extMin;
-    j["extMax"] = c.extMax;
-    j["blocks"] = c.blocks;
-    j["xrefs"] = c.xrefs;
-    return j;
+std::uint32_t le32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
+    return v;
 }
 
-DrawingContent fromJson(const json& j) {
+sim::dwg::Drawing toDrawing(const DrawingContent& c) {
+    sim::dwg::Drawing d;
+    d.originalVersion = c.originalVersion;
+    d.lastSavedAsVersion = c.lastSavedAsVersion;
+    d.summary = c.summary;
+    d.layouts = c.layouts;
+    d.currentLayout = c.currentLayout;
+    for (const auto& v : c.modelViews) d.views.push_back({v, false});
+    for (const auto& v : c.paperViews) d.views.push_back({v, true});
+    for (const auto& [name, mask] : c.layerStates) d.layerStates.push_back({name, mask});
+    for (const auto& l : c.lines) d.lines.push_back({{l[0], l[1], l[2]}, {l[3], l[4], l[5]}});
+    // Objects the simulator does not model as lines still count; they are kept as short lines
+    // along the diagonal so that the count and the preview survive the file.
+    for (int i = int(c.lines.size()); i < c.objects; ++i) {
+        double t = 10.0 * i;
+        d.lines.push_back({{t, t, 0}, {t + 8, t + 5, 0}});
+    }
+    d.numberOfSaves = c.numberOfSaves;
+    d.extents = sim::dwg::extentsOf(d.lines);
+    return d;
+}
+
+DrawingContent fromDrawing(const sim::dwg::Drawing& d) {
     DrawingContent c;
-    c.originalVersion = AcDb::AcDbDwgVersion(j.at("originalVersion").get<int>());
-    c.lastSavedAsVersion = AcDb::AcDbDwgVersion(j.at("lastSavedAsVersion").get<int>());
-    c.numberOfSaves = j.at("numberOfSaves").get<int>();
-    c.objects = j.at("objects").get<int>();
-    const auto& s = j.at("summary");
-    c.summary.title = s.at("title");
-    c.summary.subject = s.at("subject");
-    c.summary.author = s.at("author");
-    c.summary.keywords = s.at("keywords");
-    c.summary.comments = s.at("comments");
-    c.summary.lastSavedBy = s.at("lastSavedBy");
-    c.summary.revisionNumber = s.at("revisionNumber");
-    c.summary.hyperlinkBase = s.at("hyperlinkBase");
-    c.summary.custom = s.at("custom").get<std::vector<std::pair<std::string, std::string>>>();
-    c.layouts = j.at("layouts").get<std::vector<std::string>>();
-    c.currentLayout = j.at("currentLayout");
-    c.modelViews = j.at("modelViews").get<std::vector<std::string>>();
-    c.paperViews = j.at("paperViews").get<std::vector<std::string>>();
-    c.layerStates = j.at("layerStates").get<std::vector<std::pair<std::string, int>>>();
-    c.extMin = j.at("extMin").get<std::array<double, 3>>();
-    c.extMax = j.at("extMax").get<std::array<double, 3>>();
-    c.blocks = j.at("blocks").get<std::vector<std::string>>();
-    c.xrefs = j.at("xrefs").get<std::vector<std::string>>();
+    c.originalVersion = d.originalVersion;
+    c.lastSavedAsVersion = d.lastSavedAsVersion;
+    c.summary = d.summary;
+    c.layouts = d.layouts;
+    c.currentLayout = d.currentLayout;
+    for (const auto& v : d.views) (v.paperSpace ? c.paperViews : c.modelViews).push_back(v.name);
+    for (const auto& s : d.layerStates) c.layerStates.emplace_back(s.name, s.mask);
+    for (const auto& l : d.lines) c.lines.push_back({l.start.x, l.start.y, l.start.z, l.end.x, l.end.y, l.end.z});
+    c.objects = int(c.lines.size());
+    c.numberOfSaves = d.numberOfSaves;
+    if (!d.extents.empty()) {
+        c.extMin = {d.extents.min.x, d.extents.min.y, d.extents.min.z};
+        c.extMax = {d.extents.max.x, d.extents.max.y, d.extents.max.z};
+    }
     return c;
 }
 
-bool readAll(const std::string& path, std::string* data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    *data = ss.str();
-    return true;
-}
-
-// Writes beside the target and renames over it, so a failed write leaves no half file.
-bool writeAtomically(const std::string& path, const std::string& data, std::string* error) {
-    const std::string tmp = path + ".kvtmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(data.data(), std::streamsize(data.size())) || !out.flush()) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            *error = "cannot write the file";
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        *error = "cannot replace the file";
-        return false;
-    }
-    return true;
-}
-
-std::string header(AcDb::AcDbDwgVersion version) {
-    std::string h(0x19, '\0');
-    const char* text = versionText(version);
-    h.replace(0, 6, text);
-    return h;   // image-directory address (offset 13) is 0: no preview
-}
-
-std::string lowerExt(const std::string& path) {
-    std::string e = fs::path(path).extension().string();
-    for (auto& ch : e) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-    return e;
-}
-
-class BuiltinFiles : public DrawingFiles {
+class DwgFiles : public DrawingFiles {
 public:
     bool read(const std::string& path, DrawingContent* out, bool* foreign, std::string* error) override {
         std::error_code ec;
@@ -145,126 +89,90 @@ public:
             *error = "file not found";
             return false;
         }
-        if (!fs::is_regular_file(path, ec)) {
-            *error = "not a file";
-            return false;
-        }
-        std::string data;
-        if (!readAll(path, &data)) {
-            *error = "cannot read the file";
-            return false;
-        }
-        if (lowerExt(path) == ".dxf") return readDxf(data, out, foreign, error);
-        if (data.size() < 6 || data.compare(0, 4, "AC10") != 0) {
-            *error = "not a drawing file";
-            return false;
-        }
-        AcDb::AcDbDwgVersion version = versionFromText(data.substr(0, 6));
-        if (version == AcDb::kDHL_Unknown) {
-            *error = "unknown drawing version " + data.substr(0, 6);
-            return false;
-        }
-        if (data.size() < 0x19) {
+        // Shorter than the header's fixed part (version text and image-directory address).
+        const std::string ext = fs::path(path).extension().string();
+        if (ext != ".dxf" && ext != ".DXF" && fs::file_size(path, ec) < 17 && !ec) {
             *error = "truncated drawing file";
             return false;
         }
-        size_t at = data.find(std::string(kMarker) + "\n", 0x19);
-        if (at == std::string::npos) {
-            *out = foreignContent(version);
-            *foreign = true;
+        sim::dwg::FileInfo info;
+        if (!sim::dwg::readDrawingFile(path, &info, error)) return false;
+        if (!info.foreign && info.drawing) {
+            *out = fromDrawing(*info.drawing);
+            *foreign = false;
             return true;
         }
-        return parsePayload(data.substr(at + 9), out, foreign, error);
+        AcDb::AcDbDwgVersion v = sim::dwg::dwgVersion(info.release);
+        if (v == AcDb::kDHL_Unknown) {
+            *error = "drawing version " + info.versionText + " is not supported";
+            return false;
+        }
+        *out = DrawingContent{};
+        out->originalVersion = out->lastSavedAsVersion = v;
+        out->layouts = {"Model", "Layout1"};
+        *foreign = true;
+        return true;
     }
 
     bool write(const std::string& path, const DrawingContent& content, AcApDocument::SaveFormat format,
                std::string* error) override {
-        const Release* r = releaseOfFormat(format);
-        if (!r) {
+        auto release = sim::dwg::releaseOf(format);
+        if (release == sim::dwg::Release::Unknown) {
             *error = "unknown save format";
             return false;
         }
-        const std::string payload = toJson(content).dump();
-        std::string data;
-        if (format % 4 == 1) {   // the DXF kinds
-            data = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + std::string(r->text) + "\n  0\nENDSEC\n999\n" +
-                   kMarker + " " + payload + "\n  0\nEOF\n";
-        } else {
-            data = header(r->version) + kMarker + "\n" + payload;
-        }
-        return writeAtomically(path, data, error);
+        return sim::dwg::writeDrawingFile(path, toDrawing(content), release, sim::dwg::kindOf(format), error);
     }
 
+    // A header and an image directory with header data and a preview, as another program writes
+    // them, and bytes standing for its objects; no simulator payload.
     bool writeForeign(const std::string& path, AcDb::AcDbDwgVersion version, std::string* error) override {
-        if (!*versionText(version)) {
+        auto release = sim::dwg::releaseOf(version);
+        std::string_view text = sim::dwg::versionText(release);
+        if (text.empty()) {
             *error = "unknown version";
             return false;
         }
-        // What another program's file looks like to this host: a header and data it does not know.
-        std::string data = header(version) + std::string(256, '\x5a');
-        return writeAtomically(path, data, error);
+        sim::dwg::Drawing sample;
+        sample.lines = {{{0, 0, 0}, {100, 60, 0}}, {{0, 60, 0}, {100, 0, 0}}};
+        sample.extents = sim::dwg::extentsOf(sample.lines);
+        auto image = sim::dwg::renderPreview(sample, 64, 64);
+        const bool png = release >= sim::dwg::Release::R2013;
+        auto picture = png ? sim::dwg::encodePng(image) : sim::dwg::encodeDib8(image);
+        static const std::uint8_t sentinel[16] = {0x1F, 0x25, 0x6D, 0x07, 0xD4, 0x36, 0x28, 0x28,
+                                                  0x9D, 0x57, 0xCA, 0x3F, 0x9D, 0x44, 0x10, 0x2B};
+        std::vector<std::uint8_t> b(text.begin(), text.end());
+        b.resize(0x180, 0x11);
+        const std::uint32_t dir = std::uint32_t(b.size());
+        for (int i = 0; i < 4; ++i) b[13 + i] = std::uint8_t(dir >> (8 * i));
+        b.insert(b.end(), sentinel, sentinel + 16);
+        le32(b, 1 + 18 + 80 + std::uint32_t(picture.size()));
+        b.push_back(2);
+        const std::uint32_t data = dir + 16 + 4 + 1 + 18;
+        b.push_back(1), le32(b, data), le32(b, 80);
+        b.push_back(png ? 6 : 2), le32(b, data + 80), le32(b, std::uint32_t(picture.size()));
+        b.resize(b.size() + 80, 0);
+        b.insert(b.end(), picture.begin(), picture.end());
+        b.resize(b.size() + 2000, 0x22);
+        std::error_code ec;
+        if (fs::exists(path, ec)) {
+            *error = "the file exists";
+            return false;
+        }
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (!f) {
+            *error = "cannot write the file";
+            return false;
+        }
+        bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+        ok = std::fclose(f) == 0 && ok;
+        if (!ok) *error = "cannot write the file";
+        return ok;
     }
 
     bool isForeign(const std::string& path) override {
         std::error_code ec;
-        if (!fs::exists(path, ec)) return false;
-        DrawingContent c;
-        bool foreign = false;
-        std::string error;
-        // Anything this host cannot read back as its own is another program's file.
-        return !read(path, &c, &foreign, &error) || foreign;
-    }
-
-private:
-    static DrawingContent foreignContent(AcDb::AcDbDwgVersion version) {
-        DrawingContent c;
-        c.originalVersion = version;
-        c.lastSavedAsVersion = version;
-        c.layouts = {"Model", "Layout1"};
-        return c;
-    }
-
-    static bool parsePayload(const std::string& text, DrawingContent* out, bool* foreign, std::string* error) {
-        try {
-            *out = fromJson(json::parse(text));
-            *foreign = false;
-            return true;
-        } catch (const std::exception&) {
-            *error = "truncated or damaged drawing file";
-            return false;
-        }
-    }
-
-    static bool readDxf(const std::string& data, DrawingContent* out, bool* foreign, std::string* error) {
-        size_t at = data.find("$ACADVER");
-        if (at == std::string::npos) {
-            *error = "not a drawing file";
-            return false;
-        }
-        std::istringstream in(data.substr(at));
-        std::string line, code, value;
-        std::getline(in, line);
-        std::getline(in, code);
-        std::getline(in, value);
-        while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
-        AcDb::AcDbDwgVersion version = versionFromText(value);
-        if (version == AcDb::kDHL_Unknown) {
-            *error = "unknown drawing version " + value;
-            return false;
-        }
-        size_t mark = data.find(std::string("999\n") + kMarker + " ");
-        if (mark == std::string::npos) {
-            *out = foreignContent(version);
-            *foreign = true;
-            return true;
-        }
-        size_t begin = mark + 4 + std::string(kMarker).size() + 1;
-        size_t end = data.find('\n', begin);
-        if (end == std::string::npos) {
-            *error = "truncated or damaged drawing file";
-            return false;
-        }
-        return parsePayload(data.substr(begin, end - begin), out, foreign, error);
+        return fs::exists(path, ec) && !sim::dwg::isSimulatorFile(path);
     }
 };
 
@@ -273,7 +181,7 @@ DrawingFiles* g_files = nullptr;
 }  // namespace
 
 DrawingFiles& drawingFiles() {
-    static BuiltinFiles builtin;
+    static DwgFiles builtin;
     return g_files ? *g_files : builtin;
 }
 

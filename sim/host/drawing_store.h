@@ -14,14 +14,14 @@ struct DrawingContent {
     AcDb::AcDbDwgVersion originalVersion = AcDb::kDHL_1032;
     AcDb::AcDbDwgVersion lastSavedAsVersion = AcDb::kDHL_1032;
     int numberOfSaves = 0;
-    int objects = 0;
+    int objects = 0;                                         // lines and other objects
     AcDbSummaryInfo summary;
     std::vector<std::string> layouts{"Model", "Layout1", "Layout2"};
     std::string currentLayout = "Model";
     std::vector<std::string> modelViews, paperViews;
     std::vector<std::pair<std::string, int>> layerStates;   // name, mask
     std::array<double, 3> extMin{0, 0, 0}, extMax{0, 0, 0};
-    std::vector<std::string> blocks, xrefs;                  // inserted blocks, attached references
+    std::vector<std::array<double, 6>> lines;                // model-space lines: start x y z, end x y z
 };
 
 class DrawingFiles {

@@ -230,7 +230,7 @@ bool openContent(const std::string& path, const DrawingContent& content, bool fo
 bool unloadModuleImpl(Module& mod, bool force);
 const RegisteredCommand* findRegisteredCommand(const std::string& typed);
 int setVarFromText(const std::string& name, const std::string& text);
-void resetVariables();
+void resetVariables(std::map<std::string, resbuf>& vars);
 
 std::string upper(std::string s);
 std::string baseName(const std::string& path);

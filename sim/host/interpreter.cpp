@@ -384,7 +384,10 @@ void Host::pumpNow() {
             // Escapes at the head of the queue reach the running command: two cancel it.
             while (!q.empty() && q.front().pos >= q.front().text.size()) q.pop_front();
             if (!q.empty() && isEscape(q.front().text[q.front().pos])) {
-                ++q.front().pos;
+                Segment& s = q.front();
+                ++s.pos;
+                // The Enter typed after an Escape has nothing to end.
+                while (s.pos < s.text.size() && (s.text[s.pos] == '\n' || s.text[s.pos] == '\r')) ++s.pos;
                 if (++doc->escapes >= 2) endTimedCommand(doc, true);
                 continue;
             }

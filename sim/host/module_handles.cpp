@@ -1,19 +1,15 @@
-// Stand-in until the desktop's module table is connected: an opaque handle per loaded module.
-// INTEGRATION SEAM: replace the two bodies with the desktop module table's register/release
-// (the module's resources are its symbols kvEmbeddedResources / kvEmbeddedResourcesSize).
+// Loaded plug-in modules are entries of the desktop's module table, so that GetModuleFileName,
+// LoadString and the resource stack work on their handles as on any other module.
 #include "sim/host/module_handles.h"
 
-#include <map>
+#include "sim/pe/modules.h"
 
 namespace sim::host {
-namespace {
-struct OpaqueModule { void* dl; std::string path; };
-}  // namespace
 
 HMODULE registerLoadedModule(void* dlHandle, const std::string& path) {
-    return reinterpret_cast<HMODULE>(new OpaqueModule{dlHandle, path});
+    return sim::pe::registerNativeModule(path, dlHandle);
 }
 
-void releaseLoadedModule(HMODULE module) { delete reinterpret_cast<OpaqueModule*>(module); }
+void releaseLoadedModule(HMODULE module) { sim::pe::unregisterModule(module); }
 
 }  // namespace sim::host

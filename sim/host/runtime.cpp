@@ -145,8 +145,7 @@ int setVarFromText(const std::string& rawName, const std::string& text) {
     return setVarUnchecked(name, rb);
 }
 
-void resetVariables() {
-    auto& v = Host::get().vars;
+void resetVariables(std::map<std::string, resbuf>& v) {
     v.clear();
     v["SDI"] = makeShort(0);
     v["FIBERWORLD"] = makeShort(0);

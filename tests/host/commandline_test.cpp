@@ -1,0 +1,137 @@
+// The command line: queueing per document, tokens, prefixes, prompts, cancelling, scripts.
+#include "host_fixture.h"
+
+namespace {
+
+AcApDocument* byTitle(const std::string& title) {
+    for (auto* w : acDocWindowManager->documentWindows()) {
+        if (w->document() && w->document()->docTitle() == title) return w->document();
+    }
+    return nullptr;
+}
+
+TEST_F(HostTest, TextQueuedToAnotherDrawingRunsWhenItBecomesCurrent) {
+    make("a.dwg");
+    make("b.dwg");
+    run("@open " + path("a.dwg"));
+    run("@open " + path("b.dwg"));
+    AcApDocument* a = byTitle("a.dwg");
+    ASSERT_EQ(acDocManager->sendStringToExecute(a, "_LINE 0,0 1,1  ", false, false, false), Acad::eOk);
+    EXPECT_EQ(a->database()->approxNumObjects(), 0);
+    EXPECT_EQ(doc()->docTitle(), "b.dwg");
+    takeEvents();
+    run("@activate " + path("a.dwg"));
+    EXPECT_EQ(a->database()->approxNumObjects(), 1);
+    auto e = takeEvents();
+    ASSERT_GE(e.size(), 2u);
+    EXPECT_EQ(e[e.size() - 2], "commandWillStart LINE");   // after the activation
+    EXPECT_EQ(e.back(), "commandEnded LINE");
+
+    // With activation asked for, the drawing is activated and the text runs there.
+    AcApDocument* b = byTitle("b.dwg");
+    acDocManager->sendStringToExecute(b, "LINE 0,0 1,1  ");
+    EXPECT_EQ(doc(), b);
+    EXPECT_EQ(b->database()->approxNumObjects(), 1);
+}
+
+TEST_F(HostTest, DelayKeepsTheDrawingBusyUntilTimeOrTwoEscapes) {
+    make("a.dwg");
+    run("@open " + path("a.dwg"));
+    takeEvents();
+    run("DELAY 1000");
+    EXPECT_FALSE(doc()->isQuiescent());
+    run("LINE 0,0 1,1 ");   // waits behind the running command
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 0);
+    run("@wait 999");
+    EXPECT_FALSE(doc()->isQuiescent());
+    run("@wait 1");
+    EXPECT_TRUE(doc()->isQuiescent());
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+    EXPECT_EQ(takeEvents(), (Events{"commandWillStart DELAY", "commandEnded DELAY", "commandWillStart LINE",
+                                    "commandEnded LINE"}));
+
+    run("DELAY 30000");
+    run("^C");
+    EXPECT_FALSE(doc()->isQuiescent());   // one Escape is not enough
+    run("^C");
+    EXPECT_TRUE(doc()->isQuiescent());
+    EXPECT_EQ(takeEvents(), (Events{"commandWillStart DELAY", "commandCancelled DELAY"}));
+}
+
+TEST_F(HostTest, TokensQuotesAndPrefixes) {
+    make("a.dwg", "views=North,South");
+    run("@open " + path("a.dwg"));
+    takeEvents();
+    run("_.-VIEW _R \"South\"");
+    run("'_ZOOM E");
+    run("._Bogus");
+    EXPECT_EQ(takeEvents(), (Events{"commandWillStart -VIEW", "commandEnded -VIEW", "commandWillStart ZOOM",
+                                    "commandEnded ZOOM"}));
+    EXPECT_NE(transcript.find("Restoring view South."), std::string::npos);
+    EXPECT_NE(transcript.find("Unknown command \"BOGUS\""), std::string::npos);
+
+    // A token that has not been ended waits for the rest.
+    acDocManager->sendStringToExecute(doc(), "LI", false, false, false);
+    EXPECT_TRUE(doc()->isQuiescent());
+    acDocManager->sendStringToExecute(doc(), "NE 0,0 3,3  ", false, false, false);
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+}
+
+TEST_F(HostTest, PromptsTakeQueuedTokensThenScriptedInputElseCancel) {
+    ASSERT_TRUE(sim::host::loadModule(KV_TEST_MODULE));
+    run("@new");
+    run("KVT_ASK \"Ann Lee\"");
+    run("@input Bo Chen");
+    run("KVT_ASK");
+    takeEvents();
+    run("KVT_ASK");   // nothing queued, not interactive
+    EXPECT_EQ(takeEvents(), (Events{"commandWillStart KVT_ASK", "commandCancelled KVT_ASK"}));
+    EXPECT_NE(transcript.find("name=Ann Lee\n"), std::string::npos);
+    EXPECT_NE(transcript.find("name=Bo Chen\n"), std::string::npos);
+    EXPECT_NE(transcript.find("name-cancel"), std::string::npos);
+    // A prompt that allows blanks reads up to the end of the line.
+    run("KVT_ASK Dee Eve");
+    EXPECT_NE(transcript.find("name=Dee Eve"), std::string::npos);
+}
+
+TEST_F(HostTest, ScriptRunsItsLinesAndStopsAtAFailingCommand) {
+    make("a.dwg", "layouts=Sheet");
+    run("@open " + path("a.dwg"));
+    std::ofstream(path("ok.scr")) << "LINE 0,0 1,1 \nLAYOUT S Sheet\n";
+    std::ofstream(path("bad.scr")) << "LAYOUT S Nowhere\nLINE 0,0 1,1 \n";
+    run("SCRIPT \"" + path("ok.scr") + "\"");
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+    EXPECT_EQ(doc()->database()->currentLayout(), "Sheet");
+    run("SCRIPT \"" + path("bad.scr") + "\"");
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+    EXPECT_NE(transcript.find("*Script stopped*"), std::string::npos);
+    run("SCRIPT \"" + path("missing.scr") + "\"");
+    EXPECT_NE(transcript.find("Cannot find script file"), std::string::npos);
+}
+
+TEST_F(HostTest, CommandsRunFromModulesAndQuitEndsEverything) {
+    make("a.dwg");
+    run("@open " + path("a.dwg"));
+    ASSERT_TRUE(sim::host::loadModule(KV_TEST_MODULE));
+    // The coroutine form runs after the calling command.
+    EXPECT_EQ(acedCommandC(nullptr, nullptr, RTSTR, "LINE", RTSTR, "0,0", RTSTR, "2,2", RTSTR, "", RTNONE), RTNORM);
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+    acDocManager->pushResourceHandle(nullptr);
+    EXPECT_EQ(sim::host::resourceStackDepth(), 1);
+    acDocManager->popResourceHandle();
+    acDocManager->popResourceHandle();   // an extra pop does not go below zero
+    EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+
+    run("@answer Cancel");
+    run("QUIT");
+    EXPECT_FALSE(sim::host::quitRequested());
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    run("@answer No");
+    run("QUIT");
+    EXPECT_TRUE(sim::host::quitRequested());
+    EXPECT_EQ(acDocManager->documentCount(), 0);
+    EXPECT_TRUE(sim::host::loadedModules().empty());
+    EXPECT_NE(transcript.find("[module] detach"), std::string::npos);
+}
+
+}  // namespace
