@@ -1,6 +1,7 @@
 #include "core/strings.h"
 
 #include <memory>
+#include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
 #include "win/module.h"
@@ -77,4 +78,12 @@ std::string KvResourceText(UINT id) {
             if (entry.id == id) return entry.text;
     }
     return "Empty";
+}
+
+std::string KvLoadString(UINT id) {
+    HINSTANCE module = App().resourceModule;
+    KvResourceScope scope(module);
+    std::string text;
+    if (LoadString(module, id, &text) <= 0) return "Empty";
+    return expandNewlines(std::move(text));
 }

@@ -19,6 +19,9 @@ void KvDestroyStringTable();
 bool KvStringTableExists();
 // The text of `id`, or "Empty" when the table does not exist or has no such id.
 std::string KvResourceText(UINT id);
+// Any string of the current resource module, loaded now (for ids outside the table); "\n" becomes
+// a line feed. "Empty" when the module has no such string.
+std::string KvLoadString(UINT id);
 // True for the text a missing entry reads as.
 inline bool KvIsEmptyText(const std::string& text) { return text == "Empty"; }
 // The ids loaded into the table, in load order.

@@ -206,7 +206,7 @@ void LoadOnce(Store& s) {
         if (!ok) {
             // The file stays as it is; settings go to the registry until the next load.
             s.doc.SetDocument();
-            MessageBox(nullptr, KvResourceText(kMsgSettingsFileCorrupt), "Korvane", MB_OK);
+            MessageBox(nullptr, KvLoadString(kMsgSettingsFileCorrupt), "Korvane", MB_OK);
             return;
         }
         ReadItems(s);

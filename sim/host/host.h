@@ -44,6 +44,8 @@ void setEventListener(EventListener listener);
 void setPrintEvents(bool on);
 
 // ---- State the tests and the program read ----------------------------------------------------
+// Sets a system variable from text as a script does (read-only variables too); RTNORM on success.
+int setVariable(const std::string& name, const std::string& text);
 int resourceStackDepth();                  // pushResourceHandle minus popResourceHandle
 HINSTANCE resourceStackTop();              // null when the stack is empty
 bool quitRequested();                      // QUIT ran: the program should end

@@ -431,6 +431,10 @@ std::string acdbHostUserProductRegistryRootKey() { return "Software\\SimHost\\R2
 
 namespace sim::host {
 
+int setVariable(const std::string& name, const std::string& text) {
+    OpScope op;
+    return setVarFromText(name, text);
+}
 int resourceStackDepth() { return int(Host::get().resourceStack.size()); }
 HINSTANCE resourceStackTop() {
     auto& s = Host::get().resourceStack;

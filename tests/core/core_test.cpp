@@ -42,17 +42,7 @@ void regSet(HKEY root, const std::string& key, const std::string& name, const st
 }
 
 void setVar(const std::string& name, const std::string& value) {
-    resbuf rb;
-    rb.restype = RTSTR;
-    rb.resval.rstring = value;
-    acedSetVar(name, &rb);
-}
-
-void setVar(const std::string& name, int value) {
-    resbuf rb;
-    rb.restype = RTSHORT;
-    rb.resval.rint = short(value);
-    acedSetVar(name, &rb);
+    ASSERT_EQ(sim::host::setVariable(name, value), RTNORM) << name;
 }
 
 std::vector<std::string> menuTexts(HMENU menu) {
@@ -155,9 +145,9 @@ TEST_F(Startup, TrustedPaths) {
 }
 
 TEST_F(Startup, HostVariables) {
-    setVar("SDI", 1);
+    setVar("SDI", "1");
     setVar("ACADVER", "21.0s (LMS Tech)");
-    setVar("FIBERWORLD", 0);
+    setVar("FIBERWORLD", "0");
     start();
     EXPECT_NE(transcript.find("\n;warning : SDI = 1"), std::string::npos);
     EXPECT_TRUE(App().sdi);
@@ -166,7 +156,7 @@ TEST_F(Startup, HostVariables) {
     EXPECT_TRUE(acedRegCmds->lookupCmd("KV_CFG"));   // start-up otherwise completes
     unload();
 
-    setVar("SDI", 0);
+    setVar("SDI", "0");
     setVar("ACADVER", "24.1s (LMS Tech)");
     transcript.clear();
     start();
@@ -251,7 +241,8 @@ TEST_F(Startup, PackWithoutAnEntryLeavesItsMenuItemOut) {
 
 TEST_F(Startup, StringTable) {
     start();
-    EXPECT_EQ(KvResourceText(32808), "Error, can't parse 'korvane.xml', the file may be corrupt.");
+    EXPECT_EQ(KvResourceText(32824), "Open Only Current Document");
+    EXPECT_EQ(KvLoadString(32808), "Error, can't parse 'korvane.xml', the file may be corrupt.");
     EXPECT_EQ(KvResourceText(1), "Empty");
     for (UINT id : KvStringTableIds()) EXPECT_EQ(KvResourceText(id).find("\\n"), std::string::npos) << id;
     unload();

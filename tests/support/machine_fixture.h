@@ -13,14 +13,8 @@
 
 namespace kvtest {
 
-inline std::string sourceDir() {
-    const char* s = std::getenv("KV_SOURCE_DIR");
-    return s ? s : ".";
-}
-inline std::string binaryDir() {
-    const char* b = std::getenv("KV_BINARY_DIR");
-    return b ? b : ".";
-}
+inline std::string sourceDir() { return KV_TEST_SOURCE_DIR; }
+inline std::string binaryDir() { return KV_TEST_BINARY_DIR; }
 
 class MachineFixture : public ::testing::Test {
 protected:
