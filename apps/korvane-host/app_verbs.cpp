@@ -4,6 +4,7 @@
 #include <sstream>
 #include "gfx/bitmap.h"
 #include "sim/desk/desktop.h"
+#include "sim/host/host.h"
 #include "sim/registry/registry.h"
 #include "win/module.h"
 #include "win/registry.h"
@@ -64,9 +65,26 @@ void regVerb(Runner&, const Args& a) {
     }
 }
 
+// Reads (or writes, then reads) a setting through the loaded plug-in, as the plug-in sees it.
+void settingVerb(Runner&, const Args& a) {
+    if (a.empty() || a.size() > 2) throw VerbError("usage: @setting KEY [VALUE]");
+    auto modules = sim::host::loadedModules();
+    if (modules.empty()) throw VerbError("the plug-in is not loaded");
+    HMODULE module = LoadLibrary(modules.front());
+    using SettingFn = int (*)(const char*, const char*, char*, int);
+    auto fn = module ? reinterpret_cast<SettingFn>(GetProcAddress(module, "AcKvSetting")) : nullptr;
+    char value[1024] = {};
+    const int found = fn ? fn(a[0].c_str(), a.size() == 2 ? a[1].c_str() : nullptr, value, sizeof value) : 0;
+    if (module) FreeLibrary(module);
+    if (!fn) throw VerbError("the loaded module has no settings entry");
+    if (!found) throw VerbError("no setting is stored as '" + a[0] + "'");
+    sim::Desktop::get().print("setting \"" + a[0] + "\" = " + value + "\n");
+}
+
 }  // namespace
 
 void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
+    runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
     const std::string moduleFolder = machine.moduleFolder;
     runner.addVerb("thumb", [moduleFolder](Runner&, const Args& a) {

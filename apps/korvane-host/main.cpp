@@ -74,13 +74,18 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Paths given on the command line are the user's; inside, the machine's root is the current
+    // folder, so that scripts name drawings relative to it.
+    if (!scriptPath.empty() && scriptPath != "-") scriptPath = fs::absolute(scriptPath).string();
+    if (!snapshot.empty()) snapshot = fs::absolute(snapshot).string();
     const bool interactive = scriptPath.empty() && !demo;
     auto& desk = sim::Desktop::get();
     desk.useRealClock(realTime || interactive);
     desk.setInteractive(interactive);
     if (root.empty()) root = sim::makeTemporaryRoot();
+    root = fs::absolute(root).string();
 
-    const std::string src = sourceDir(argv[0]);
+    const std::string src = fs::absolute(sourceDir(argv[0])).string();
     sim::MachineLayout m;
     try {
         m = sim::setupMachine(root, moduleBuildDir(argv[0]), src + "/shipped");
@@ -89,6 +94,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    fs::current_path(m.root);
     std::ofstream transcriptFile;
     if (demo) {
         transcriptFile.open(m.root + "transcript.txt");
