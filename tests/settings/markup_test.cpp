@@ -87,6 +87,19 @@ TEST(Markup, AddedElementsTakeLinesOfTheirOwn) {
     EXPECT_EQ(fresh.GetDocument(), kDecl + "<r><x = a= \"2\" n=\"1\"/>\r\n<z>w</z>\r\n<y>u&amp;v</y></r>");
 }
 
+TEST(Markup, AnEmptyTagWithAStraySlashStaysAStartTagWhenExpanded) {
+    CMarkupSTL doc;
+    ASSERT_TRUE(doc.SetDocument("<Korvane//>"));
+    doc.ResetPosition();
+    doc.FindElement();
+    doc.AddChildElement("config");
+    EXPECT_EQ(doc.GetDocument(), kDecl + "<Korvane/ >\r\n<config/>\r\n</Korvane>");
+    CMarkupSTL again;
+    ASSERT_TRUE(again.SetDocument(doc.GetDocument()));
+    again.ResetPosition();
+    EXPECT_TRUE(again.FindChildElement("config"));
+}
+
 TEST(Markup, TextOfAnElementWithChildrenIsLeftAlone) {
     CMarkupSTL doc;
     ASSERT_TRUE(doc.SetDocument("<r><p><q/></p></r>"));
