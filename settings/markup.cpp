@@ -409,15 +409,20 @@ void CMarkupSTL::Splice(std::size_t from, std::size_t to, std::string_view text)
     }
 }
 
+// What replaces the "/>" of an empty-element tag to make it a start tag: ">", or " >" when a stray
+// slash stands before it (a bare ">" would give "/>" again).
+std::string CMarkupSTL::StartTagClose(std::size_t slash) const { return doc_[slash - 1] == '/' ? " >" : ">"; }
+
 // <name .../> becomes <name ...>, CR LF, </name>, so that children can go between on lines of their own.
 void CMarkupSTL::ExpandEmpty(int elem) {
     const std::string name(NameOf(elem));
     const std::size_t slash = elems_[elem].tagEnd - 2;
-    const std::string replacement = ">\r\n</" + name + ">";
+    const std::string close = StartTagClose(slash);
+    const std::string replacement = close + "\r\n</" + name + ">";
     Splice(slash, slash + 2, replacement);
     Elem& e = elems_[elem];
-    e.tagEnd = slash + 1;
-    e.contentEnd = slash + 3;
+    e.tagEnd = slash + close.size();
+    e.contentEnd = e.tagEnd + 2;
     e.end = slash + replacement.size();
     e.empty = false;
 }
@@ -539,10 +544,11 @@ bool CMarkupSTL::SetChildText(std::string_view text) {
     if (elems_[child].empty) {
         if (text.empty()) return true;
         const std::size_t slash = elems_[child].tagEnd - 2;
-        const std::string replacement = ">" + escaped + "</" + std::string(NameOf(child)) + ">";
+        const std::string close = StartTagClose(slash);
+        const std::string replacement = close + escaped + "</" + std::string(NameOf(child)) + ">";
         Splice(slash, slash + 2, replacement);
         Elem& e = elems_[child];
-        e.tagEnd = slash + 1;
+        e.tagEnd = slash + close.size();
         e.contentEnd = e.tagEnd + escaped.size();
         e.end = slash + replacement.size();
         e.empty = false;

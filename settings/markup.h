@@ -103,6 +103,7 @@ private:
     Attr FindAttribute(int elem, std::string_view name) const;
     void Splice(std::size_t from, std::size_t to, std::string_view text);
     void ExpandEmpty(int elem);
+    std::string StartTagClose(std::size_t slash) const;
     int AddElem(int parent, int after, int before, std::string_view name, std::string_view text);
     int LastChild(int parent) const;
     bool Fail(std::string error);
