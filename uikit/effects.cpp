@@ -118,21 +118,24 @@ void softBump(HDC dc, const RECT& r, COLORREF start, COLORREF end) {
 
 void hardBump(HDC dc, const RECT& r, COLORREF start, COLORREF end, int granularity) {
     FillSolidRect(dc, r, start);
-    const int bevel = std::clamp(granularity / 2, 2, 16);
-    const COLORREF light = mix(start, RGB(255, 255, 255), 0.7);
+    const int bevel = std::clamp(granularity * 3 / 4, 2, 16);
+    const COLORREF light = mix(start, RGB(255, 255, 255), 0.85);
+    const COLORREF dark = mix(start, end, 0.8);
     for (int i = 0; i < bevel && r.left + 2 * i < r.right && r.top + 2 * i < r.bottom; ++i)
-        Draw3dRect(dc, {r.left + i, r.top + i, r.right - i, r.bottom - i}, light, end);
+        Draw3dRect(dc, {r.left + i, r.top + i, r.right - i, r.bottom - i}, light, i == 0 ? end : dark);
 }
 
 void metal(HDC dc, const RECT& r, COLORREF start, COLORREF middle, COLORREF end) {
     const int h = r.bottom - r.top;
-    const COLORREF shine = mix(middle, RGB(255, 255, 255), 0.45);
+    // Base profile from top to bottom: a shade of start, a bright sheen from middle, start, then
+    // darkening to end; the brushed streaks go over it.
+    const COLORREF stops[] = {mix(start, end, 0.3), mix(middle, RGB(255, 255, 255), 0.4), start, mix(start, end, 0.55), end};
+    const double at[] = {0.0, 0.25, 0.5, 0.8, 1.0};
     fillPixels(dc, r, [&](int x, int y) {
-        // Base: start, a bright sheen a third of the way down, middle, end.
         const double t = h > 1 ? double(y) / (h - 1) : 0.0;
-        COLORREF base = t < 0.33 ? mix(start, shine, t / 0.33)
-                        : t < 0.6 ? mix(shine, middle, (t - 0.33) / 0.27)
-                                  : mix(middle, end, (t - 0.6) / 0.4);
+        int i = 0;
+        while (i < 3 && t > at[i + 1]) ++i;
+        const COLORREF base = mix(stops[i], stops[i + 1], (t - at[i]) / (at[i + 1] - at[i]));
         // Streaks: each row has its own brightness that drifts slowly along the row.
         const double row = unit(hash(0, std::uint32_t(y), kSeed)) - 0.5;
         const int seg = x / 24;
@@ -140,7 +143,7 @@ void metal(HDC dc, const RECT& r, COLORREF start, COLORREF middle, COLORREF end)
         const double drift = unit(hash(std::uint32_t(seg), std::uint32_t(y), kSeed + 1)) * (1 - f) +
                              unit(hash(std::uint32_t(seg + 1), std::uint32_t(y), kSeed + 1)) * f - 0.5;
         const double grain = unit(hash(std::uint32_t(x), std::uint32_t(y), kSeed + 2)) - 0.5;
-        return shift(base, int(std::lround(row * 22 + drift * 14 + grain * 6)));
+        return shift(base, int(std::lround(row * 36 + drift * 24 + grain * 8)));
     });
 }
 

@@ -19,11 +19,11 @@
 //  12 VBUMP        the same ridge running vertically
 //  13 SOFTBUMP     a pillow: end at the edges rising softly to start in the centre
 //  14 HARDBUMP     start with a hard bevel (light top and left, end bottom and right)
-//  15 METAL        brushed metal: start, middle, end from top to bottom with fine streaks
+//  15 METAL        brushed metal: horizontal streaks over start with a sheen of middle, end below
 //  16..68          hatch pattern in end (lines) over start (background)
 //
 // Granularity (1 to 64, default 4): grain size of NOISE, band width (twice the granularity) of
-// the shades, bevel width (half the granularity, at least 2) of HARDBUMP; the others ignore it.
+// the shades, bevel width (three quarters of the granularity, at least 2) of HARDBUMP; the others ignore it.
 // The same arguments always give the same pixels. An effect number out of range fills SOLID.
 #pragma once
 #include <array>

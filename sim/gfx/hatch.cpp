@@ -109,9 +109,10 @@ const std::array<Tile, Gdiplus::HatchStyleTotal>& tiles() {
         t[HatchStyleDottedDiamond] = fromPredicate([](int x, int y) { return x % 2 == 0 && (x == y || mod(x + y, 8) == 0); });
         // Shingles: rows of rounded scales, each row offset by half a scale.
         t[HatchStyleShingle] = Tile{0x81, 0x42, 0x3C, 0x00, 0x18, 0x24, 0xC3, 0x00};
-        t[HatchStyleTrellis] = fromPredicate([](int x, int y) { return mod(x - y, 4) == 0 || mod(x + y, 4) == 0; });
-        // Spheres: a ball per tile with a highlight at its upper left.
-        t[HatchStyleSphere] = Tile{0x3C, 0x4E, 0x8F, 0xBF, 0xFF, 0xFF, 0x7E, 0x3C};
+        // Trellis: two-pixel slats crossing diagonally around diamond holes.
+        t[HatchStyleTrellis] = fromPredicate([](int x, int y) { return mod(x - y, 8) < 2 || mod(x + y, 8) < 2; });
+        // Spheres: a ball per tile with a highlight at its upper left, apart from its neighbours.
+        t[HatchStyleSphere] = Tile{0x00, 0x3C, 0x4E, 0x5E, 0x7E, 0x7E, 0x3C, 0x00};
         t[HatchStyleSmallGrid] = fromPredicate([](int x, int y) { return x % 4 == 0 || y % 4 == 0; });
         t[HatchStyleSmallCheckerBoard] = fromPredicate([](int x, int y) { return (x / 2 + y / 2) % 2 == 0; });
         t[HatchStyleLargeCheckerBoard] = fromPredicate([](int x, int y) { return (x / 4 + y / 4) % 2 == 0; });
