@@ -1,0 +1,356 @@
+// Fonts and text over Pango. One private font map and context serve every canvas, with fixed
+// rendering options (greyscale antialiasing, no hinting, unhinted metrics), so that the same text
+// measures and renders the same way every time and golden images stay stable.
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <unordered_map>
+#include "sim/gfx/canvas.h"
+#include "sim/gfx/canvas_impl.h"
+
+namespace sim::gfx {
+namespace {
+
+struct Font {
+    LOGFONT record;
+    PangoFontDescription* desc = nullptr;
+    double xScale = 1.0;   // lfWidth against the face's natural average width
+    int ascent = 0, descent = 0, aveWidth = 0;
+    int ellipsisWidth = -1;
+};
+
+struct Text {
+    std::mutex mutex;
+    PangoFontMap* map = nullptr;
+    PangoContext* context = nullptr;
+    cairo_font_options_t* options = nullptr;
+    std::set<std::string> families;   // lower-case
+    std::unordered_map<std::uintptr_t, std::unique_ptr<Font>> fonts;
+    std::uintptr_t next = 0xF0010;
+};
+
+std::string lower(std::string s) {
+    for (char& ch : s) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+Text& text() {
+    static Text* t = [] {
+        auto* t = new Text;   // never destroyed: fonts may be released during exit
+        t->map = pango_cairo_font_map_new();
+        t->context = pango_font_map_create_context(t->map);
+        t->options = cairo_font_options_create();
+        cairo_font_options_set_antialias(t->options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(t->options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(t->options, CAIRO_HINT_METRICS_OFF);
+        pango_cairo_context_set_font_options(t->context, t->options);
+        pango_cairo_context_set_resolution(t->context, 96);
+        PangoFontFamily** list = nullptr;
+        int n = 0;
+        pango_font_map_list_families(t->map, &list, &n);
+        for (int i = 0; i < n; ++i) t->families.insert(lower(pango_font_family_get_name(list[i])));
+        g_free(list);
+        return t;
+    }();
+    return *t;
+}
+
+// Caller holds the text mutex.
+std::string resolveLocked(Text& t, const std::string& face) {
+    if (!face.empty() && t.families.count(lower(face))) return face;
+    return kStandardFace;
+}
+
+Font* findLocked(Text& t, HFONT font) {
+    auto it = t.fonts.find(reinterpret_cast<std::uintptr_t>(font));
+    return it == t.fonts.end() ? nullptr : it->second.get();
+}
+
+void metricsOf(Text& t, const PangoFontDescription* desc, int* ascent, int* descent, int* ave) {
+    PangoFontMetrics* m = pango_context_get_metrics(t.context, desc, nullptr);
+    *ascent = pango_font_metrics_get_ascent(m);
+    *descent = pango_font_metrics_get_descent(m);
+    *ave = pango_font_metrics_get_approximate_char_width(m);
+    pango_font_metrics_unref(m);
+}
+
+PangoLayout* layoutFor(Text& t, const Font& f, std::string_view s) {
+    PangoLayout* layout = pango_layout_new(t.context);
+    pango_layout_set_font_description(layout, f.desc);
+    pango_layout_set_text(layout, s.data(), int(s.size()));
+    if (f.record.lfUnderline || f.record.lfStrikeOut) {
+        PangoAttrList* attrs = pango_attr_list_new();
+        if (f.record.lfUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (f.record.lfStrikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+        pango_layout_set_attributes(layout, attrs);
+        pango_attr_list_unref(attrs);
+    }
+    return layout;
+}
+
+// Logical width and height in whole pixels (width after the lfWidth stretch).
+SIZE extentOf(PangoLayout* layout, const Font& f) {
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return SIZE{LONG(std::ceil(logical.width * f.xScale / PANGO_SCALE)),
+                LONG(std::ceil(double(logical.height) / PANGO_SCALE))};
+}
+
+LONG measureLocked(Text& t, const Font& f, std::string_view s) {
+    PangoLayout* layout = layoutFor(t, f, s);
+    LONG w = extentOf(layout, f).cx;
+    g_object_unref(layout);
+    return w;
+}
+
+constexpr std::string_view kEllipsis = "...";
+
+// The longest cut of a single line that fits `avail` pixels with "..." appended. Cuts are
+// taken at word breaks first when `words`, else (or when no word fits) at grapheme boundaries.
+std::string ellipsize(Text& t, Font& f, const std::string& s, int avail, bool words) {
+    if (f.ellipsisWidth < 0) f.ellipsisWidth = measureLocked(t, f, kEllipsis);
+    PangoLayout* layout = layoutFor(t, f, s);
+    int nAttrs = 0;
+    const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &nAttrs);
+    // Byte offsets of grapheme boundaries, with the prefix width at each.
+    std::vector<std::pair<int, double>> cuts;
+    int charIndex = 0;
+    for (int i = 0; i <= int(s.size()); ++i) {
+        const bool boundary = i == int(s.size()) || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+        if (!boundary) continue;
+        if (i > 0 && charIndex < nAttrs && attrs[charIndex].is_cursor_position) {
+            PangoRectangle pos;
+            pango_layout_index_to_pos(layout, i, &pos);
+            double x = (i == int(s.size()) ? extentOf(layout, f).cx : pos.x * f.xScale / PANGO_SCALE);
+            cuts.emplace_back(i, x);
+        }
+        ++charIndex;
+    }
+    g_object_unref(layout);
+    auto isWordCut = [&](int i) {
+        return (i < int(s.size()) && s[i] == ' ') || s[i - 1] == '-' || s[i - 1] == '_' || s[i - 1] == '.';
+    };
+    auto trimmed = [&](int i) {
+        std::string head = s.substr(0, std::size_t(i));
+        while (!head.empty() && head.back() == ' ') head.pop_back();
+        return head;
+    };
+    // Try the candidates from the longest down; the estimate (prefix width plus the width of the
+    // ellipsis) is confirmed by measuring the joined text, since kerning may differ slightly.
+    for (int pass = words ? 0 : 1; pass < 2; ++pass) {
+        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
+            if (pass == 0 && !isWordCut(it->first)) continue;
+            if (it->second + f.ellipsisWidth > avail + 1) continue;
+            std::string head = trimmed(it->first);
+            if (head.empty()) continue;
+            std::string joined = head + std::string(kEllipsis);
+            if (measureLocked(t, f, joined) <= avail) return joined;
+        }
+    }
+    // Not even one character fits with the ellipsis: as many dots as fit.
+    for (std::size_t n = kEllipsis.size(); n > 0; --n) {
+        std::string dots(n, '.');
+        if (measureLocked(t, f, dots) <= avail) return dots;
+    }
+    return {};
+}
+
+int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font, COLORREF colour,
+             const COLORREF* halo, int haloWidth) {
+    if (!rect) return 0;
+    Text& t = text();
+    std::lock_guard lock(t.mutex);
+    Font* f = findLocked(t, font);
+    if (!f) return 0;
+    Canvas* c = (format & DT_CALCRECT) ? nullptr : lookup(dc);
+    if (!c && !(format & DT_CALCRECT)) return 0;
+
+    const bool single = format & DT_SINGLELINE;
+    std::string s(input);
+    if (single)
+        for (char& ch : s)
+            if (ch == '\r' || ch == '\n') ch = ' ';
+
+    const int esc = ((f->record.lfEscapement % 3600) + 3600) % 3600;
+    const bool turned = esc % 1800 == 900;
+    const int rw = rect->right - rect->left, rh = rect->bottom - rect->top;
+    const int bw = turned ? rh : rw, bh = turned ? rw : rh;   // the box in the text's own direction
+
+    if (single && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) && measureLocked(t, *f, s) > bw)
+        s = ellipsize(t, *f, s, std::max(0, bw), format & DT_WORD_ELLIPSIS);
+
+    PangoLayout* layout = layoutFor(t, *f, s);
+    if (!single && (format & DT_WORDBREAK) && bw > 0) {
+        pango_layout_set_width(layout, int(bw / f->xScale * PANGO_SCALE));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_alignment(layout, (format & DT_CENTER)  ? PANGO_ALIGN_CENTER
+                                           : (format & DT_RIGHT) ? PANGO_ALIGN_RIGHT
+                                                                 : PANGO_ALIGN_LEFT);
+    }
+    const SIZE ext = extentOf(layout, *f);
+    if (format & DT_CALCRECT) {
+        rect->right = rect->left + (turned ? ext.cy : ext.cx);
+        rect->bottom = rect->top + (turned ? ext.cx : ext.cy);
+        g_object_unref(layout);
+        return ext.cy;
+    }
+
+    int x = 0, y = 0;
+    const bool wrapped = pango_layout_get_width(layout) > 0;
+    if (!wrapped && (format & DT_CENTER)) x = (bw - ext.cx) / 2;
+    else if (!wrapped && (format & DT_RIGHT)) x = bw - ext.cx;
+    if (single && (format & DT_VCENTER)) y = (bh - ext.cy) / 2;
+    else if (single && (format & DT_BOTTOM)) y = bh - ext.cy;
+
+    cairo_t* cr = c->cr;
+    cairo_save(cr);
+    if (!(format & DT_NOCLIP)) {
+        cairo_rectangle(cr, rect->left, rect->top, std::max(0, rw), std::max(0, rh));
+        cairo_clip(cr);
+    }
+    cairo_set_font_options(cr, t.options);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_translate(cr, rect->left + rw / 2.0, rect->top + rh / 2.0);
+    cairo_rotate(cr, -esc * M_PI / 1800.0);
+    cairo_translate(cr, -bw / 2.0 + x, -bh / 2.0 + y);
+    cairo_scale(cr, f->xScale, 1.0);
+    if (halo && haloWidth >= 1) {
+        cairo_new_path(cr);
+        pango_cairo_layout_path(cr, layout);
+        cairo_set_line_width(cr, haloWidth / f->xScale);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        setColour(cr, *halo);
+        cairo_stroke(cr);
+    }
+    cairo_move_to(cr, 0, 0);
+    setColour(cr, colour);
+    pango_cairo_show_layout(cr, layout);
+    cairo_restore(cr);
+    g_object_unref(layout);
+    return ext.cy;
+}
+
+}  // namespace
+
+std::string resolvedFamily(const std::string& face) {
+    Text& t = text();
+    std::lock_guard lock(t.mutex);
+    return resolveLocked(t, face);
+}
+
+std::size_t liveFontCount() {
+    Text& t = text();
+    std::lock_guard lock(t.mutex);
+    return t.fonts.size();
+}
+
+}  // namespace sim::gfx
+
+using sim::gfx::Font;
+
+HFONT CreateFontIndirect(const LOGFONT* record) {
+    if (!record) return nullptr;
+    auto& t = sim::gfx::text();
+    std::lock_guard lock(t.mutex);
+    auto f = std::make_unique<Font>();
+    f->record = *record;
+    f->desc = pango_font_description_new();
+    pango_font_description_set_family(f->desc, sim::gfx::resolveLocked(t, record->lfFaceName).c_str());
+    const LONG weight = record->lfWeight <= 0 ? FW_NORMAL : std::clamp<LONG>(record->lfWeight, 100, 1000);
+    pango_font_description_set_weight(f->desc, PangoWeight(weight));
+    pango_font_description_set_style(f->desc, record->lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    // Character height in pixels; a positive height is a cell height, converted through the
+    // face's ascent plus descent.
+    double em = 12;
+    if (record->lfHeight < 0) em = -double(record->lfHeight);
+    if (record->lfHeight > 0) {
+        pango_font_description_set_absolute_size(f->desc, 100.0 * PANGO_SCALE);
+        int a, d, w;
+        sim::gfx::metricsOf(t, f->desc, &a, &d, &w);
+        em = a + d > 0 ? record->lfHeight * 100.0 * PANGO_SCALE / (a + d) : record->lfHeight;
+    }
+    em = std::clamp(em, 1.0, 2000.0);
+    pango_font_description_set_absolute_size(f->desc, em * PANGO_SCALE);
+    int a, d, w;
+    sim::gfx::metricsOf(t, f->desc, &a, &d, &w);
+    if (record->lfWidth > 0 && w > 0) f->xScale = std::clamp(record->lfWidth * double(PANGO_SCALE) / w, 0.05, 20.0);
+    f->ascent = int(std::lround(double(a) / PANGO_SCALE));
+    f->descent = int(std::lround(double(d) / PANGO_SCALE));
+    f->aveWidth = int(std::lround(w * f->xScale / PANGO_SCALE));
+    std::uintptr_t id = t.next;
+    do {
+        id += 4;
+        if (id > 0xFFFFFFF0u) id = 0xF0014;
+    } while (t.fonts.count(id));
+    t.next = id;
+    t.fonts.emplace(id, std::move(f));
+    return reinterpret_cast<HFONT>(id);
+}
+
+BOOL DeleteObject(HFONT font) {
+    auto& t = sim::gfx::text();
+    std::lock_guard lock(t.mutex);
+    auto it = t.fonts.find(reinterpret_cast<std::uintptr_t>(font));
+    if (it == t.fonts.end()) return FALSE;
+    pango_font_description_free(it->second->desc);
+    t.fonts.erase(it);
+    return TRUE;
+}
+
+int GetObject(HFONT font, LOGFONT* record) {
+    auto& t = sim::gfx::text();
+    std::lock_guard lock(t.mutex);
+    Font* f = sim::gfx::findLocked(t, font);
+    if (!f) return 0;
+    if (record) *record = f->record;
+    return int(sizeof(LOGFONT));
+}
+
+BOOL KvGetMessageFont(LOGFONT* record) {
+    if (!record) return FALSE;
+    *record = LOGFONT{};
+    record->lfHeight = -12;
+    record->lfWeight = FW_NORMAL;
+    record->lfFaceName = "Segoe UI";
+    return TRUE;
+}
+
+SIZE KvGetTextExtent(HDC, HFONT font, std::string_view s) {
+    auto& t = sim::gfx::text();
+    std::lock_guard lock(t.mutex);
+    Font* f = sim::gfx::findLocked(t, font);
+    if (!f) return {};
+    PangoLayout* layout = sim::gfx::layoutFor(t, *f, s);
+    SIZE size = sim::gfx::extentOf(layout, *f);
+    g_object_unref(layout);
+    return size;
+}
+
+BOOL GetTextMetrics(HDC, HFONT font, TEXTMETRIC* metrics) {
+    auto& t = sim::gfx::text();
+    std::lock_guard lock(t.mutex);
+    Font* f = sim::gfx::findLocked(t, font);
+    if (!f || !metrics) return FALSE;
+    metrics->tmAscent = f->ascent;
+    metrics->tmDescent = f->descent;
+    metrics->tmHeight = f->ascent + f->descent;
+    metrics->tmAveCharWidth = f->aveWidth;
+    return TRUE;
+}
+
+int DrawText(HDC dc, std::string_view text, RECT* rect, UINT format, HFONT font, COLORREF colour) {
+    return sim::gfx::drawText(dc, text, rect, format, font, colour, nullptr, 0);
+}
+
+int KvDrawTextHalo(HDC dc, std::string_view text, RECT* rect, UINT format, HFONT font, COLORREF colour,
+                   COLORREF haloColour, int haloWidth) {
+    return sim::gfx::drawText(dc, text, rect, format, font, colour, &haloColour, haloWidth);
+}
