@@ -11,8 +11,7 @@
 namespace kvtest {
 
 inline std::string goldenPath(const std::string& name) {
-    const char* src = std::getenv("KV_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/tests/golden/" + name + ".png";
+    return std::string(KV_TEST_SOURCE_DIR) + "/tests/golden/" + name + ".png";
 }
 
 // Passes when the sizes match and at most `allowedFraction` of the pixels differ by more than

@@ -150,8 +150,7 @@ TEST(Effects, ContactSheet) {
     }
     DeleteObject(font);
     const char* out = std::getenv("KV_EFFECT_SHEET");
-    const char* bin = std::getenv("KV_BINARY_DIR");
-    const std::string path = out ? out : std::string(bin ? bin : testing::TempDir().c_str()) + "/effects.png";
+    const std::string path = out ? out : std::string(KV_TEST_BINARY_DIR) + "/effects.png";
     EXPECT_TRUE(sim::gfx::writePng(c, path));
 }
 
