@@ -15,6 +15,7 @@ using INT_PTR = std::intptr_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using LONG_PTR = std::intptr_t;
 using COLORREF = DWORD;
 
 #ifndef TRUE

@@ -85,6 +85,40 @@ HWND GetDesktopWindow();
 BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase);
 BOOL UpdateWindow(HWND wnd);
 
+// Styles and the window's user data.
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
+constexpr int GWLP_ID = -12;
+constexpr int GWLP_USERDATA = -21;
+LONG_PTR GetWindowLongPtr(HWND wnd, int index);
+LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value);
+HWND GetDlgItem(HWND parent, int id);
+int GetDlgCtrlID(HWND wnd);
+HWND GetWindow(HWND wnd, UINT cmd);   // GW_CHILD (5) first child, GW_HWNDNEXT (2) next sibling
+constexpr UINT GW_HWNDNEXT = 2;
+constexpr UINT GW_CHILD = 5;
+HWND SetParent(HWND child, HWND newParent);
+BOOL ScreenToClient(HWND wnd, POINT* pt);
+BOOL ClientToScreen(HWND wnd, POINT* pt);
+HWND WindowFromPoint(POINT screen);
+HWND SetCapture(HWND wnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
+
+// Painting. A window paints into the canvas BeginPaint hands it during WM_PAINT; the desktop
+// composes children over their parents. Controls the desktop implements paint themselves.
+struct HDC__;
+struct PAINTSTRUCT {
+    HDC__* hdc = nullptr;
+    RECT rcPaint;
+};
+HDC__* BeginPaint(HWND wnd, PAINTSTRUCT* ps);
+BOOL EndPaint(HWND wnd, const PAINTSTRUCT* ps);
+
+// Window classes implemented by the desktop (controls) are looked up by name when a window is
+// created without a procedure. Returns false when the class exists already.
+BOOL KvRegisterWindowClass(const std::string& className, WindowProc proc);
+
 // Timers run on the desktop's clock.
 UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapseMs, void* unused);
 BOOL KillTimer(HWND wnd, UINT_PTR id);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include "arx/aced.h"
+#include "gfx/canvas.h"
+#include "sim/gfx/canvas.h"
 #include "sim/desk/desktop.h"
 #include "win/menu.h"
 #include "win/monitor.h"
@@ -28,6 +30,19 @@ void WindowManager::reset() {
     filters_.clear();
     timers_.clear();
     frame_ = view_ = nullptr;
+    capture = nullptr;
+    paintDCs.clear();
+}
+
+bool WindowManager::registerClass(const std::string& name, WindowProc proc) {
+    std::lock_guard lock(mutex_);
+    return classes_.emplace(name, std::move(proc)).second;
+}
+
+WindowProc WindowManager::classProc(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto it = classes_.find(name);
+    return it == classes_.end() ? WindowProc() : it->second;
 }
 
 HWND WindowManager::create(const CREATEWINDOW& p) {
@@ -46,7 +61,7 @@ HWND WindowManager::create(const CREATEWINDOW& p) {
         w->parent = p.parent;
         w->id = p.id;
         w->visible = (p.style & 0x10000000) != 0;   // WS_VISIBLE
-        w->proc = p.proc;
+        w->proc = p.proc ? p.proc : classProc(p.className);
         if (p.parent) {
             if (auto* parent = find(p.parent)) parent->children.push_back(h);
         }
@@ -75,6 +90,7 @@ bool WindowManager::destroy(HWND wnd) {
     std::erase_if(timers_, [&](const Timer& t) { return t.wnd == wnd; });
     std::erase_if(queue_, [&](const MSG& m) { return m.hwnd == wnd; });
     if (Desktop::get().focus == wnd) Desktop::get().focus = nullptr;
+    if (capture == wnd) capture = nullptr;
     if (w->systemMenu) DestroyMenu(w->systemMenu);
     windows_.erase(wnd);
     return true;
@@ -204,6 +220,38 @@ HWND WindowManager::drawingView() {
     return view_;
 }
 
+HDC renderWindow(HWND wnd) {
+    auto& wm = WindowManager::get();
+    Window* w = wm.find(wnd);
+    if (!w) return nullptr;
+    const int width = std::max<LONG>(1, w->rect.Width()), height = std::max<LONG>(1, w->rect.Height());
+    HDC dc = KvCreateBufferDC(nullptr, width, height);
+    if (!dc) return nullptr;
+    FillSolidRect(dc, RECT{0, 0, width, height}, GetSysColor(COLOR_BTNFACE));
+    wm.send(wnd, WM_ERASEBKGND, WPARAM(dc), 0);
+    wm.paintDCs[wnd] = dc;
+    wm.send(wnd, WM_PAINT, 0, 0);
+    wm.paintDCs.erase(wnd);
+    std::vector<HWND> children = w->children;
+    for (HWND child : children) {
+        Window* c = wm.find(child);
+        if (!c || !c->visible) continue;
+        if (HDC cdc = renderWindow(child)) {
+            BitBlt(dc, c->rect.left, c->rect.top, c->rect.Width(), c->rect.Height(), cdc, 0, 0);
+            DeleteDC(cdc);
+        }
+    }
+    return dc;
+}
+
+bool snapshotWindow(HWND wnd, const std::string& path) {
+    HDC dc = renderWindow(wnd);
+    if (!dc) return false;
+    const bool ok = sim::gfx::writePng(dc, path);
+    DeleteDC(dc);
+    return ok;
+}
+
 }  // namespace sim::desk
 
 using sim::desk::WindowManager;
@@ -304,6 +352,141 @@ BOOL InvalidateRect(HWND wnd, const RECT*, BOOL) { return IsWindow(wnd); }
 BOOL UpdateWindow(HWND wnd) { return IsWindow(wnd); }
 UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT elapse, void*) { return WindowManager::get().setTimer(wnd, id, elapse); }
 BOOL KillTimer(HWND wnd, UINT_PTR id) { return WindowManager::get().killTimer(wnd, id); }
+
+LONG_PTR GetWindowLongPtr(HWND wnd, int index) {
+    auto* w = WindowManager::get().find(wnd);
+    if (!w) return 0;
+    switch (index) {
+    case GWL_STYLE: return LONG_PTR(w->style | (w->visible ? 0x10000000u : 0u) | (w->enabled ? 0u : 0x08000000u));
+    case GWL_EXSTYLE: return LONG_PTR(w->exStyle);
+    case GWLP_ID: return LONG_PTR(w->id);
+    case GWLP_USERDATA: return w->userData;
+    default: return 0;
+    }
+}
+
+LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
+    auto* w = WindowManager::get().find(wnd);
+    if (!w) return 0;
+    LONG_PTR old = GetWindowLongPtr(wnd, index);
+    switch (index) {
+    case GWL_STYLE:
+        w->style = DWORD(value) & ~0x18000000u;   // visibility and enabled state are kept apart
+        w->visible = (value & 0x10000000) != 0;
+        w->enabled = (value & 0x08000000) == 0;
+        break;
+    case GWL_EXSTYLE: w->exStyle = DWORD(value); break;
+    case GWLP_ID: w->id = UINT(value); break;
+    case GWLP_USERDATA: w->userData = value; break;
+    default: break;
+    }
+    return old;
+}
+
+HWND GetDlgItem(HWND parent, int id) {
+    auto* p = WindowManager::get().find(parent);
+    if (!p) return nullptr;
+    for (HWND c : p->children) {
+        auto* w = WindowManager::get().find(c);
+        if (w && int(w->id) == id) return c;
+    }
+    return nullptr;
+}
+
+int GetDlgCtrlID(HWND wnd) {
+    auto* w = WindowManager::get().find(wnd);
+    return w ? int(w->id) : 0;
+}
+
+HWND GetWindow(HWND wnd, UINT cmd) {
+    auto& wm = WindowManager::get();
+    auto* w = wm.find(wnd);
+    if (!w) return nullptr;
+    if (cmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
+    if (cmd == GW_HWNDNEXT) {
+        auto* p = wm.find(w->parent);
+        if (!p) return nullptr;
+        auto it = std::find(p->children.begin(), p->children.end(), wnd);
+        if (it == p->children.end() || ++it == p->children.end()) return nullptr;
+        return *it;
+    }
+    return nullptr;
+}
+
+HWND SetParent(HWND child, HWND newParent) {
+    auto& wm = WindowManager::get();
+    auto* w = wm.find(child);
+    if (!w) return nullptr;
+    HWND old = w->parent;
+    if (auto* p = wm.find(old)) std::erase(p->children, child);
+    w->parent = newParent;
+    if (auto* p = wm.find(newParent)) p->children.push_back(child);
+    return old;
+}
+
+BOOL ClientToScreen(HWND wnd, POINT* pt) {
+    RECT r;
+    if (!pt || !GetWindowRect(wnd, &r)) return FALSE;
+    pt->x += r.left;
+    pt->y += r.top;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND wnd, POINT* pt) {
+    RECT r;
+    if (!pt || !GetWindowRect(wnd, &r)) return FALSE;
+    pt->x -= r.left;
+    pt->y -= r.top;
+    return TRUE;
+}
+
+HWND WindowFromPoint(POINT screen) {
+    // The deepest visible window under the point, starting at the frame.
+    HWND found = nullptr;
+    std::function<void(HWND)> visit = [&](HWND h) {
+        RECT r;
+        if (!IsWindowVisible(h) || !GetWindowRect(h, &r)) return;
+        if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom) return;
+        found = h;
+        auto* w = WindowManager::get().find(h);
+        if (!w) return;
+        for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
+            HWND before = found;
+            visit(*it);
+            if (found != before) return;   // the topmost child under the point wins
+        }
+    };
+    visit(acedGetAcadFrame());
+    return found;
+}
+
+HWND SetCapture(HWND wnd) {
+    HWND old = WindowManager::get().capture;
+    WindowManager::get().capture = wnd;
+    return old;
+}
+BOOL ReleaseCapture() {
+    WindowManager::get().capture = nullptr;
+    return TRUE;
+}
+HWND GetCapture() { return WindowManager::get().capture; }
+
+HDC__* BeginPaint(HWND wnd, PAINTSTRUCT* ps) {
+    auto& wm = WindowManager::get();
+    auto it = wm.paintDCs.find(wnd);
+    HDC__* dc = it == wm.paintDCs.end() ? nullptr : it->second;
+    if (ps) {
+        ps->hdc = dc;
+        GetClientRect(wnd, &ps->rcPaint);
+    }
+    return dc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+
+BOOL KvRegisterWindowClass(const std::string& name, WindowProc proc) {
+    return WindowManager::get().registerClass(name, std::move(proc));
+}
 
 // ---- The host frame and the message filter ---------------------------------------------------
 

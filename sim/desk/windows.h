@@ -26,7 +26,8 @@ struct Window {
     bool destroyed = false;
     WindowProc proc;
     HMENU systemMenu = nullptr;
-    std::vector<HWND> children;
+    LONG_PTR userData = 0;
+    std::vector<HWND> children;   // in z-order, bottom first
 };
 
 class WindowManager {
@@ -54,6 +55,14 @@ public:
     bool hasTimer(HWND wnd, UINT_PTR id) const;
     void fireDueTimers(std::uint64_t nowMs);
 
+    // Window classes the desktop implements (controls).
+    bool registerClass(const std::string& name, WindowProc proc);
+    WindowProc classProc(const std::string& name) const;
+
+    HWND capture = nullptr;
+    // The canvas of the WM_PAINT in progress for a window (BeginPaint hands it out).
+    std::map<HWND, struct HDC__*> paintDCs;
+
     // The host frame and its drawing view, created on first use.
     HWND frame();
     HWND drawingView();
@@ -65,6 +74,7 @@ private:
     WindowManager();
     struct Timer { HWND wnd; UINT_PTR id; UINT elapse; std::uint64_t due; };
     std::map<HWND, std::unique_ptr<Window>> windows_;
+    std::map<std::string, WindowProc> classes_;
     std::deque<MSG> queue_;
     std::vector<Filter> filters_;
     std::vector<Timer> timers_;
@@ -73,6 +83,12 @@ private:
     HWND view_ = nullptr;
     mutable std::recursive_mutex mutex_;
 };
+
+// Paints the window and its visible children into a new canvas of the window's size, as the
+// screen would show it (the caller deletes it with DeleteDC).
+struct HDC__* renderWindow(HWND wnd);
+// Renders the window to a PNG file; false when it cannot be written.
+bool snapshotWindow(HWND wnd, const std::string& path);
 
 // Monitors: count, device names and colour depth; one by default.
 struct MonitorSpec { std::string device; RECT rect; DWORD bitsPerPixel = 32; };
@@ -90,4 +106,7 @@ void resetMenus();
 namespace sim::script { class Runner; }
 namespace sim::desk {
 void registerDeskVerbs(sim::script::Runner& runner);
+// Named windows that @snapshot can picture besides the frame ("bar", "dialog"): each part of the
+// desktop that owns such a window registers how to find it.
+std::map<std::string, std::function<HWND()>>& snapshotTargets();
 }
