@@ -35,7 +35,10 @@ std::string TempName(const fs::path& target) {
     std::snprintf(suffix, sizeof suffix, ".%016llx%04llx.tmp",
                   static_cast<unsigned long long>(processPart ^ threadPart),
                   static_cast<unsigned long long>(counter.fetch_add(1) & 0xFFFF));
-    return (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += suffix;
+    return (target.parent_path() / name).string();
 }
 
 }  // namespace

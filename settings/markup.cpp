@@ -1,10 +1,20 @@
 #include "settings/markup.h"
 
+#include <initializer_list>
+
 #include "core/files.h"
 
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
+
+// Joins pieces with appends (which GCC 12 does not misread as overlapping copies, unlike
+// "literal" + std::string temporaries).
+std::string Concat(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (auto p : parts) out.append(p);
+    return out;
+}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -181,7 +191,7 @@ bool CMarkupSTL::Parse() {
         const int cur = open.back().elem;
         lt = doc_.find('<', pos);
         const std::string_view name = NameOf(cur);
-        auto named = [name](const char* before, const char* after) { return before + std::string(name) + after; };
+        auto named = [name](const char* before, const char* after) { return Concat({before, name, after}); };
         if (lt == npos) return Fail(named("End tag of ", " element not found")), fail();
         const char next = lt + 1 < doc_.size() ? doc_[lt + 1] : '\0';
         if (next == '/') {
@@ -418,7 +428,7 @@ void CMarkupSTL::ExpandEmpty(int elem) {
     const std::string name(NameOf(elem));
     const std::size_t slash = elems_[elem].tagEnd - 2;
     const std::string close = StartTagClose(slash);
-    const std::string replacement = close + "\r\n</" + name + ">";
+    const std::string replacement = Concat({close, "\r\n</", name, ">"});
     Splice(slash, slash + 2, replacement);
     Elem& e = elems_[elem];
     e.tagEnd = slash + close.size();
@@ -457,7 +467,7 @@ int CMarkupSTL::AddElem(int parent, int after, int before, std::string_view name
     }
 
     const std::string escaped = Escape(text, false);
-    std::string elem = "<" + std::string(name);
+    std::string elem = Concat({"<", name});
     std::size_t tagLen, contentLen = 0;
     if (text.empty()) {
         elem += "/>";
@@ -467,10 +477,10 @@ int CMarkupSTL::AddElem(int parent, int after, int before, std::string_view name
         tagLen = elem.size();
         elem += escaped;
         contentLen = escaped.size();
-        elem += "</" + std::string(name) + ">";
+        elem += Concat({"</", name, ">"});
     }
     const std::string prefix = (p > 0 && doc_[p - 1] != '\n') ? "\r\n" : "";
-    Splice(p, p, prefix + elem + "\r\n");
+    Splice(p, p, Concat({prefix, elem, "\r\n"}));
 
     Elem e;
     e.start = p + prefix.size();
@@ -527,9 +537,9 @@ bool CMarkupSTL::SetChildAttribute(std::string_view name, std::string_view value
     const Attr a = FindAttribute(pos_.child, name);
     const std::string escaped = Escape(value, true);
     if (!a.found) {
-        Splice(a.insertAt, a.insertAt, " " + std::string(name) + "=\"" + escaped + "\"");
+        Splice(a.insertAt, a.insertAt, Concat({" ", name, "=\"", escaped, "\""}));
     } else if (!a.quoted) {
-        Splice(a.valueStart, a.valueEnd, "\"" + escaped + "\"");
+        Splice(a.valueStart, a.valueEnd, Concat({"\"", escaped, "\""}));
     } else if (doc_.compare(a.valueStart, a.valueEnd - a.valueStart, escaped) != 0) {
         Splice(a.valueStart, a.valueEnd, escaped);
     }
@@ -545,7 +555,7 @@ bool CMarkupSTL::SetChildText(std::string_view text) {
         if (text.empty()) return true;
         const std::size_t slash = elems_[child].tagEnd - 2;
         const std::string close = StartTagClose(slash);
-        const std::string replacement = close + escaped + "</" + std::string(NameOf(child)) + ">";
+        const std::string replacement = Concat({close, escaped, "</", NameOf(child), ">"});
         Splice(slash, slash + 2, replacement);
         Elem& e = elems_[child];
         e.tagEnd = slash + close.size();

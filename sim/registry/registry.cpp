@@ -417,7 +417,8 @@ std::optional<std::string> exportReg(std::string_view keyPath) {
     for (const auto& seg : segments) {
         id = findChild(h, id, seg);
         if (!id) return std::nullopt;
-        path += (path.empty() ? "" : "\\") + keyName(h, id);
+        if (!path.empty()) path += '\\';
+        path += keyName(h, id);
     }
     exportKey(h, hive, id, path, out);
     return out;
