@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cmath>
 #include <list>
+#include <numbers>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -203,7 +204,7 @@ int render(Text& t, Font& f, const Request& q, cairo_t* cr) {
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_translate(cr, q.width / 2.0, q.height / 2.0);
-    cairo_rotate(cr, -esc * M_PI / 1800.0);
+    cairo_rotate(cr, -esc * std::numbers::pi / 1800.0);
     cairo_translate(cr, -bw / 2.0 + x, -bh / 2.0 + y);
     cairo_scale(cr, f.xScale, 1.0);
     if (q.halo && q.haloWidth >= 1) {
