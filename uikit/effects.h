@@ -29,6 +29,7 @@
 #include <array>
 #include <string_view>
 #include "gfx/canvas.h"
+#include "gfx/gdiplus.h"
 
 namespace kvui {
 
@@ -52,6 +53,9 @@ enum Effect {
     EffectFirstHatch,   // 16 + Gdiplus::HatchStyle
     EffectCount = EffectFirstHatch + 53
 };
+
+// The effect number of a hatch pattern.
+constexpr int HatchEffect(Gdiplus::HatchStyle style) { return int(EffectFirstHatch) + int(style); }
 
 // The names in index order, as the options dialog lists them.
 const std::array<std::string_view, EffectCount>& EffectNames();

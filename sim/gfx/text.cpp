@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <list>
+#include <numbers>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -112,30 +114,24 @@ LONG measureLocked(Text& t, const Font& f, std::string_view s) {
 constexpr std::string_view kEllipsis = "...";
 
 // The longest cut of a single line that fits `avail` pixels with "..." appended. Cuts are
-// taken at word breaks first when `words`, else (or when no word fits) at grapheme boundaries.
+// taken at word breaks first when `words`, else (or when no word fits) between clusters.
 std::string ellipsize(Text& t, Font& f, const std::string& s, int avail, bool words) {
     if (f.ellipsisWidth < 0) f.ellipsisWidth = measureLocked(t, f, kEllipsis);
     PangoLayout* layout = layoutFor(t, f, s);
-    int nAttrs = 0;
-    const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &nAttrs);
-    // Byte offsets of grapheme boundaries, with the prefix width at each.
+    // Byte offsets where a cluster starts, with the width of the text before it.
     std::vector<std::pair<int, double>> cuts;
-    int charIndex = 0;
-    for (int i = 0; i <= int(s.size()); ++i) {
-        const bool boundary = i == int(s.size()) || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
-        if (!boundary) continue;
-        if (i > 0 && charIndex < nAttrs && attrs[charIndex].is_cursor_position) {
-            PangoRectangle pos;
-            pango_layout_index_to_pos(layout, i, &pos);
-            double x = (i == int(s.size()) ? extentOf(layout, f).cx : pos.x * f.xScale / PANGO_SCALE);
-            cuts.emplace_back(i, x);
-        }
-        ++charIndex;
-    }
+    PangoLayoutIter* it = pango_layout_get_iter(layout);
+    do {
+        const int index = pango_layout_iter_get_index(it);
+        if (index <= 0 || index >= int(s.size())) continue;
+        PangoRectangle logical;
+        pango_layout_iter_get_cluster_extents(it, nullptr, &logical);
+        cuts.emplace_back(index, logical.x * f.xScale / PANGO_SCALE);
+    } while (pango_layout_iter_next_cluster(it));
+    pango_layout_iter_free(it);
     g_object_unref(layout);
-    auto isWordCut = [&](int i) {
-        return (i < int(s.size()) && s[i] == ' ') || s[i - 1] == '-' || s[i - 1] == '_' || s[i - 1] == '.';
-    };
+    std::sort(cuts.begin(), cuts.end());
+    auto isWordCut = [&](int i) { return s[i] == ' ' || s[i - 1] == '-' || s[i - 1] == '_' || s[i - 1] == '.'; };
     auto trimmed = [&](int i) {
         std::string head = s.substr(0, std::size_t(i));
         while (!head.empty() && head.back() == ' ') head.pop_back();
@@ -144,10 +140,10 @@ std::string ellipsize(Text& t, Font& f, const std::string& s, int avail, bool wo
     // Try the candidates from the longest down; the estimate (prefix width plus the width of the
     // ellipsis) is confirmed by measuring the joined text, since kerning may differ slightly.
     for (int pass = words ? 0 : 1; pass < 2; ++pass) {
-        for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
-            if (pass == 0 && !isWordCut(it->first)) continue;
-            if (it->second + f.ellipsisWidth > avail + 1) continue;
-            std::string head = trimmed(it->first);
+        for (auto c = cuts.rbegin(); c != cuts.rend(); ++c) {
+            if (pass == 0 && !isWordCut(c->first)) continue;
+            if (c->second + f.ellipsisWidth > avail + 1) continue;
+            std::string head = trimmed(c->first);
             if (head.empty()) continue;
             std::string joined = head + std::string(kEllipsis);
             if (measureLocked(t, f, joined) <= avail) return joined;
@@ -161,46 +157,37 @@ std::string ellipsize(Text& t, Font& f, const std::string& s, int avail, bool wo
     return {};
 }
 
-int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font, COLORREF colour,
-             const COLORREF* halo, int haloWidth) {
-    if (!rect) return 0;
-    Text& t = text();
-    std::lock_guard lock(t.mutex);
-    Font* f = findLocked(t, font);
-    if (!f) return 0;
-    Canvas* c = (format & DT_CALCRECT) ? nullptr : lookup(dc);
-    if (!c && !(format & DT_CALCRECT)) return 0;
+struct Request {
+    std::string text;
+    int width = 0, height = 0;   // the rectangle
+    UINT format = 0;
+    COLORREF colour = 0;
+    bool halo = false;
+    COLORREF haloColour = 0;
+    int haloWidth = 0;
+};
 
+// Draws a request with the rectangle's top left at the current user origin; returns the text
+// height.
+int render(Text& t, Font& f, const Request& q, cairo_t* cr) {
+    const UINT format = q.format;
     const bool single = format & DT_SINGLELINE;
-    std::string s(input);
-    if (single)
-        for (char& ch : s)
-            if (ch == '\r' || ch == '\n') ch = ' ';
-
-    const int esc = ((f->record.lfEscapement % 3600) + 3600) % 3600;
+    const int esc = ((f.record.lfEscapement % 3600) + 3600) % 3600;
     const bool turned = esc % 1800 == 900;
-    const int rw = rect->right - rect->left, rh = rect->bottom - rect->top;
-    const int bw = turned ? rh : rw, bh = turned ? rw : rh;   // the box in the text's own direction
+    const int bw = turned ? q.height : q.width, bh = turned ? q.width : q.height;   // box along the text
 
-    if (single && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) && measureLocked(t, *f, s) > bw)
-        s = ellipsize(t, *f, s, std::max(0, bw), format & DT_WORD_ELLIPSIS);
-
-    PangoLayout* layout = layoutFor(t, *f, s);
+    std::string s = q.text;
+    if (single && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) && measureLocked(t, f, s) > bw)
+        s = ellipsize(t, f, s, std::max(0, bw), format & DT_WORD_ELLIPSIS);
+    PangoLayout* layout = layoutFor(t, f, s);
     if (!single && (format & DT_WORDBREAK) && bw > 0) {
-        pango_layout_set_width(layout, int(bw / f->xScale * PANGO_SCALE));
+        pango_layout_set_width(layout, int(bw / f.xScale * PANGO_SCALE));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
         pango_layout_set_alignment(layout, (format & DT_CENTER)  ? PANGO_ALIGN_CENTER
                                            : (format & DT_RIGHT) ? PANGO_ALIGN_RIGHT
                                                                  : PANGO_ALIGN_LEFT);
     }
-    const SIZE ext = extentOf(layout, *f);
-    if (format & DT_CALCRECT) {
-        rect->right = rect->left + (turned ? ext.cy : ext.cx);
-        rect->bottom = rect->top + (turned ? ext.cx : ext.cy);
-        g_object_unref(layout);
-        return ext.cy;
-    }
-
+    const SIZE ext = extentOf(layout, f);
     int x = 0, y = 0;
     const bool wrapped = pango_layout_get_width(layout) > 0;
     if (!wrapped && (format & DT_CENTER)) x = (bw - ext.cx) / 2;
@@ -208,34 +195,148 @@ int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font
     if (single && (format & DT_VCENTER)) y = (bh - ext.cy) / 2;
     else if (single && (format & DT_BOTTOM)) y = bh - ext.cy;
 
-    cairo_t* cr = c->cr;
     cairo_save(cr);
     if (!(format & DT_NOCLIP)) {
-        cairo_rectangle(cr, rect->left, rect->top, std::max(0, rw), std::max(0, rh));
+        cairo_rectangle(cr, 0, 0, std::max(0, q.width), std::max(0, q.height));
         cairo_clip(cr);
     }
     cairo_set_font_options(cr, t.options);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_translate(cr, rect->left + rw / 2.0, rect->top + rh / 2.0);
-    cairo_rotate(cr, -esc * M_PI / 1800.0);
+    cairo_translate(cr, q.width / 2.0, q.height / 2.0);
+    cairo_rotate(cr, -esc * std::numbers::pi / 1800.0);
     cairo_translate(cr, -bw / 2.0 + x, -bh / 2.0 + y);
-    cairo_scale(cr, f->xScale, 1.0);
-    if (halo && haloWidth >= 1) {
+    cairo_scale(cr, f.xScale, 1.0);
+    if (q.halo && q.haloWidth >= 1) {
         cairo_new_path(cr);
         pango_cairo_layout_path(cr, layout);
-        cairo_set_line_width(cr, haloWidth / f->xScale);
+        cairo_set_line_width(cr, q.haloWidth / f.xScale);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-        setColour(cr, *halo);
+        setColour(cr, q.haloColour);
         cairo_stroke(cr);
     }
     cairo_move_to(cr, 0, 0);
-    setColour(cr, colour);
+    setColour(cr, q.colour);
     pango_cairo_show_layout(cr, layout);
     cairo_restore(cr);
     g_object_unref(layout);
     return ext.cy;
+}
+
+// Rendered captions, kept so that repainting the same text in the same box is a copy: the tab
+// strip repaints the same captions over and over. Keyed by everything that changes the pixels;
+// fonts drop their entries when deleted.
+struct Rendered {
+    cairo_surface_t* image = nullptr;   // ARGB32, the rectangle's size
+    int height = 0;
+    std::list<std::string>::iterator age;
+};
+
+std::string cacheKey(HFONT font, const Request& q) {
+    std::string key(reinterpret_cast<const char*>(&font), sizeof font);
+    const std::int64_t fields[] = {q.width, q.height, q.format, q.colour, q.halo, q.haloColour, q.haloWidth};
+    key.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    return key + q.text;
+}
+
+struct RenderCache {
+    static constexpr std::size_t kMaxBytes = std::size_t(16) << 20;
+    std::unordered_map<std::string, Rendered> entries;
+    std::list<std::string> ages;   // most recent first
+    std::size_t bytes = 0;
+
+    void drop(std::unordered_map<std::string, Rendered>::iterator it) {
+        bytes -= std::size_t(cairo_image_surface_get_stride(it->second.image)) *
+                 cairo_image_surface_get_height(it->second.image);
+        cairo_surface_destroy(it->second.image);
+        ages.erase(it->second.age);
+        entries.erase(it);
+    }
+    void dropFont(HFONT font) {
+        const std::string prefix(reinterpret_cast<const char*>(&font), sizeof font);
+        for (auto it = entries.begin(); it != entries.end();) {
+            auto next = std::next(it);
+            if (it->first.compare(0, prefix.size(), prefix) == 0) drop(it);
+            it = next;
+        }
+    }
+};
+
+RenderCache& cache() {
+    static RenderCache* c = new RenderCache;   // guarded by the text mutex
+    return *c;
+}
+
+int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font, COLORREF colour,
+             const COLORREF* halo, int haloWidth) {
+    if (!rect) return 0;
+    Text& t = text();
+    std::lock_guard lock(t.mutex);
+    Font* f = findLocked(t, font);
+    if (!f) return 0;
+
+    Request q;
+    q.text.assign(input);
+    if (format & DT_SINGLELINE)
+        for (char& ch : q.text)
+            if (ch == '\r' || ch == '\n') ch = ' ';
+    q.width = rect->right - rect->left;
+    q.height = rect->bottom - rect->top;
+    q.format = format & ~UINT(DT_NOPREFIX);
+    q.colour = colour & 0xFFFFFF;
+    q.halo = halo && haloWidth >= 1;
+    q.haloColour = q.halo ? (*halo & 0xFFFFFF) : 0;
+    q.haloWidth = q.halo ? haloWidth : 0;
+
+    if (format & DT_CALCRECT) {
+        PangoLayout* layout = layoutFor(t, *f, q.text);
+        const SIZE ext = extentOf(layout, *f);
+        g_object_unref(layout);
+        const bool turned = ((f->record.lfEscapement % 3600) + 3600) % 1800 == 900;
+        rect->right = rect->left + (turned ? ext.cy : ext.cx);
+        rect->bottom = rect->top + (turned ? ext.cx : ext.cy);
+        return ext.cy;
+    }
+    Canvas* c = lookup(dc);
+    if (!c) return 0;
+
+    const bool cacheable = !(format & DT_NOCLIP) && q.width > 0 && q.height > 0 &&
+                           std::int64_t(q.width) * q.height <= (1 << 20);
+    if (!cacheable) {
+        cairo_save(c->cr);
+        cairo_translate(c->cr, rect->left, rect->top);
+        const int h = render(t, *f, q, c->cr);
+        cairo_restore(c->cr);
+        return h;
+    }
+    RenderCache& rc = cache();
+    const std::string key = cacheKey(font, q);
+    auto it = rc.entries.find(key);
+    if (it == rc.entries.end()) {
+        Rendered r;
+        r.image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, q.width, q.height);
+        cairo_t* cr = cairo_create(r.image);
+        r.height = render(t, *f, q, cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(r.image);
+        rc.bytes += std::size_t(cairo_image_surface_get_stride(r.image)) * q.height;
+        rc.ages.push_front(key);
+        r.age = rc.ages.begin();
+        it = rc.entries.emplace(key, r).first;
+        while (rc.bytes > RenderCache::kMaxBytes && rc.ages.size() > 1) rc.drop(rc.entries.find(rc.ages.back()));
+    } else {
+        rc.ages.splice(rc.ages.begin(), rc.ages, it->second.age);
+    }
+    cairo_t* cr = c->cr;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_set_source_surface(cr, it->second.image, rect->left, rect->top);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, rect->left, rect->top, q.width, q.height);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    return it->second.height;
 }
 
 }  // namespace
@@ -300,6 +401,7 @@ BOOL DeleteObject(HFONT font) {
     std::lock_guard lock(t.mutex);
     auto it = t.fonts.find(reinterpret_cast<std::uintptr_t>(font));
     if (it == t.fonts.end()) return FALSE;
+    sim::gfx::cache().dropFont(font);
     pango_font_description_free(it->second->desc);
     t.fonts.erase(it);
     return TRUE;

@@ -178,6 +178,25 @@ TEST(Text, Escapement2700RunsDownward) {
     EXPECT_EQ(KvGetTextExtent(nullptr, down, text).cx, KvGetTextExtent(nullptr, flat, text).cx);
 }
 
+TEST(Text, RepeatedCaptionsAreTheSameWhereverDrawnAndRespectTheClip) {
+    Font font(-12, FW_SEMIBOLD);
+    Canvas c(200, 60);
+    RECT a{3, 4, 83, 24}, b{101, 31, 181, 51};
+    const UINT fmt = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_WORD_ELLIPSIS;
+    KvDrawTextHalo(c, "Level 3 floor plan.dwg", &a, fmt, font, kBlack, RGB(255, 255, 128), 4);
+    KvDrawTextHalo(c, "Level 3 floor plan.dwg", &b, fmt, font, kBlack, RGB(255, 255, 128), 4);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 80; ++x) ASSERT_EQ(GetPixel(c, 3 + x, 4 + y), GetPixel(c, 101 + x, 31 + y)) << x << "," << y;
+    // The same caption once more, under a clip that keeps only its left half.
+    Canvas d(200, 60);
+    const int saved = SaveDC(d);
+    IntersectClipRect(d, 0, 0, 43, 60);
+    KvDrawTextHalo(d, "Level 3 floor plan.dwg", &a, fmt, font, kBlack, RGB(255, 255, 128), 4);
+    RestoreDC(d, saved);
+    EXPECT_LE(d.ink().right, 43);
+    EXPECT_GT(d.ink().right, 20);
+}
+
 TEST(Text, HaloSurroundsTheGlyphs) {
     Font font(-14, FW_BOLD);
     constexpr COLORREF halo = RGB(255, 255, 128);

@@ -119,7 +119,7 @@ TEST(Effects, HatchEntriesDrawTheirPatternInEndOverStart) {
 TEST(Effects, GoldenSample) {
     const int effects[] = {kvui::EffectVGradient, kvui::Effect3HGradient, kvui::EffectNoise, kvui::EffectDiagShade,
                            kvui::EffectHBump,     kvui::EffectSoftBump,   kvui::EffectHardBump, kvui::EffectMetal,
-                           16 + Gdiplus::HatchStyleWeave, 16 + Gdiplus::HatchStyleSphere};
+                           kvui::HatchEffect(Gdiplus::HatchStyleWeave), kvui::HatchEffect(Gdiplus::HatchStyleSphere)};
     Canvas c(240, 160);
     int i = 0;
     for (int e : effects) {
@@ -156,7 +156,7 @@ TEST(Effects, ContactSheet) {
 
 TEST(BufferedPaint, SamePixelsAsDirectPaintingAndCopiedOnce) {
     auto paint = [](HDC dc) {
-        kvui::FillEffect(dc, {20, 10, 120, 40}, 16 + Gdiplus::HatchStyleDiagonalCross, kStart, kMiddle, kEnd);
+        kvui::FillEffect(dc, {20, 10, 120, 40}, kvui::HatchEffect(Gdiplus::HatchStyleDiagonalCross), kStart, kMiddle, kEnd);
         FillSolidRect(dc, {30, 15, 50, 25}, RGB(200, 0, 0));
         const POINT pts[] = {{22, 36}, {60, 16}, {116, 36}};
         KvPolyline(dc, pts, 3, KVPEN{PS_SOLID, 2, RGB(0, 0, 0), true});
