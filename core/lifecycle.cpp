@@ -71,13 +71,14 @@ int hostYearOf(const std::string& acadver) {
     return 0;
 }
 
-void setTextWhenEmpty(SettingId id, const std::string& value) {
-    if (GetSettingText(id).empty()) SetSettingText(id, value);
+// An empty text setting gets its start-up default, written back to where settings live.
+void fillWhenEmpty(SettingId id) {
+    if (GetSettingText(id).empty()) SetSettingText(id, DefaultSettingText(id));
 }
 
 // A folder setting gets its default below the data folder when empty, and the folder is created.
-void prepareFolderSetting(SettingId id, const char* defaultName) {
-    setTextWhenEmpty(id, App().dataFolder + defaultName + std::string(1, kPathSeparator));
+void prepareFolderSetting(SettingId id) {
+    fillWhenEmpty(id);
     std::error_code ec;
     std::filesystem::create_directories(GetSettingText(id), ec);
 }
@@ -239,8 +240,8 @@ void KvStartup() {
         resbuf ver;
         App().hostYear = acedGetVar("ACADVER", &ver) == RTNORM ? hostYearOf(ver.resval.rstring) : 0;
 
-        setTextWhenEmpty(SettingId::DebugLevel, "1");
-        setTextWhenEmpty(SettingId::LogPath, App().dataFolder);
+        fillWhenEmpty(SettingId::DebugLevel);
+        fillWhenEmpty(SettingId::LogPath);
 
         if (!KvCreateStringTable()) {
             stop = true;
@@ -259,14 +260,12 @@ void KvStartup() {
         App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;
         App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
 
-        prepareFolderSetting(SettingId::CachePath, "Cache");
-        prepareFolderSetting(SettingId::ScriptPath, "Script");
+        prepareFolderSetting(SettingId::CachePath);
+        prepareFolderSetting(SettingId::ScriptPath);
 
-        setTextWhenEmpty(SettingId::ServerAddress, "storage.stavlo.example");
-        setTextWhenEmpty(SettingId::ServerPort, "8081");
-        setTextWhenEmpty(SettingId::ServletObject, "/Cloudfold/webhard/WebHardServlet");
-        setTextWhenEmpty(SettingId::UserId, "mirel");
-        setTextWhenEmpty(SettingId::UserPassword, ScramblePassword("mirel"));
+        for (SettingId id : {SettingId::ServerAddress, SettingId::ServerPort, SettingId::ServletObject,
+                             SettingId::UserId, SettingId::UserPassword})
+            fillWhenEmpty(id);
     });
     if (stop) return;
 

@@ -108,7 +108,7 @@ constexpr bool TableIsWellFormed() {
 static_assert(TableIsWellFormed(), "the table is in SettingId order and keys are at most 29 characters");
 
 // The web storage server that setting 35 names until the user changes it.
-constexpr const char* kDefaultServer = "cloudfold.stavlo.com";
+constexpr const char* kDefaultServer = "cloudfold.stavlo.example";
 
 }  // namespace
 

@@ -52,8 +52,8 @@ void Desktop::useRealClock(bool real) {
 }
 
 std::uint64_t Desktop::nowMs() const {
-    std::lock_guard lock(mutex_);
-    return realClock_ ? steadyMs() - realStartMs_ : virtualMs_;
+    return realClock_.load(std::memory_order_relaxed) ? steadyMs() - realStartMs_.load(std::memory_order_relaxed)
+                                                      : virtualMs_.load(std::memory_order_relaxed);
 }
 
 std::int64_t Desktop::epochSeconds() const { return epochBase_ + std::int64_t(nowMs() / 1000); }
@@ -71,7 +71,7 @@ void Desktop::advance(std::uint64_t ms) {
         {
             std::lock_guard lock(mutex_);
             if (realClock_ || virtualMs_ >= end) break;
-            next = std::min(end, virtualMs_ + 10);
+            next = std::min<std::uint64_t>(end, virtualMs_ + 10);
             virtualMs_ = next;
         }
         if (timerPump_) timerPump_(next);

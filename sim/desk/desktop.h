@@ -1,6 +1,7 @@
 // The simulated desktop's process-wide services: the clock, the host process environment, the
 // transcript, scripted answers for message boxes, system colours and the keyboard focus.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -19,7 +20,7 @@ public:
 
     // ---- Clock: virtual unless real time is asked for. Milliseconds since the desktop started.
     void useRealClock(bool real);
-    bool realClock() const { return realClock_; }
+    bool realClock() const { return realClock_.load(std::memory_order_relaxed); }
     std::uint64_t nowMs() const;
     std::int64_t epochSeconds() const;      // wall-clock seconds for _time64
     void setEpochSeconds(std::int64_t seconds);
@@ -58,10 +59,11 @@ public:
 
 private:
     Desktop();
-    bool realClock_ = false;
-    std::uint64_t virtualMs_ = 0;
-    std::uint64_t realStartMs_ = 0;
-    std::int64_t epochBase_ = 0;
+    // The clock is read on every cached settings access: lock-free reads.
+    std::atomic<bool> realClock_{false};
+    std::atomic<std::uint64_t> virtualMs_{0};
+    std::atomic<std::uint64_t> realStartMs_{0};
+    std::atomic<std::int64_t> epochBase_{0};
     std::function<void(std::uint64_t)> timerPump_;
     std::map<std::string, std::optional<std::string>> envOverrides_;
     std::function<void(const std::string&)> sink_;
