@@ -1,8 +1,15 @@
 #include "core/commands.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "arx/docman.h"
+#include "settings/settings.h"
+#include "win/inet.h"
 #include "win/system.h"
 
 namespace {
@@ -13,6 +20,50 @@ constexpr int kPickFirst = ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET;
 
 void cmdAbout() {
     KvGuard("KorvaneAbout", [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
+}
+
+// The web storage commands only check that the server answers; when it does not, web storage is
+// switched off.
+void webServerCheck() {
+    KvGuard("KorvaneWebCheck", [] {
+        char url[1200];
+        std::snprintf(url, sizeof url, "http://%s:%d%s", GetSettingText(SettingId::ServerAddress).c_str(),
+                      std::atoi(GetSettingText(SettingId::ServerPort).c_str()),
+                      GetSettingText(SettingId::ServletObject).c_str());
+        if (!InternetCheckConnection(url, FLAG_ICC_FORCE_CONNECTION, 0)) {
+            acutPrintf("\n*** ;error : Cloudfold-Server not found. ***\n");
+            SetSettingNumber(SettingId::CloudfoldUse, 0);
+        }
+    });
+}
+
+void openInApplicationContext(void* data) {
+    std::unique_ptr<std::string> name(static_cast<std::string*>(data));
+    KvGuard("kv_open", [&] {
+        if (!acDocManager->isApplicationContext()) {
+            AcApDocument* doc = acDocManager->curDocument();
+            acutPrintf("\nERROR: in Document context : %s\n", doc ? doc->fileName().c_str() : "");
+            return;
+        }
+        acDocManager->appContextOpenDocument(*name);
+    });
+}
+
+void cmdOpen() {
+    try {
+        std::string name;
+        if (acedGetString(1, "\nEnter name of drawing to open ", &name, 260) != RTNORM) {
+            acutPrintf("\nInput cancel");
+            return;
+        }
+        if (acDocManager->isApplicationContext()) {
+            acDocManager->appContextOpenDocument(name);
+        } else {
+            acDocManager->executeInApplicationContext(openInApplicationContext, new std::string(name));
+        }
+    } catch (...) {
+        acutPrintf("\nException error : kv_open");
+    }
 }
 
 // Commands whose work belongs to subsystems that plug into this table as they arrive: until then
@@ -33,17 +84,17 @@ const std::vector<KvCommandDef>& KvCommandTable() {
         {"KV_CFG", kPickFirst, cmdPending},
         {"KV_LOPEN", kModal, cmdPending},
         {"KV_LCLOSE", kModal, cmdPending},
-        {"KV_WOPEN", kModal, cmdPending},
-        {"KV_WSAVE", kModal, cmdPending},
-        {"KV_WSAVEAS", kModal, cmdPending},
-        {"KV_WINSERT", kModal, cmdPending},
-        {"KV_WPLUGIN", kTransparent, cmdPending},
+        {"KV_WOPEN", kModal, webServerCheck},
+        {"KV_WSAVE", kModal, webServerCheck},
+        {"KV_WSAVEAS", kModal, webServerCheck},
+        {"KV_WINSERT", kModal, webServerCheck},
+        {"KV_WPLUGIN", kTransparent, webServerCheck},
         {"KV_COMMANDLOOP", kTransparent, cmdPending},
         {"KV_OPENCURFOLDER", kModal, cmdPending},
         {"KV_LINKFOLDEROPEN", kModal, cmdPending},
         {"KV_CAKEDWG", kModal, cmdPending},
         {"KV_BSCRIPT", kTransparent, cmdPending},
-        {"KV_OPEN", kTransparent, cmdPending},
+        {"KV_OPEN", kTransparent, cmdOpen},
     };
     return table;
 }
