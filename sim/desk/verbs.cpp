@@ -36,6 +36,11 @@ void registerDeskVerbs(script::Runner& runner) {
         if (!snapshotWindow(target, a[0])) throw script::VerbError("cannot write " + a[0]);
         Desktop::get().print("snapshot " + a[0] + "\n");
     }, "@snapshot FILE.png [frame|bar|dialog]");
+    runner.addVerb("ime", [](script::Runner&, const script::Args& a) {
+        if (a.size() != 1 || (a[0] != "native" && a[0] != "alpha"))
+            throw script::VerbError("usage: @ime native|alpha");
+        setImeModes(a[0] == "native" ? 1 : 0, 0);
+    }, "@ime native|alpha");
     runner.addVerb("syscommand", [](script::Runner&, const script::Args& a) {
         if (a.size() != 1) throw script::VerbError("usage: @syscommand ID");
         PostMessage(acedGetAcadFrame(), WM_SYSCOMMAND, WPARAM(std::stoul(a[0])), 0);

@@ -90,6 +90,10 @@ struct HDC__* renderWindow(HWND wnd);
 // Renders the window to a PNG file; false when it cannot be written.
 bool snapshotWindow(HWND wnd, const std::string& path);
 
+// The input method's modes (the plug-in may switch them back to alphanumeric).
+void setImeModes(DWORD conversion, DWORD sentence);
+DWORD imeConversionMode();
+
 // Monitors: count, device names and colour depth; one by default.
 struct MonitorSpec { std::string device; RECT rect; DWORD bitsPerPixel = 32; };
 void setMonitors(const std::vector<MonitorSpec>& monitors);
