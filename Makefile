@@ -28,7 +28,7 @@ bench: deps
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
-	@for f in build/fuzz/fuzz/fuzz_*; do [ -x "$$f" ] && "$$f" -max_total_time=20 -print_final_stats=0 fuzz/corpus/$$(basename $$f) 2>/dev/null || true; done
+	@bash scripts/fuzz.sh
 
 clean:
 	rm -rf build out
