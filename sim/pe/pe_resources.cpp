@@ -1,4 +1,5 @@
 #include "sim/pe/pe_resources.h"
+#include "sim/utf.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -37,23 +38,6 @@ std::string upperAscii(std::string s) {
     return s;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // PE layout
@@ -233,26 +217,6 @@ std::vector<std::string_view> splitPath(std::string_view path) {
 }
 
 }  // namespace
-
-std::string utf16leToUtf8(std::span<const std::uint8_t> bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    std::size_t n = bytes.size() / 2;
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint32_t u = bytes[2 * i] | (bytes[2 * i + 1] << 8);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
-            std::uint32_t lo = bytes[2 * i + 2] | (bytes[2 * i + 3] << 8);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
-        appendUtf8(out, u);
-    }
-    return out;
-}
 
 // ---------------------------------------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // in the plug-in) and language packs on disk. Everything read from the bytes is bounds-checked;
 // a damaged or hostile file gives "not found", never a crash, a runaway allocation or a loop.
 #pragma once
+#include "sim/utf.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,7 +44,7 @@ struct ResourceEntry {
 };
 
 // UTF-16LE bytes to UTF-8. Unpaired surrogates become U+FFFD; an odd trailing byte is dropped.
-std::string utf16leToUtf8(std::span<const std::uint8_t> bytes);
+using sim::utf16leToUtf8;
 
 // VS_FIXEDFILEINFO as stored in the version resource.
 struct FixedFileInfo {

@@ -1,4 +1,5 @@
 #include "sim/registry/regfile.h"
+#include "sim/utf.h"
 
 #include <cstdio>
 
@@ -35,45 +36,9 @@ int hexDigit(char c) {
     return -1;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // The registry editor writes its files as UTF-16LE; this port keeps text in UTF-8.
 std::string utf16leToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    auto unit = [&](size_t i) { return char16_t(std::uint8_t(bytes[i]) | (std::uint8_t(bytes[i + 1]) << 8)); };
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            char32_t low = unit(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            } else {
-                c = 0xFFFD;
-            }
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        appendUtf8(out, c);
-    }
-    return out;
+    return sim::utf16leToUtf8({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 // A quoted string at the start of s, with the editor's two escapes (\\ and \"). Other
