@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cctype>
 #include <iostream>
 #include "win/system.h"
 
@@ -118,6 +119,11 @@ void Desktop::clearAnswers() {
     answers_.clear();
 }
 
+bool Desktop::hasQueuedAnswer() const {
+    std::lock_guard lock(mutex_);
+    return !answers_.empty();
+}
+
 int Desktop::takeAnswer(UINT type) {
     std::lock_guard lock(mutex_);
     if (!answers_.empty()) {
@@ -167,9 +173,31 @@ ULONGLONG GetTickCount64() { return sim::Desktop::get().nowMs(); }
 
 COLORREF GetSysColor(int index) { return sim::Desktop::get().sysColor(index); }
 
+namespace {
+// Interactive use: the person at the terminal answers a box that the script did not.
+int askTerminal(const std::string& text, const std::string& caption, UINT type, int fallback) {
+    static const std::vector<std::pair<std::string, int>> choicesByType[] = {
+        {{"OK", IDOK}}, {{"OK", IDOK}, {"Cancel", IDCANCEL}}, {}, {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}},
+        {{"Yes", IDYES}, {"No", IDNO}}};
+    const UINT buttons = type & 0xF;
+    if (buttons >= 5 || choicesByType[buttons].empty()) return fallback;
+    const auto& choices = choicesByType[buttons];
+    std::string prompt;
+    for (const auto& [name, id] : choices) prompt += (prompt.empty() ? "" : "/") + name;
+    std::cout << "\n[" << (caption.empty() ? "Message" : caption) << "] " << text << "\n" << prompt << "? " << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line)) return fallback;
+    for (const auto& [name, id] : choices)
+        if (!line.empty() && std::toupper(static_cast<unsigned char>(line[0])) == name[0]) return id;
+    return fallback;
+}
+}  // namespace
+
 int MessageBox(HWND, const std::string& text, const std::string& caption, UINT type) {
     auto& desk = sim::Desktop::get();
+    const bool scripted = desk.hasQueuedAnswer();
     int answer = desk.takeAnswer(type);
+    if (!scripted && desk.interactive()) answer = askTerminal(text, caption, type, answer);
     static const char* const names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
     const char* name = answer >= 0 && answer <= 7 ? names[answer] : "?";
     desk.print("[MessageBox] " + (caption.empty() ? std::string() : caption + ": ") + text + " -> " + name + "\n");

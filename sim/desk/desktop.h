@@ -41,6 +41,7 @@ public:
     void queueAnswer(int id);
     void clearAnswers();
     int takeAnswer(UINT type);
+    bool hasQueuedAnswer() const;
     struct ShownBox { std::string caption, text; UINT type; int answer; };
     const std::vector<ShownBox>& shownBoxes() const { return shownBoxes_; }
     void recordBox(ShownBox box) { shownBoxes_.push_back(std::move(box)); }

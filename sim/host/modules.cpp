@@ -4,6 +4,8 @@
 // A module that did not unlock itself stays loaded.
 #include <dlfcn.h>
 #include "sim/host/host_internal.h"
+
+#include <set>
 #include "sim/host/module_handles.h"
 
 namespace sim::host {
@@ -33,24 +35,38 @@ void Host::moduleMessage(AcRx::AppMsgCode msg, SimDocument* doc) {
 }
 
 namespace {
-// Reactors whose class lives in the module (their vtable is in its image) must go with it.
+// Reactors whose class lives in the module (their vtable is in its image) must go with it. They
+// are listed while the module is still mapped; the module's statics may unregister theirs when
+// it is unmapped, and whatever is still registered afterwards is dropped.
 template <class R>
-size_t dropFrom(std::vector<R*>& list, const void* base) {
-    return std::erase_if(list, [&](R* r) {
+void collectFrom(const std::vector<R*>& list, const void* base, std::set<const void*>& out) {
+    for (R* r : list) {
         Dl_info info{};
-        return dladdr(*reinterpret_cast<void* const*>(r), &info) && info.dli_fbase == base;
-    });
+        if (dladdr(*reinterpret_cast<void* const*>(r), &info) && info.dli_fbase == base) out.insert(r);
+    }
 }
 
-size_t dropReactorsOf(Module& m) {
+std::set<const void*> reactorsOf(Module& m) {
+    std::set<const void*> found;
     Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(m.entry), &info) || !info.dli_fbase) return 0;
+    if (!dladdr(reinterpret_cast<void*>(m.entry), &info) || !info.dli_fbase) return found;
     Host& h = Host::get();
-    size_t n = dropFrom(h.docReactors, info.dli_fbase) + dropFrom(h.edReactors, info.dli_fbase) +
-               dropFrom(h.winReactors, info.dli_fbase);
-    for (auto& w : h.wins) {
-        n += dropFrom(w->reactors, info.dli_fbase);
-    }
+    collectFrom(h.docReactors, info.dli_fbase, found);
+    collectFrom(h.edReactors, info.dli_fbase, found);
+    collectFrom(h.winReactors, info.dli_fbase, found);
+    for (auto& w : h.wins) collectFrom(w->reactors, info.dli_fbase, found);
+    return found;
+}
+
+template <class R>
+size_t dropFrom(std::vector<R*>& list, const std::set<const void*>& gone) {
+    return std::erase_if(list, [&](R* r) { return gone.count(r) != 0; });
+}
+
+size_t dropReactors(const std::set<const void*>& gone) {
+    Host& h = Host::get();
+    size_t n = dropFrom(h.docReactors, gone) + dropFrom(h.edReactors, gone) + dropFrom(h.winReactors, gone);
+    for (auto& w : h.wins) n += dropFrom(w->reactors, gone);
     return n;
 }
 }  // namespace
@@ -129,15 +145,17 @@ bool unloadModuleImpl(Module& mod, bool force) {
     // Whatever the module left registered must not outlive its code.
     Module* gone = &mod;
     size_t left = std::erase_if(h.commands, [&](const RegisteredCommand& c) { return c.owner == gone; });
-    left += dropReactorsOf(mod);
-    if (left) print("\n" + baseName(mod.path) + " left " + std::to_string(left) + " registrations behind; removed.\n");
     for (auto& d : h.docs) {
         std::erase_if(d->lispFunctions, [&](auto& kv) { return kv.second.first == gone; });
     }
+    const std::set<const void*> reactors = reactorsOf(mod);
+    const std::string name = baseName(mod.path);
     void* dl = mod.dl;
     releaseLoadedModule(mod.handle);
     std::erase_if(h.modules, [&](auto& m) { return m.get() == gone; });
-    dlclose(dl);
+    dlclose(dl);   // the module's statics are destroyed here, as when the host frees a module
+    left += dropReactors(reactors);
+    if (left) print("\n" + name + " left " + std::to_string(left) + " registrations behind; removed.\n");
     return true;
 }
 
