@@ -16,7 +16,10 @@ WindowManager& WindowManager::get() {
     return wm;
 }
 
+void registerTabControlClasses(WindowManager& wm);
+
 WindowManager::WindowManager() {
+    registerTabControlClasses(*this);
     Desktop::get().setTimerPump([this](std::uint64_t now) {
         fireDueTimers(now);
         pump();

@@ -1,0 +1,165 @@
+// The desktop's tab control: layout, hit testing, scrolling and refusable selection changes.
+#include <gtest/gtest.h>
+#include <vector>
+#include "gfx/canvas.h"
+#include "gfx/font.h"
+#include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
+#include "win/tabctrl.h"
+
+namespace {
+
+class TabControl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Desktop::get().reset();
+        sim::desk::WindowManager::get().reset();
+        CREATEWINDOW p;
+        p.className = "KvWindow";
+        p.rect = {0, 0, 400, 200};
+        p.style = WS_VISIBLE;
+        p.proc = [this](HWND, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
+            if (msg == WM_NOTIFY) {
+                const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+                notes.push_back(hdr->code);
+                if (hdr->code == TCN_SELCHANGING) return refuse ? 1 : 0;
+            }
+            return 0;
+        };
+        parent = CreateWindowEx(p);
+        LOGFONT lf;
+        lf.lfHeight = -12;
+        lf.lfFaceName = "DejaVu Sans";
+        font = CreateFontIndirect(&lf);
+    }
+    void TearDown() override {
+        DestroyWindow(parent);
+        DeleteObject(font);
+    }
+    HWND create(DWORD style, RECT rect = {0, 0, 400, 30}) {
+        CREATEWINDOW c;
+        c.className = WC_TABCONTROL;
+        c.style = WS_CHILD | WS_VISIBLE | style;
+        c.rect = rect;
+        c.parent = parent;
+        c.id = 7;
+        HWND tab = CreateWindowEx(c);
+        SendMessage(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+        return tab;
+    }
+    void add(HWND tab, const std::string& text, LPARAM param = 0) {
+        TCITEM item;
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.text = text;
+        item.lParam = param;
+        SendMessage(tab, TCM_INSERTITEM, SendMessage(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&item));
+    }
+    RECT rect(HWND tab, int i) {
+        RECT r;
+        EXPECT_TRUE(SendMessage(tab, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r)));
+        return r;
+    }
+    void click(HWND tab, int x, int y) { SendMessage(tab, WM_LBUTTONDOWN, 0, LPARAM((y << 16) | x)); }
+
+    HWND parent = nullptr;
+    HFONT font = nullptr;
+    std::vector<UINT> notes;
+    bool refuse = false;
+};
+
+TEST_F(TabControl, FixedWidthAndItemSize) {
+    HWND tab = create(TCS_FIXEDWIDTH | TCS_OWNERDRAWFIXED);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 126));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 120);
+    add(tab, "a");
+    add(tab, "a much longer caption");
+    EXPECT_EQ(rect(tab, 0).Width(), 126);
+    EXPECT_EQ(rect(tab, 1).Width(), 126);
+    EXPECT_EQ(rect(tab, 1).left, rect(tab, 0).right);
+    EXPECT_EQ(rect(tab, 0).Height(), 22);
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 140);
+    EXPECT_EQ(rect(tab, 0).Width(), 140);   // never below the minimum
+}
+
+TEST_F(TabControl, CaptionWidthWithPadding) {
+    HWND tab = create(0);
+    SendMessage(tab, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 4);
+    add(tab, "####plan.dwg");
+    add(tab, "####a");
+    const SIZE text = KvGetTextExtent(nullptr, font, "####plan.dwg");
+    EXPECT_EQ(rect(tab, 0).Width(), text.cx + 8);
+    EXPECT_LT(rect(tab, 1).Width(), rect(tab, 0).Width());
+}
+
+TEST_F(TabControl, BottomRowSitsAtTheBottom) {
+    HWND tab = create(TCS_BOTTOM | TCS_FIXEDWIDTH, {0, 0, 400, 40});
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 50));
+    add(tab, "a");
+    EXPECT_EQ(rect(tab, 0).bottom, 40);
+}
+
+TEST_F(TabControl, RowScrollsWithArrowsWhenTabsDoNotFit) {
+    HWND tab = create(TCS_FIXEDWIDTH);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 60));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 60);
+    for (int i = 0; i < 5; ++i) add(tab, "t" + std::to_string(i));
+    HWND arrows = GetWindow(tab, GW_CHILD);
+    ASSERT_NE(arrows, nullptr);
+    EXPECT_FALSE(IsWindowVisible(arrows));
+    for (int i = 5; i < 40; ++i) add(tab, "t" + std::to_string(i));
+    EXPECT_TRUE(IsWindowVisible(arrows));
+    // The right arrow moves the row by one tab.
+    SendMessage(arrows, WM_LBUTTONDOWN, 0, LPARAM((5 << 16) | 30));
+    EXPECT_EQ(rect(tab, 1).left, 0);
+    // Selecting a tab out of view scrolls it in.
+    SendMessage(tab, TCM_SETCURSEL, 39, 0);
+    EXPECT_LE(rect(tab, 39).right, 400);
+    EXPECT_GE(rect(tab, 39).left, 0);
+}
+
+TEST_F(TabControl, VerticalTabsRunDownInColumns) {
+    HWND tab = create(TCS_VERTICAL | TCS_MULTILINE | TCS_FIXEDWIDTH, {0, 0, 60, 100});
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 40));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 40);
+    for (int i = 0; i < 3; ++i) add(tab, "t");
+    EXPECT_EQ(rect(tab, 0).top, 0);
+    EXPECT_EQ(rect(tab, 1).top, 40);
+    EXPECT_EQ(rect(tab, 0).Width(), 24);
+    EXPECT_EQ(rect(tab, 2).left, 24);   // the third does not fit under the second
+    EXPECT_EQ(SendMessage(tab, TCM_GETROWCOUNT, 0, 0), 2);
+}
+
+TEST_F(TabControl, HitTestAndRefusableSelection) {
+    HWND tab = create(TCS_FIXEDWIDTH);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 50));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 50);
+    add(tab, "a", 11);
+    add(tab, "b", 22);
+    TCHITTESTINFO hit;
+    hit.pt = {75, 10};
+    EXPECT_EQ(SendMessage(tab, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
+    hit.pt = {300, 10};
+    EXPECT_EQ(SendMessage(tab, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), -1);
+    EXPECT_EQ(hit.flags, TCHT_NOWHERE);
+
+    SendMessage(tab, TCM_SETCURSEL, 0, 0);
+    refuse = true;
+    click(tab, 75, 10);
+    EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(notes, std::vector<UINT>{TCN_SELCHANGING});
+    refuse = false;
+    notes.clear();
+    click(tab, 75, 10);
+    EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(notes, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE}));
+
+    TCITEM item;
+    item.mask = TCIF_PARAM;
+    ASSERT_TRUE(SendMessage(tab, TCM_GETITEM, 1, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(item.lParam, 22);
+    SendMessage(tab, TCM_DELETEITEM, 1, 0);
+    EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), -1);
+}
+
+}  // namespace
