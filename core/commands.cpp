@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "arx/docman.h"
+#include "hosting/dockbar.h"
 #include "settings/settings.h"
 #include "win/inet.h"
 #include "win/system.h"
@@ -21,6 +22,18 @@ constexpr int kPickFirst = ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET;
 void cmdAbout() {
     KvGuard("KorvaneAbout", [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
 }
+
+// Shows or hides the bar through the frame, only when that changes something.
+void showBar(bool show) {
+    KvGuard(show ? "KorvaneShow" : "KorvaneHide", [show] {
+        CKorvaneDialogBar* bar = KvDockBar();
+        if (!bar || bar->IsVisible() == show) return;
+        acedShowControlBar(bar, show, false);
+        UpdateWindow(acedGetAcadFrame());
+    });
+}
+void cmdShow() { showBar(true); }
+void cmdHide() { showBar(false); }
 
 // The web storage commands only check that the server answers; when it does not, web storage is
 // switched off.
@@ -76,8 +89,8 @@ void cmdClose() {}
 
 const std::vector<KvCommandDef>& KvCommandTable() {
     static const std::vector<KvCommandDef> table = {
-        {"KV_SHOW", kPickFirst, cmdPending},
-        {"KV_HIDE", kPickFirst, cmdPending},
+        {"KV_SHOW", kPickFirst, cmdShow},
+        {"KV_HIDE", kPickFirst, cmdHide},
         {"KV_ABOUT", kPickFirst, cmdAbout},
         {"KV_SCRIPT", kTransparent, cmdPending},
         {"KV_CLOSE", kPickFirst, cmdClose},

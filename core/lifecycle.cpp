@@ -13,6 +13,8 @@
 #include "core/resource_scope.h"
 #include "core/strings.h"
 #include "gfx/gdiplus.h"
+#include "hosting/dockbar.h"
+#include "tabstrip/panel.h"
 #include "settings/settings.h"
 #include "win/menu.h"
 #include "win/module.h"
@@ -254,6 +256,7 @@ void KvStartup() {
 
         KvRegisterCommands();
         KvInstallMessageFilter();
+        KvCreateDockBar();
 
         composeAboutText();
 
@@ -266,6 +269,12 @@ void KvStartup() {
         for (SettingId id : {SettingId::ServerAddress, SettingId::ServerPort, SettingId::ServletObject,
                              SettingId::UserId, SettingId::UserPassword})
             fillWhenEmpty(id);
+
+        if (KvDockBar()) {
+            KvTabPanel().SetCurTabFromDocument(acDocManager->curDocument());
+            KvTabPanel().UpdateBarVisibility();
+            KvTabPanel().UpdateBanner();
+        }
     });
     if (stop) return;
 
@@ -278,6 +287,7 @@ void KvUnload() {
     KvGuardLine("\n;error : UnloadApplication", [] {
         KvRemoveCommands();
         KvRemoveMessageFilter();
+        KvDestroyDockBar();
         removeSystemMenuEntries();
         KvDestroyStringTable();
         if (g_thumbLibrary) {

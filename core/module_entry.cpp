@@ -5,7 +5,9 @@
 #include <string>
 #include "core/guard.h"
 #include "core/lifecycle.h"
+#include "hosting/dockbar.h"
 #include "settings/settings.h"
+#include "tabstrip/panel.h"
 
 #define KV_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -37,4 +39,46 @@ KV_EXPORT int AcKvSetting(const char* key, const char* newValue, char* out, int 
         found = 1;
     });
     return found;
+}
+
+// The tabs as the simulator lists them: one line per tab, "index<TAB>caption<TAB>kind<TAB>flags
+// <TAB>path", kind drawing, window or link, flags among selected, marked, modified, read-only,
+// keep-as-link. Returns the number of tabs, or -1 when there is no tab strip.
+KV_EXPORT int AcKvTabs(char* out, int outSize) {
+    int count = -1;
+    KvGuard("AcKvTabs", [&] {
+        if (!KvDockBar()) return;
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        std::string text;
+        count = tab.GetItemCount();
+        for (int i = 0; i < count; ++i) {
+            const CItemData* item = tab.GetItem(i);
+            if (!item) continue;
+            std::string flags;
+            auto flag = [&](bool on, const char* name) {
+                if (on) flags += (flags.empty() ? "" : ",") + std::string(name);
+            };
+            flag(i == tab.GetCurSel(), "selected");
+            flag(item->marked, "marked");
+            flag(item->modified, "modified");
+            flag(item->drawingDoc && item->drawingDoc->isReadOnly(), "read-only");
+            flag(item->keepAsLink, "keep-as-link");
+            const char* kind = item->drawingDoc ? "drawing" : item->docWindow ? "window" : "link";
+            text += std::to_string(i) + "\t" + tab.PaintedCaption(i) + "\t" + kind + "\t" +
+                    (flags.empty() ? "-" : flags) + "\t" + item->pathName + "\n";
+        }
+        if (out && outSize > 0) std::snprintf(out, size_t(outSize), "%s", text.c_str());
+    });
+    return count;
+}
+
+// Adds a link tab as the link commands do.
+KV_EXPORT int AcKvAddLink(const char* path) {
+    int ok = 0;
+    KvGuard("AcKvAddLink", [&] {
+        if (!KvDockBar() || !path) return;
+        KvTabPanel().InsertLinkDrawing(path);
+        ok = 1;
+    });
+    return ok;
 }

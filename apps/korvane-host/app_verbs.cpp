@@ -1,9 +1,12 @@
 #include "apps/korvane-host/app_verbs.h"
 
+#include <filesystem>
 #include <fstream>
+#include <vector>
 #include <sstream>
 #include "gfx/bitmap.h"
 #include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
 #include "sim/host/host.h"
 #include "sim/registry/registry.h"
 #include "win/module.h"
@@ -65,6 +68,37 @@ void regVerb(Runner&, const Args& a) {
     }
 }
 
+// Calls an export of the loaded plug-in module.
+template <class Fn, class... Args>
+auto callPlugin(const char* name, Args... args) {
+    auto modules = sim::host::loadedModules();
+    if (modules.empty()) throw VerbError("the plug-in is not loaded");
+    HMODULE module = LoadLibrary(modules.front());
+    auto fn = module ? reinterpret_cast<Fn>(GetProcAddress(module, name)) : nullptr;
+    if (!fn) {
+        if (module) FreeLibrary(module);
+        throw VerbError(std::string("the loaded module has no ") + name);
+    }
+    auto result = fn(args...);
+    FreeLibrary(module);
+    return result;
+}
+
+void tabsVerb(Runner&, const Args& a) {
+    if (!a.empty()) throw VerbError("usage: @tabs");
+    sim::desk::WindowManager::get().pump();
+    std::vector<char> out(1 << 20);
+    const int count = callPlugin<int (*)(char*, int)>("AcKvTabs", out.data(), int(out.size()));
+    if (count < 0) throw VerbError("the plug-in has no tab strip");
+    sim::Desktop::get().print(count == 0 ? std::string("tabs: none\n") : std::string(out.data()));
+}
+
+void linkVerb(Runner&, const Args& a) {
+    if (a.size() != 1) throw VerbError("usage: @link PATH");
+    const std::string path = std::filesystem::absolute(a[0]).lexically_normal().string();
+    if (!callPlugin<int (*)(const char*)>("AcKvAddLink", path.c_str())) throw VerbError("no link tab was added");
+}
+
 // Reads (or writes, then reads) a setting through the loaded plug-in, as the plug-in sees it.
 void settingVerb(Runner&, const Args& a) {
     if (a.empty() || a.size() > 2) throw VerbError("usage: @setting KEY [VALUE]");
@@ -85,6 +119,8 @@ void settingVerb(Runner&, const Args& a) {
 
 void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
     runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
+    runner.addVerb("tabs", tabsVerb, "@tabs");
+    runner.addVerb("link", linkVerb, "@link PATH");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
     const std::string moduleFolder = machine.moduleFolder;
     runner.addVerb("thumb", [moduleFolder](Runner&, const Args& a) {

@@ -31,3 +31,6 @@ bool GetFileVersionInfo(const std::string& path, std::vector<BYTE>* block);
 bool VerQueryValue(const std::vector<BYTE>& block, const std::string& subBlock, VS_FIXEDFILEINFO* fixed);
 bool VerQueryValue(const std::vector<BYTE>& block, const std::string& subBlock, std::vector<DWORD>* translations);
 bool VerQueryValue(const std::vector<BYTE>& block, const std::string& subBlock, std::string* text);
+
+// A bitmap resource of the module as a bitmap handle (deleted by the caller); null when missing.
+HBITMAP LoadBitmap(HMODULE module, UINT id);

@@ -13,6 +13,10 @@ std::map<std::string, std::function<HWND()>>& snapshotTargets() {
 }
 
 void registerDeskVerbs(script::Runner& runner) {
+    snapshotTargets()["bar"] = [] {
+        const FrameAreas a = frameAreas();
+        return a.bars.empty() ? HWND(nullptr) : a.bars.front().first;
+    };
     runner.addVerb("sysmenu", [](script::Runner&, const script::Args&) {
         WindowManager::get().pump();
         Desktop::get().print(dumpMenu(GetSystemMenu(acedGetAcadFrame(), FALSE)));

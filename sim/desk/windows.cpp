@@ -206,7 +206,10 @@ HWND WindowManager::frame() {
     p.text = "Korvane Host";
     p.style = 0x10000000 | 0x00CF0000;   // WS_VISIBLE | WS_OVERLAPPEDWINDOW
     p.rect = {0, 0, 1600, 900};
-    p.proc = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+    p.proc = [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == kFrameLayoutMessage) layoutFrame();
+        return 0;
+    };
     frame_ = create(p);
     CREATEWINDOW v;
     v.className = "KvDrawingView";

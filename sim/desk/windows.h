@@ -90,6 +90,17 @@ struct HDC__* renderWindow(HWND wnd);
 // Renders the window to a PNG file; false when it cannot be written.
 bool snapshotWindow(HWND wnd, const std::string& path);
 
+// The frame's areas as the frame lays them out: docked bars around the drawing area, the command
+// line and the status bar at the bottom.
+struct FrameAreas {
+    std::vector<std::pair<HWND, RECT>> bars;
+    RECT drawingArea, commandLine, statusBar;
+};
+FrameAreas frameAreas();
+// Applies delayed bar visibility and moves the bars and the drawing view into place.
+void layoutFrame();
+inline constexpr UINT kFrameLayoutMessage = WM_USER + 0x7E0;
+
 // The input method's modes (the plug-in may switch them back to alphanumeric).
 void setImeModes(DWORD conversion, DWORD sentence);
 DWORD imeConversionMode();

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 
+#include "gfx/bitmap.h"
 #include "win/module.h"
 
 namespace fs = std::filesystem;
@@ -353,4 +354,68 @@ bool VerQueryValue(const std::vector<BYTE>& block, const std::string& subBlock, 
     if (!s) return false;
     if (text) *text = *s;
     return true;
+}
+
+// ---- Bitmap resources ------------------------------------------------------------------------
+
+namespace {
+
+std::uint32_t le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
+std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+
+// A device-independent bitmap as a resource stores it (header, palette, bottom-up rows) to
+// 0xAARRGGBB pixels; 1, 4, 8, 24 and 32 bits per pixel, uncompressed. Empty when malformed.
+std::vector<std::uint32_t> decodeDib(std::span<const std::uint8_t> d, int* width, int* height) {
+    if (d.size() < 40) return {};
+    const std::uint32_t headerSize = le32(d.data());
+    const std::int32_t w = std::int32_t(le32(d.data() + 4));
+    std::int32_t h = std::int32_t(le32(d.data() + 8));
+    const int bits = le16(d.data() + 14);
+    const std::uint32_t compression = le32(d.data() + 16);
+    std::uint32_t colours = le32(d.data() + 32);
+    const bool topDown = h < 0;
+    h = topDown ? -h : h;
+    if (headerSize < 40 || headerSize > d.size() || w <= 0 || h <= 0 || w > 4096 || h > 4096) return {};
+    if (compression != 0 && !(compression == 3 && bits == 32)) return {};
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return {};
+    if (bits <= 8 && colours == 0) colours = 1u << bits;
+    if (bits > 8) colours = compression == 3 ? 3 : 0;
+    const std::size_t paletteAt = headerSize;
+    const std::size_t pixelsAt = paletteAt + std::size_t(colours) * 4;
+    const std::size_t stride = ((std::size_t(w) * std::size_t(bits) + 31) / 32) * 4;
+    if (pixelsAt > d.size() || stride * std::size_t(h) > d.size() - pixelsAt) return {};
+    std::vector<std::uint32_t> out(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = d.data() + pixelsAt + stride * std::size_t(topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t argb;
+            if (bits <= 8) {
+                const int perByte = 8 / bits;
+                const int shift = (perByte - 1 - x % perByte) * bits;
+                const std::uint32_t index = (row[x / perByte] >> shift) & ((1u << bits) - 1);
+                if (index >= colours) return {};
+                const std::uint8_t* c = d.data() + paletteAt + index * 4;
+                argb = 0xFF000000u | std::uint32_t(c[2]) << 16 | std::uint32_t(c[1]) << 8 | c[0];
+            } else {
+                const std::uint8_t* p = row + std::size_t(x) * std::size_t(bits / 8);
+                argb = 0xFF000000u | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+            }
+            out[std::size_t(y) * std::size_t(w) + std::size_t(x)] = argb;
+        }
+    }
+    *width = w;
+    *height = h;
+    return out;
+}
+
+}  // namespace
+
+HBITMAP LoadBitmap(HMODULE module, UINT id) {
+    auto res = resourcesOf(module);
+    if (!res) return nullptr;
+    auto bytes = res->find(sim::pe::kRtBitmap, id);
+    if (!bytes) return nullptr;
+    int w = 0, h = 0;
+    auto pixels = decodeDib(*bytes, &w, &h);
+    return pixels.empty() ? nullptr : KvCreateBitmap(w, h, pixels.data());
 }

@@ -1,6 +1,7 @@
 #include "sim/script/runner.h"
 
 #include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
 
 namespace sim::script {
 
@@ -89,6 +90,8 @@ bool Runner::runLine(const std::string& rawLine) {
         } else {
             throw VerbError("no host to type into");
         }
+        // What the line posted (frame layout, deferred notifications) is handled before the next.
+        desk::WindowManager::get().pump();
         return true;
     } catch (const std::exception& e) {
         Desktop::get().print("script: " + std::to_string(lineNumber) + ": " + e.what() + "\n");

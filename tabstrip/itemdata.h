@@ -1,0 +1,43 @@
+// The record behind every tab.
+#pragma once
+#include <string>
+#include "arx/docman.h"
+#include "gfx/bitmap.h"
+
+// Kinds of file by extension (letter case ignored).
+constexpr int kFileTypeDwg = 0;
+constexpr int kFileTypeDxf = 1;
+constexpr int kFileTypeDws = 2;
+constexpr int kFileTypeDwt = 3;
+constexpr int kFileTypeOther = 9;
+int KvFileTypeOf(const std::string& extension);
+
+struct CItemData {
+    CItemData() = default;
+    ~CItemData();
+    CItemData(const CItemData&) = delete;
+    CItemData& operator=(const CItemData&) = delete;
+
+    int fileType = kFileTypeOther;
+    int versionCode = -1;                // format code from the thumbnail library; -1 until known
+    AcApDocWindow* docWindow = nullptr;  // non-drawing tabs only
+    AcApDocument* drawingDoc = nullptr;  // drawing tabs only
+    std::string pathName;                // full path (a non-drawing tab: the window title)
+    std::string displayName;             // name and extension
+    std::string description;             // tooltip text
+    HBITMAP thumbnail = nullptr;         // owned
+    int modified = 0;
+    int marked = 0;
+    int loopPending = 0;
+    int keepAsLink = 0;
+    int isLink = 0;
+
+    bool isDrawing() const { return drawingDoc != nullptr; }
+    bool isWindow() const { return drawingDoc == nullptr && docWindow != nullptr; }
+};
+
+// A name cut to its first `maxChars` characters with "..." appended when it is longer.
+std::string KvShortenCaption(const std::string& name, int maxChars);
+// The caption stored with a tab (it sizes the tab): "####" (room for the icon), the name,
+// shortened when `maxCharUse`, and the extension when `showExtension`.
+std::string KvTabCaption(const std::string& path, bool showExtension, bool maxCharUse, int maxChars);

@@ -1,0 +1,378 @@
+#include "tabstrip/panel.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include "arx/aced.h"
+#include "core/app_state.h"
+#include "core/guard.h"
+#include "core/lifecycle.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "doctrack/docdata.h"
+#include "hosting/dockbar.h"
+#include "settings/settings.h"
+#include "win/system.h"
+
+namespace {
+
+constexpr UINT kTabCtrlId = 1000;
+
+// The item's picture and format code from the thumbnail library beside the plug-in.
+void makeThumbnail(CItemData* item, const std::string& path) {
+    if (item->thumbnail) {
+        DeleteObject(item->thumbnail);
+        item->thumbnail = nullptr;
+    }
+    if (auto thumb = KvThumbnailFunction()) {
+        int code = 0;
+        item->thumbnail = thumb(path.c_str(), GetSysColor(COLOR_WINDOW), code);
+        item->versionCode = code > 0 ? code : -1;
+    } else if (auto version = KvDrawingVersionFunction()) {
+        const int code = version(path.c_str());
+        item->versionCode = code > 0 ? code : -1;
+    }
+}
+
+std::string summaryOf(AcApDocument* doc) {
+    AcDbDatabase* db = doc ? doc->database() : nullptr;
+    if (!db) return "";
+    const AcDbSummaryInfo s = db->summaryInfo();
+    std::string text;
+    auto line = [&](const char* label, const std::string& value) {
+        if (!value.empty()) text += std::string("\n") + label + value;
+    };
+    line("Title : ", s.title);
+    line("Subject : ", s.subject);
+    line("Author : ", s.author);
+    line("Keywords : ", s.keywords);
+    line("Comments : ", s.comments);
+    return text;
+}
+
+}  // namespace
+
+AcKvUiTabPanel& KvTabPanel() {
+    static AcKvUiTabPanel panel;
+    return panel;
+}
+
+AcKvUiTabPanel::~AcKvUiTabPanel() { Destroy(); }
+
+void AcKvUiTabPanel::ReadSettings() {
+    using S = SettingId;
+    AcKvUiTabCtrl& t = tab_;
+    oneTabHidden_ = GetSettingNumber(S::OneTabHidden) != 0;
+    t.dockSide = GetSettingNumber(S::DockingPosition);
+    t.selTextColor = COLORREF(GetSettingNumber(S::SelectedTabFontColor));
+    t.unselTextColor = COLORREF(GetSettingNumber(S::UnselectedTabFontColor));
+    t.fixedWidth = GetSettingNumber(S::FixedWidth) != 0;
+    t.fixedWidthX = GetSettingNumber(S::FixedWidthX);
+    t.maxCharUse = GetSettingNumber(S::MaxCharLengthUse) != 0;
+    t.maxChars = GetSettingNumber(S::MaxCharLength);
+    t.subControlSize = GetSettingNumber(S::SubControlSize);
+    t.thumbnailIcon = GetSettingNumber(S::ThumbnailIcon) != 0;
+    t.fileIcon = GetSettingNumber(S::FileIcon) != 0;
+    t.versionIcon = GetSettingNumber(S::VersionIcon) != 0;
+    t.showExtension = GetSettingNumber(S::Extension) != 0;
+    t.showClose = GetSettingNumber(S::ShowCloseButton) != 0;
+    t.openSort = GetSettingNumber(S::OpenSort) != 0;
+    t.startColor = COLORREF(GetSettingNumber(S::StartBgColor));
+    t.middleColor = COLORREF(GetSettingNumber(S::MiddleBgColor));
+    t.endColor = COLORREF(GetSettingNumber(S::EndBgColor));
+    t.bgEffect = GetSettingNumber(S::BackgroundColorEffect);
+    t.borderLineType = GetSettingNumber(S::TabBorderLinetype);
+    t.outlineColor = COLORREF(GetSettingNumber(S::OutlineColor));
+    t.useOutline = GetSettingNumber(S::UseOutline) != 0;
+    t.outlineWidth = GetSettingNumber(S::OutlineWidth);
+}
+
+bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
+    if (hwnd_) return true;
+    RECT client;
+    GetClientRect(parent, &client);
+    CREATEWINDOW p;
+    p.className = "KvTabPanel";
+    p.style = WS_CHILD | WS_VISIBLE;
+    p.rect = client;
+    p.parent = parent;
+    p.id = id;
+    p.proc = [this](HWND, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_SIZE) Resize(LOWORD(LPARAM(lp)), HIWORD(LPARAM(lp)));
+        return 0;
+    };
+    hwnd_ = CreateWindowEx(p);
+    if (!hwnd_ || !tab_.Create(hwnd_, {0, 0, client.Width(), client.Height()}, kTabCtrlId)) return false;
+    tab_.Initialise();
+    // The drawings already open get their tabs; the current one is selected.
+    AcApDocumentIterator* it = acDocManager->newAcApDocumentIterator();
+    for (; it && !it->done(); it->step()) {
+        AcApDocument* doc = it->document();
+        InsertDrawing(doc);
+        updateOpenFormat(doc, false);
+        commitDiskFormat(doc);
+    }
+    delete it;
+    return true;
+}
+
+void AcKvUiTabPanel::Destroy() {
+    tab_.Destroy();
+    if (hwnd_) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+void AcKvUiTabPanel::Resize(int width, int height) {
+    if (tab_.GetSafeHwnd()) MoveWindow(tab_.GetSafeHwnd(), 0, 0, width, height, TRUE);
+}
+
+std::string AcKvUiTabPanel::captionOf(const std::string& path) const {
+    return KvTabCaption(path, tab_.showExtension, tab_.maxCharUse, tab_.maxChars);
+}
+
+int AcKvUiTabPanel::InsertionIndex(const std::string& path) const {
+    const int count = tab_.GetItemCount();
+    if (!tab_.openSort) return count;
+    const std::string name = FoldCase(SplitPath(path).name);
+    for (int i = 0; i < count; ++i) {
+        const CItemData* item = tab_.GetItem(i);
+        if (item && FoldCase(SplitPath(item->pathName).name) >= name) return i;
+    }
+    return count;
+}
+
+void AcKvUiTabPanel::afterCountChange() {
+    UpdateBarVisibility();
+    UpdateBanner();
+}
+
+void AcKvUiTabPanel::fillDrawing(CItemData* item, AcApDocument* doc) {
+    const std::string path = doc->fileName();
+    const PathParts parts = SplitPath(path);
+    if (App().sdi) item->keepAsLink = 1;
+    item->pathName = path;
+    item->displayName = parts.name + parts.extension;
+    item->drawingDoc = doc;
+    item->docWindow = nullptr;
+    item->description = summaryOf(doc);
+    item->fileType = KvFileTypeOf(parts.extension);
+    makeThumbnail(item, path);
+}
+
+void AcKvUiTabPanel::InsertDrawing(AcApDocument* doc) {
+    KvGuard("InsertDrawing", [&] {
+        if (!doc || !hwnd_) return;
+        // A drawing is never shown twice.
+        for (int i = tab_.GetItemCount() - 1; i >= 0; --i) {
+            CItemData* item = tab_.GetItem(i);
+            if (item && item->drawingDoc == doc) DeleteDrawing(doc);
+        }
+        CItemData* item = nullptr;
+        std::unique_ptr<CItemData> fresh;
+        if (tab_.openingLink) {
+            tab_.SetCurSel(tab_.linkIndex);
+            item = tab_.GetItem(tab_.linkIndex);
+            if (!item) {
+                acutPrintf("error : InsertDrawing. \n");
+                return;
+            }
+            item->isLink = 0;
+        } else {
+            fresh = std::make_unique<CItemData>();
+            item = fresh.get();
+        }
+        fillDrawing(item, doc);
+        tab_.markedItems = {item};
+        if (fresh) {
+            tab_.InsertTab(InsertionIndex(item->pathName), captionOf(item->pathName), fresh.release());
+        }
+        afterCountChange();
+        tab_.Redraw();
+    });
+}
+
+void AcKvUiTabPanel::InsertDocWindow(AcApDocWindow* window) {
+    KvGuard("InsertDrawing", [&] {
+        if (!window || !hwnd_) return;
+        auto item = std::make_unique<CItemData>();
+        const std::string title = window->title();
+        const PathParts parts = SplitPath(title);
+        item->pathName = title;
+        item->displayName = parts.name + parts.extension;
+        item->docWindow = window;
+        item->description = "\nNon Drawing";
+        item->fileType = KvFileTypeOf(parts.extension);
+        makeThumbnail(item.get(), title);
+        const std::string caption = captionOf(title);
+        tab_.InsertTab(InsertionIndex(title), caption, item.release());
+        afterCountChange();
+        tab_.Redraw();
+    });
+}
+
+void AcKvUiTabPanel::InsertLinkDrawing(const std::string& path) {
+    if (!hwnd_) return;
+    auto item = std::make_unique<CItemData>();
+    const PathParts parts = SplitPath(path);
+    item->pathName = path;
+    item->displayName = parts.name + parts.extension;
+    item->description = "\nLink Drawing";
+    item->isLink = 1;
+    item->fileType = KvFileTypeOf(parts.extension);
+    makeThumbnail(item.get(), path);
+    tab_.InsertTab(InsertionIndex(path), captionOf(path), item.release());
+    afterCountChange();
+    tab_.Redraw();
+}
+
+void AcKvUiTabPanel::ModifyItemData(int index, CItemData* item) {
+    KvGuard("ModifyItemData", [&] {
+        const std::string path = item->drawingDoc ? item->drawingDoc->fileName() : item->pathName;
+        const PathParts parts = SplitPath(path);
+        item->displayName = parts.name + parts.extension;
+        item->fileType = KvFileTypeOf(parts.extension);
+        tab_.SetCaption(index, captionOf(path));
+    });
+}
+
+void AcKvUiTabPanel::ModifyDrawing(AcApDocument* doc) {
+    KvGuard("ModifyDrawing", [&] {
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item || item->drawingDoc != doc) continue;
+            item->pathName = doc->fileName();
+            ModifyItemData(i, item);
+            makeThumbnail(item, item->pathName);
+            tab_.Redraw();
+            return;
+        }
+    });
+}
+
+int AcKvUiTabPanel::DeleteDrawing(AcApDocument* doc) {
+    int found = 0;
+    KvGuard("DeleteDrawing", [&] {
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item || item->drawingDoc != doc) continue;
+            found = 1;
+            // A saved drawing that should stay as a link keeps its tab, now a link.
+            std::error_code ec;
+            if (item->keepAsLink && std::filesystem::is_regular_file(doc->fileName(), ec)) {
+                item->keepAsLink = 0;
+                item->isLink = 1;
+                item->drawingDoc = nullptr;
+            } else {
+                tab_.DeleteTab(i);
+            }
+            break;
+        }
+        afterCountChange();
+        tab_.Redraw();
+    });
+    return found;
+}
+
+int AcKvUiTabPanel::DeleteDrawing(AcApDocWindow* window) {
+    for (int i = 0; i < tab_.GetItemCount(); ++i) {
+        CItemData* item = tab_.GetItem(i);
+        if (item && item->docWindow == window && !item->drawingDoc) {
+            tab_.DeleteTab(i);
+            afterCountChange();
+            tab_.Redraw();
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int AcKvUiTabPanel::DeleteDrawing(CItemData* target) {
+    const int index = FindItemIndex(target);
+    if (index < 0) return 0;
+    tab_.DeleteTab(index);
+    afterCountChange();
+    tab_.Redraw();
+    return 1;
+}
+
+void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
+    KvGuard("SetCurTabFromDocument", [&] {
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item) continue;
+            item->marked = item->drawingDoc == doc && doc ? 1 : 0;
+            if (item->marked) tab_.SetCurSel(i);
+        }
+        tab_.Redraw();
+    });
+}
+
+void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
+    KvGuard("SetCurTabFromDocument", [&] {
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item) continue;
+            item->marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;
+            if (item->marked) tab_.SetCurSel(i);
+        }
+        tab_.Redraw();
+    });
+}
+
+bool KvWildcardMatch(const std::string& pattern, const std::string& name) {
+    size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && (pattern[p] == '.' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+int AcKvUiTabPanel::SetCurTabFromWildcard(const std::string& pattern) {
+    int result = 0;
+    KvGuard("SetCurTabFromWildcard", [&] {
+        int first = -1;
+        std::vector<CItemData*> matches;
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item || !KvWildcardMatch(pattern, item->displayName)) continue;
+            if (first < 0) first = i;
+            matches.push_back(item);
+        }
+        if (first < 0) return;
+        tab_.linkIndex = first;
+        tab_.SetCurSel(first);
+        if (CItemData* item = tab_.GetItem(first); item && item->drawingDoc)
+            acDocManager->activateDocument(item->drawingDoc);
+        for (CItemData* item : matches) item->marked = 1;
+        tab_.markedItems = matches;
+        tab_.Redraw();
+        result = 1;
+    });
+    return result;
+}
+
+int AcKvUiTabPanel::FindItemIndex(const CItemData* target) const {
+    for (int i = 0; i < tab_.GetItemCount(); ++i)
+        if (tab_.GetItem(i) == target) return i;
+    return -1;
+}
+
+CItemData* AcKvUiTabPanel::FindItemByDocument(AcApDocument* doc) const {
+    for (int i = 0; i < tab_.GetItemCount(); ++i)
+        if (CItemData* item = tab_.GetItem(i); item && item->drawingDoc == doc) return item;
+    return nullptr;
+}
+
+void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibilityRule(tab_.GetItemCount()); }

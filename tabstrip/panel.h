@@ -1,0 +1,61 @@
+// AcKvUiTabPanel: the panel inside the dock bar that owns the tab control and keeps one tab per
+// open drawing, per other host document window, and per link to a drawing file that is not open.
+#pragma once
+#include <string>
+#include "arx/docman.h"
+#include "tabstrip/tabctrl.h"
+
+class AcKvUiTabPanel {
+public:
+    AcKvUiTabPanel() = default;
+    ~AcKvUiTabPanel();
+    AcKvUiTabPanel(const AcKvUiTabPanel&) = delete;
+    AcKvUiTabPanel& operator=(const AcKvUiTabPanel&) = delete;
+
+    // Creates the panel window inside `parent` and the tab control filling it, then inserts the
+    // tabs of the drawings already open and selects the current one.
+    bool Create(HWND parent, UINT id);
+    void Destroy();
+    HWND GetSafeHwnd() const { return hwnd_; }
+    AcKvUiTabCtrl& TabCtrl() { return tab_; }
+    void Resize(int width, int height);
+
+    // Tab operations; each reports its own exception on the command line.
+    void InsertDrawing(AcApDocument* doc);
+    void InsertDocWindow(AcApDocWindow* window);
+    void InsertLinkDrawing(const std::string& path);
+    void ModifyDrawing(AcApDocument* doc);
+    void ModifyItemData(int index, CItemData* item);
+    int DeleteDrawing(AcApDocument* doc);
+    int DeleteDrawing(AcApDocWindow* window);
+    int DeleteDrawing(CItemData* item);
+    void SetCurTabFromDocument(AcApDocument* doc);
+    void SetCurTabFromDocument(AcApDocWindow* window);
+    int SetCurTabFromWildcard(const std::string& pattern);
+    void UpdateBarVisibility();
+    void UpdateBanner() {}
+    CItemData* GetItem(int index) const { return tab_.GetItem(index); }
+    int FindItemIndex(const CItemData* item) const;
+    CItemData* FindItemByDocument(AcApDocument* doc) const;
+
+    // Where a new tab goes: the end, or with "Open sort" before the first tab whose name is not
+    // less than the new one (letter case ignored).
+    int InsertionIndex(const std::string& path) const;
+    // Reads the settings the panel and tab control copy into their fields.
+    void ReadSettings();
+
+private:
+    std::string captionOf(const std::string& path) const;
+    void afterCountChange();
+    void fillDrawing(CItemData* item, AcApDocument* doc);
+
+    HWND hwnd_ = nullptr;
+    AcKvUiTabCtrl tab_;
+    bool oneTabHidden_ = false;
+};
+
+// The pattern rule of the find command: "*" any run, "." any one character, the rest exact.
+bool KvWildcardMatch(const std::string& pattern, const std::string& name);
+
+// The panel, one per process (created empty; its window exists while the bar does).
+AcKvUiTabPanel& KvTabPanel();

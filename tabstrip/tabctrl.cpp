@@ -1,0 +1,408 @@
+#include "tabstrip/tabctrl.h"
+
+#include <cstdlib>
+#include "tabstrip/fontrecord.h"
+
+#include <algorithm>
+#include "core/app_state.h"
+#include "core/paths.h"
+#include "doctrack/docdata.h"
+#include "gfx/font.h"
+#include "uikit/effects.h"
+#include "uikit/paint.h"
+#include "win/module.h"
+#include "win/system.h"
+
+namespace {
+
+constexpr COLORREF kBarBackground = RGB(138, 138, 138);
+constexpr int kIconSize = 16;
+constexpr int kStripHeight = 6;
+
+// The pictures, in the order of the picture table: the file icons (by KvFileIcon), the format
+// strips (by KvFormatStrip), then the overlays and glyphs.
+enum Picture {
+    kFirstIcon = 0,
+    kFirstStrip = kFirstIcon + int(KvFileIcon::Unknown) + 1,
+    kOverlayModified = kFirstStrip + int(KvFormatStrip::Unknown) + 1,
+    kOverlayReadOnly,
+    kOverlayLink,
+    kGlyphClose,
+    kGlyphMenu,
+    kGlyphLink,
+    kPictureCount
+};
+
+}  // namespace
+
+int KvFormatCodeFromVersionCode(int v) {
+    switch (v) {
+    case 2: return 2;
+    case 3: return 4;
+    case 4: return 8;
+    case 5: return 12;
+    case 6: return 24;
+    case 7: return 36;
+    case 8: return 48;
+    case 9: return 60;
+    case 10: return 64;
+    default: return -1;
+    }
+}
+
+KvFileIcon KvFileIconFor(int code) {
+    switch (code) {
+    case -1: return KvFileIcon::Generic;
+    case 1: case 3: case 5: case 9: case 13: case 25: case 37: case 49: case 61: case 65: return KvFileIcon::Dxf;
+    case 2: return KvFileIcon::R12;
+    case 4: return KvFileIcon::R13;
+    case 8: return KvFileIcon::R14;
+    case 12: case 14: case 15: case 16: return KvFileIcon::R2000;
+    case 24: case 26: case 27: case 28: return KvFileIcon::R2004;
+    case 36: case 38: case 39: case 40: return KvFileIcon::R2007;
+    case 48: case 50: case 51: case 52: return KvFileIcon::R2010;
+    case 60: case 62: case 63: return KvFileIcon::R2013;
+    case 64: case 66: case 67: return KvFileIcon::R2018;
+    default: return KvFileIcon::Unknown;
+    }
+}
+
+KvFormatStrip KvFormatStripFor(int code) {
+    if (code >= 1 && code <= 3) return KvFormatStrip::R12;
+    if (code >= 4 && code <= 5) return KvFormatStrip::R13;
+    if (code >= 8 && code <= 9) return KvFormatStrip::R14;
+    if (code >= 12 && code <= 15) return KvFormatStrip::R2000;
+    if (code >= 24 && code <= 27) return KvFormatStrip::R2004;
+    if (code >= 36 && code <= 39) return KvFormatStrip::R2007;
+    if (code >= 48 && code <= 51) return KvFormatStrip::R2010;
+    if (code >= 60 && code <= 63) return KvFormatStrip::R2013;
+    if (code == 64) return KvFormatStrip::R2018;
+    return KvFormatStrip::Unknown;
+}
+
+AcKvUiTabCtrl::AcKvUiTabCtrl()
+    : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)) {}
+
+AcKvUiTabCtrl::~AcKvUiTabCtrl() { Destroy(); }
+
+bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
+    CREATEWINDOW p;
+    p.className = WC_TABCONTROL;
+    p.style = WS_CHILD | WS_VISIBLE | TCS_OWNERDRAWFIXED | TCS_TOOLTIPS | TCS_FOCUSNEVER;
+    p.rect = rect;
+    p.parent = parent;
+    p.id = id;
+    p.proc = [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return WindowProc(w, m, wp, lp); };
+    hwnd_ = CreateWindowEx(p);
+    return hwnd_ != nullptr;
+}
+
+void AcKvUiTabCtrl::Destroy() {
+    if (hwnd_) {
+        while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
+        DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
+    for (HBITMAP b : pictures_)
+        if (b) DeleteObject(b);
+    pictures_.clear();
+    if (selFont_) DeleteObject(selFont_);
+    if (unselFont_) DeleteObject(unselFont_);
+    selFont_ = unselFont_ = nullptr;
+    markedItems.clear();
+}
+
+void AcKvUiTabCtrl::Initialise() {
+    // The pictures come from the plug-in's own module; a missing one draws nothing.
+    pictures_.assign(kPictureCount, nullptr);
+    for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(300 + i));
+    ApplyDockStyle(dockSide);
+    SendMessage(hwnd_, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
+}
+
+void AcKvUiTabCtrl::ApplyDockStyle(int side) {
+    dockSide = side;
+    DWORD style = DWORD(GetWindowLongPtr(hwnd_, GWL_STYLE));
+    switch (side) {
+    case kDockLeft: style = (style & ~(TCS_MULTILINE | TCS_RIGHT)) | TCS_VERTICAL | TCS_MULTILINE; break;
+    case kDockRight: style = (style & ~TCS_MULTILINE) | TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE; break;
+    case kDockBottom: style = (style & ~(TCS_MULTILINE | TCS_VERTICAL)) | TCS_BOTTOM; break;
+    default: style &= ~(TCS_MULTILINE | TCS_VERTICAL | TCS_BOTTOM); break;
+    }
+    SetWindowLongPtr(hwnd_, GWL_STYLE, LONG_PTR(style));
+    vertical = side == kDockLeft || side == kDockRight;
+}
+
+void AcKvUiTabCtrl::buildFonts(const LOGFONT& base) {
+    LOGFONT sel = base, unsel = base;
+    sel.lfWeight = 600;
+    unsel.lfWeight = 500;
+    sel.lfItalic = unsel.lfItalic = 0;
+    sel.lfUnderline = unsel.lfUnderline = 0;
+    vertical = dockSide == kDockLeft || dockSide == kDockRight;
+    const LONG turn = vertical && !thumbnailIcon ? 2700 : 0;
+    sel.lfEscapement = sel.lfOrientation = unsel.lfEscapement = unsel.lfOrientation = turn;
+    if (selFont_) DeleteObject(selFont_);
+    if (unselFont_) DeleteObject(unselFont_);
+    selFont_ = CreateFontIndirect(&sel);
+    unselFont_ = CreateFontIndirect(&unsel);
+    SendMessage(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(selFont_), 0);
+}
+
+void AcKvUiTabCtrl::SetDefaultFonts() {
+    LOGFONT base;
+    HFONT current = reinterpret_cast<HFONT>(SendMessage(hwnd_, WM_GETFONT, 0, 0));
+    if (!current || !GetObject(current, &base)) KvGetMessageFont(&base);
+    buildFonts(base);
+}
+
+void AcKvUiTabCtrl::SetFonts(const std::string& selectedRecord, const std::string& unselectedRecord) {
+    auto sel = KvParseFontRecord(selectedRecord);
+    auto unsel = KvParseFontRecord(unselectedRecord);
+    const LONG turn = vertical && !thumbnailIcon ? 2700 : 0;
+    if (unsel) {
+        unsel->lfEscapement = unsel->lfOrientation = turn;
+        if (unselFont_) DeleteObject(unselFont_);
+        unselFont_ = CreateFontIndirect(&*unsel);
+    }
+    if (sel) {
+        sel->lfEscapement = sel->lfOrientation = turn;
+        selectedFontHeight_ = std::abs(int(sel->lfHeight));
+        if (selFont_) DeleteObject(selFont_);
+        selFont_ = CreateFontIndirect(&*sel);
+        SendMessage(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(selFont_), 0);
+    }
+}
+
+void AcKvUiTabCtrl::SetFixedWidth(bool fixed, int minTabWidth) {
+    fixedWidth = fixed;
+    DWORD style = DWORD(GetWindowLongPtr(hwnd_, GWL_STYLE));
+    style = fixed ? (style | TCS_FIXEDWIDTH) : (style & ~TCS_FIXEDWIDTH);
+    SetWindowLongPtr(hwnd_, GWL_STYLE, LONG_PTR(style));
+    SendMessage(hwnd_, TCM_SETMINTABWIDTH, 0, minTabWidth);
+}
+
+void AcKvUiTabCtrl::SetItemSize(SIZE size) {
+    SendMessage(hwnd_, TCM_SETITEMSIZE, 0, LPARAM((size.cy << 16) | (size.cx & 0xFFFF)));
+}
+
+int AcKvUiTabCtrl::GetItemCount() const { return hwnd_ ? int(SendMessage(hwnd_, TCM_GETITEMCOUNT, 0, 0)) : 0; }
+
+CItemData* AcKvUiTabCtrl::GetItem(int index) const {
+    TCITEM item;
+    item.mask = TCIF_PARAM;
+    if (!hwnd_ || !SendMessage(hwnd_, TCM_GETITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<CItemData*>(item.lParam);
+}
+
+int AcKvUiTabCtrl::InsertTab(int index, const std::string& caption, CItemData* data) {
+    TCITEM item;
+    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+    item.text = caption;
+    item.iImage = 0;
+    item.lParam = reinterpret_cast<LPARAM>(data);
+    return int(SendMessage(hwnd_, TCM_INSERTITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+void AcKvUiTabCtrl::DeleteTab(int index) {
+    CItemData* item = GetItem(index);
+    SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
+    std::erase(markedItems, item);
+    delete item;
+}
+
+void AcKvUiTabCtrl::SetCaption(int index, const std::string& caption) {
+    TCITEM item;
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.text = caption;
+    item.iImage = 0;
+    SendMessage(hwnd_, TCM_SETITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+}
+
+int AcKvUiTabCtrl::GetCurSel() const { return hwnd_ ? int(SendMessage(hwnd_, TCM_GETCURSEL, 0, 0)) : -1; }
+
+void AcKvUiTabCtrl::SetCurSel(int index) { SendMessage(hwnd_, TCM_SETCURSEL, WPARAM(index), 0); }
+
+RECT AcKvUiTabCtrl::GetItemRect(int index) const {
+    RECT r;
+    SendMessage(hwnd_, TCM_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void AcKvUiTabCtrl::Redraw() {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    UpdateWindow(hwnd_);
+}
+
+int AcKvUiTabCtrl::formatCodeOf(const CItemData& item) const {
+    if (item.drawingDoc && item.drawingDoc->database()) return docData(item.drawingDoc).diskFormat;
+    return KvFormatCodeFromVersionCode(item.versionCode);
+}
+
+std::string AcKvUiTabCtrl::PaintedCaption(int index) const {
+    const CItemData* item = GetItem(index);
+    if (!item) return "";
+    const std::string source =
+        item->drawingDoc && item->drawingDoc->database() ? item->drawingDoc->fileName() : item->pathName;
+    const PathParts parts = SplitPath(source);
+    std::string caption = parts.name;
+    if (showExtension) caption += parts.extension;
+    return maxCharUse ? KvShortenCaption(caption, maxChars) : caption;
+}
+
+RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const {
+    const int s = subControlSize;
+    if (!vertical || thumbnailIcon) {
+        const int top = r.top + 2 + (glyph - 1) * (4 + s);
+        return {r.right - s - 4, top, r.right - 4, top + s};
+    }
+    const int top = r.bottom - glyph * s - 4;
+    return {r.left + 2, top, r.left + 2 + s, top + s};
+}
+
+void AcKvUiTabCtrl::Paint(HDC target) {
+    const int count = GetItemCount();
+    if (count == 0) return;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    kvui::BufferedPaint buffer(target, client);
+    HDC dc = buffer.dc();
+    FillSolidRect(dc, client, kBarBackground);
+    const int selected = GetCurSel();
+    auto outside = [&](const RECT& r) {
+        return vertical ? (r.bottom <= client.top || r.top >= client.bottom)
+                        : (r.right <= client.left || r.left >= client.right);
+    };
+    for (int i = count - 1; i >= 0; --i) {
+        if (i == selected) continue;
+        const RECT r = GetItemRect(i);
+        if (outside(r)) continue;   // a long row costs no more than what shows
+        DrawItem(dc, i, r, false);
+        kvui::FrameStyled(dc, r, borderLineType, 1, startColor);
+    }
+    if (selected < 0) return;
+    const RECT t = GetItemRect(selected);
+    DrawItem(dc, selected, t, true);
+    const RECT& c = client;
+    POINT outline[6];
+    POINT band[2];
+    switch (dockSide) {
+    case kDockBottom:
+        outline[0] = {c.left, t.top}, outline[1] = {t.left + 1, t.top}, outline[2] = {t.left + 1, t.bottom - 1};
+        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.right - 1, t.top}, outline[5] = {c.right, t.top};
+        band[0] = {c.left, t.top - 4}, band[1] = {c.right, t.top - 4};
+        break;
+    case kDockLeft:
+        outline[0] = {t.right, c.top}, outline[1] = {t.right, t.top + 1}, outline[2] = {t.left + 1, t.top + 1};
+        outline[3] = {t.left + 1, t.bottom - 1}, outline[4] = {t.right, t.bottom - 1}, outline[5] = {t.right, c.bottom};
+        band[0] = {t.right + 4, c.top}, band[1] = {t.right + 4, c.bottom};
+        break;
+    case kDockRight:
+        outline[0] = {t.left, c.top}, outline[1] = {t.left, t.top + 1}, outline[2] = {t.right - 1, t.top + 1};
+        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.left, t.bottom - 1}, outline[5] = {t.left, c.bottom};
+        band[0] = {t.left - 4, c.top}, band[1] = {t.left - 4, c.bottom};
+        break;
+    default:
+        outline[0] = {c.left, t.bottom}, outline[1] = {t.left + 1, t.bottom}, outline[2] = {t.left + 1, t.top + 1};
+        outline[3] = {t.right - 1, t.top + 1}, outline[4] = {t.right - 1, t.bottom}, outline[5] = {c.right, t.bottom};
+        band[0] = {c.left, t.bottom + 4}, band[1] = {c.right, t.bottom + 4};
+        break;
+    }
+    KvLine(dc, band[0], band[1], KVPEN{PS_SOLID, 8, endColor, true});
+    KvPolyline(dc, outline, 6, KVPEN{PS_SOLID, 2, startColor, true});
+}
+
+void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
+    CItemData* item = GetItem(index);
+    if (!item) return;
+    const RECT full = r;
+
+    if (selected || item->marked) {
+        const bool reversed = dockSide == kDockBottom;
+        kvui::FillEffect(dc, r, bgEffect, reversed ? endColor : startColor, middleColor,
+                         reversed ? startColor : endColor);
+    } else {
+        FillSolidRect(dc, r, GetSysColor(COLOR_BTNFACE));
+    }
+    HFONT font = selected ? selFont_ : unselFont_;
+    const bool readOnly = item->drawingDoc && item->drawingDoc->isReadOnly();
+    const COLORREF textColour = readOnly ? readOnlyColor : selected ? selTextColor : unselTextColor;
+    const int code = formatCodeOf(*item);
+    auto picture = [&](int p) { return size_t(p) < pictures_.size() ? pictures_[size_t(p)] : nullptr; };
+    const UINT iconTone = item->marked ? KVBMP_LIGHTEN : KVBMP_GREY;
+
+    if (!vertical) {
+        r.left += 2;
+        if (fileIcon) {
+            const int y = versionIcon ? (r.top == 0 ? 3 : 5) : (r.bottom - r.top) / 2 - 8 + r.top;
+            KvDrawBitmap(dc, r.left, y, picture(kFirstIcon + int(KvFileIconFor(code))), KVBMP_KEYED | iconTone);
+            if (readOnly) KvDrawBitmap(dc, r.left + 1, y + 1, picture(kOverlayReadOnly), KVBMP_KEYED);
+            else if (item->modified) KvDrawBitmap(dc, r.left + 1, y + 1, picture(kOverlayModified), KVBMP_KEYED);
+            if (item->isLink) KvDrawBitmap(dc, r.left, y, picture(kOverlayLink), KVBMP_KEYED);
+            if (versionIcon)
+                KvDrawBitmap(dc, r.left, y + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
+            r.left += kIconSize;
+        } else if (thumbnailIcon && item->thumbnail) {
+            const RECT box{r.left, r.top + 2, r.left + fixedWidthX, r.top + 2 + fixedWidthX * 90 / 120};
+            KvDrawBitmapFit(dc, box, item->thumbnail, (selected || item->marked) ? KVBMP_NORMAL : KVBMP_GREY);
+            if (item->isLink) KvDrawBitmap(dc, r.left + 2, box.top, picture(kOverlayLink), KVBMP_KEYED);
+            r.top = box.bottom;
+        }
+        r.left += 2;
+        if (showClose) r.right -= subControlSize;
+    } else {
+        r.top += 2;
+        if (fileIcon) {
+            const int x = versionIcon ? (r.left == 0 ? 3 : 5) : (r.right - r.left) / 2 - 8 + r.left;
+            KvDrawBitmap(dc, x, r.top, picture(kFirstIcon + int(KvFileIconFor(code))), KVBMP_KEYED | iconTone);
+            if (readOnly) KvDrawBitmap(dc, x + 1, r.top + 1, picture(kOverlayReadOnly), KVBMP_KEYED);
+            else if (item->modified) KvDrawBitmap(dc, x + 1, r.top + 1, picture(kOverlayModified), KVBMP_KEYED);
+            if (item->isLink) KvDrawBitmap(dc, x, r.top, picture(kOverlayLink), KVBMP_KEYED);
+            if (versionIcon)
+                KvDrawBitmap(dc, x, r.top + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
+            r.top += kIconSize;
+        } else if (versionIcon) {
+            r.top += 6;
+        }
+        r.top += 6;
+        if (showClose) r.bottom -= subControlSize;
+    }
+
+    const std::string caption = PaintedCaption(index);
+    const UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
+    if (useOutline) {
+        KvDrawTextHalo(dc, caption, &r, format, font, textColour, outlineColor, outlineWidth);
+    } else {
+        DrawText(dc, caption, &r, format, font, textColour);
+    }
+
+    if (!showClose) return;
+    auto drawGlyph = [&](int glyph, int pictureIndex, UINT tone) {
+        const RECT g = GlyphRect(full, glyph);
+        FillSolidRect(dc, g, GetSysColor(COLOR_BTNFACE));
+        KvDrawBitmap(dc, g.left, g.top, g.right - g.left, g.bottom - g.top, picture(pictureIndex), 0, 0, kIconSize,
+                     kIconSize, KVBMP_KEYED | tone);
+        Draw3dRect(dc, g, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+    };
+    drawGlyph(1, kGlyphClose, item->marked ? KVBMP_LIGHTEN : KVBMP_GREY);
+    if (thumbnailIcon) {
+        drawGlyph(2, kGlyphMenu, KVBMP_NORMAL);
+        if (!item->isLink) drawGlyph(3, kGlyphLink, KVBMP_NORMAL);
+    }
+}
+
+LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;   // everything is painted in WM_PAINT
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        if (dc) Paint(dc);
+        EndPaint(wnd, &ps);
+        return 0;
+    }
+    default:
+        return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    }
+}

@@ -1,0 +1,96 @@
+// AcKvUiTabCtrl: the plug-in's tab control, a platform tab control whose tabs the plug-in paints
+// itself: file icon with overlays, format strip or thumbnail, caption with halo, action glyphs,
+// and the outline and band of the selected tab for the side the bar is docked to.
+#pragma once
+#include <string>
+#include <vector>
+#include "gfx/canvas.h"
+#include "tabstrip/itemdata.h"
+#include "win/tabctrl.h"
+
+// Docking sides ('Docking position').
+constexpr int kDockLeft = 4096;
+constexpr int kDockTop = 8192;
+constexpr int kDockRight = 16384;
+constexpr int kDockBottom = 32768;
+
+// The format code a tab shows and the pictures it maps to.
+int KvFormatCodeFromVersionCode(int versionCode);
+enum class KvFileIcon { Generic, Dxf, R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
+KvFileIcon KvFileIconFor(int formatCode);
+enum class KvFormatStrip { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
+KvFormatStrip KvFormatStripFor(int formatCode);
+
+class AcKvUiTabCtrl {
+public:
+    AcKvUiTabCtrl();
+    ~AcKvUiTabCtrl();
+    AcKvUiTabCtrl(const AcKvUiTabCtrl&) = delete;
+    AcKvUiTabCtrl& operator=(const AcKvUiTabCtrl&) = delete;
+
+    bool Create(HWND parent, const RECT& rect, UINT id);
+    void Destroy();
+    HWND GetSafeHwnd() const { return hwnd_; }
+
+    // Loads the pictures, applies the style for `dockSide`, sets the 4 by 4 padding.
+    void Initialise();
+    void ApplyDockStyle(int dockSide);
+    void SetDefaultFonts();
+    // Replaces either font from a font record (an empty or unparsable record keeps the font).
+    void SetFonts(const std::string& selectedRecord, const std::string& unselectedRecord);
+    int SelectedFontHeight() const { return selectedFontHeight_; }
+    void SetFixedWidth(bool fixed, int minTabWidth);
+    void SetItemSize(SIZE size);
+
+    // Tabs.
+    int GetItemCount() const;
+    CItemData* GetItem(int index) const;
+    int InsertTab(int index, const std::string& caption, CItemData* item);
+    void DeleteTab(int index);          // deletes the tab's item too
+    void SetCaption(int index, const std::string& caption);
+    int GetCurSel() const;
+    void SetCurSel(int index);
+    RECT GetItemRect(int index) const;
+    void Redraw();
+
+    // Painting (public for buffered painting and tests).
+    void Paint(HDC dc);
+    void DrawItem(HDC dc, int index, RECT rect, bool selected);
+    // The caption as DrawItem paints it: name, extension when shown, shortened when asked.
+    std::string PaintedCaption(int index) const;
+    // Action glyph squares (1 close, 2 menu, 3 link) of a tab rectangle.
+    RECT GlyphRect(const RECT& tab, int glyph) const;
+
+    // Fields filled from settings (see the settings table).
+    COLORREF startColor, middleColor, endColor = RGB(142, 142, 142);
+    int bgEffect = 2;
+    int borderLineType = 3;
+    bool useOutline = true;
+    COLORREF outlineColor = RGB(255, 255, 128);
+    int outlineWidth = 8;
+    bool fileIcon = true, versionIcon = true, thumbnailIcon = false;
+    bool showExtension = true, maxCharUse = false;
+    int maxChars = 20;
+    bool showClose = true;
+    int dockSide = kDockTop;
+    COLORREF selTextColor = RGB(0, 0, 128), unselTextColor = RGB(128, 128, 128);
+    int fixedWidthX = 140;
+    bool fixedWidth = false;
+    int subControlSize = 6;
+    COLORREF readOnlyColor = RGB(255, 0, 0);
+    bool vertical = false;
+    bool openSort = false;
+    int openingLink = 0;
+    int linkIndex = -1;
+    std::vector<CItemData*> markedItems;
+
+private:
+    LRESULT WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    int formatCodeOf(const CItemData& item) const;
+    void buildFonts(const LOGFONT& base);
+
+    HWND hwnd_ = nullptr;
+    HFONT selFont_ = nullptr, unselFont_ = nullptr;
+    int selectedFontHeight_ = 12;
+    std::vector<HBITMAP> pictures_;
+};
