@@ -8,7 +8,7 @@
 #include "core/strings.h"
 #include "res/embedded_resources.h"
 #include "sim/pe/modules.h"
-#include "support/machine_fixture.h"
+#include "support/plugin_fixture.h"
 #include "win/menu.h"
 #include "win/module.h"
 #include "win/registry.h"
@@ -55,36 +55,9 @@ std::vector<std::string> menuTexts(HMENU menu) {
     return out;
 }
 
-class Startup : public kvtest::MachineFixture {
+class Startup : public kvtest::PluginFixture {
 protected:
-    void SetUp() override {
-        MachineFixture::SetUp();
-        App() = AppState{};
-        modulePath = machine.moduleFolder + "Korvane.arx";
-        module = sim::pe::registerModuleBytes(
-            modulePath, std::vector<std::uint8_t>(kvEmbeddedResources, kvEmbeddedResources + kvEmbeddedResourcesSize));
-    }
-    void TearDown() override {
-        if (started) unload();
-        sim::pe::unregisterModule(module);
-        MachineFixture::TearDown();
-    }
-    void start() {
-        KvProcessHook(module, 1);
-        KvEntryPoint(AcRx::kInitAppMsg, &appId);
-        started = true;
-    }
-    void unload() {
-        KvEntryPoint(AcRx::kUnloadAppMsg, &appId);
-        KvProcessHook(module, 0);
-        started = false;
-    }
     HMENU systemMenu() { return GetSystemMenu(acedGetAcadFrame(), FALSE); }
-
-    std::string modulePath;
-    HMODULE module = nullptr;
-    int appId = 0;
-    bool started = false;
 };
 
 TEST_F(Startup, FirstStartCreatesKeysFoldersAndFiles) {
