@@ -13,6 +13,7 @@
 #include "core/resource_scope.h"
 #include "core/strings.h"
 #include "gfx/gdiplus.h"
+#include "doctrack/reactors.h"
 #include "hosting/dockbar.h"
 #include "tabstrip/panel.h"
 #include "settings/settings.h"
@@ -257,6 +258,7 @@ void KvStartup() {
         KvRegisterCommands();
         KvInstallMessageFilter();
         KvCreateDockBar();
+        KvCreateReactors();
 
         composeAboutText();
 
@@ -288,6 +290,7 @@ void KvUnload() {
         KvRemoveCommands();
         KvRemoveMessageFilter();
         KvDestroyDockBar();
+        KvDeleteReactors();
         removeSystemMenuEntries();
         KvDestroyStringTable();
         if (g_thumbLibrary) {

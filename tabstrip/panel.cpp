@@ -375,4 +375,12 @@ CItemData* AcKvUiTabPanel::FindItemByDocument(AcApDocument* doc) const {
     return nullptr;
 }
 
+void AcKvUiTabPanel::RefreshFileInfo(CItemData* item, const std::string& fileName) {
+    KvGuard("RefreshFileInfo", [&] {
+        makeThumbnail(item, fileName);
+        if (item->drawingDoc) item->description = summaryOf(item->drawingDoc);
+        tab_.Redraw();
+    });
+}
+
 void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibilityRule(tab_.GetItemCount()); }

@@ -37,6 +37,8 @@ public:
     CItemData* GetItem(int index) const { return tab_.GetItem(index); }
     int FindItemIndex(const CItemData* item) const;
     CItemData* FindItemByDocument(AcApDocument* doc) const;
+    // The item's picture, format code and description from its file, as after a save.
+    void RefreshFileInfo(CItemData* item, const std::string& fileName);
 
     // Where a new tab goes: the end, or with "Open sort" before the first tab whose name is not
     // less than the new one (letter case ignored).

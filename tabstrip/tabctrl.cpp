@@ -406,3 +406,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     }
 }
+
+void AcKvUiTabCtrl::RunQueueStep(AcApDocument*, CItemData*) {
+    // The operations over several drawings plug their steps in here.
+}

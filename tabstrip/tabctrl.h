@@ -80,6 +80,20 @@ public:
     COLORREF readOnlyColor = RGB(255, 0, 0);
     bool vertical = false;
     bool openSort = false;
+    // The pending-operation queue of an operation over several drawings: the tabs still to
+    // visit, and the operation's mode (-1 idle).
+    std::vector<CItemData*> pendingQueue;
+    int pendingMode = -1;
+    int QueueCount() const { return int(pendingQueue.size()); }
+    CItemData* QueueHead() const { return pendingQueue.empty() ? nullptr : pendingQueue.front(); }
+    int QueueKind() const { return pendingMode; }
+    void ClearQueue() {
+        pendingQueue.clear();
+        pendingMode = -1;
+    }
+    // Runs the mode's work for the drawing that became current, with the head entry.
+    void RunQueueStep(AcApDocument* doc, CItemData* head);
+
     int openingLink = 0;
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;

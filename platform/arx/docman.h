@@ -136,6 +136,7 @@ public:
     virtual void documentWindowActivated(AcApDocWindow*) {}
     virtual void documentWindowDestroyed(AcApDocWindow*) {}
     virtual void documentWindowMoved(AcApDocWindow*) {}
+    virtual void documentWindowReplaced(AcApDocWindow* /*newWindow*/, AcApDocWindow* /*oldWindow*/) {}
 };
 
 // ---- Managers ------------------------------------------------------------------------------

@@ -1,0 +1,72 @@
+// The host reactors: the tab strip follows the host's documents and windows; saves keep each
+// drawing's format; PLOT disables the bar; queued operations advance on activation.
+#pragma once
+#include <map>
+#include "arx/docman.h"
+
+class AcKvDocReactor : public AcApDocManagerReactor {
+public:
+    explicit AcKvDocReactor(bool autoRegister);
+    ~AcKvDocReactor() override;
+    void documentCreated(AcApDocument* doc) override;
+    void documentToBeDestroyed(AcApDocument* doc) override;
+    void documentCreateCanceled(AcApDocument* doc) override;
+    void documentActivated(AcApDocument* doc) override;
+
+private:
+    bool registered_ = false;
+};
+
+class AcKvDocWindowReactor : public AcApDocWindowReactor {
+public:
+    explicit AcKvDocWindowReactor(AcApDocWindow* window) : window_(window) {}
+    void documentWindowLoaded(AcApDocWindow* window) override;
+
+private:
+    AcApDocWindow* window_;
+};
+
+class AcKvDocWindowManagerReactor : public AcApDocWindowManagerReactor {
+public:
+    explicit AcKvDocWindowManagerReactor(bool autoRegister);
+    ~AcKvDocWindowManagerReactor() override;
+    void documentWindowCreated(AcApDocWindow* window) override;
+    void documentWindowActivated(AcApDocWindow* window) override;
+    void documentWindowDestroyed(AcApDocWindow* window) override;
+    void documentWindowReplaced(AcApDocWindow* newWindow, AcApDocWindow* oldWindow) override;
+
+private:
+    void attach(AcApDocWindow* window);
+    void destroyed(AcApDocWindow* window);
+    bool registered_ = false;
+    std::map<AcApDocWindow*, AcKvDocWindowReactor*> windows_;
+};
+
+class AcKvEdReactor : public AcEditorReactor {
+public:
+    explicit AcKvEdReactor(bool autoRegister);
+    ~AcKvEdReactor() override;
+    void saveComplete(AcDbDatabase* db, const std::string& fileName) override;
+    void commandWillStart(const std::string& name) override;
+    void commandEnded(const std::string& name) override;
+    void commandCancelled(const std::string& name) override;
+    void commandFailed(const std::string& name) override;
+    void lispEnded() override;
+    void sysVarChanged(const std::string& name, bool success) override;
+    void mainFrameMovedOrResized(HWND frame, bool moved) override;
+
+private:
+    void clearSaveFlags();
+    void enableBarAfterPlot(const std::string& name);
+    bool registered_ = false;
+    bool saving_ = false, quickSave_ = false, saveAs_ = false, barDisabledForPlot_ = false;
+};
+
+// Advances the pending-operation queue when `doc` became current.
+void KvAdvanceQueueFor(AcApDocument* doc);
+// The input-method rule: back to alphanumeric mode when the English-IME flag is set.
+void KvApplyInputMethodRule();
+
+// The three long-lived reactors of start-up.
+void KvCreateReactors();
+void KvDeleteReactors();
