@@ -1,0 +1,187 @@
+// The reactors keep the tabs in step with the simulated host.
+#include "doctrack/docdata.h"
+#include "hosting/dockbar.h"
+#include "sim/desk/windows.h"
+#include "sim/host/dwgfile.h"
+#include "support/plugin_fixture.h"
+#include "tabstrip/panel.h"
+#include "win/imm.h"
+#include "win/registry.h"
+#include "win/system.h"
+
+namespace {
+
+class Reactors : public kvtest::PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        acDocManager->addReactor(&KvDocDataManager());
+    }
+    void setNumber(const char* key, DWORD value) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Stavlo\\Korvane\\3.2", KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+        BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+        RegSetValueEx(k, key, REG_DWORD, data, 4);
+        RegCloseKey(k);
+    }
+    std::string drawing(const std::string& name, sim::dwg::Release release = sim::dwg::Release::R2013) {
+        sim::dwg::Drawing d;
+        d.originalVersion = d.lastSavedAsVersion = sim::dwg::dwgVersion(release);
+        const std::string path = machine.drawings + name;
+        std::string err;
+        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, release, sim::dwg::Kind::Dwg, &err)) << err;
+        return path;
+    }
+    AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    int tabsOf(AcApDocument* doc) {
+        int n = 0;
+        for (int i = 0; i < tabs().GetItemCount(); ++i) n += tabs().GetItem(i)->drawingDoc == doc;
+        return n;
+    }
+    CItemData* selected() { return tabs().GetItem(tabs().GetCurSel()); }
+    void layout() { sim::desk::WindowManager::get().pump(); }
+};
+
+TEST_F(Reactors, OpeningGivesExactlyOneSelectedTab) {
+    start();
+    sim::host::openDrawing(drawing("a.dwg"));
+    AcApDocument* a = acDocManager->curDocument();
+    sim::host::openDrawing(drawing("b.dwg"));
+    AcApDocument* b = acDocManager->curDocument();
+    EXPECT_EQ(tabs().GetItemCount(), 2);
+    EXPECT_EQ(tabsOf(a), 1);
+    EXPECT_EQ(tabsOf(b), 1);
+    EXPECT_EQ(selected()->drawingDoc, b);
+    acDocManager->activateDocument(a);
+    sim::host::pump();
+    EXPECT_EQ(selected()->drawingDoc, a);
+    sim::host::closeWindow(acDocWindowManager->documentWindow(a));
+    EXPECT_EQ(tabs().GetItemCount(), 1);
+    EXPECT_EQ(selected()->drawingDoc, b);
+}
+
+TEST_F(Reactors, SingleDocumentModeWithoutSdiModeLeavesDrawingTabsAlone) {
+    start();
+    sim::host::setVariable("SDI", "1");
+    EXPECT_TRUE(App().sdi);
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));   // closes a first
+    EXPECT_EQ(tabs().GetItemCount(), 0);
+}
+
+TEST_F(Reactors, SdiModeHidesTheBarUnlessEnabled) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    layout();
+    ASSERT_TRUE(KvDockBar()->IsVisible());
+    sim::host::closeWindow(acDocWindowManager->documentWindow(acDocManager->curDocument()));
+    sim::host::setVariable("SDI", "1");
+    layout();
+    EXPECT_FALSE(KvDockBar()->IsVisible());
+}
+
+TEST_F(Reactors, StartPageHasItsOwnTab) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    sim::host::showStartPage();
+    ASSERT_EQ(tabs().GetItemCount(), 2);
+    EXPECT_TRUE(selected()->isWindow());
+    EXPECT_EQ(selected()->description, "\nNon Drawing");
+    AcApDocWindow* page = selected()->docWindow;
+    sim::host::closeWindow(page);
+    EXPECT_EQ(tabs().GetItemCount(), 1);
+}
+
+TEST_F(Reactors, PlotDisablesAVisibleBarUntilItEnds) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    layout();
+    HWND bar = KvDockBar()->GetSafeHwnd();
+    // The host tells its listener before the reactors: at the end of the plot the bar is still
+    // disabled, and the reactor enables it right after.
+    std::vector<bool> enabledAtPlotEnd;
+    sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
+        if ((name == "commandEnded" || name == "commandCancelled") && arg == "PLOT")
+            enabledAtPlotEnd.push_back(IsWindowEnabled(bar));
+    });
+    sim::Desktop::get().queueAnswer(IDYES);
+    sim::host::queueInput("Y");
+    sim::host::typeLine("PLOT");
+    EXPECT_TRUE(IsWindowEnabled(bar));   // back after the plot ended
+    sim::host::typeLine("PLOT ^C");     // and after a cancelled one
+    EXPECT_TRUE(IsWindowEnabled(bar));
+    sim::host::setEventListener(nullptr);
+    EXPECT_EQ(enabledAtPlotEnd, (std::vector<bool>{false, false}));
+
+    // A hidden bar is not touched.
+    acedShowControlBar(KvDockBar(), false, false);
+    sim::host::typeLine("PLOT ^C");
+    EXPECT_TRUE(IsWindowEnabled(bar));
+}
+
+TEST_F(Reactors, ModifiedMarkFollowsCommandsButNotClose) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    EXPECT_EQ(selected()->modified, 1);
+    sim::host::typeLine("_QSAVE");
+    EXPECT_EQ(selected()->modified, 0);
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    CItemData* item = selected();
+    sim::Desktop::get().queueAnswer(IDCANCEL);
+    sim::host::typeLine("CLOSE");
+    EXPECT_EQ(item->modified, 1);   // CLOSE leaves the mark as it was
+}
+
+TEST_F(Reactors, QuickSaveKeepsTheDrawingsOwnVersion) {
+    setNumber("Maintance version", 1);
+    const std::string path = drawing("old.dwg", sim::dwg::Release::R2004);
+    sim::host::openDrawing(path);
+    start();
+    AcApDocument* doc = acDocManager->curDocument();
+    EXPECT_EQ(docData(doc).openFormat, 24);
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    sim::host::typeLine("_QSAVE");
+    sim::dwg::FileInfo info;
+    std::string err;
+    ASSERT_TRUE(sim::dwg::readDrawingFile(path, &info, &err)) << err;
+    EXPECT_EQ(info.versionText, "AC1018");
+    EXPECT_EQ(docData(doc).diskFormat, 24);
+}
+
+TEST_F(Reactors, QuickSaveWithoutMaintenanceTakesTheHostFormat) {
+    const std::string path = drawing("old.dwg", sim::dwg::Release::R2004);
+    sim::host::openDrawing(path);
+    start();
+    AcApDocument* doc = acDocManager->curDocument();
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    sim::host::typeLine("_QSAVE");
+    EXPECT_EQ(docData(doc).diskFormat, int(doc->formatForSave()));
+    EXPECT_EQ(docData(doc).openFormat, int(doc->formatForSave()));
+}
+
+TEST_F(Reactors, AutomaticSaveOnlyRefreshesFileInformation) {
+    sim::host::openDrawing(drawing("a.dwg", sim::dwg::Release::R2010));
+    start();
+    AcApDocument* doc = acDocManager->curDocument();
+    docData(doc).openFormat = 24;
+    docData(doc).diskFormat = 12;
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    sim::host::autoSave(doc);
+    EXPECT_EQ(docData(doc).openFormat, 24);
+    EXPECT_EQ(docData(doc).diskFormat, 12);
+}
+
+TEST_F(Reactors, InputMethodBackToAlphanumeric) {
+    setNumber("Automatically English Mode", 1);
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    sim::desk::setImeModes(IME_CMODE_NATIVE, 0);
+    sim::host::typeLine("ZOOM E");
+    EXPECT_EQ(sim::desk::imeConversionMode(), IME_CMODE_ALPHANUMERIC);
+    EXPECT_NE(transcript.find("\nKorvane :> IME_CMODE_ALPHANUMERIC"), std::string::npos);
+}
+
+}  // namespace
