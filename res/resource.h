@@ -128,3 +128,43 @@
 #define IDS_BATCH_NO_CONSOLE 32898
 #define IDS_HELP_NOT_FOUND 32899
 #define IDS_COMMAND_RUNNING 32900
+
+// Pictures of the tab strip, in the order the tab control holds them: the file icons, the
+// format strips, the overlays and the action glyphs.
+#define IDB_TAB_FIRST 300
+#define IDB_ICON_GENERIC 300
+#define IDB_ICON_DXF 301
+#define IDB_ICON_12 302
+#define IDB_ICON_13 303
+#define IDB_ICON_14 304
+#define IDB_ICON_15 305
+#define IDB_ICON_16 306
+#define IDB_ICON_17 307
+#define IDB_ICON_18 308
+#define IDB_ICON_19 309
+#define IDB_ICON_20 310
+#define IDB_ICON_UNKNOWN 311
+#define IDB_STRIP_R12 312
+#define IDB_STRIP_R13 313
+#define IDB_STRIP_R14 314
+#define IDB_STRIP_2000 315
+#define IDB_STRIP_2004 316
+#define IDB_STRIP_2007 317
+#define IDB_STRIP_2010 318
+#define IDB_STRIP_2013 319
+#define IDB_STRIP_2018 320
+#define IDB_STRIP_UNKNOWN 321
+#define IDB_OVERLAY_MODIFIED 322
+#define IDB_OVERLAY_READONLY 323
+#define IDB_OVERLAY_LINK 324
+#define IDB_GLYPH_CLOSE 325
+#define IDB_GLYPH_MENU 326
+#define IDB_GLYPH_LINK 327
+#define IDB_TAB_COUNT 28
+
+// Bitmaps shared by the tab control: the close, menu and link glyphs, and the tab-menu arrow.
+#define IDB_SHARED_CLOSE 203
+#define IDB_SHARED_MENU 220
+#define IDB_SHARED_LINK 239
+#define IDB_SHARED_ARROW 240
+#define IDC_DRAG_TAB 350

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "res/resource.h"
 #include "doctrack/docdata.h"
 #include "gfx/font.h"
 #include "uikit/effects.h"
@@ -32,6 +33,7 @@ enum Picture {
     kGlyphLink,
     kPictureCount
 };
+static_assert(kPictureCount == IDB_TAB_COUNT, "the picture table and the resources agree");
 
 }  // namespace
 
@@ -115,7 +117,7 @@ void AcKvUiTabCtrl::Destroy() {
 void AcKvUiTabCtrl::Initialise() {
     // The pictures come from the plug-in's own module; a missing one draws nothing.
     pictures_.assign(kPictureCount, nullptr);
-    for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(300 + i));
+    for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
     ApplyDockStyle(dockSide);
     SendMessage(hwnd_, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
 }

@@ -2,6 +2,8 @@
 // document's database subset goes into and out of the file's model.
 #include "sim/host/drawing_store.h"
 
+#include <iterator>
+
 #include <cstdio>
 #include <filesystem>
 #include "sim/host/dwgfile.h"
@@ -29,8 +31,9 @@ const Release kReleases[] = {
 const Release* releaseOfFormat(int format) {
     if (format == AcApDocument::kR12_dxf) return &kReleases[0];
     if (format >= 64 && format <= 67) return &kReleases[8];
-    for (const auto& r : kReleases) {
-        if (r.base != 0 && format >= r.base && format <= r.base + 4) return &r;
+    // The release with the highest base at or below the format (R13's 4 + 4 is R14's 8).
+    for (auto it = std::rbegin(kReleases); it != std::rend(kReleases); ++it) {
+        if (it->base != 0 && format >= it->base && format <= it->base + 4) return &*it;
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 // Drawing files: bad input opens nothing and writes nothing; foreign drawings are never written.
 #include "host_fixture.h"
+#include "sim/host/drawing_store.h"
 
 namespace {
 
@@ -90,3 +91,15 @@ TEST_F(HostTest, DxfFilesOpenWithTheirVersion) {
 }
 
 }  // namespace
+
+// Save formats whose release bases sit four apart (R13 dwg 4, dxf 5; R14 dwg 8) name their own
+// release, never the one below.
+TEST(SaveFormats, EveryFormatNamesItsOwnRelease) {
+    using F = AcApDocument::SaveFormat;
+    EXPECT_EQ(sim::host::versionOfFormat(F::kR13_dwg), AcDb::kDHL_1012);
+    EXPECT_EQ(sim::host::versionOfFormat(F::kR14_dwg), AcDb::kDHL_1014);
+    EXPECT_EQ(sim::host::versionOfFormat(F::kR14_dxf), AcDb::kDHL_1014);
+    EXPECT_EQ(sim::host::versionOfFormat(F::k2000_dwg), AcDb::kDHL_1015);
+    EXPECT_EQ(sim::host::versionOfFormat(F::k2004_Template), AcDb::kDHL_1800);
+    EXPECT_EQ(sim::host::versionOfFormat(F::k2018_dwg), AcDb::kDHL_1032);
+}
