@@ -141,5 +141,6 @@ void KvApplyBarVisibilityRule(int tabs) {
     if (tabs >= 2) show = true;
     else if (tabs == 1) show = !oneTabHidden && (!App().sdi || App().sdiModeEnabled);
     else show = false;
-    if (show != bar->IsVisible()) acedShowControlBar(bar, show, false);
+    // Showing waits for the frame's next layout; hiding is immediate.
+    if (show != bar->IsVisible()) acedShowControlBar(bar, show, show);
 }

@@ -12,6 +12,8 @@
 #include "doctrack/docdata.h"
 #include "hosting/dockbar.h"
 #include "settings/settings.h"
+#include "arx/aced.h"
+#include "win/input.h"
 #include "win/system.h"
 
 namespace {
@@ -99,6 +101,13 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
     p.id = id;
     p.proc = [this](HWND, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
         if (msg == WM_SIZE) Resize(LOWORD(LPARAM(lp)), HIWORD(LPARAM(lp)));
+        if (msg == WM_NOTIFY) {
+            const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+            if (hdr && hdr->hwndFrom == tab_.GetSafeHwnd()) {
+                if (hdr->code == TCN_SELCHANGING) return OnSelChanging();
+                if (hdr->code == TCN_SELCHANGE) OnSelChange();
+            }
+        }
         return 0;
     };
     hwnd_ = CreateWindowEx(p);
@@ -381,6 +390,111 @@ void AcKvUiTabPanel::RefreshFileInfo(CItemData* item, const std::string& fileNam
         if (item->drawingDoc) item->description = summaryOf(item->drawingDoc);
         tab_.Redraw();
     });
+}
+
+LRESULT AcKvUiTabPanel::OnSelChanging() {
+    LRESULT refuse = 0;
+    KvGuard("OnSelchanging", [&] {
+        AcApDocument* cur = acDocManager->curDocument();
+        if (cur && !cur->isQuiescent()) {
+            refuse = 1;
+            return;
+        }
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(tab_.GetSafeHwnd(), &pt);
+        const int hit = tab_.HitTest(pt);
+        tab_.linkIndex = hit;
+        const int selected = tab_.GetCurSel();
+        CItemData* item = tab_.GetItem(hit);
+        if (!item || hit == selected) return;
+        const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        if (ctrl) {
+            // Ctrl toggles the mark and keeps the selection.
+            item->marked = item->marked ? 0 : 1;
+            tab_.markedItems.clear();
+            for (int i = 0; i < tab_.GetItemCount(); ++i)
+                if (CItemData* it = tab_.GetItem(i); it && it->marked) tab_.markedItems.push_back(it);
+            refuse = 1;
+        } else if (!shift) {
+            item->marked = 1;
+            tab_.markedItems = {item};
+        } else {
+            // Shift marks the run from the selected tab to the clicked one and keeps the selection.
+            tab_.markedItems.clear();
+            for (int i = std::min(hit, selected); i <= std::max(hit, selected); ++i) {
+                if (CItemData* it = tab_.GetItem(i)) {
+                    it->marked = 1;
+                    tab_.markedItems.push_back(it);
+                }
+            }
+            refuse = 1;
+        }
+        if (refuse) tab_.Redraw();
+    });
+    return refuse;
+}
+
+void AcKvUiTabPanel::ActivateDrawing(AcApDocument* doc) {
+    AcApDocument* cur = acDocManager->curDocument();
+    // A running command is cancelled first, as two Escapes would.
+    if (cur && !cur->isQuiescent()) acDocManager->sendStringToExecute(cur, "\x1b\x1b", true, false, false);
+    if (AcApDocWindow* window = acDocWindowManager->documentWindow(doc)) window->activate();
+}
+
+void AcKvUiTabPanel::OnSelChange() {
+    KvGuard("OnSelchange", [&] {
+        tab_.ClearQueue();
+        const int selected = tab_.GetCurSel();
+        tab_.linkIndex = selected;
+        CItemData* item = tab_.GetItem(selected);
+        if (!item) return;
+        item->marked = 1;
+        if (item->drawingDoc) {
+            ActivateDrawing(item->drawingDoc);
+        } else if (item->docWindow) {
+            try {
+                item->docWindow->activate();
+            } catch (...) {
+                DeleteDrawing(item);
+                tab_.Redraw();
+            }
+        } else {
+            acDocManager->executeInApplicationContext(
+                +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+        }
+        tab_.Redraw();
+    });
+}
+
+void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
+    CItemData* item = tab_.GetItem(tab_.linkIndex);
+    if (!item) return;
+    tab_.openingLink = 1;
+    EnableWindow(tab_.GetSafeHwnd(), FALSE);
+    try {
+        std::error_code ec;
+        auto dropTab = [&] {
+            DeleteDrawing(item);
+            item = nullptr;
+            SetCurTabFromDocument(acDocManager->curDocument());
+        };
+        if (!std::filesystem::is_regular_file(item->pathName, ec)) {
+            dropTab();
+        } else if (App().sdi) {
+            acedSyncFileOpen(item->pathName);
+        } else if (acDocManager->appContextOpenDocument(item->pathName) != Acad::eOk) {
+            dropTab();
+        }
+        if (item) item->isLink = 0;
+    } catch (...) {
+        KvReportException("OpenLinkTab");
+    }
+    tab_.openingLink = 0;
+    EnableWindow(tab_.GetSafeHwnd(), TRUE);
+    (void)advanceQueue;   // the operations over several drawings advance their queue here
+    tab_.Redraw();
 }
 
 void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibilityRule(tab_.GetItemCount()); }

@@ -40,6 +40,14 @@ public:
     // The item's picture, format code and description from its file, as after a save.
     void RefreshFileInfo(CItemData* item, const std::string& fileName);
 
+    // Opens the file of the link tab at the tab control's linkIndex, in the host's application
+    // context; a file that no longer exists loses its tab.
+    void OpenLinkTab(int advanceQueue);
+    // The selection notifications of the tab control.
+    LRESULT OnSelChanging();
+    void OnSelChange();
+    void ActivateDrawing(AcApDocument* doc);
+
     // Where a new tab goes: the end, or with "Open sort" before the first tab whose name is not
     // less than the new one (letter case ignored).
     int InsertionIndex(const std::string& path) const;

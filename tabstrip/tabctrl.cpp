@@ -393,8 +393,40 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
     }
 }
 
+int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
+    if (glyph) *glyph = 0;
+    int fallback = -1;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        const RECT r = GetItemRect(i);
+        if (pt.x >= r.left && pt.x <= r.right && pt.y >= r.top && pt.y <= r.bottom) fallback = i;
+        if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom) continue;
+        if (glyph) {
+            for (int g = 1; g <= 3; ++g) {
+                const RECT q = GlyphRect(r, g);
+                if (pt.x >= q.left && pt.x < q.right && pt.y >= q.top && pt.y < q.bottom) {
+                    *glyph = g;
+                    break;
+                }
+            }
+        }
+        return i;
+    }
+    return fallback;
+}
+
+bool AcKvUiTabCtrl::HostBusy() {
+    AcApDocument* doc = acDocManager->curDocument();
+    return !doc || !doc->isQuiescent();
+}
+
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_LBUTTONDOWN: {
+        // A click while a command runs changes nothing.
+        AcApDocument* doc = acDocManager->curDocument();
+        if (doc && !doc->isQuiescent()) return 0;
+        return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    }
     case WM_ERASEBKGND:
         return 1;   // everything is painted in WM_PAINT
     case WM_PAINT: {

@@ -56,6 +56,12 @@ public:
     // Painting (public for buffered painting and tests).
     void Paint(HDC dc);
     void DrawItem(HDC dc, int index, RECT rect, bool selected);
+    // The tab under a client point (a tab whose rectangle holds it with its right and bottom
+    // edges included serves when no tab holds it strictly) and the action glyph under it (0 none).
+    int HitTest(POINT client, int* glyph = nullptr) const;
+    // The host counts as busy without a current document or while it runs a command.
+    static bool HostBusy();
+
     // The caption as DrawItem paints it: name, extension when shown, shortened when asked.
     std::string PaintedCaption(int index) const;
     // Action glyph squares (1 close, 2 menu, 3 link) of a tab rectangle.

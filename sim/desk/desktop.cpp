@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cctype>
 #include <iostream>
+#include "win/input.h"
 #include "win/system.h"
 
 namespace sim {
@@ -35,6 +36,8 @@ void Desktop::reset() {
     shownBoxes_.clear();
     interactive_ = false;
     focus = nullptr;
+    keysDown.clear();
+    cursor = POINT{};
     colours_ = {{COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},
                 {COLOR_BTNTEXT, RGB(0, 0, 0)},         {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
                 {COLOR_WINDOW, RGB(255, 255, 255)},    {COLOR_WINDOWTEXT, RGB(0, 0, 0)},
@@ -213,3 +216,15 @@ HWND SetFocus(HWND wnd) {
 }
 
 HWND GetFocus() { return sim::Desktop::get().focus; }
+
+short GetKeyState(int virtualKey) {
+    auto& keys = sim::Desktop::get().keysDown;
+    auto it = keys.find(virtualKey);
+    return it != keys.end() && it->second ? short(0x8000) : short(0);
+}
+
+BOOL GetCursorPos(POINT* point) {
+    if (!point) return FALSE;
+    *point = sim::Desktop::get().cursor;
+    return TRUE;
+}

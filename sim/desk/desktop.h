@@ -54,6 +54,9 @@ public:
     void setSysColor(int index, COLORREF colour);
 
     HWND focus = nullptr;
+    // Keys held down (virtual-key codes) and the pointer, as the script set them.
+    std::map<int, bool> keysDown;
+    POINT cursor;
 
     // Back to a fresh desktop (tests).
     void reset();

@@ -3,7 +3,9 @@
 #include "sim/desk/desktop.h"
 #include "sim/desk/windows.h"
 #include "sim/script/runner.h"
+#include "win/input.h"
 #include "win/menu.h"
+#include "win/tabctrl.h"
 
 namespace sim::desk {
 
@@ -12,7 +14,51 @@ std::map<std::string, std::function<HWND()>>& snapshotTargets() {
     return targets;
 }
 
+// The first visible window of a class below `root`, depth first.
+HWND findByClass(HWND root, const std::string& className) {
+    auto* w = WindowManager::get().find(root);
+    if (!w) return nullptr;
+    if (w->className == className && IsWindowVisible(root)) return root;
+    for (HWND child : std::vector<HWND>(w->children))
+        if (HWND found = findByClass(child, className)) return found;
+    return nullptr;
+}
+
+// A mouse click on tab N of the tab strip, with modifier keys held: the pointer moves to the
+// middle of the tab and the button messages go through the message queue (and its filters).
+void clickTab(const script::Args& a, UINT down, UINT up) {
+    if (a.empty()) throw script::VerbError("usage: @click N [ctrl|shift]");
+    WindowManager::get().pump();   // a bar shown at the frame's next layout is there first
+    HWND tabs = findByClass(acedGetAcadFrame(), WC_TABCONTROL);
+    if (!tabs) throw script::VerbError("no tab strip is shown");
+    RECT r;
+    if (!SendMessage(tabs, TCM_GETITEMRECT, WPARAM(std::stoi(a[0])), reinterpret_cast<LPARAM>(&r)))
+        throw script::VerbError("no tab " + a[0]);
+    POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (a.size() > 1 && a[1].rfind("at=", 0) == 0) {
+        auto comma = a[1].find(',');
+        pt = {r.left + std::stoi(a[1].substr(3, comma - 3)), r.top + std::stoi(a[1].substr(comma + 1))};
+    }
+    auto& desk = Desktop::get();
+    for (size_t i = 1; i < a.size(); ++i) {
+        if (a[i] == "ctrl") desk.keysDown[VK_CONTROL] = true;
+        if (a[i] == "shift") desk.keysDown[VK_SHIFT] = true;
+    }
+    POINT screen = pt;
+    ClientToScreen(tabs, &screen);
+    desk.cursor = screen;
+    const LPARAM at = LPARAM((pt.y << 16) | (pt.x & 0xFFFF));
+    PostMessage(tabs, down, 0, at);
+    PostMessage(tabs, up, 0, at);
+    WindowManager::get().pump();
+    desk.keysDown.clear();
+}
+
 void registerDeskVerbs(script::Runner& runner) {
+    runner.addVerb("click", [](script::Runner&, const script::Args& a) { clickTab(a, WM_LBUTTONDOWN, WM_LBUTTONUP); },
+                   "@click N [ctrl|shift] [at=X,Y]");
+    runner.addVerb("mclick", [](script::Runner&, const script::Args& a) { clickTab(a, WM_MBUTTONDOWN, WM_MBUTTONUP); },
+                   "@mclick N");
     snapshotTargets()["bar"] = [] {
         const FrameAreas a = frameAreas();
         return a.bars.empty() ? HWND(nullptr) : a.bars.front().first;
