@@ -241,6 +241,7 @@ TEST_F(TabStrip, CloseGlyphOnlyWhenShown) {
     sim::host::openDrawing(drawing("a.dwg"));
     sim::host::openDrawing(drawing("b.dwg"));
     start();
+    layout();
     const RECT tab0 = tabs().GetItemRect(0);
     const RECT glyph = tabs().GlyphRect(tab0, 1);
     HDC dc = render();
