@@ -1,5 +1,8 @@
 #include "sim/registry/registry.h"
 
+#include <chrono>
+#include <thread>
+
 #include <sqlite3.h>
 
 #include <cstring>
@@ -200,7 +203,17 @@ bool openHive(HiveDb& hive, const std::string& file, std::string* error) {
         "  name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL, data, UNIQUE(key, fold));"
         "INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES(1, NULL, '', '');";
     char* msg = nullptr;
-    if (sqlite3_exec(hive.db, setup, nullptr, nullptr, &msg) != SQLITE_OK) {
+    // Switching the journal mode is refused, not waited for, while another process sets the same
+    // file up: try again for a while.
+    int rc = SQLITE_BUSY;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        rc = sqlite3_exec(hive.db, setup, nullptr, nullptr, &msg);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+        sqlite3_free(msg);
+        msg = nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (rc != SQLITE_OK) {
         if (error) *error = file + ": " + (msg ? msg : "cannot set up");
         sqlite3_free(msg);
         closeHive(hive);
@@ -362,6 +375,8 @@ bool open(const std::filesystem::path& root, std::string* error) {
     std::error_code ec;
     const auto folder = root / "registry";
     std::filesystem::create_directories(folder, ec);
+    // Another process may create the folder at the same moment.
+    if (ec && std::filesystem::is_directory(folder)) ec.clear();
     if (ec) {
         if (error) *error = folder.string() + ": " + ec.message();
         return false;
