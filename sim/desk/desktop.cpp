@@ -37,6 +37,7 @@ void Desktop::reset() {
     interactive_ = false;
     focus = nullptr;
     keysDown.clear();
+    recent_ = {""};
     cursor = POINT{};
     colours_ = {{COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},
                 {COLOR_BTNTEXT, RGB(0, 0, 0)},         {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
@@ -99,11 +100,25 @@ void Desktop::setTranscriptSink(std::function<void(const std::string&)> sink) {
     sink_ = std::move(sink);
 }
 
+std::vector<std::string> Desktop::recentLines(size_t count) const {
+    std::lock_guard lock(mutex_);
+    const size_t from = recent_.size() > count ? recent_.size() - count : 0;
+    return std::vector<std::string>(recent_.begin() + long(from), recent_.end());
+}
+
 void Desktop::print(const std::string& text) {
     std::function<void(const std::string&)> sink;
     {
         std::lock_guard lock(mutex_);
         sink = sink_;
+        for (char c : text) {
+            if (c == '\n') {
+                recent_.emplace_back();
+                if (recent_.size() > 50) recent_.pop_front();
+            } else if (c != '\r') {
+                recent_.back() += c;
+            }
+        }
     }
     if (sink) {
         sink(text);

@@ -36,6 +36,8 @@ public:
     // ---- Transcript: everything the host's command line and the desktop show as text.
     void setTranscriptSink(std::function<void(const std::string&)> sink);
     void print(const std::string& text);
+    // The last lines of the transcript, as the command-line window shows them.
+    std::vector<std::string> recentLines(size_t count) const;
 
     // ---- Message boxes: queued answers (IDOK, IDYES, ...); none queued gives the default button.
     void queueAnswer(int id);
@@ -71,6 +73,7 @@ private:
     std::function<void(std::uint64_t)> timerPump_;
     std::map<std::string, std::optional<std::string>> envOverrides_;
     std::function<void(const std::string&)> sink_;
+    std::deque<std::string> recent_{""};
     std::deque<int> answers_;
     std::vector<ShownBox> shownBoxes_;
     bool interactive_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "arx/aced.h"
 #include "gfx/canvas.h"
+#include "gfx/font.h"
 #include "sim/gfx/canvas.h"
 #include "sim/desk/desktop.h"
 #include "win/menu.h"
@@ -10,6 +11,8 @@
 #include "win/system.h"
 
 namespace sim::desk {
+
+void paintFrame(HWND frame);
 
 WindowManager& WindowManager::get() {
     static WindowManager wm;
@@ -206,8 +209,9 @@ HWND WindowManager::frame() {
     p.text = "Korvane Host";
     p.style = 0x10000000 | 0x00CF0000;   // WS_VISIBLE | WS_OVERLAPPEDWINDOW
     p.rect = {0, 0, 1600, 900};
-    p.proc = [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    p.proc = [](HWND wnd, UINT msg, WPARAM, LPARAM) -> LRESULT {
         if (msg == kFrameLayoutMessage) layoutFrame();
+        if (msg == WM_PAINT) paintFrame(wnd);
         return 0;
     };
     frame_ = create(p);
@@ -216,14 +220,61 @@ HWND WindowManager::frame() {
     v.style = 0x10000000 | 0x40000000;   // WS_VISIBLE | WS_CHILD
     v.rect = {0, 60, 1600, 780};
     v.parent = frame_;
-    v.proc = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+    v.proc = [](HWND wnd, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg != WM_PAINT) return 0;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        if (dc && drawingAreaPainter()) drawingAreaPainter()(dc, ps.rcPaint);
+        EndPaint(wnd, &ps);
+        return 0;
+    };
     view_ = create(v);
+    layoutFrame();
     return frame_;
 }
 
 HWND WindowManager::drawingView() {
     frame();
     return view_;
+}
+
+std::function<void(HDC, const RECT&)>& drawingAreaPainter() {
+    static std::function<void(HDC, const RECT&)> painter;
+    return painter;
+}
+
+// The frame's own surface: the command-line window and the status bar below the drawing area.
+void paintFrame(HWND frame) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(frame, &ps);
+    if (!dc) return;
+    const FrameAreas a = frameAreas();
+    FillSolidRect(dc, a.commandLine, RGB(33, 40, 48));
+    static HFONT mono = [] {
+        LOGFONT lf;
+        lf.lfHeight = -13;
+        lf.lfFaceName = "DejaVu Sans Mono";
+        return CreateFontIndirect(&lf);
+    }();
+    const auto lines = Desktop::get().recentLines(3);
+    int y = a.commandLine.top + 4;
+    for (const auto& line : lines) {
+        RECT r{a.commandLine.left + 8, y, a.commandLine.right - 8, y + 18};
+        DrawText(dc, line, &r, DT_SINGLELINE | DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, mono,
+                 RGB(220, 220, 220));
+        y += 19;
+    }
+    FillSolidRect(dc, a.statusBar, GetSysColor(COLOR_BTNFACE));
+    Draw3dRect(dc, a.statusBar, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+    RECT status{a.statusBar.left + 8, a.statusBar.top, a.statusBar.right - 8, a.statusBar.bottom};
+    static HFONT ui = [] {
+        LOGFONT lf;
+        lf.lfHeight = -12;
+        lf.lfFaceName = "DejaVu Sans";
+        return CreateFontIndirect(&lf);
+    }();
+    DrawText(dc, "Korvane host  |  MODEL", &status, DT_SINGLELINE | DT_LEFT | DT_VCENTER, ui, RGB(40, 40, 40));
+    EndPaint(frame, &ps);
 }
 
 HDC renderWindow(HWND wnd) {

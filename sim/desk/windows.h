@@ -97,6 +97,8 @@ struct FrameAreas {
     RECT drawingArea, commandLine, statusBar;
 };
 FrameAreas frameAreas();
+// Paints the drawing area (set by the host: the current drawing).
+std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 // Applies delayed bar visibility and moves the bars and the drawing view into place.
 void layoutFrame();
 inline constexpr UINT kFrameLayoutMessage = WM_USER + 0x7E0;

@@ -44,7 +44,10 @@ Host& Host::get() {
     return host;
 }
 
+void installDrawingAreaPainter();
+
 Host::Host() {
+    installDrawingAreaPainter();
     resetVariables(vars);
     registerBuiltins();
 }
