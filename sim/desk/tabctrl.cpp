@@ -30,6 +30,12 @@ struct TabControl {
     HFONT font = nullptr;
     int firstVisible = 0;     // scroll position of a single row
     HWND arrows = nullptr;
+    // The tabs' rectangles, kept until something that moves them changes.
+    std::vector<RECT> rects;
+    bool needArrows = false;
+    bool valid = false;
+    RECT clientAtLayout{};
+    DWORD styleAtLayout = 0;
 };
 
 std::map<HWND, TabControl>& controls() {
@@ -67,8 +73,27 @@ int rowThickness(const TabControl& c) {
     return c.itemSize.cy > 0 ? c.itemSize.cy : textHeight(c) + 2 * c.padding.cy + 2;
 }
 
-// The rectangles of all tabs in client coordinates, the scroll position applied.
-std::vector<RECT> layout(HWND wnd, TabControl& c, bool* needArrows = nullptr) {
+std::vector<RECT> computeLayout(HWND wnd, TabControl& c, bool* needArrows);
+
+// The rectangles of all tabs in client coordinates, the scroll position applied. Measuring every
+// caption is the costly part, so the result is kept until the tabs, the font, the sizes, the
+// style or the window change.
+const std::vector<RECT>& layout(HWND wnd, TabControl& c, bool* needArrows = nullptr) {
+    RECT client;
+    GetClientRect(wnd, &client);
+    const DWORD style = styleOf(wnd);
+    if (!c.valid || style != c.styleAtLayout || client.right != c.clientAtLayout.right ||
+        client.bottom != c.clientAtLayout.bottom) {
+        c.rects = computeLayout(wnd, c, &c.needArrows);
+        c.valid = true;
+        c.styleAtLayout = style;
+        c.clientAtLayout = client;
+    }
+    if (needArrows) *needArrows = c.needArrows;
+    return c.rects;
+}
+
+std::vector<RECT> computeLayout(HWND wnd, TabControl& c, bool* needArrows) {
     RECT client;
     GetClientRect(wnd, &client);
     std::vector<RECT> rects;
@@ -108,6 +133,7 @@ std::vector<RECT> layout(HWND wnd, TabControl& c, bool* needArrows = nullptr) {
 }
 
 void updateArrows(HWND wnd, TabControl& c) {
+    c.valid = false;
     bool need = false;
     layout(wnd, c, &need);
     if (!c.arrows || !IsWindow(c.arrows)) return;
@@ -131,7 +157,7 @@ LRESULT notifyParent(HWND wnd, UINT code) {
 }
 
 int hitTest(HWND wnd, TabControl& c, POINT pt) {
-    auto rects = layout(wnd, c);
+    const auto& rects = layout(wnd, c);
     for (size_t i = 0; i < rects.size(); ++i) {
         const RECT& r = rects[i];
         if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return int(i);
@@ -144,7 +170,7 @@ void paintDefault(HWND wnd, TabControl& c) {
     HDC dc = BeginPaint(wnd, &ps);
     if (!dc) return;
     FillSolidRect(dc, ps.rcPaint, GetSysColor(COLOR_BTNFACE));
-    auto rects = layout(wnd, c);
+    const auto rects = layout(wnd, c);
     const bool ownerDraw = (styleOf(wnd) & TCS_OWNERDRAWFIXED) != 0;
     for (size_t i = 0; i < rects.size(); ++i) {
         if (ownerDraw) {
@@ -255,11 +281,11 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             RECT client;
             GetClientRect(wnd, &client);
             if (c.cursel < c.firstVisible) c.firstVisible = c.cursel;
-            auto rects = layout(wnd, c);
+            c.valid = false;
             const int visibleRight = client.right - kArrowsWidth;
-            while (c.firstVisible < c.cursel && rects[size_t(c.cursel)].right > visibleRight) {
+            while (c.firstVisible < c.cursel && layout(wnd, c)[size_t(c.cursel)].right > visibleRight) {
                 ++c.firstVisible;
-                rects = layout(wnd, c);
+                c.valid = false;
             }
             updateArrows(wnd, c);
         }
@@ -267,7 +293,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case TCM_GETITEMRECT: {
         auto* r = reinterpret_cast<RECT*>(lp);
-        auto rects = layout(wnd, c);
+        const auto& rects = layout(wnd, c);
         if (!r || wp >= rects.size()) return FALSE;
         *r = rects[wp];
         return TRUE;
@@ -297,7 +323,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case TCM_GETROWCOUNT: {
         if (!isVertical(wnd)) return c.tabs.empty() ? 0 : 1;
-        auto rects = layout(wnd, c);
+        const auto& rects = layout(wnd, c);
         int cols = 0;
         LONG lastX = 0x7FFFFFFF;
         for (const RECT& r : rects) {
