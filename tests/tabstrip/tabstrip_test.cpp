@@ -6,6 +6,7 @@
 #include "sim/desk/windows.h"
 #include "sim/host/drawing_store.h"
 #include "sim/host/dwgfile.h"
+#include "golden/golden.h"
 #include "support/plugin_fixture.h"
 #include "tabstrip/panel.h"
 #include "win/registry.h"
@@ -250,6 +251,45 @@ TEST_F(TabStrip, CloseGlyphOnlyWhenShown) {
     tabs().showClose = false;
     dc = render();
     EXPECT_NE(GetPixel(dc, glyph.left, glyph.top), GetSysColor(COLOR_BTNHIGHLIGHT));
+    DeleteDC(dc);
+}
+
+}  // namespace
+
+namespace {
+
+// The main looks against golden pictures (tests/golden/tabbar_*.png; KV_UPDATE_GOLDEN=1 renews them).
+class TabBarLooks : public TabStrip {
+protected:
+    void scene() {
+        sim::dwg::Drawing d;
+        std::string err;
+        for (auto [name, release] : {std::pair{"plan.dwg", sim::dwg::Release::R2013},
+                                     std::pair{"section.dwg", sim::dwg::Release::R2004}}) {
+            d.originalVersion = d.lastSavedAsVersion = sim::dwg::dwgVersion(release);
+            sim::dwg::writeDrawingFile(machine.drawings + name, d, release, sim::dwg::Kind::Dwg, &err);
+            sim::host::openDrawing(machine.drawings + name);
+        }
+        sim::host::drawingFiles().writeForeign(machine.drawings + "survey.dwg", AcDb::kDHL_1024, &err);
+        sim::host::openDrawing(machine.drawings + "survey.dwg");
+    }
+};
+
+TEST_F(TabBarLooks, TopBar) {
+    scene();
+    start();
+    KvTabPanel().InsertLinkDrawing(machine.drawings + "archive.dwg");
+    HDC dc = render();
+    EXPECT_TRUE(kvtest::matchesGolden(dc, "tabbar_top"));
+    DeleteDC(dc);
+}
+
+TEST_F(TabBarLooks, LeftBar) {
+    setNumber("Docking position", 4096);
+    scene();
+    start();
+    HDC dc = render();
+    EXPECT_TRUE(kvtest::matchesGolden(dc, "tabbar_left"));
     DeleteDC(dc);
 }
 
