@@ -238,6 +238,11 @@ HWND WindowManager::drawingView() {
     return view_;
 }
 
+std::function<StatusProgress()>& statusProgress() {
+    static std::function<StatusProgress()> provider;
+    return provider;
+}
+
 std::function<void(HDC, const RECT&)>& drawingAreaPainter() {
     static std::function<void(HDC, const RECT&)> painter;
     return painter;
@@ -274,6 +279,18 @@ void paintFrame(HWND frame) {
         return CreateFontIndirect(&lf);
     }();
     DrawText(dc, "Korvane host  |  MODEL", &status, DT_SINGLELINE | DT_LEFT | DT_VCENTER, ui, RGB(40, 40, 40));
+    if (statusProgress()) {
+        const StatusProgress p = statusProgress()();
+        if (p.shown) {
+            RECT label{a.statusBar.left + 200, a.statusBar.top, a.statusBar.left + 420, a.statusBar.bottom};
+            DrawText(dc, p.label, &label, DT_SINGLELINE | DT_RIGHT | DT_VCENTER | DT_END_ELLIPSIS, ui, RGB(40, 40, 40));
+            const RECT bar{a.statusBar.left + 430, a.statusBar.top + 5, a.statusBar.left + 630, a.statusBar.bottom - 5};
+            FillSolidRect(dc, bar, RGB(255, 255, 255));
+            const RECT done{bar.left, bar.top, bar.left + LONG(bar.Width() * std::clamp(p.fraction, 0.0, 1.0)), bar.bottom};
+            FillSolidRect(dc, done, RGB(6, 176, 37));
+            Draw3dRect(dc, bar, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
+        }
+    }
     EndPaint(frame, &ps);
 }
 

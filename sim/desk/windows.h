@@ -97,6 +97,13 @@ struct FrameAreas {
     RECT drawingArea, commandLine, statusBar;
 };
 FrameAreas frameAreas();
+// The status bar's progress meter (set by the host): label and fraction done, or nothing.
+struct StatusProgress {
+    bool shown = false;
+    std::string label;
+    double fraction = 0;
+};
+std::function<StatusProgress()>& statusProgress();
 // Paints the drawing area (set by the host: the current drawing).
 std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 // Applies delayed bar visibility and moves the bars and the drawing view into place.

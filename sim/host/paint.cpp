@@ -83,6 +83,16 @@ void paintDrawingArea(HDC dc, const RECT& area) {
 
 }  // namespace
 
-void installDrawingAreaPainter() { desk::drawingAreaPainter() = paintDrawingArea; }
+void installDrawingAreaPainter() {
+    desk::drawingAreaPainter() = paintDrawingArea;
+    desk::statusProgress() = [] {
+        const Progress p = progress();
+        desk::StatusProgress s;
+        s.shown = p.shown;
+        s.label = p.label;
+        s.fraction = p.maxPos > p.minPos ? double(p.pos - p.minPos) / double(p.maxPos - p.minPos) : 0.0;
+        return s;
+    };
+}
 
 }  // namespace sim::host

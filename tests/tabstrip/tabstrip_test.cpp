@@ -219,6 +219,51 @@ TEST_F(TabStrip, ReadOnlyCaptionIsRed) {
     DeleteDC(dc);
 }
 
+TEST_F(TabStrip, ReadOnlyShowsThePadlockEvenWhenModified) {
+    setNumber("version icon", 0);
+    sim::host::openDrawing(drawing("mine.dwg"));
+    sim::host::openDrawing(drawing("theirs.dwg", sim::dwg::Release::R2010, true));
+    start();
+    layout();
+    tabs().GetItem(1)->modified = 1;
+    tabs().GetItem(0)->modified = 1;
+    HDC dc = render();
+    // The overlays sit one pixel inside the icon; the padlock has a white keyhole at (3,5), where
+    // the tick of a modified drawing has nothing.
+    auto overlayPixel = [&](int tab, int x, int y) {
+        const RECT r = tabs().GetItemRect(tab);
+        const int top = (r.bottom - r.top) / 2 - 8 + r.top;
+        return GetPixel(dc, r.left + 2 + 1 + x, top + 1 + y);
+    };
+    EXPECT_EQ(overlayPixel(1, 3, 5), RGB(255, 255, 255));
+    EXPECT_EQ(overlayPixel(1, 3, 4), RGB(220, 20, 20));
+    EXPECT_NE(overlayPixel(0, 3, 5), RGB(255, 255, 255));
+    DeleteDC(dc);
+}
+
+TEST_F(TabStrip, WithoutIconsTheCaptionStartsFourPixelsIn) {
+    setNumber("file icon", 0);
+    setNumber("Use Outline", 0);
+    sim::host::openDrawing(drawing("abcdefghijklmnopqrstuvwxyzabcdefghij.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    layout();
+    tabs().SetFixedWidth(true, 80);
+    tabs().SetItemSize({80, 26});
+    HDC dc = render();
+    const RECT r = tabs().GetItemRect(0);
+    int firstInk = -1;
+    for (int x = r.left; x < r.right && firstInk < 0; ++x)
+        for (int y = r.top + 2; y < r.bottom - 2; ++y)
+            if (GetRValue(GetPixel(dc, x, y)) < 200) {   // ink on the button-face background
+                firstInk = x;
+                break;
+            }
+    EXPECT_GE(firstInk, r.left + 4);
+    EXPECT_LE(firstInk, r.left + 7);   // the first letter's own side bearing
+    DeleteDC(dc);
+}
+
 TEST_F(TabStrip, BottomBarOutlineOpensUpward) {
     setNumber("Docking position", 32768);
     sim::host::openDrawing(drawing("a.dwg"));
