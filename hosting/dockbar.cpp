@@ -9,11 +9,15 @@
 #include "core/resource_scope.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "res/resource.h"
+#include "win/module.h"
 #include "win/system.h"
 
 namespace {
 
 std::unique_ptr<CKorvaneDialogBar> g_bar;
+// Bitmaps the tab control shares: the close, menu and link glyphs and the tab-menu arrow.
+HBITMAP g_shared[4] = {};
 constexpr UINT kBarId = 0xE830;
 constexpr UINT kPanelTemplate = 200;
 constexpr int kDefaultFontHeight = 12;
@@ -108,6 +112,13 @@ bool KvCreateDockBar() {
         AcKvUiTabPanel& panel = KvTabPanel();
         panel.ReadSettings();
         auto bar = std::make_unique<CKorvaneDialogBar>();
+        {
+            // Pictures always come from the plug-in's own module, whatever the language.
+            KvResourceScope own(App().ownModule);
+            const UINT ids[4] = {IDB_SHARED_CLOSE, IDB_SHARED_MENU, IDB_SHARED_LINK, IDB_SHARED_ARROW};
+            for (int i = 0; i < 4; ++i)
+                if (!g_shared[i]) g_shared[i] = LoadBitmap(App().ownModule, ids[i]);
+        }
         KvResourceScope scope(App().resourceModule);
         const int dock = GetSettingNumber(SettingId::DockingPosition);
         if (!bar->Create(acedGetAcadFrame(), &panel, "3.2", kPanelTemplate, KvBarStyleFor(dock))) return;
@@ -126,6 +137,10 @@ bool KvCreateDockBar() {
 }
 
 void KvDestroyDockBar() {
+    for (HBITMAP& b : g_shared) {
+        if (b) DeleteObject(b);
+        b = nullptr;
+    }
     if (!g_bar) return;
     KvTabPanel().Destroy();
     g_bar->DestroyWindow();
