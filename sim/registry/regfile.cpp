@@ -276,17 +276,17 @@ RegParse parseRegText(std::string_view input) {
             op.type = 4;   // REG_DWORD, little-endian
             op.data = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
         } else if (startsWithAscii(rest, "hex")) {
-            std::string_view spec = rest.substr(3);
+            std::string_view typed = rest.substr(3);
             std::uint32_t type = 3;   // REG_BINARY
-            if (!spec.empty() && spec[0] == '(') {
-                size_t close = spec.find(')');
+            if (!typed.empty() && typed[0] == '(') {
+                size_t close = typed.find(')');
                 if (close == std::string_view::npos || close == 1 || close > 9) {
                     fail(firstLine, "bad hex(type)");
                     continue;
                 }
                 type = 0;
                 bool ok = true;
-                for (char c : spec.substr(1, close - 1)) {
+                for (char c : typed.substr(1, close - 1)) {
                     int d = hexDigit(c);
                     if (d < 0) ok = false;
                     type = type * 16 + std::uint32_t(d < 0 ? 0 : d);
@@ -295,13 +295,13 @@ RegParse parseRegText(std::string_view input) {
                     fail(firstLine, "bad hex(type)");
                     continue;
                 }
-                spec.remove_prefix(close + 1);
+                typed.remove_prefix(close + 1);
             }
-            if (spec.empty() || spec[0] != ':') {
+            if (typed.empty() || typed[0] != ':') {
                 fail(firstLine, "expected ':' after hex");
                 continue;
             }
-            if (!parseHexList(spec.substr(1), &op.data, &why)) {
+            if (!parseHexList(typed.substr(1), &op.data, &why)) {
                 fail(firstLine, why);
                 continue;
             }
