@@ -2,13 +2,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "arx/docman.h"
+#include "core/paths.h"
+#include "core/resource_scope.h"
+#include "core/text.h"
 #include "hosting/dockbar.h"
+#include "tabstrip/panel.h"
+#include "win/commdlg.h"
+#include "win/shell.h"
 #include "settings/settings.h"
 #include "win/inet.h"
 #include "win/system.h"
@@ -34,6 +42,119 @@ void showBar(bool show) {
 }
 void cmdShow() { showBar(true); }
 void cmdHide() { showBar(false); }
+
+std::string g_lastLinkFolder;
+std::string g_lastLinkFolderPick;
+
+void cmdLinkOpen() {
+    std::vector<char> buffer(2560002, '\0');
+    try {
+        OPENFILENAME ofn;
+        ofn.hwndOwner = acedGetAcadFrame();
+        ofn.filter = std::string("Drawing files\0*.dwg\0", 21);
+        ofn.file = &buffer;
+        ofn.maxFile = 5000;
+        ofn.initialDir = g_lastLinkFolder;
+        ofn.title = "Open";
+        ofn.flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+        if (!GetOpenFileName(&ofn)) return;
+        // One path, or a folder followed by names, each ended by a zero.
+        std::vector<std::string> parts;
+        for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
+            std::string part(&buffer[at]);
+            at += part.size() + 1;
+            parts.push_back(part);
+        }
+        std::vector<std::string> paths;
+        if (parts.size() == 1) {
+            paths = parts;
+        } else {
+            for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithTrailingSeparator(parts[0]) + parts[i]);
+        }
+        for (const auto& path : paths) KvTabPanel().InsertLinkDrawing(path);
+        if (!paths.empty()) g_lastLinkFolder = FolderOf(paths.back());
+    } catch (...) {
+        KvReportException("KorvaneLinkOpen");
+    }
+}
+
+void cmdLinkClose() {
+    KvGuard("KorvaneLinkClose", [] {
+        if (GetSettingNumber(SettingId::LinkTabClose) == 0) return;
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        for (int i = tab.GetItemCount() - 1; i >= 0; --i)
+            if (CItemData* item = tab.GetItem(i); item && item->isLink) KvTabPanel().DeleteDrawing(item);
+    });
+}
+
+void cmdCommandLoop() {
+    KvGuard("KorvaneCommandLoop", [] {
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        if (tab.QueueCount() < 1) return;
+        tab.pendingQueue.erase(tab.pendingQueue.begin());
+        SendMessage(tab.GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
+    });
+}
+
+std::string textVar(const char* name) {
+    resbuf rb;
+    if (acedGetVar(name, &rb) != RTNORM) return "";
+    return rb.restype == RTSTR ? rb.resval.rstring : std::to_string(rb.restype == RTLONG ? rb.resval.rlong : rb.resval.rint);
+}
+
+void cmdOpenCurrentFolder() {
+    KvGuard("KorvaneOpenCurrentFolder", [] {
+        const std::string path =
+            textVar("DWGTITLED") == "1" ? textVar("DWGPREFIX") + textVar("DWGNAME") : App().dataFolder;
+        const size_t cut = path.find_last_of(kPathSeparator);
+        if (cut == std::string::npos) return;
+        ShellExecute(acedGetAcadFrame(), "explore", path.substr(0, cut), "", "", SW_SHOWNORMAL);
+    });
+}
+
+void cmdLinkFolderOpen() {
+    KvGuard("KorvaneLinkFolderOpen", [] {
+        std::string folder = KvBrowseForFolder(acedGetAcadFrame(), "Please select the folder.", g_lastLinkFolderPick);
+        if (folder.empty()) return;
+        g_lastLinkFolderPick = folder;
+        folder = WithTrailingSeparator(folder);
+        std::vector<std::string> drawings;
+        std::error_code ec;
+        for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (it->is_regular_file(ec) && EqualsNoCase(it->path().extension().string(), ".dwg"))
+                drawings.push_back(it->path().string());
+        }
+        std::sort(drawings.begin(), drawings.end());
+        acedSetStatusBarProgressMeter("Links open in drawing...", 0, int(drawings.size()));
+        for (size_t i = 0; i < drawings.size(); ++i) {
+            KvTabPanel().InsertLinkDrawing(drawings[i]);
+            acedSetStatusBarProgressMeterPos(int(i + 1));
+        }
+        acedRestoreStatusBar();
+    });
+}
+
+void cmdScript() {
+    KvGuard("KorvaneScript", [] {
+        const std::string path = KvTabPanel().TabCtrl().scriptPath;
+        // Without fibers the command must be issued as a coroutine.
+        if (!App().fiber) {
+            acedCommandC(nullptr, nullptr, RTSTR, ".SCRIPT", RTSTR, path.c_str(), RTNONE);
+        } else {
+            acedCommandS(RTSTR, ".SCRIPT", RTSTR, path.c_str(), RTNONE);
+        }
+    });
+}
+
+void cmdConfig() {
+    try {
+        KvResourceScope scope(App().resourceModule, 2);
+        if (!KvRunOptionsDialog(acedGetAcadFrame())) return;
+        KvApplySettingsToTabStrip();
+    } catch (...) {
+        KvReportException("KorvaneConfig");
+    }
+}
 
 // The web storage commands only check that the server answers; when it does not, web storage is
 // switched off.
@@ -92,19 +213,19 @@ const std::vector<KvCommandDef>& KvCommandTable() {
         {"KV_SHOW", kPickFirst, cmdShow},
         {"KV_HIDE", kPickFirst, cmdHide},
         {"KV_ABOUT", kPickFirst, cmdAbout},
-        {"KV_SCRIPT", kTransparent, cmdPending},
+        {"KV_SCRIPT", kTransparent, cmdScript},
         {"KV_CLOSE", kPickFirst, cmdClose},
-        {"KV_CFG", kPickFirst, cmdPending},
-        {"KV_LOPEN", kModal, cmdPending},
-        {"KV_LCLOSE", kModal, cmdPending},
+        {"KV_CFG", kPickFirst, cmdConfig},
+        {"KV_LOPEN", kModal, cmdLinkOpen},
+        {"KV_LCLOSE", kModal, cmdLinkClose},
         {"KV_WOPEN", kModal, webServerCheck},
         {"KV_WSAVE", kModal, webServerCheck},
         {"KV_WSAVEAS", kModal, webServerCheck},
         {"KV_WINSERT", kModal, webServerCheck},
         {"KV_WPLUGIN", kTransparent, webServerCheck},
-        {"KV_COMMANDLOOP", kTransparent, cmdPending},
-        {"KV_OPENCURFOLDER", kModal, cmdPending},
-        {"KV_LINKFOLDEROPEN", kModal, cmdPending},
+        {"KV_COMMANDLOOP", kTransparent, cmdCommandLoop},
+        {"KV_OPENCURFOLDER", kModal, cmdOpenCurrentFolder},
+        {"KV_LINKFOLDEROPEN", kModal, cmdLinkFolderOpen},
         {"KV_CAKEDWG", kModal, cmdPending},
         {"KV_BSCRIPT", kTransparent, cmdPending},
         {"KV_OPEN", kTransparent, cmdOpen},

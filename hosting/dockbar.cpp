@@ -159,3 +159,27 @@ void KvApplyBarVisibilityRule(int tabs) {
     // Showing waits for the frame's next layout; hiding is immediate.
     if (show != bar->IsVisible()) acedShowControlBar(bar, show, show);
 }
+
+bool KvRunOptionsDialog(HWND) { return true; }
+
+void KvApplySettingsToTabStrip() {
+    CKorvaneDialogBar* bar = g_bar.get();
+    if (!bar) return;
+    AcKvUiTabPanel& panel = KvTabPanel();
+    AcKvUiTabCtrl& tab = panel.TabCtrl();
+    panel.ReadSettings();
+    App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
+    tab.SetFixedWidth(tab.fixedWidth, tab.fixedWidth ? tab.fixedWidthX : 4);
+    const int dock = GetSettingNumber(SettingId::DockingPosition);
+    tab.ApplyDockStyle(dock);
+    bar->SetBarStyle((bar->GetBarStyle() & ~CBRS_BAR_STYLE_BITS) | KvBarStyleFor(dock));
+    tab.SetDefaultFonts();
+    tab.SetFonts(GetSettingText(SettingId::SelectedTabFontStyle), GetSettingText(SettingId::UnselectedTabFontStyle));
+    panel.UpdateBanner();
+    const bool oneTabHidden = GetSettingNumber(SettingId::OneTabHidden) != 0;
+    const bool hide = acDocManager->documentCount() < 2 &&
+                      ((oneTabHidden && !App().sdi) || (App().sdi && !App().sdiModeEnabled));
+    acedShowControlBar(bar, !hide, true);
+    acedRecalcFrameLayout();
+    tab.Redraw();
+}

@@ -41,3 +41,10 @@ bool KvCreateDockBar();
 void KvDestroyDockBar();
 // Shows or hides the bar by the number of tabs (two or more always show it).
 void KvApplyBarVisibilityRule(int tabCount);
+
+// The options dialog: true when confirmed. Until the dialog exists, every call counts as confirmed
+// with the settings as they are stored.
+bool KvRunOptionsDialog(HWND parent);
+// After the options are confirmed: the tab strip takes the settings again (fonts, fixed width,
+// docking side, visibility) and is redrawn.
+void KvApplySettingsToTabStrip();

@@ -429,6 +429,9 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
         return 1;   // everything is painted in WM_PAINT
+    case kMsgStartNextQueueItem:
+        StartQueueHead();
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
@@ -443,4 +446,12 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void AcKvUiTabCtrl::RunQueueStep(AcApDocument*, CItemData*) {
     // The operations over several drawings plug their steps in here.
+}
+
+void AcKvUiTabCtrl::StartQueueHead() {
+    CItemData* head = QueueHead();
+    if (!head) return;
+    if (head->drawingDoc && head->drawingDoc != acDocManager->curDocument()) {
+        if (AcApDocWindow* window = acDocWindowManager->documentWindow(head->drawingDoc)) window->activate();
+    }
 }

@@ -100,6 +100,12 @@ public:
     // Runs the mode's work for the drawing that became current, with the head entry.
     void RunQueueStep(AcApDocument* doc, CItemData* head);
 
+    // Starts the queue's head entry (the message KV_COMMANDLOOP sends once it dropped the head).
+    static constexpr UINT kMsgStartNextQueueItem = 546;
+    void StartQueueHead();
+    // The temporary script that KV_SCRIPT runs (written by the scripts over open drawings).
+    std::string scriptPath;
+
     int openingLink = 0;
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;

@@ -110,6 +110,12 @@ std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 void layoutFrame();
 inline constexpr UINT kFrameLayoutMessage = WM_USER + 0x7E0;
 
+// Scripted answers of the file and folder dialogs; recorded shell requests.
+void queueFiles(std::vector<std::string> paths);
+void queueFolder(std::string folder);
+std::vector<std::string> shellRequests();
+void resetCommonDialogs();
+
 // The input method's modes (the plug-in may switch them back to alphanumeric).
 void setImeModes(DWORD conversion, DWORD sentence);
 DWORD imeConversionMode();

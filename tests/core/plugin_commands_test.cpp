@@ -1,0 +1,155 @@
+// The commands that work with the tab strip, typed on the host's command line.
+#include <filesystem>
+#include <fstream>
+#include "hosting/dockbar.h"
+#include "settings/settings.h"
+#include "sim/desk/windows.h"
+#include "sim/host/dwgfile.h"
+#include "support/plugin_fixture.h"
+#include "tabstrip/panel.h"
+#include "win/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TabCommands : public kvtest::PluginFixture {
+protected:
+    std::string drawing(const std::string& name) {
+        sim::dwg::Drawing d;
+        const std::string path = machine.drawings + name;
+        fs::create_directories(fs::path(path).parent_path());
+        std::string err;
+        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
+        return path;
+    }
+    void setNumber(const char* key, DWORD value) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Stavlo\\Korvane\\3.2", KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+        BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+        RegSetValueEx(k, key, REG_DWORD, data, 4);
+        RegCloseKey(k);
+    }
+    AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    std::vector<std::string> linkPaths() {
+        std::vector<std::string> out;
+        for (int i = 0; i < tabs().GetItemCount(); ++i)
+            if (tabs().GetItem(i)->isLink) out.push_back(tabs().GetItem(i)->pathName);
+        return out;
+    }
+};
+
+TEST_F(TabCommands, LinkOpenAddsALinkTabPerChosenFile) {
+    sim::host::openDrawing(drawing("open.dwg"));
+    start();
+    const std::string a = drawing("lib/a.dwg"), b = drawing("lib/b.dwg");
+    sim::desk::queueFiles({a, b});
+    sim::host::typeLine("KV_LOPEN");
+    EXPECT_EQ(linkPaths(), (std::vector<std::string>{a, b}));
+    sim::host::typeLine("KV_LOPEN");   // nothing queued: cancelled
+    EXPECT_EQ(linkPaths().size(), 2u);
+
+    // More than the dialog was told it may write: nothing is added.
+    std::vector<std::string> many;
+    for (int i = 0; i < 400; ++i) many.push_back(machine.drawings + "lib/a-long-file-name-number-" + std::to_string(i) + ".dwg");
+    sim::desk::queueFiles(many);
+    sim::host::typeLine("KV_LOPEN");
+    EXPECT_EQ(linkPaths().size(), 2u);
+}
+
+TEST_F(TabCommands, LinkFolderOpenWalksSubFolders) {
+    sim::host::openDrawing(drawing("open.dwg"));
+    start();
+    drawing("site/a.dwg");
+    drawing("site/deep/b.DWG");
+    std::ofstream(machine.drawings + "site/notes.txt") << "x";
+    sim::desk::queueFolder(machine.drawings + "site");
+    sim::host::typeLine("KV_LINKFOLDEROPEN");
+    EXPECT_EQ(linkPaths(), (std::vector<std::string>{machine.drawings + "site/a.dwg", machine.drawings + "site/deep/b.DWG"}));
+    EXPECT_NE(transcript.find("Links open in drawing..."), std::string::npos);
+    EXPECT_FALSE(sim::host::progress().shown);   // the status bar is back
+}
+
+TEST_F(TabCommands, LinkCloseFollowsItsSetting) {
+    sim::host::openDrawing(drawing("open.dwg"));
+    start();
+    KvTabPanel().InsertLinkDrawing(drawing("l.dwg"));
+    sim::host::typeLine("KV_LCLOSE");
+    EXPECT_EQ(linkPaths().size(), 1u);
+    SetSettingNumber(SettingId::LinkTabClose, 1);
+    sim::host::typeLine("KV_LCLOSE");
+    EXPECT_TRUE(linkPaths().empty());
+    EXPECT_EQ(tabs().GetItemCount(), 1);
+}
+
+TEST_F(TabCommands, OpenCurrentFolder) {
+    start();
+    sim::host::openDrawing(drawing("proj/plan.dwg"));
+    sim::host::typeLine("KV_OPENCURFOLDER");
+    sim::host::newDrawing();
+    sim::host::typeLine("KV_OPENCURFOLDER");
+    std::string data = App().dataFolder;
+    data.pop_back();
+    EXPECT_EQ(sim::desk::shellRequests(),
+              (std::vector<std::string>{"explore " + machine.drawings + "proj", "explore " + data}));
+}
+
+TEST_F(TabCommands, CommandLoopWithAnEmptyQueueDoesNothing) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    const std::string before = transcript;
+    sim::host::typeLine("KV_COMMANDLOOP");
+    EXPECT_EQ(tabs().QueueCount(), 0);
+    EXPECT_EQ(transcript.find("Exception"), std::string::npos);
+}
+
+TEST_F(TabCommands, ConfigurationReappliesTheDockingSide) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    sim::desk::WindowManager::get().pump();
+    SetSettingNumber(SettingId::DockingPosition, 4096);
+    sim::host::typeLine("KV_CFG");
+    sim::desk::WindowManager::get().pump();
+    EXPECT_EQ(KvDockBar()->GetBarStyle(), 4352u);
+    EXPECT_TRUE(tabs().vertical);
+    RECT r;
+    GetWindowRect(KvDockBar()->GetSafeHwnd(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_LT(r.Width(), 60);
+    EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+}
+
+TEST_F(TabCommands, ShowAndHideChangeOnlyWhatDiffers) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    sim::desk::WindowManager::get().pump();
+    sim::host::typeLine("KV_SHOW");
+    EXPECT_TRUE(KvDockBar()->IsVisible());
+    sim::host::typeLine("KV_HIDE");
+    EXPECT_FALSE(KvDockBar()->IsVisible());
+    sim::host::typeLine("KV_HIDE");
+    EXPECT_FALSE(KvDockBar()->IsVisible());
+    sim::host::typeLine("KV_SHOW");
+    EXPECT_TRUE(KvDockBar()->IsVisible());
+}
+
+TEST_F(TabCommands, ScriptRunsTheTemporaryScript) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    const std::string script = machine.drawings + "t.scr";
+    std::ofstream(script) << "LINE 0,0 3,3 \n";
+    tabs().scriptPath = script;
+    std::vector<std::string> commands;
+    sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
+        if (name == "commandWillStart") commands.push_back(arg);
+    });
+    sim::host::typeLine("KV_SCRIPT");
+    sim::host::pump();
+    sim::host::setEventListener(nullptr);
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "SCRIPT"), commands.end()) << transcript;
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "LINE"), commands.end()) << transcript;
+}
+
+}  // namespace
