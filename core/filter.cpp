@@ -4,6 +4,7 @@
 #include "arx/aced.h"
 #include "core/guard.h"
 #include "core/lifecycle.h"
+#include "tabstrip/keys.h"
 #include "win/monitor.h"
 
 namespace {
@@ -35,7 +36,11 @@ void moveFrameToMonitor(int index) {
 bool KvFilterMessage(MSG* msg) {
     bool consumed = false;
     KvGuard("FilterWinMsg", [&] {
-        if (msg->message != WM_SYSCOMMAND || msg->hwnd != acedGetAcadFrame()) return;
+        if (msg->message != WM_SYSCOMMAND) {
+            consumed = KvTabStripFilter(msg);
+            return;
+        }
+        if (msg->hwnd != acedGetAcadFrame()) return;
         const UINT command = UINT(msg->wParam & 0xFFFF);
         if (command >= kCmdFirstMonitor && command < kCmdFirstMonitor + kMaxMonitors) {
             moveFrameToMonitor(int(command - kCmdFirstMonitor));

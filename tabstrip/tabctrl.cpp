@@ -213,6 +213,19 @@ void AcKvUiTabCtrl::DeleteTab(int index) {
     delete item;
 }
 
+std::string AcKvUiTabCtrl::GetCaption(int index) const {
+    TCITEM item;
+    item.mask = TCIF_TEXT;
+    SendMessage(hwnd_, TCM_GETITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    return item.text.substr(0, 256);
+}
+
+CItemData* AcKvUiTabCtrl::DetachTab(int index) {
+    CItemData* item = GetItem(index);
+    SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
+    return item;
+}
+
 void AcKvUiTabCtrl::SetCaption(int index, const std::string& caption) {
     TCITEM item;
     item.mask = TCIF_TEXT | TCIF_IMAGE;

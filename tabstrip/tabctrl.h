@@ -47,6 +47,8 @@ public:
     CItemData* GetItem(int index) const;
     int InsertTab(int index, const std::string& caption, CItemData* item);
     void DeleteTab(int index);          // deletes the tab's item too
+    CItemData* DetachTab(int index);    // removes the tab and hands its item over
+    std::string GetCaption(int index) const;
     void SetCaption(int index, const std::string& caption);
     int GetCurSel() const;
     void SetCurSel(int index);

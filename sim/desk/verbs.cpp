@@ -3,9 +3,11 @@
 #include "sim/desk/desktop.h"
 #include "sim/desk/windows.h"
 #include "sim/script/runner.h"
+#include <cctype>
 #include <filesystem>
 #include "win/input.h"
 #include "win/shell.h"
+#include "win/system.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
@@ -56,7 +58,63 @@ void clickTab(const script::Args& a, UINT down, UINT up) {
     desk.keysDown.clear();
 }
 
+// Puts the pointer over the tab bar (its middle) or the drawing area.
+void pointerOver(const std::string& place) {
+    HWND target = place == "drawing" ? acedGetAcadDwgView() : findByClass(acedGetAcadFrame(), WC_TABCONTROL);
+    if (!target) throw script::VerbError("nothing to point at as '" + place + "'");
+    RECT r;
+    GetWindowRect(target, &r);
+    Desktop::get().cursor = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// "Ctrl+Shift+Right" into the keys held and the key pressed.
+int parseKey(const std::string& spec, std::vector<int>* held) {
+    static const std::map<std::string, int> names = {
+        {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Up", VK_UP}, {"Down", VK_DOWN}, {"Tab", VK_TAB},
+        {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Escape", VK_ESCAPE}};
+    size_t start = 0;
+    while (true) {
+        const size_t plus = spec.find('+', start);
+        const std::string part = spec.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+        if (plus == std::string::npos) {
+            if (auto it = names.find(part); it != names.end()) return it->second;
+            if (part.size() == 1 && std::isalnum(static_cast<unsigned char>(part[0])))
+                return std::toupper(static_cast<unsigned char>(part[0]));
+            throw script::VerbError("unknown key '" + part + "'");
+        }
+        if (part == "Ctrl") held->push_back(VK_CONTROL);
+        else if (part == "Shift") held->push_back(VK_SHIFT);
+        else throw script::VerbError("unknown modifier '" + part + "'");
+        start = plus + 1;
+    }
+}
+
 void registerDeskVerbs(script::Runner& runner) {
+    runner.addVerb("key", [](script::Runner&, const script::Args& a) {
+        if (a.empty()) throw script::VerbError("usage: @key SPEC [over=bar|drawing]");
+        WindowManager::get().pump();
+        const auto opt = script::Runner::options(a, 1);
+        pointerOver(opt.count("over") ? opt.at("over") : "drawing");
+        std::vector<int> held;
+        const int key = parseKey(a[0], &held);
+        auto& desk = Desktop::get();
+        for (int k : held) desk.keysDown[k] = true;
+        HWND focus = GetFocus() ? GetFocus() : acedGetAcadFrame();
+        PostMessage(focus, WM_KEYDOWN, WPARAM(key), 0);
+        PostMessage(focus, WM_KEYUP, WPARAM(key), 0);
+        WindowManager::get().pump();
+        desk.keysDown.clear();
+    }, "@key SPEC [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+A, ...)");
+    runner.addVerb("wheel", [](script::Runner&, const script::Args& a) {
+        if (a.empty()) throw script::VerbError("usage: @wheel +1|-1 [over=bar|drawing]");
+        WindowManager::get().pump();
+        const auto opt = script::Runner::options(a, 1);
+        pointerOver(opt.count("over") ? opt.at("over") : "bar");
+        const int notches = std::stoi(a[0]);
+        const WPARAM delta = WPARAM(std::uint16_t(std::int16_t(notches * 120))) << 16;
+        PostMessage(GetFocus() ? GetFocus() : acedGetAcadFrame(), WM_MOUSEWHEEL, delta, 0);
+        WindowManager::get().pump();
+    }, "@wheel +1|-1 [over=bar|drawing]");
     runner.addVerb("click", [](script::Runner&, const script::Args& a) { clickTab(a, WM_LBUTTONDOWN, WM_LBUTTONUP); },
                    "@click N [ctrl|shift] [at=X,Y]");
     runner.addVerb("mclick", [](script::Runner&, const script::Args& a) { clickTab(a, WM_MBUTTONDOWN, WM_MBUTTONUP); },

@@ -82,3 +82,85 @@ TEST_F(Clicks, LinkOpensInPlaceEvenWithNoDrawingOpen) {
 }
 
 }  // namespace
+
+#include "core/filter.h"
+#include "win/input.h"
+#include "win/shell.h"
+
+namespace {
+
+class Keys : public Clicks {
+protected:
+    void openThree() {
+        for (const char* n : {"a.dwg", "b.dwg", "c.dwg"}) sim::host::openDrawing(drawing(n));
+        start();
+        sim::desk::WindowManager::get().pump();
+    }
+    // Offers a key to the plug-in's filter as the host's message loop would; true when swallowed.
+    bool key(int vk, std::initializer_list<int> held, const char* over) {
+        auto& desk = sim::Desktop::get();
+        for (int k : held) desk.keysDown[k] = true;
+        HWND target = std::string(over) == "bar" ? tabs().GetSafeHwnd() : acedGetAcadDwgView();
+        RECT r;
+        GetWindowRect(target, &r);
+        desk.cursor = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        MSG msg;
+        msg.hwnd = acedGetAcadFrame();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = WPARAM(vk);
+        const bool swallowed = KvFilterMessage(&msg);
+        desk.keysDown.clear();
+        return swallowed;
+    }
+    std::vector<std::string> order() {
+        std::vector<std::string> out;
+        for (int i = 0; i < tabs().GetItemCount(); ++i) out.push_back(tabs().GetItem(i)->displayName);
+        return out;
+    }
+};
+
+TEST_F(Keys, CtrlArrowsMoveTheSelectedTabWithoutChangingTheDrawing) {
+    openThree();
+    AcApDocument* current = acDocManager->curDocument();
+    EXPECT_TRUE(key(VK_RIGHT, {VK_CONTROL}, "bar"));   // already last: nothing, but swallowed
+    EXPECT_EQ(order(), (std::vector<std::string>{"a.dwg", "b.dwg", "c.dwg"}));
+    EXPECT_TRUE(key(VK_LEFT, {VK_CONTROL}, "drawing"));
+    EXPECT_EQ(order(), (std::vector<std::string>{"a.dwg", "c.dwg", "b.dwg"}));
+    EXPECT_EQ(tabs().GetCurSel(), 1);
+    EXPECT_TRUE(key(VK_UP, {VK_CONTROL}, "bar"));
+    EXPECT_EQ(order(), (std::vector<std::string>{"c.dwg", "a.dwg", "b.dwg"}));
+    EXPECT_TRUE(key(VK_LEFT, {VK_CONTROL}, "bar"));    // already first
+    EXPECT_EQ(order(), (std::vector<std::string>{"c.dwg", "a.dwg", "b.dwg"}));
+    EXPECT_EQ(acDocManager->curDocument(), current);
+}
+
+TEST_F(Keys, ShiftArrowsAndTheWheelActivate) {
+    openThree();
+    EXPECT_TRUE(key(VK_UP, {VK_SHIFT}, "bar"));
+    sim::host::pump();
+    EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "a.dwg");
+    run("@wheel -1 over=bar");
+    EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "b.dwg");
+    // Over the drawing the wheel belongs to the host.
+    MSG wheel;
+    wheel.hwnd = acedGetAcadFrame();
+    wheel.message = WM_MOUSEWHEEL;
+    wheel.wParam = WPARAM(std::uint16_t(-120)) << 16;
+    RECT view;
+    GetWindowRect(acedGetAcadDwgView(), &view);
+    sim::Desktop::get().cursor = {view.left + 50, view.top + 50};
+    EXPECT_FALSE(KvFilterMessage(&wheel));
+}
+
+TEST_F(Keys, CtrlAMarksAllAndCtrlCCopiesThePaths) {
+    openThree();
+    EXPECT_TRUE(key('A', {VK_CONTROL}, "bar"));
+    EXPECT_EQ(marked(), (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(key('C', {VK_CONTROL}, "bar"));
+    std::string text;
+    ASSERT_TRUE(KvGetClipboardText(&text));
+    EXPECT_EQ(text, machine.drawings + "a.dwg\r\n" + machine.drawings + "b.dwg\r\n" + machine.drawings + "c.dwg");
+    EXPECT_FALSE(key('C', {VK_CONTROL}, "drawing"));   // only over the bar
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include "tabstrip/keys.h"
+
+#include "arx/aced.h"
+#include "core/app_state.h"
+#include "core/guard.h"
+#include "settings/settings.h"
+#include "tabstrip/panel.h"
+#include "win/input.h"
+#include "win/shell.h"
+
+namespace {
+
+constexpr UINT kWheelDelta = 120;
+
+enum class Pointer { Elsewhere, Bar, Drawing };
+
+Pointer pointerPlace() {
+    POINT pt;
+    GetCursorPos(&pt);
+    HWND under = WindowFromPoint(pt);
+    AcKvUiTabPanel& panel = KvTabPanel();
+    if (under && (under == panel.GetSafeHwnd() || under == panel.TabCtrl().GetSafeHwnd() ||
+                  GetParent(under) == panel.TabCtrl().GetSafeHwnd()))
+        return Pointer::Bar;
+    if (under && under == acedGetAcadDwgView()) return Pointer::Drawing;
+    return Pointer::Elsewhere;
+}
+
+bool busy() {
+    AcApDocument* doc = acDocManager->curDocument();
+    return !doc || !doc->isQuiescent();
+}
+
+// Moves the selected tab to `target` without changing the active drawing.
+void moveSelected(AcKvUiTabCtrl& tab, int target, int neighbour) {
+    const int from = tab.GetCurSel();
+    if (from < 0 || target == from) return;
+    const std::string caption = tab.GetCaption(from);
+    CItemData* item = tab.DetachTab(from);
+    tab.InsertTab(target, caption, item);
+    if (neighbour >= 0 && neighbour < tab.GetItemCount()) tab.SetCurSel(neighbour);
+    tab.SetCurSel(target);
+    tab.Redraw();
+}
+
+// Activates the tab at `index` as the keys and the wheel do.
+void activateTab(AcKvUiTabPanel& panel, int index) {
+    AcKvUiTabCtrl& tab = panel.TabCtrl();
+    CItemData* item = tab.GetItem(index);
+    if (!item) return;
+    if (item->drawingDoc) {
+        item->marked = 1;
+        panel.ActivateDrawing(item->drawingDoc);
+    } else if (item->docWindow) {
+        item->docWindow->activate();
+    } else {
+        item->marked = 1;
+        tab.linkIndex = index;
+        tab.SetCurSel(index);
+        acDocManager->executeInApplicationContext(+[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+    }
+}
+
+void copyMarkedPaths(AcKvUiTabCtrl& tab) {
+    std::string text;
+    for (int i = 0; i < tab.GetItemCount(); ++i) {
+        const CItemData* item = tab.GetItem(i);
+        if (!item || !item->marked) continue;
+        const std::string path = item->drawingDoc ? item->drawingDoc->fileName() : item->pathName;
+        if (path.empty()) continue;
+        if (!text.empty()) text += "\r\n";
+        text += path;
+    }
+    KvSetClipboardText(tab.GetSafeHwnd(), text);
+}
+
+}  // namespace
+
+bool KvTabStripFilter(MSG* msg) {
+    if (App().sdi && !App().sdiModeEnabled) return false;
+    AcApDocWindowManager* windows = acDocWindowManager;
+    AcApDocWindow* active = windows ? windows->activeDocumentWindow() : nullptr;
+    if (!active || !active->document() || !acedGetAcadDwgView()) return false;
+    AcKvUiTabPanel& panel = KvTabPanel();
+    AcKvUiTabCtrl& tab = panel.TabCtrl();
+    if (!tab.GetSafeHwnd()) return false;
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+
+    if (msg->message == WM_MOUSEWHEEL) {
+        if (GetSettingNumber(SettingId::EnableWheelMouse) == 0 || pointerPlace() != Pointer::Bar) return false;
+        if (busy()) return true;
+        const int delta = short(HIWORD(msg->wParam));
+        const int sel = tab.GetCurSel(), count = tab.GetItemCount();
+        if (delta <= 0 && sel + 1 < count) activateTab(panel, sel + 1);
+        if (delta > 0 && sel > 0) activateTab(panel, sel - 1);
+        return true;
+    }
+    if (msg->message != WM_KEYDOWN) return false;
+    const int key = int(msg->wParam);
+    const Pointer where = pointerPlace();
+    const bool overBarOrDrawing = where != Pointer::Elsewhere;
+    const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    if (arrow && (ctrl || shift) && overBarOrDrawing && !busy()) {
+        const int sel = tab.GetCurSel(), last = tab.GetItemCount() - 1;
+        if (sel < 0) return true;
+        if (ctrl) {
+            if (key == VK_LEFT && sel > 0) moveSelected(tab, sel - 1, sel - 2);
+            if (key == VK_RIGHT && sel < last) moveSelected(tab, sel + 1, sel + 2);
+            if (key == VK_UP && sel > 0) moveSelected(tab, 0, -1);
+            if (key == VK_DOWN && sel < last) moveSelected(tab, last, -1);
+        } else {
+            const int target = key == VK_LEFT ? sel - 1 : key == VK_RIGHT ? sel + 1 : key == VK_UP ? 0 : last;
+            if (target >= 0 && target <= last && target != sel) activateTab(panel, target);
+        }
+        return true;
+    }
+    if (ctrl && key == 'A' && where == Pointer::Bar && !busy()) {
+        tab.markedItems.clear();
+        for (int i = 0; i < tab.GetItemCount(); ++i) {
+            if (CItemData* item = tab.GetItem(i)) {
+                item->marked = 1;
+                tab.markedItems.push_back(item);
+            }
+        }
+        tab.Redraw();
+        return true;
+    }
+    if (ctrl && key == 'C' && where == Pointer::Bar && !busy()) {
+        copyMarkedPaths(tab);
+        return true;
+    }
+    return false;
+}
