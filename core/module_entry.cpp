@@ -82,3 +82,20 @@ KV_EXPORT int AcKvAddLink(const char* path) {
     });
     return ok;
 }
+
+// Where an action glyph of a tab sits, from the tab's top-left corner (its middle), so that the
+// simulator can click it. Returns 0 when the tab does not exist.
+KV_EXPORT int AcKvGlyphOffset(int index, int glyph, int* dx, int* dy) {
+    int ok = 0;
+    KvGuard("AcKvGlyphOffset", [&] {
+        if (!KvDockBar() || glyph < 1 || glyph > 3 || !dx || !dy) return;
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        if (index < 0 || index >= tab.GetItemCount()) return;
+        const RECT r = tab.GetItemRect(index);
+        const RECT g = tab.GlyphRect(r, glyph);
+        *dx = (g.left + g.right) / 2 - r.left;
+        *dy = (g.top + g.bottom) / 2 - r.top;
+        ok = 1;
+    });
+    return ok;
+}

@@ -4,7 +4,11 @@
 #include "tabstrip/fontrecord.h"
 
 #include <algorithm>
+#include "arx/aced.h"
 #include "core/app_state.h"
+#include "core/guard.h"
+#include "tabstrip/panel.h"
+#include "win/system.h"
 #include "core/paths.h"
 #include "res/resource.h"
 #include "doctrack/docdata.h"
@@ -438,7 +442,38 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // A click while a command runs changes nothing.
         AcApDocument* doc = acDocManager->curDocument();
         if (doc && !doc->isQuiescent()) return 0;
+        int glyph = 0;
+        const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+        HitTest(pt, &glyph);
+        if (showClose && glyph != 0) return 0;   // the glyph acts when the button comes up
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    }
+    case WM_LBUTTONUP: {
+        if (showClose) {
+            int glyph = 0;
+            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            const int index = HitTest(pt, &glyph);
+            if (CItemData* item = GetItem(index); item && glyph != 0) {
+                KvGuard("OnLButtonUp", [&] {
+                    if (item->drawingDoc || item->docWindow) {
+                        GlyphAction(index, glyph);
+                    } else if (glyph == 1 && markedItems.size() <= 1) {
+                        KvTabPanel().DeleteDrawing(item);
+                    }
+                });
+                return 0;
+            }
+        }
+        return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    }
+    case WM_MBUTTONUP: {
+        KvGuard("OnMButtonUp", [&] {
+            if (HostBusy()) return;
+            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            CItemData* item = GetItem(HitTest(pt));
+            if (item && item->drawingDoc) CloseDrawing(item);   // links and windows: nothing
+        });
+        return 0;
     }
     case WM_ERASEBKGND:
         return 1;   // everything is painted in WM_PAINT
@@ -459,6 +494,35 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void AcKvUiTabCtrl::RunQueueStep(AcApDocument*, CItemData*) {
     // The operations over several drawings plug their steps in here.
+}
+
+void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {
+    if (item->drawingDoc != acDocManager->curDocument()) KvTabPanel().ActivateDrawing(item->drawingDoc);
+    SendMessage(acedGetAcadFrame(), WM_COMMAND, kCmdFileClose, 0);
+}
+
+void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
+    if (HostBusy()) return;
+    CItemData* item = GetItem(index);
+    if (!item) return;
+    const bool several = markedItems.size() > 1;
+    if (glyph == 1 && !several) {
+        if (item->drawingDoc) {
+            CloseDrawing(item);
+        } else if (item->docWindow && item->docWindow->canClose()) {
+            item->docWindow->close();
+        }
+    } else if (glyph == 3 && !several) {
+        if (item->drawingDoc) {
+            // The drawing closes and its tab stays as a link.
+            item->keepAsLink = 1;
+            item->modified = 0;
+            CloseDrawing(item);
+        } else if (item->docWindow && item->docWindow->canClose()) {
+            item->docWindow->close();
+        }
+    }
+    SetFocus(acedGetAcadFrame());
 }
 
 void AcKvUiTabCtrl::StartQueueHead() {

@@ -14,6 +14,9 @@ constexpr int kDockTop = 8192;
 constexpr int kDockRight = 16384;
 constexpr int kDockBottom = 32768;
 
+// The frame's File Close command.
+constexpr UINT kCmdFileClose = 57602;
+
 // The format code a tab shows and the pictures it maps to.
 int KvFormatCodeFromVersionCode(int versionCode);
 enum class KvFileIcon { Generic, Dxf, R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
@@ -111,6 +114,11 @@ public:
     int openingLink = 0;
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;
+
+    // The action of glyph 1, 2 or 3 on a tab (refused while the host is busy).
+    void GlyphAction(int index, int glyph);
+    // Closes the drawing of a tab as the host frame's File Close does.
+    void CloseDrawing(CItemData* item);
 
 private:
     LRESULT WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <vector>
 #include <sstream>
 #include "gfx/bitmap.h"
@@ -93,6 +94,15 @@ void tabsVerb(Runner&, const Args& a) {
     sim::Desktop::get().print(count == 0 ? std::string("tabs: none\n") : std::string(out.data()));
 }
 
+void glyphVerb(Runner& runner, const Args& a) {
+    static const std::map<std::string, int> glyphs = {{"close", 1}, {"menu", 2}, {"link", 3}};
+    if (a.size() != 2 || !glyphs.count(a[1])) throw VerbError("usage: @glyph N close|menu|link");
+    int dx = 0, dy = 0;
+    if (!callPlugin<int (*)(int, int, int*, int*)>("AcKvGlyphOffset", std::stoi(a[0]), glyphs.at(a[1]), &dx, &dy))
+        throw VerbError("no tab " + a[0]);
+    runner.runLine("@click " + a[0] + " at=" + std::to_string(dx) + "," + std::to_string(dy));
+}
+
 void linkVerb(Runner&, const Args& a) {
     if (a.size() != 1) throw VerbError("usage: @link PATH");
     const std::string path = std::filesystem::absolute(a[0]).lexically_normal().string();
@@ -121,6 +131,7 @@ void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
     runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
     runner.addVerb("tabs", tabsVerb, "@tabs");
     runner.addVerb("link", linkVerb, "@link PATH");
+    runner.addVerb("glyph", glyphVerb, "@glyph N close|menu|link");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
     const std::string moduleFolder = machine.moduleFolder;
     runner.addVerb("thumb", [moduleFolder](Runner&, const Args& a) {

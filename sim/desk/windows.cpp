@@ -209,8 +209,9 @@ HWND WindowManager::frame() {
     p.text = "Korvane Host";
     p.style = 0x10000000 | 0x00CF0000;   // WS_VISIBLE | WS_OVERLAPPEDWINDOW
     p.rect = {0, 0, 1600, 900};
-    p.proc = [](HWND wnd, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    p.proc = [](HWND wnd, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
         if (msg == kFrameLayoutMessage) layoutFrame();
+        if (msg == WM_COMMAND && frameCommandHandler()) return frameCommandHandler()(LOWORD(wp)) ? 0 : 1;
         if (msg == WM_PAINT) paintFrame(wnd);
         return 0;
     };
@@ -236,6 +237,11 @@ HWND WindowManager::frame() {
 HWND WindowManager::drawingView() {
     frame();
     return view_;
+}
+
+std::function<bool(UINT)>& frameCommandHandler() {
+    static std::function<bool(UINT)> handler;
+    return handler;
 }
 
 std::function<StatusProgress()>& statusProgress() {

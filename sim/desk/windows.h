@@ -104,6 +104,8 @@ struct StatusProgress {
     double fraction = 0;
 };
 std::function<StatusProgress()>& statusProgress();
+// The host's handling of command messages to its frame (File Close, ...); true when handled.
+std::function<bool(UINT command)>& frameCommandHandler();
 // Paints the drawing area (set by the host: the current drawing).
 std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 // Applies delayed bar visibility and moves the bars and the drawing view into place.

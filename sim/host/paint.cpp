@@ -4,6 +4,7 @@
 #include <cmath>
 #include "gfx/canvas.h"
 #include "gfx/font.h"
+#include "sim/host/host.h"
 #include "sim/desk/windows.h"
 #include "sim/host/host_internal.h"
 
@@ -83,7 +84,20 @@ void paintDrawingArea(HDC dc, const RECT& area) {
 
 }  // namespace
 
+// The frame's File Close (as its menu and the close box of a drawing window send it) closes the
+// active drawing the way CLOSE does.
+constexpr UINT kFileClose = 57602;
+
 void installDrawingAreaPainter() {
+    desk::frameCommandHandler() = [](UINT command) {
+        if (command != kFileClose) return false;
+        Host& h = Host::get();
+        if (SimDocument* doc = h.active()) {
+            acDocManager->sendStringToExecute(doc, "_CLOSE ", true, false, false);
+            pump();
+        }
+        return true;
+    };
     desk::drawingAreaPainter() = paintDrawingArea;
     desk::statusProgress() = [] {
         const Progress p = progress();

@@ -86,6 +86,7 @@ TEST_F(Clicks, LinkOpensInPlaceEvenWithNoDrawingOpen) {
 #include "core/filter.h"
 #include "win/input.h"
 #include "win/shell.h"
+#include "win/system.h"
 
 namespace {
 
@@ -161,6 +162,57 @@ TEST_F(Keys, CtrlAMarksAllAndCtrlCCopiesThePaths) {
     ASSERT_TRUE(KvGetClipboardText(&text));
     EXPECT_EQ(text, machine.drawings + "a.dwg\r\n" + machine.drawings + "b.dwg\r\n" + machine.drawings + "c.dwg");
     EXPECT_FALSE(key('C', {VK_CONTROL}, "drawing"));   // only over the bar
+}
+
+}  // namespace
+
+namespace {
+
+class Glyphs : public Clicks {
+protected:
+    void clickGlyph(int index, int glyph) {
+        sim::desk::WindowManager::get().pump();
+        const RECT r = tabs().GetItemRect(index);
+        const RECT g = tabs().GlyphRect(r, glyph);
+        run("@click " + std::to_string(index) + " at=" + std::to_string((g.left + g.right) / 2 - r.left) + "," +
+            std::to_string((g.top + g.bottom) / 2 - r.top));
+    }
+};
+
+TEST_F(Glyphs, CloseLinkAndMiddleButton) {
+    for (const char* n : {"a.dwg", "b.dwg", "c.dwg"}) sim::host::openDrawing(drawing(n));
+    start();
+    KvTabPanel().InsertLinkDrawing(drawing("x.dwg"));
+
+    clickGlyph(0, 1);   // close: a.dwg goes, tab and all
+    EXPECT_EQ(acDocManager->documentCount(), 2);
+    ASSERT_EQ(tabs().GetItemCount(), 3);
+    EXPECT_EQ(tabs().GetItem(0)->displayName, "b.dwg");
+
+    clickGlyph(0, 3);   // link: b.dwg closes and keeps its tab as a link
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    ASSERT_EQ(tabs().GetItemCount(), 3);
+    EXPECT_EQ(tabs().GetItem(0)->isLink, 1);
+
+    run("@mclick 0");   // the middle button on a link does nothing
+    EXPECT_EQ(tabs().GetItemCount(), 3);
+    run("@mclick 1");   // on a drawing it closes it
+    EXPECT_EQ(acDocManager->documentCount(), 0);
+    EXPECT_EQ(tabs().GetItemCount(), 2);
+
+    clickGlyph(1, 1);   // the close glyph of a link removes the tab
+    EXPECT_EQ(tabs().GetItemCount(), 1);
+}
+
+TEST_F(Glyphs, ClosingAModifiedDrawingAsksFirst) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    sim::Desktop::get().queueAnswer(IDCANCEL);
+    clickGlyph(1, 1);
+    EXPECT_EQ(acDocManager->documentCount(), 2);   // cancelled: still open
+    EXPECT_EQ(tabs().GetItemCount(), 2);
 }
 
 }  // namespace
