@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "tabstrip/panel.h"
+#include "win/input.h"
 #include "win/system.h"
 #include "core/paths.h"
 #include "res/resource.h"
@@ -329,6 +330,7 @@ void AcKvUiTabCtrl::Paint(HDC target) {
     }
     KvLine(dc, band[0], band[1], KVPEN{PS_SOLID, 8, endColor, true});
     KvPolyline(dc, outline, 6, KVPEN{PS_SOLID, 2, startColor, true});
+    if (dragging && dropMarker.right > dropMarker.left) KvFrameRect(dc, dropMarker, KVPEN{PS_SOLID, 1, RGB(255, 0, 0)});
 }
 
 void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
@@ -446,9 +448,38 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
         HitTest(pt, &glyph);
         if (showClose && glyph != 0) return 0;   // the glyph acts when the button comes up
+        const int index = HitTest(pt);
+        if (index >= 0 && index == GetCurSel() && DragDetect(wnd, pt)) {
+            dragging = 1;
+            dragFrom = dropIndex = index;
+            dropMarker = RECT{};
+            SetCapture(wnd);
+            return 0;
+        }
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     }
+    case WM_MOUSEMOVE: {
+        if (!(wp & MK_LBUTTON)) dragging = 0;
+        if (dragging) {
+            UpdateDropMarker({LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))});
+        }
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (dragging) {
+            dragging = 0;
+            dropMarker = RECT{};
+            Redraw();
+        }
+        return 0;
     case WM_LBUTTONUP: {
+        if (dragging) {
+            dragging = 0;
+            const int from = dragFrom, to = dropIndex;
+            ReleaseCapture();
+            KvGuard("OnLButtonUp", [&] { MoveTab(from, to); });
+            return 0;
+        }
         if (showClose) {
             int glyph = 0;
             const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
@@ -494,6 +525,54 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void AcKvUiTabCtrl::RunQueueStep(AcApDocument*, CItemData*) {
     // The operations over several drawings plug their steps in here.
+}
+
+void AcKvUiTabCtrl::UpdateDropMarker(POINT pt) {
+    TCHITTESTINFO hit;
+    hit.pt = pt;
+    const int index = int(SendMessage(hwnd_, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (index >= 0) dropIndex = index;
+    else if (dropIndex == GetItemCount()) --dropIndex;
+    const RECT r = GetItemRect(dropIndex);
+    RECT marker;
+    if (!vertical) {
+        const bool after = pt.x >= (r.left + r.right) / 2;
+        const LONG x = after ? r.right : r.left;
+        marker = {x - 1, r.top, x + 1, r.bottom};
+        if (after) ++dropIndex;
+    } else {
+        const bool after = pt.y >= (r.top + r.bottom) / 2;
+        const LONG y = after ? r.bottom : r.top;
+        marker = {r.left, y - 1, r.right, y + 1};
+        if (after) ++dropIndex;
+    }
+    dropMarker = marker;
+    Redraw();
+}
+
+void AcKvUiTabCtrl::MoveTab(int from, int to) {
+    dropMarker = RECT{};
+    if (from == to || from < 0) {
+        Redraw();
+        return;
+    }
+    const int selected = GetCurSel();
+    const std::string caption = GetCaption(from).substr(0, 50);
+    CItemData* item = DetachTab(from);
+    const int at = to > from ? to - 1 : to;
+    InsertTab(at, caption, item);
+    // The selection follows the drawing that was selected before the move.
+    int newSel = selected;
+    if (selected == from) newSel = at;
+    else if (from < selected && selected <= at) --newSel;
+    else if (at <= selected && selected < from) ++newSel;
+    SetCurSel(newSel);
+    Redraw();
+    NMHDR hdr;
+    hdr.hwndFrom = hwnd_;
+    hdr.idFrom = UINT_PTR(GetDlgCtrlID(hwnd_));
+    hdr.code = TCN_SELCHANGE;
+    SendMessage(GetParent(hwnd_), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {

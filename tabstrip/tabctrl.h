@@ -115,6 +115,14 @@ public:
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;
 
+    // Dragging a tab to another place.
+    int dragging = 0;
+    int dragFrom = -1;
+    int dropIndex = -1;
+    RECT dropMarker{};
+    void UpdateDropMarker(POINT client);
+    void MoveTab(int from, int to);
+
     // The action of glyph 1, 2 or 3 on a tab (refused while the host is busy).
     void GlyphAction(int index, int glyph);
     // Closes the drawing of a tab as the host frame's File Close does.

@@ -17,3 +17,7 @@ constexpr int VK_DOWN = 0x28;
 // The high bit is set while the key is down.
 short GetKeyState(int virtualKey);
 BOOL GetCursorPos(POINT* point);   // screen coordinates
+
+// True when the user moves the mouse far enough with the button held to start a drag.
+BOOL DragDetect(HWND wnd, POINT point);
+constexpr WPARAM MK_LBUTTON = 0x0001;

@@ -37,6 +37,7 @@ void Desktop::reset() {
     interactive_ = false;
     focus = nullptr;
     keysDown.clear();
+    dragComing = false;
     recent_ = {""};
     cursor = POINT{};
     colours_ = {{COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},
@@ -242,4 +243,11 @@ BOOL GetCursorPos(POINT* point) {
     if (!point) return FALSE;
     *point = sim::Desktop::get().cursor;
     return TRUE;
+}
+
+BOOL DragDetect(HWND, POINT) {
+    auto& desk = sim::Desktop::get();
+    const bool drag = desk.dragComing;
+    desk.dragComing = false;
+    return drag;
 }

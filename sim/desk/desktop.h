@@ -59,6 +59,8 @@ public:
     // Keys held down (virtual-key codes) and the pointer, as the script set them.
     std::map<int, bool> keysDown;
     POINT cursor;
+    // The next button press turns into a drag (the script's @drag says so).
+    bool dragComing = false;
 
     // Back to a fresh desktop (tests).
     void reset();

@@ -89,7 +89,32 @@ int parseKey(const std::string& spec, std::vector<int>* held) {
     }
 }
 
+// Drags tab FROM and drops it past the middle of tab TO.
+void dragTab(const script::Args& a) {
+    if (a.size() != 2) throw script::VerbError("usage: @drag FROM TO");
+    WindowManager::get().pump();
+    HWND tabs = findByClass(acedGetAcadFrame(), WC_TABCONTROL);
+    if (!tabs) throw script::VerbError("no tab strip is shown");
+    RECT from, to;
+    if (!SendMessage(tabs, TCM_GETITEMRECT, WPARAM(std::stoi(a[0])), reinterpret_cast<LPARAM>(&from)) ||
+        !SendMessage(tabs, TCM_GETITEMRECT, WPARAM(std::stoi(a[1])), reinterpret_cast<LPARAM>(&to)))
+        throw script::VerbError("no such tab");
+    const bool vertical = (GetWindowLongPtr(tabs, GWL_STYLE) & TCS_VERTICAL) != 0;
+    const POINT start{(from.left + from.right) / 2, (from.top + from.bottom) / 2};
+    const POINT drop = vertical ? POINT{(to.left + to.right) / 2, to.bottom - to.Height() / 4}
+                                : POINT{to.right - to.Width() / 4, (to.top + to.bottom) / 2};
+    auto& desk = Desktop::get();
+    auto at = [](POINT p) { return LPARAM((p.y << 16) | (p.x & 0xFFFF)); };
+    desk.dragComing = true;
+    PostMessage(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at(start));
+    PostMessage(tabs, WM_MOUSEMOVE, MK_LBUTTON, at(drop));
+    PostMessage(tabs, WM_LBUTTONUP, 0, at(drop));
+    WindowManager::get().pump();
+    desk.dragComing = false;
+}
+
 void registerDeskVerbs(script::Runner& runner) {
+    runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
     runner.addVerb("key", [](script::Runner&, const script::Args& a) {
         if (a.empty()) throw script::VerbError("usage: @key SPEC [over=bar|drawing]");
         WindowManager::get().pump();

@@ -216,3 +216,27 @@ TEST_F(Glyphs, ClosingAModifiedDrawingAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Clicks, DraggingTheSelectedFirstTabPastTheMiddleOfTheThird) {
+    for (const char* n : {"a.dwg", "b.dwg", "c.dwg", "d.dwg"}) sim::host::openDrawing(drawing(n));
+    start();
+    run("@click 0");
+    run("@drag 0 2");
+    std::vector<std::string> order;
+    for (int i = 0; i < tabs().GetItemCount(); ++i) order.push_back(tabs().GetItem(i)->displayName);
+    EXPECT_EQ(order, (std::vector<std::string>{"b.dwg", "c.dwg", "a.dwg", "d.dwg"}));
+    EXPECT_EQ(tabs().GetCurSel(), 2);
+    EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "a.dwg");
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // Dragging to the left drops before the tab under the pointer's half.
+    run("@drag 2 0");
+    order.clear();
+    for (int i = 0; i < tabs().GetItemCount(); ++i) order.push_back(tabs().GetItem(i)->displayName);
+    EXPECT_EQ(order, (std::vector<std::string>{"b.dwg", "a.dwg", "c.dwg", "d.dwg"}));
+    EXPECT_EQ(tabs().GetCurSel(), 1);
+}
+
+}  // namespace
