@@ -262,6 +262,11 @@ void KvStartup() {
 
         composeAboutText();
 
+        // Favourites open once the current drawing is idle; a timer asks until it is.
+        if (!App().sdi && GetSettingNumber(SettingId::FavorOpen) != 0 && GetSettingNumber(SettingId::FavoritesUse) != 0 &&
+            KvDockBar())
+            SetTimer(KvTabPanel().TabCtrl().GetSafeHwnd(), AcKvUiTabCtrl::kFavouritesTimer, 100, nullptr);
+
         App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;
         App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
 

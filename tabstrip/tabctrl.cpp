@@ -1,12 +1,15 @@
 #include "tabstrip/tabctrl.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include "tabstrip/fontrecord.h"
 
 #include <algorithm>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "core/text.h"
 #include "tabstrip/panel.h"
 #include "win/input.h"
 #include "win/system.h"
@@ -511,6 +514,21 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kMsgStartNextQueueItem:
         StartQueueHead();
         return 0;
+    case WM_TIMER:
+        if (wp == kFavouritesTimer) {
+            AcApDocument* doc = acDocManager->curDocument();
+            if (doc && doc->isQuiescent()) {
+                KillTimer(wnd, kFavouritesTimer);
+                favouritesOpened = true;
+                if (openFavourites) openFavourites();
+            }
+            return 0;
+        }
+        return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    case WM_COMMAND:
+        // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
+        OnNumberedCommand(UINT(wp));
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
@@ -573,6 +591,83 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
     hdr.idFrom = UINT_PTR(GetDlgCtrlID(hwnd_));
     hdr.code = TCN_SELCHANGE;
     SendMessage(GetParent(hwnd_), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
+}
+
+bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
+    auto inRange = [&](UINT first, const auto& list, size_t* index) {
+        if (id < first || id >= first + 100) return false;
+        *index = id - first;
+        return true;
+    };
+    size_t i = 0;
+    bool handled = true;
+    try {
+        // The drawing the menu was built for becomes current first.
+        auto activateMenuDocument = [&] {
+            const bool current = menuDocument == acDocManager->curDocument();
+            if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
+            return current;
+        };
+        if (inRange(77700, layoutNames, &i)) {
+            const std::string& name = layoutNames.at(i);
+            const bool current = activateMenuDocument();
+            if (menuDocument && menuDocument->database() && menuDocument->database()->currentLayout() != name) {
+                char text[600];
+                std::snprintf(text, sizeof text, current ? "LAYOUT SET \"%s\"\n" : "LAYOUT SET %s\n", name.c_str());
+                acDocManager->sendStringToExecute(menuDocument, text, true, false, true);
+            }
+            SetFocus(acedGetAcadFrame());
+        } else if (inRange(77800, viewNames, &i)) {
+            const std::string& name = viewNames.at(i);
+            activateMenuDocument();
+            if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
+            SetFocus(acedGetAcadFrame());
+        } else if (inRange(77900, favourites, &i)) {
+            OpenPath(favourites.at(i));
+        } else if (inRange(78100, recentFiles, &i)) {
+            OpenPath(recentFiles.at(i));
+        } else if (inRange(78200, similarFiles, &i)) {
+            OpenPath(similarFiles.at(i));
+        } else if (id >= 78300 && id <= 78330) {
+            const auto& entry = templates.at(id - 78300);
+            if (acDocManager->isApplicationContext()) acDocManager->appContextNewDocument(entry.second);
+        } else if (id >= 500 && id <= 599) {
+            const std::string& command = userCommands.at(id - 500);
+            if (AcApDocument* doc = acDocManager->curDocument())
+                acDocManager->sendStringToExecute(doc, command + "\n", false, false, true);
+        } else {
+            handled = false;
+        }
+    } catch (const std::out_of_range&) {
+        // An index outside its list drops the command.
+    } catch (...) {
+        SetFocus(acedGetAcadFrame());
+    }
+    return handled;
+}
+
+void AcKvUiTabCtrl::OpenPath(const std::string& path) {
+    if (!acDocManager->isApplicationContext()) return;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        CItemData* item = GetItem(i);
+        if (!item || !EqualsNoCase(item->pathName, path)) continue;
+        linkIndex = i;
+        if (item->drawingDoc) {
+            KvTabPanel().ActivateDrawing(item->drawingDoc);
+        } else {
+            SetCurSel(i);
+            KvTabPanel().OpenLinkTab(0);
+        }
+        return;
+    }
+    if (!App().sdi) {
+        if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
+        Redraw();
+    } else {
+        EnableWindow(hwnd_, FALSE);
+        acedSyncFileOpen(path);
+        EnableWindow(hwnd_, TRUE);
+    }
 }
 
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {

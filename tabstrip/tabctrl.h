@@ -115,6 +115,22 @@ public:
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;
 
+    // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
+    static constexpr UINT_PTR kFavouritesTimer = 777;
+    // Opens the favourite drawings (the favourites arrive with their own subsystem).
+    void (*openFavourites)() = nullptr;
+    bool favouritesOpened = false;
+
+    // Lists behind the numbered menu commands, filled when a menu is built.
+    std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles,
+        userCommands;
+    std::vector<std::pair<std::string, std::string>> templates;   // name, path
+    AcApDocument* menuDocument = nullptr;
+    // Runs a numbered menu command; false when the id is in no range.
+    bool OnNumberedCommand(UINT id);
+    // Opens a drawing a menu entry names: its tab when it has one, else the file.
+    void OpenPath(const std::string& path);
+
     // Dragging a tab to another place.
     int dragging = 0;
     int dragFrom = -1;

@@ -240,3 +240,42 @@ TEST_F(Clicks, DraggingTheSelectedFirstTabPastTheMiddleOfTheThird) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Clicks, FavouritesTimerWaitsForAnIdleDrawing) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    static int opened = 0;
+    opened = 0;
+    tabs().openFavourites = [] { ++opened; };
+    sim::host::typeLine("DELAY 1000");   // busy for a second
+    sim::Desktop::get().advance(300);
+    EXPECT_EQ(opened, 0);
+    sim::Desktop::get().advance(1000);
+    sim::host::pump();
+    sim::Desktop::get().advance(200);
+    EXPECT_EQ(opened, 1);
+    sim::Desktop::get().advance(500);
+    EXPECT_EQ(opened, 1);   // once
+}
+
+TEST_F(Clicks, NumberedCommandsPickFromTheirLists) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    std::vector<std::string> commands;
+    sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
+        if (name == "commandWillStart") commands.push_back(arg);
+    });
+    tabs().menuDocument = acDocManager->curDocument();
+    tabs().viewNames = {"North"};
+    tabs().userCommands = {"ZOOM E"};
+    SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77800, 0);
+    SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77801, 0);   // outside the list: dropped
+    SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 500, 0);
+    sim::host::pump();
+    sim::host::setEventListener(nullptr);
+    EXPECT_EQ(commands, (std::vector<std::string>{"-VIEW", "ZOOM"})) << transcript;
+}
+
+}  // namespace
