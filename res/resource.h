@@ -168,3 +168,11 @@
 #define IDB_SHARED_LINK 239
 #define IDB_SHARED_ARROW 240
 #define IDC_DRAG_TAB 350
+
+// Dialogs.
+#define IDD_FIND 290
+#define IDC_FIND_TEXT 1001
+#define IDC_FIND_LABEL 1002
+#define IDC_FIND_HINT 1003
+// The find-document command of the tab menu and of Ctrl+F.
+#define ID_KV_DOCFIND 10023
