@@ -168,3 +168,7 @@
 #define IDB_SHARED_LINK 239
 #define IDB_SHARED_ARROW 240
 #define IDC_DRAG_TAB 350
+
+// The tab panel inside the dock bar: one tab control filling a 63 by 19 dialog-unit frame.
+#define IDD_TAB_PANEL 200
+#define IDC_TAB_CTRL 1000
