@@ -4,6 +4,7 @@
 #include "hosting/dockbar.h"
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
+#include "golden/golden.h"
 #include "support/plugin_fixture.h"
 #include "tabstrip/panel.h"
 #include "win/registry.h"
@@ -63,9 +64,10 @@ protected:
         RegSetValueEx(k, key, REG_DWORD, data, 4);
         RegCloseKey(k);
     }
-    std::string drawing(const std::string& name) {
+    std::string drawing(const std::string& name, int lines = 0) {
         const std::string path = machine.drawings + name;
         sim::dwg::Drawing d;
+        for (int i = 0; i < lines; ++i) d.lines.push_back({{double(i), 0, 0}, {double(lines - i), 10, 0}});
         std::string err;
         EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
         return path;
@@ -99,6 +101,22 @@ TEST_F(TabPainting, HideBeforeTheDelayedShowKeepsTheBarHidden) {
     EXPECT_FALSE(KvDockBar()->IsVisible());
     layout();
     EXPECT_FALSE(IsWindowVisible(KvDockBar()->GetSafeHwnd()));
+}
+
+// Thumbnail tabs on a left bar: pictures on top, upright captions below, glyphs at the right.
+TEST_F(TabPainting, LeftBarWithThumbnails) {
+    setNumber("Docking position", 4096);
+    setNumber("Thumbnail icon", 1);
+    setNumber("file icon", 0);
+    setNumber("fixed width", 1);
+    setNumber("Fixed Width x", 100);
+    sim::host::openDrawing(drawing("plan.dwg", 6));
+    sim::host::openDrawing(drawing("section.dwg", 3));
+    start();
+    layout();
+    HDC dc = sim::desk::renderWindow(tabs().GetSafeHwnd());
+    EXPECT_TRUE(kvtest::matchesGolden(dc, "tabbar_left_thumbnails"));
+    DeleteDC(dc);
 }
 
 }  // namespace
