@@ -2,8 +2,11 @@
 // a 1600-pixel bar stays well inside a frame.
 #include <benchmark/benchmark.h>
 #include <memory>
+#include "core/app_state.h"
 #include "gfx/canvas.h"
+#include "res/embedded_resources.h"
 #include "sim/desk/desktop.h"
+#include "sim/pe/modules.h"
 #include "sim/desk/windows.h"
 #include "tabstrip/tabctrl.h"
 
@@ -15,6 +18,12 @@ struct Bar {
     HDC target = nullptr;
 
     explicit Bar(int tabs) {
+        // The pictures load from the plug-in's resources, so the icons, strips and glyphs are
+        // painted as they are in the host.
+        if (!App().ownModule)
+            App().ownModule = sim::pe::registerModuleBytes(
+                "Korvane.arx",
+                std::vector<std::uint8_t>(kvEmbeddedResources, kvEmbeddedResources + kvEmbeddedResourcesSize));
         CREATEWINDOW p;
         p.className = "KvBenchParent";
         p.rect = {0, 0, 1600, 32};
@@ -28,7 +37,9 @@ struct Bar {
         for (int i = 0; i < tabs; ++i) {
             auto* item = new CItemData;
             item->pathName = "/drawings/plan-" + std::to_string(i) + ".dwg";
-            item->isLink = 1;
+            item->isLink = i % 3 == 0;
+            item->versionCode = 5 + i % 5;
+            item->marked = i % 7 == 0;
             tab.InsertTab(i, "####plan-" + std::to_string(i) + ".dwg", item);
         }
         tab.SetCurSel(0);

@@ -19,7 +19,7 @@ std::unique_ptr<CKorvaneDialogBar> g_bar;
 // Bitmaps the tab control shares: the close, menu and link glyphs and the tab-menu arrow.
 HBITMAP g_shared[4] = {};
 constexpr UINT kBarId = 0xE830;
-constexpr UINT kPanelTemplate = 200;
+constexpr UINT kPanelTemplate = IDD_TAB_PANEL;
 constexpr int kDefaultFontHeight = 12;
 
 }  // namespace

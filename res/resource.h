@@ -176,3 +176,6 @@
 #define IDC_FIND_HINT 1003
 // The find-document command of the tab menu and of Ctrl+F.
 #define ID_KV_DOCFIND 10023
+// The tab panel inside the dock bar: one tab control filling a 63 by 19 dialog-unit frame.
+#define IDD_TAB_PANEL 200
+#define IDC_TAB_CTRL 1000

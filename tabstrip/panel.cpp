@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <string_view>
+#include <vector>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
@@ -11,6 +13,7 @@
 #include "core/text.h"
 #include "doctrack/docdata.h"
 #include "hosting/dockbar.h"
+#include "res/resource.h"
 #include "settings/settings.h"
 #include "arx/aced.h"
 #include "win/input.h"
@@ -18,7 +21,7 @@
 
 namespace {
 
-constexpr UINT kTabCtrlId = 1000;
+constexpr UINT kTabCtrlId = IDC_TAB_CTRL;
 
 // The item's picture and format code from the thumbnail library beside the plug-in.
 void makeThumbnail(CItemData* item, const std::string& path) {
@@ -194,6 +197,7 @@ void AcKvUiTabPanel::InsertDrawing(AcApDocument* doc) {
         tab_.markedItems = {item};
         if (fresh) {
             tab_.InsertTab(InsertionIndex(item->pathName), captionOf(item->pathName), fresh.release());
+            tab_.RefreshScrollArrows();
         }
         afterCountChange();
         tab_.Redraw();
@@ -214,6 +218,7 @@ void AcKvUiTabPanel::InsertDocWindow(AcApDocWindow* window) {
         makeThumbnail(item.get(), title);
         const std::string caption = captionOf(title);
         tab_.InsertTab(InsertionIndex(title), caption, item.release());
+        tab_.RefreshScrollArrows();
         afterCountChange();
         tab_.Redraw();
     });
@@ -230,6 +235,7 @@ void AcKvUiTabPanel::InsertLinkDrawing(const std::string& path) {
     item->fileType = KvFileTypeOf(parts.extension);
     makeThumbnail(item.get(), path);
     tab_.InsertTab(InsertionIndex(path), captionOf(path), item.release());
+    tab_.RefreshScrollArrows();
     afterCountChange();
     tab_.Redraw();
 }
@@ -328,13 +334,30 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
     });
 }
 
-bool KvWildcardMatch(const std::string& pattern, const std::string& name) {
+namespace {
+// The characters of a UTF-8 text, each as its bytes (a stray continuation byte stands alone).
+std::vector<std::string_view> characters(std::string_view text) {
+    std::vector<std::string_view> out;
+    for (size_t i = 0; i < text.size();) {
+        size_t end = i + 1;
+        if (static_cast<unsigned char>(text[i]) >= 0xC0)
+            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+        out.push_back(text.substr(i, end - i));
+        i = end;
+    }
+    return out;
+}
+}  // namespace
+
+// Works on characters, not bytes: "." stands for one letter of a Korean name as for a Latin one.
+bool KvWildcardMatch(const std::string& patternText, const std::string& nameText) {
+    const auto pattern = characters(patternText), name = characters(nameText);
     size_t p = 0, n = 0, star = std::string::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == "*") {
             star = p++;
             resume = n;
-        } else if (p < pattern.size() && (pattern[p] == '.' || pattern[p] == name[n])) {
+        } else if (p < pattern.size() && (pattern[p] == "." || pattern[p] == name[n])) {
             ++p;
             ++n;
         } else if (star != std::string::npos) {
@@ -344,7 +367,7 @@ bool KvWildcardMatch(const std::string& pattern, const std::string& name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == "*") ++p;
     return p == pattern.size();
 }
 

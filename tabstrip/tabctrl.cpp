@@ -141,6 +141,7 @@ void AcKvUiTabCtrl::ApplyDockStyle(int side) {
     }
     SetWindowLongPtr(hwnd_, GWL_STYLE, LONG_PTR(style));
     vertical = side == kDockLeft || side == kDockRight;
+    RefreshScrollArrows();
 }
 
 void AcKvUiTabCtrl::buildFonts(const LOGFONT& base) {
@@ -194,6 +195,17 @@ void AcKvUiTabCtrl::SetFixedWidth(bool fixed, int minTabWidth) {
 
 void AcKvUiTabCtrl::SetItemSize(SIZE size) {
     SendMessage(hwnd_, TCM_SETITEMSIZE, 0, LPARAM((size.cy << 16) | (size.cx & 0xFFFF)));
+}
+
+HWND AcKvUiTabCtrl::RefreshScrollArrows() {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::string cls;
+        if (!GetClassName(child, &cls) || cls != UPDOWN_CLASS) continue;
+        const DWORD style = DWORD(GetWindowLongPtr(child, GWL_STYLE));
+        SetWindowLongPtr(child, GWL_STYLE, LONG_PTR(vertical ? (style & ~UDS_HORZ) : (style | UDS_HORZ)));
+        return child;
+    }
+    return nullptr;
 }
 
 int AcKvUiTabCtrl::GetItemCount() const { return hwnd_ ? int(SendMessage(hwnd_, TCM_GETITEMCOUNT, 0, 0)) : 0; }
@@ -336,6 +348,23 @@ void AcKvUiTabCtrl::Paint(HDC target) {
     if (dragging && dropMarker.right > dropMarker.left) KvFrameRect(dc, dropMarker, KVPEN{PS_SOLID, 1, RGB(255, 0, 0)});
 }
 
+RECT AcKvUiTabCtrl::CaptionRect(RECT r, const CItemData& item) const {
+    if (!vertical || thumbnailIcon) {
+        r.left += 2;
+        if (fileIcon) r.left += kIconSize;
+        else if (thumbnailIcon && item.thumbnail) r.top += 2 + fixedWidthX * 90 / 120;   // below the picture
+        r.left += 2;
+        if (showClose) r.right -= subControlSize;
+    } else {
+        r.top += 2;
+        if (fileIcon) r.top += kIconSize;
+        else if (versionIcon) r.top += 6;
+        r.top += 6;
+        if (showClose) r.bottom -= subControlSize;
+    }
+    return r;
+}
+
 void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
     CItemData* item = GetItem(index);
     if (!item) return;
@@ -355,7 +384,8 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
     auto picture = [&](int p) { return size_t(p) < pictures_.size() ? pictures_[size_t(p)] : nullptr; };
     const UINT iconTone = item->marked ? KVBMP_LIGHTEN : KVBMP_GREY;
 
-    if (!vertical) {
+    // Thumbnail tabs keep their text upright on every side, so they are laid out as in a row.
+    if (!vertical || thumbnailIcon) {
         r.left += 2;
         if (fileIcon) {
             const int y = versionIcon ? (r.top == 0 ? 3 : 5) : (r.bottom - r.top) / 2 - 8 + r.top;
@@ -365,15 +395,11 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
             if (item->isLink) KvDrawBitmap(dc, r.left, y, picture(kOverlayLink), KVBMP_KEYED);
             if (versionIcon)
                 KvDrawBitmap(dc, r.left, y + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
-            r.left += kIconSize;
         } else if (thumbnailIcon && item->thumbnail) {
             const RECT box{r.left, r.top + 2, r.left + fixedWidthX, r.top + 2 + fixedWidthX * 90 / 120};
             KvDrawBitmapFit(dc, box, item->thumbnail, (selected || item->marked) ? KVBMP_NORMAL : KVBMP_GREY);
             if (item->isLink) KvDrawBitmap(dc, r.left + 2, box.top, picture(kOverlayLink), KVBMP_KEYED);
-            r.top = box.bottom;
         }
-        r.left += 2;
-        if (showClose) r.right -= subControlSize;
     } else {
         r.top += 2;
         if (fileIcon) {
@@ -384,20 +410,16 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
             if (item->isLink) KvDrawBitmap(dc, x, r.top, picture(kOverlayLink), KVBMP_KEYED);
             if (versionIcon)
                 KvDrawBitmap(dc, x, r.top + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
-            r.top += kIconSize;
-        } else if (versionIcon) {
-            r.top += 6;
         }
-        r.top += 6;
-        if (showClose) r.bottom -= subControlSize;
     }
 
     const std::string caption = PaintedCaption(index);
+    RECT text = CaptionRect(full, *item);
     const UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
     if (useOutline) {
-        KvDrawTextHalo(dc, caption, &r, format, font, textColour, outlineColor, outlineWidth);
+        KvDrawTextHalo(dc, caption, &text, format, font, textColour, outlineColor, outlineWidth);
     } else {
-        DrawText(dc, caption, &r, format, font, textColour);
+        DrawText(dc, caption, &text, format, font, textColour);
     }
 
     if (!showClose) return;

@@ -44,6 +44,10 @@ public:
     int SelectedFontHeight() const { return selectedFontHeight_; }
     void SetFixedWidth(bool fixed, int minTabWidth);
     void SetItemSize(SIZE size);
+    // Takes over the scroll arrows the control shows when its row of tabs does not fit (its
+    // "msctls_updown32" child): horizontal arrows for a row, vertical ones for columns. The
+    // arrows found, or null when the control has none.
+    HWND RefreshScrollArrows();
 
     // Tabs.
     int GetItemCount() const;
@@ -69,6 +73,9 @@ public:
 
     // The caption as DrawItem paints it: name, extension when shown, shortened when asked.
     std::string PaintedCaption(int index) const;
+    // Where DrawItem puts the caption inside a tab rectangle: after the icon (or below the
+    // thumbnail), 4 pixels in without either, short of the close glyph when it is shown.
+    RECT CaptionRect(RECT tab, const CItemData& item) const;
     // Action glyph squares (1 close, 2 menu, 3 link) of a tab rectangle.
     RECT GlyphRect(const RECT& tab, int glyph) const;
 

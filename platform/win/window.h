@@ -94,6 +94,8 @@ LONG_PTR GetWindowLongPtr(HWND wnd, int index);
 LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value);
 HWND GetDlgItem(HWND parent, int id);
 int GetDlgCtrlID(HWND wnd);
+// The window's class name (a control's class, "KvWindow" for plain windows); 0 for no window.
+int GetClassName(HWND wnd, std::string* className);
 HWND GetWindow(HWND wnd, UINT cmd);   // GW_CHILD (5) first child, GW_HWNDNEXT (2) next sibling
 constexpr UINT GW_HWNDNEXT = 2;
 constexpr UINT GW_CHILD = 5;

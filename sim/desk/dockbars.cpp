@@ -32,7 +32,7 @@ FrameAreas frameAreas() {
     a.commandLine = {0, a.statusBar.top - kCommandLineHeight, frame.right, a.statusBar.top};
     RECT free{0, 0, frame.right, a.commandLine.top};
     for (CAcUiDockControlBar* bar : bars().all) {
-        if (!bar->IsVisible()) continue;
+        if (!IsWindowVisible(bar->GetSafeHwnd())) continue;   // laid out as shown now
         const DWORD align = bar->GetBarStyle() & CBRS_ALIGN_ANY;
         const bool horizontal = align == CBRS_ALIGN_TOP || align == CBRS_ALIGN_BOTTOM;
         SIZE s = bar->CalcFixedLayout(true, horizontal);
@@ -102,7 +102,15 @@ void CAcUiDockControlBar::DestroyWindow() {
 
 void CAcUiDockControlBar::SetBarStyle(DWORD style) { style_ = style & CBRS_BAR_STYLE_BITS; }
 
-bool CAcUiDockControlBar::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+// A show or hide that waits for the next layout already counts, as it does for the frame's bars:
+// otherwise a hide asked for before a delayed show has been applied would be skipped as needless
+// and the bar would still appear.
+bool CAcUiDockControlBar::IsVisible() const {
+    if (!hwnd_) return false;
+    for (const auto& [bar, show] : bars().delayed)
+        if (bar == this) return show;
+    return IsWindowVisible(hwnd_);
+}
 
 SIZE CAcUiDockControlBar::CalcFixedLayout(bool, bool horizontal) { return horizontal ? SIZE{32767, 28} : SIZE{28, 32767}; }
 
@@ -121,6 +129,8 @@ void acedShowControlBar(CAcUiDockControlBar* bar, bool show, bool delay) {
         PostMessage(acedGetAcadFrame(), sim::desk::kFrameLayoutMessage, 0, 0);
         return;
     }
+    // An immediate show or hide replaces one still waiting for the layout.
+    std::erase_if(bars().delayed, [&](const auto& e) { return e.first == bar; });
     ShowWindow(bar->GetSafeHwnd(), show ? SW_SHOW : SW_HIDE);
     sim::desk::layoutFrame();
 }

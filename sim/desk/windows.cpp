@@ -478,6 +478,13 @@ int GetDlgCtrlID(HWND wnd) {
     return w ? int(w->id) : 0;
 }
 
+int GetClassName(HWND wnd, std::string* className) {
+    auto* w = WindowManager::get().find(wnd);
+    if (!w) return 0;
+    if (className) *className = w->className;
+    return int(w->className.size());
+}
+
 HWND GetWindow(HWND wnd, UINT cmd) {
     auto& wm = WindowManager::get();
     auto* w = wm.find(wnd);
