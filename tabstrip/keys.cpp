@@ -5,6 +5,7 @@
 #include "core/guard.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "win/imm.h"
 #include "win/input.h"
 #include "win/shell.h"
 
@@ -94,6 +95,22 @@ bool KvTabStripFilter(MSG* msg) {
         const int sel = tab.GetCurSel(), count = tab.GetItemCount();
         if (delta <= 0 && sel + 1 < count) activateTab(panel, sel + 1);
         if (delta > 0 && sel > 0) activateTab(panel, sel - 1);
+        return true;
+    }
+    // A composition started by the input method over the bar or the drawing, while English mode
+    // is wanted: the next key comes through as a plain character instead.
+    static bool compositionStarted = false;
+    if (App().englishIme && msg->message == WM_IME_STARTCOMPOSITION) {
+        if (busy() || pointerPlace() == Pointer::Elsewhere) return false;
+        compositionStarted = true;
+        return true;
+    }
+    if (App().englishIme && msg->message == WM_KEYUP && compositionStarted) {
+        compositionStarted = false;
+        HIMC context = ImmGetContext(msg->hwnd);
+        ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+        ImmReleaseContext(msg->hwnd, context);
+        PostMessage(msg->hwnd, WM_CHAR, msg->wParam, 0);
         return true;
     }
     if (msg->message != WM_KEYDOWN) return false;

@@ -12,3 +12,8 @@ HIMC ImmGetContext(HWND wnd);
 BOOL ImmReleaseContext(HWND wnd, HIMC context);
 BOOL ImmGetConversionStatus(HIMC context, DWORD* conversion, DWORD* sentence);
 BOOL ImmSetConversionStatus(HIMC context, DWORD conversion, DWORD sentence);
+
+constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr DWORD NI_COMPOSITIONSTR = 0x0015;
+constexpr DWORD CPS_CANCEL = 0x0004;
+BOOL ImmNotifyIME(HIMC context, DWORD action, DWORD index, DWORD value);

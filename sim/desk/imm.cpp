@@ -34,3 +34,9 @@ BOOL ImmSetConversionStatus(HIMC context, DWORD conversion, DWORD sentence) {
     sim::desk::setImeModes(conversion, sentence);
     return TRUE;
 }
+
+BOOL ImmNotifyIME(HIMC context, DWORD action, DWORD index, DWORD) {
+    if (context != sim::desk::kContext) return FALSE;
+    // Cancelling the composition leaves nothing composed; the modes stay.
+    return action == NI_COMPOSITIONSTR && index == CPS_CANCEL;
+}

@@ -279,3 +279,30 @@ TEST_F(Clicks, NumberedCommandsPickFromTheirLists) {
 }
 
 }  // namespace
+
+#include "win/imm.h"
+
+namespace {
+
+TEST_F(Keys, CompositionOverTheBarBecomesAPlainCharacter) {
+    App().englishIme = true;
+    openThree();
+    App().englishIme = true;
+    RECT r;
+    GetWindowRect(tabs().GetSafeHwnd(), &r);
+    sim::Desktop::get().cursor = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    MSG start;
+    start.hwnd = acedGetAcadFrame();
+    start.message = WM_IME_STARTCOMPOSITION;
+    EXPECT_TRUE(KvFilterMessage(&start));
+    MSG up = start;
+    up.message = WM_KEYUP;
+    up.wParam = 'A';
+    EXPECT_TRUE(KvFilterMessage(&up));
+    EXPECT_EQ(sim::desk::WindowManager::get().pendingMessages(), 1u);   // the WM_CHAR
+    EXPECT_FALSE(KvFilterMessage(&up));                                 // once
+    App().englishIme = false;
+    EXPECT_FALSE(KvFilterMessage(&start));
+}
+
+}  // namespace
