@@ -27,6 +27,8 @@ struct Window {
     WindowProc proc;
     HMENU systemMenu = nullptr;
     LONG_PTR userData = 0;
+    RECT frame;            // non-client insets (caption and borders) around the client area
+    std::map<int, LONG_PTR> extra;   // window extra values (DWLP_MSGRESULT, DWLP_USER, ...)
     std::vector<HWND> children;   // in z-order, bottom first
 };
 
@@ -83,6 +85,9 @@ private:
     HWND view_ = nullptr;
     mutable std::recursive_mutex mutex_;
 };
+
+// Forgets the state of dialogs, controls, menus tracked and scripted answers (WindowManager::reset).
+void resetDialogs();
 
 // Paints the window and its visible children into a new canvas of the window's size, as the
 // screen would show it (the caller deletes it with DeleteDC).
