@@ -33,13 +33,12 @@ public:
     // A NUL-terminated UTF-16 string.
     std::string wstring() {
         const std::size_t start = pos_;
-        while (ok_) {
+        while (true) {
             if (!need(2)) return {};
             const bool end = b_[pos_] == 0 && b_[pos_ + 1] == 0;
             pos_ += 2;
-            if (end) break;
+            if (end) return sim::pe::utf16leToUtf8(b_.subspan(start, pos_ - start - 2));
         }
-        return sim::pe::utf16leToUtf8(b_.subspan(start, pos_ - start - 2));
     }
     SzOrOrd szOrOrd() {
         SzOrOrd r;

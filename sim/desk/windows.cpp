@@ -44,8 +44,22 @@ bool WindowManager::registerClass(const std::string& name, WindowProc proc) {
 
 WindowProc WindowManager::classProc(const std::string& name) const {
     std::lock_guard lock(mutex_);
-    auto it = classes_.find(name);
+    auto it = classes_.find(canonicalClassName(name));
     return it == classes_.end() ? WindowProc() : it->second;
+}
+
+std::string WindowManager::canonicalClassName(const std::string& name) const {
+    // Class names compare without regard to case (resource compilers write them in capitals).
+    std::lock_guard lock(mutex_);
+    if (classes_.count(name)) return name;
+    for (const auto& [known, proc] : classes_) {
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return known;
+    }
+    return name;
 }
 
 HWND WindowManager::create(const CREATEWINDOW& p) {
@@ -56,7 +70,7 @@ HWND WindowManager::create(const CREATEWINDOW& p) {
         nextHandle_ += 4;
         auto w = std::make_unique<Window>();
         w->handle = h;
-        w->className = p.className;
+        w->className = canonicalClassName(p.className);
         w->text = p.text;
         // Visibility and the enabled state are kept apart from the style bits, as
         // SetWindowLongPtr(GWL_STYLE) keeps them.

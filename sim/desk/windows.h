@@ -60,6 +60,8 @@ public:
     // Window classes the desktop implements (controls).
     bool registerClass(const std::string& name, WindowProc proc);
     WindowProc classProc(const std::string& name) const;
+    // The registered spelling of a class name (names compare without regard to case).
+    std::string canonicalClassName(const std::string& name) const;
 
     HWND capture = nullptr;
     // The canvas of the WM_PAINT in progress for a window (BeginPaint hands it out).
