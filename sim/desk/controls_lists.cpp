@@ -176,10 +176,11 @@ int insertRow(HWND h, const LVITEM& item) {
     const DWORD style = win(h)->style;
     if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
         const bool up = style & LVS_SORTASCENDING;
+        const std::string key = cell(r, 0);
         at = 0;
         while (at < int(l->rows.size())) {
-            const std::string& t = l->rows[size_t(at)].texts.empty() ? std::string() : l->rows[size_t(at)].texts[0];
-            if (up ? t > r.texts[0] : t < r.texts[0]) break;
+            const std::string t = l->rows[size_t(at)].texts.empty() ? std::string() : l->rows[size_t(at)].texts[0];
+            if (up ? t > key : t < key) break;
             ++at;
         }
     }

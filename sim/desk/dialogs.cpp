@@ -118,6 +118,9 @@ LRESULT dialogWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
     }
     switch (msg) {
+    case WM_SETTEXT:
+        if (Window* w = win(h); w && lp) w->text = reinterpret_cast<const char*>(lp);
+        return TRUE;
     case WM_CLOSE:
         // The close box acts as Cancel.
         SendMessage(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(h, IDCANCEL)));
