@@ -51,12 +51,11 @@ void cmdLinkOpen() {
     try {
         OPENFILENAME ofn;
         ofn.hwndOwner = acedGetAcadFrame();
-        ofn.filter = std::string("Drawing files\0*.dwg\0", 21);
-        ofn.file = &buffer;
-        ofn.maxFile = 5000;
-        ofn.initialDir = g_lastLinkFolder;
-        ofn.title = "Open";
-        ofn.flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+        ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
+        ofn.lpstrFile = buffer.data();
+        ofn.nMaxFile = 5000;
+        ofn.lpstrInitialDir = g_lastLinkFolder;
+        ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
         if (!GetOpenFileName(&ofn)) return;
         // One path, or a folder followed by names, each ended by a zero.
         std::vector<std::string> parts;
@@ -76,6 +75,22 @@ void cmdLinkOpen() {
     } catch (...) {
         KvReportException("KorvaneLinkOpen");
     }
+}
+
+// The folder picker: the chosen folder, or empty when cancelled.
+std::string browseForFolder(const std::string& title, const std::string& start) {
+    BROWSEINFO info;
+    info.hwndOwner = acedGetAcadFrame();
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.startFolder = start;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info);
+    std::string folder;
+    if (chosen) {
+        SHGetPathFromIDList(chosen, &folder);
+        CoTaskMemFree(chosen);
+    }
+    return folder;
 }
 
 void cmdLinkClose() {
@@ -114,7 +129,7 @@ void cmdOpenCurrentFolder() {
 
 void cmdLinkFolderOpen() {
     KvGuard("KorvaneLinkFolderOpen", [] {
-        std::string folder = KvBrowseForFolder(acedGetAcadFrame(), "Please select the folder.", g_lastLinkFolderPick);
+        std::string folder = browseForFolder("Please select the folder.", g_lastLinkFolderPick);
         if (folder.empty()) return;
         g_lastLinkFolderPick = folder;
         folder = WithTrailingSeparator(folder);

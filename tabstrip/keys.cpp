@@ -7,7 +7,7 @@
 #include "tabstrip/panel.h"
 #include "win/imm.h"
 #include "win/input.h"
-#include "win/shell.h"
+#include "win/clipboard.h"
 
 namespace {
 
@@ -72,7 +72,10 @@ void copyMarkedPaths(AcKvUiTabCtrl& tab) {
         if (!text.empty()) text += "\r\n";
         text += path;
     }
-    KvSetClipboardText(tab.GetSafeHwnd(), text);
+    if (!OpenClipboard(tab.GetSafeHwnd())) return;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, text);
+    CloseClipboard();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include "apps/korvane-host/app_verbs.h"
 #include "sim/desk/desktop.h"
+#include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
 #include "sim/host/host.h"
 #include "sim/host/verbs.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
 
     sim::script::Runner runner;
     sim::desk::registerDeskVerbs(runner);
+    sim::desk::registerDialogVerbs(runner);
     sim::host::registerHostVerbs(runner);
     kvapp::registerAppVerbs(runner, m);
 

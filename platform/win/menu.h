@@ -34,9 +34,22 @@ DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
 BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
 HMENU GetSystemMenu(HWND wnd, BOOL revert);
 
+// Items that show a bitmap instead of text (MF_BITMAP: the bitmap stands where Win32 passes it in
+// lpNewItem). The menu does not own the bitmap.
+BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrSubmenu, HBITMAP bitmap);
+BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrSubmenu, HBITMAP bitmap);
+// Bitmaps beside an item's text, for its unchecked and checked states (null: none).
+BOOL SetMenuItemBitmaps(HMENU menu, UINT position, UINT flags, HBITMAP unchecked, HBITMAP checked);
+// A menu from a MENU or MENUEX resource of the module (the top of the host's resource stack is
+// searched first, as for dialogs); null when there is none or it cannot be read.
+HMENU LoadMenu(HINSTANCE module, int id);
+
 constexpr UINT TPM_LEFTALIGN = 0x0000;
 constexpr UINT TPM_RETURNCMD = 0x0100;
 constexpr UINT TPM_RIGHTBUTTON = 0x0002;
-// The choice comes from the script or the person; returns the command id with TPM_RETURNCMD,
-// otherwise posts WM_COMMAND to the owner.
+constexpr UINT TPM_NONOTIFY = 0x0080;
+// The choice comes from the script or the person; returns the command id with TPM_RETURNCMD
+// (0 when dismissed), otherwise posts WM_COMMAND to the owner and returns TRUE (FALSE when
+// dismissed). In the simulator the pick is queued before the action that opens the menu
+// (`@menu "Text"`, submenus as "Parent>Child"); with none queued the menu is dismissed.
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);

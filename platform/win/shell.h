@@ -1,12 +1,28 @@
-// Shell requests and the clipboard in Win32 shape.
+// The shell: opening files and folders, and the folder picker, in Win32 shape.
 #pragma once
 #include <string>
 #include "win/types.h"
 
-// "open" or "explore" a file or folder. Returns a value above 32 on success.
+// Opens or explores a file or folder. Returns a value above 32 on success (as an HINSTANCE on
+// Windows), else an error code (ERROR_FILE_NOT_FOUND, ...). The simulator records and prints each
+// request as "[shell] VERB PATH [PARAMETERS]" and starts nothing.
 INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& file, const std::string& parameters,
-                     const std::string& directory, int show);
+                     const std::string& directory, int showCmd);
 
-// Plain text on the clipboard (UTF-8 here, where Windows would use the ANSI code page).
-BOOL KvSetClipboardText(HWND owner, const std::string& text);
-bool KvGetClipboardText(std::string* text);
+// The folder picker. On Windows the start folder is set from the BFFM_INITIALIZED callback with
+// BFFM_SETSELECTION; here it is a field.
+constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
+constexpr UINT BIF_EDITBOX = 0x0010;
+constexpr UINT BIF_NEWDIALOGSTYLE = 0x0040;
+struct BROWSEINFO {
+    HWND hwndOwner = nullptr;
+    std::string lpszTitle;
+    UINT ulFlags = 0;
+    std::string startFolder;
+};
+struct ITEMIDLIST;
+using PIDLIST_ABSOLUTE = ITEMIDLIST*;
+// Null when cancelled; free the result with CoTaskMemFree.
+PIDLIST_ABSOLUTE SHBrowseForFolder(const BROWSEINFO* info);
+BOOL SHGetPathFromIDList(PIDLIST_ABSOLUTE pidl, std::string* path);
+void CoTaskMemFree(void* memory);

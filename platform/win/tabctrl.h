@@ -15,8 +15,6 @@ constexpr DWORD TCS_FIXEDWIDTH = 0x0400;
 constexpr DWORD TCS_FOCUSNEVER = 0x8000;
 constexpr DWORD TCS_OWNERDRAWFIXED = 0x2000;
 constexpr DWORD TCS_TOOLTIPS = 0x4000;
-constexpr DWORD WS_CHILD = 0x40000000;
-constexpr DWORD WS_VISIBLE = 0x10000000;
 constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 
 // Messages.
@@ -35,8 +33,6 @@ constexpr UINT TCM_SETITEMSIZE = TCM_FIRST + 41;
 constexpr UINT TCM_SETPADDING = TCM_FIRST + 43;
 constexpr UINT TCM_GETROWCOUNT = TCM_FIRST + 44;
 constexpr UINT TCM_SETMINTABWIDTH = TCM_FIRST + 49;
-constexpr UINT WM_SETFONT = 0x0030;
-constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_DRAWITEM = 0x002B;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
@@ -64,12 +60,7 @@ struct TCHITTESTINFO {
     UINT flags = 0;
 };
 
-// Notifications (WM_NOTIFY to the parent; lParam points to an NMHDR).
-struct NMHDR {
-    HWND hwndFrom = nullptr;
-    UINT_PTR idFrom = 0;
-    UINT code = 0;
-};
+// Notifications (WM_NOTIFY to the parent; lParam points to an NMHDR, win/window.h).
 constexpr UINT TCN_SELCHANGE = UINT(-551);
 constexpr UINT TCN_SELCHANGING = UINT(-552);   // a non-zero answer refuses the change
 

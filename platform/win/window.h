@@ -35,6 +35,48 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
 
+// Window styles, with their Win32 values.
+constexpr DWORD WS_OVERLAPPED = 0x00000000;
+constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_GROUP = 0x00020000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_HSCROLL = 0x00100000;
+constexpr DWORD WS_VSCROLL = 0x00200000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_DISABLED = 0x08000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
+
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_NCPAINT = 0x0085;   // wParam: the canvas of the whole window (frame included)
+
+// The header of every WM_NOTIFY message (lParam points to it, or to a larger record that starts
+// with it).
+struct NMHDR {
+    HWND hwndFrom = nullptr;
+    UINT_PTR idFrom = 0;
+    UINT code = 0;
+};
+constexpr UINT NM_CLICK = UINT(-2);
+constexpr UINT NM_DBLCLK = UINT(-3);
+constexpr UINT NM_RETURN = UINT(-4);
+constexpr UINT NM_RCLICK = UINT(-5);
+constexpr UINT NM_SETFOCUS = UINT(-7);
+constexpr UINT NM_KILLFOCUS = UINT(-8);
+constexpr UINT NM_CUSTOMDRAW = UINT(-12);
+
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return WPARAM(low) | (WPARAM(high) << 16); }
+
 struct MSG {
     HWND hwnd = nullptr;
     UINT message = 0;

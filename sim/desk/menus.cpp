@@ -1,9 +1,17 @@
-// Menus as real structures: items by position, popups, check and grey states.
+// Menus as real structures: items by position, popups, check and grey states, bitmaps; menus
+// from resources; tracking a popup hands it to the script.
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include "gfx/bitmap.h"
+#include "sim/desk/desktop.h"
+#include "sim/desk/dialog_template.h"
+#include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
+#include "sim/host/host.h"
+#include "sim/pe/modules.h"
 #include "win/menu.h"
 
 namespace sim::desk {
@@ -13,6 +21,9 @@ struct Item {
     UINT flags = 0;     // MF_ state and kind bits (MF_POPUP, MF_SEPARATOR, MF_CHECKED, MF_GRAYED, ...)
     UINT_PTR id = 0;    // command id, or the submenu handle for MF_POPUP
     std::string text;
+    HBITMAP bitmap = nullptr;      // MF_BITMAP: shown instead of the text
+    HBITMAP unchecked = nullptr;   // SetMenuItemBitmaps: beside the text
+    HBITMAP checked = nullptr;
 };
 struct Menu {
     std::vector<Item> items;
@@ -67,10 +78,74 @@ constexpr UINT kStateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_HILITE;
 
 Item makeItem(UINT flags, UINT_PTR id, const std::string& text) {
     Item it;
-    it.flags = flags & ~MF_BYPOSITION;
+    it.flags = flags & ~(MF_BYPOSITION | MF_BITMAP);
     it.id = id;
     it.text = (flags & MF_SEPARATOR) ? std::string() : text;
     return it;
+}
+
+Item makeBitmapItem(UINT flags, UINT_PTR id, HBITMAP bitmap) {
+    Item it;
+    it.flags = (flags & ~MF_BYPOSITION) | MF_BITMAP;
+    it.id = id;
+    it.bitmap = bitmap;
+    return it;
+}
+
+// ---- Tracking ---------------------------------------------------------------------------------
+
+std::deque<std::string> gPicks;
+std::optional<TrackedMenu> gTracked;
+
+// "&3 Save All\tCtrl+S" is picked as "3 Save All" or "Save All" too.
+std::string plainText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\t') break;
+        if (text[i] == '&') {
+            if (i + 1 < text.size() && text[i + 1] == '&') out += text[++i];
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+std::string withoutNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i > 0 && i < text.size() && text[i] == ' ' ? text.substr(i + 1) : text;
+}
+
+Item* findByText(Menu* m, const std::string& name) {
+    if (name.size() > 1 && name[0] == '#') {
+        size_t pos = 0;
+        try {
+            pos = std::stoul(name.substr(1));
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+        return pos < m->items.size() ? &m->items[pos] : nullptr;
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        for (Item& it : m->items) {
+            if (it.flags & (MF_SEPARATOR | MF_BITMAP)) continue;
+            const std::string t = pass == 0 ? it.text : pass == 1 ? plainText(it.text) : withoutNumber(plainText(it.text));
+            if (t == name) return &it;
+        }
+    }
+    return nullptr;
+}
+
+void buildFrom(HMENU menu, const std::vector<MenuItemTemplate>& items) {
+    for (const auto& t : items) {
+        if (t.flags & MF_POPUP) {
+            HMENU sub = CreatePopupMenu();
+            buildFrom(sub, t.popup);
+            AppendMenu(menu, t.flags, UINT_PTR(sub), t.text);
+        } else {
+            AppendMenu(menu, t.flags, t.id, t.text);
+        }
+    }
 }
 
 }  // namespace
@@ -85,10 +160,18 @@ std::string dumpMenu(HMENU menu, int indent) {
             out << "---\n";
             continue;
         }
-        out << it.text;
+        if (it.flags & MF_BITMAP) {
+            BITMAP info;
+            GetObject(it.bitmap, &info);
+            out << "[bitmap " << info.bmWidth << "x" << info.bmHeight << "]";
+        } else {
+            out << it.text;
+        }
         if (!(it.flags & MF_POPUP)) out << "  [" << it.id << "]";
         if (it.flags & MF_CHECKED) out << " checked";
         if (it.flags & (MF_GRAYED | MF_DISABLED)) out << " grayed";
+        if (it.flags & MF_HILITE) out << " highlighted";
+        if (it.unchecked || it.checked) out << " with-bitmap";
         out << "\n";
         if (it.flags & MF_POPUP) out << dumpMenu(reinterpret_cast<HMENU>(it.id), indent + 2);
     }
@@ -98,6 +181,22 @@ std::string dumpMenu(HMENU menu, int indent) {
 void resetMenus() {
     std::lock_guard lock(menus().mutex);
     menus().all.clear();
+}
+
+void resetMenuPicks() {
+    std::lock_guard lock(menus().mutex);
+    gPicks.clear();
+    gTracked.reset();
+}
+
+void queueMenuPick(std::string path) {
+    std::lock_guard lock(menus().mutex);
+    gPicks.push_back(std::move(path));
+}
+
+std::optional<TrackedMenu> lastTrackedMenu() {
+    std::lock_guard lock(menus().mutex);
+    return gTracked;
 }
 
 }  // namespace sim::desk
@@ -120,10 +219,10 @@ BOOL DestroyMenu(HMENU menu) {
     return TRUE;
 }
 
-BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, const std::string& text) {
+namespace {
+BOOL insertItem(HMENU menu, UINT position, UINT flags, const sim::desk::Item& item) {
     auto* m = menus().find(menu);
     if (!m) return FALSE;
-    auto item = sim::desk::makeItem(flags, id, text);
     if (flags & MF_BYPOSITION) {
         size_t pos = position > m->items.size() ? m->items.size() : position;   // -1 appends
         m->items.insert(m->items.begin() + long(pos), item);
@@ -137,6 +236,11 @@ BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, const std::s
     }
     m->items.push_back(item);
     return TRUE;
+}
+}  // namespace
+
+BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, const std::string& text) {
+    return insertItem(menu, position, flags, sim::desk::makeItem(flags, id, text));
 }
 
 BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const std::string& text) {
@@ -193,7 +297,7 @@ HMENU GetSubMenu(HMENU menu, int position) {
 UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
     auto* it = menus().locate(menu, item, flags);
     if (!it) return 0xFFFFFFFF;
-    UINT state = it->flags & (sim::desk::kStateBits | MF_SEPARATOR | MF_POPUP);
+    UINT state = it->flags & (sim::desk::kStateBits | MF_SEPARATOR | MF_POPUP | MF_BITMAP);
     if (it->flags & MF_POPUP) {
         int count = GetMenuItemCount(reinterpret_cast<HMENU>(it->id));
         state = (state & 0xFF) | (UINT(count) << 8);
@@ -246,4 +350,93 @@ HMENU GetSystemMenu(HWND wnd, BOOL revert) {
     return w->systemMenu;
 }
 
-BOOL TrackPopupMenu(HMENU, UINT, int, int, HWND) { return FALSE; }
+BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, HBITMAP bitmap) {
+    if (!(flags & MF_BITMAP)) return FALSE;
+    return insertItem(menu, position, flags, sim::desk::makeBitmapItem(flags, id, bitmap));
+}
+
+BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, UINT_PTR id, HBITMAP bitmap) {
+    if (!(flags & MF_BITMAP)) return FALSE;
+    sim::desk::Menu* owner = nullptr;
+    size_t index = 0;
+    if (!menus().locate(menu, position, flags, &owner, &index)) return FALSE;
+    owner->items[index] = sim::desk::makeBitmapItem(flags, id, bitmap);
+    return TRUE;
+}
+
+BOOL SetMenuItemBitmaps(HMENU menu, UINT position, UINT flags, HBITMAP unchecked, HBITMAP checked) {
+    auto* it = menus().locate(menu, position, flags);
+    if (!it) return FALSE;
+    it->unchecked = unchecked;
+    it->checked = checked;
+    return TRUE;
+}
+
+HMENU LoadMenu(HINSTANCE module, int id) {
+    for (HINSTANCE m : {sim::host::resourceStackTop(), module}) {
+        if (!m) continue;
+        auto res = sim::pe::moduleResources(m);
+        if (!res) continue;
+        auto bytes = res->find(sim::pe::kRtMenu, std::uint16_t(id));
+        if (!bytes) continue;
+        auto items = sim::desk::parseMenuTemplate(*bytes);
+        if (!items) continue;
+        HMENU menu = CreateMenu();
+        sim::desk::buildFrom(menu, *items);
+        return menu;
+    }
+    return nullptr;
+}
+
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
+    using namespace sim::desk;
+    auto& desk = sim::Desktop::get();
+    std::optional<std::string> pick;
+    {
+        std::lock_guard lock(menus().mutex);
+        if (!menus().find(menu)) return FALSE;
+        gTracked = TrackedMenu{dumpMenu(menu), flags, x, y, owner, 0};
+        if (!gPicks.empty()) {
+            pick = gPicks.front();
+            gPicks.pop_front();
+        }
+    }
+    if (!pick) {
+        desk.print("[menu] dismissed\n");
+        return FALSE;
+    }
+    // Walk "Parent>Child" down the submenus.
+    Menu* m = menus().find(menu);
+    Item* item = nullptr;
+    size_t start = 0;
+    while (true) {
+        const size_t gt = pick->find('>', start);
+        const std::string part = pick->substr(start, gt == std::string::npos ? std::string::npos : gt - start);
+        item = m ? findByText(m, part) : nullptr;
+        if (!item || gt == std::string::npos) break;
+        if (!(item->flags & MF_POPUP)) {
+            item = nullptr;
+            break;
+        }
+        m = menus().find(reinterpret_cast<HMENU>(item->id));
+        start = gt + 1;
+    }
+    if (!item || (item->flags & (MF_POPUP | MF_SEPARATOR))) {
+        desk.print("[menu] no entry \"" + *pick + "\" to pick; dismissed\n");
+        return FALSE;
+    }
+    if (item->flags & (MF_GRAYED | MF_DISABLED)) {
+        desk.print("[menu] \"" + *pick + "\" is greyed; dismissed\n");
+        return FALSE;
+    }
+    const UINT id = UINT(item->id);
+    {
+        std::lock_guard lock(menus().mutex);
+        gTracked->picked = id;
+    }
+    desk.print("[menu] " + *pick + " (" + std::to_string(id) + ")\n");
+    if (flags & TPM_RETURNCMD) return BOOL(id);
+    // The command id stands whole in wParam (ids above 0xFFFF included); the notification code 0.
+    if (!(flags & TPM_NONOTIFY)) PostMessage(owner, WM_COMMAND, WPARAM(id), 0);
+    return TRUE;
+}

@@ -358,75 +358,10 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-// The scroll arrows: a left and a right arrow; a click moves the position by one and tells the
-// parent as WM_HSCROLL (or WM_VSCROLL without UDS_HORZ) with SB_THUMBPOSITION.
-struct Arrows {
-    int minPos = 0, maxPos = 0, pos = 0;
-};
-std::map<HWND, Arrows>& arrowStates() {
-    static std::map<HWND, Arrows> a;
-    return a;
-}
-
-LRESULT arrowsProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Arrows& a = arrowStates()[wnd];
-    switch (msg) {
-    case WM_DESTROY:
-        arrowStates().erase(wnd);
-        return 0;
-    case UDM_SETRANGE32:
-        a.minPos = int(wp);
-        a.maxPos = int(lp);
-        a.pos = std::clamp(a.pos, a.minPos, a.maxPos);
-        return 0;
-    case UDM_SETPOS32: {
-        const int old = a.pos;
-        a.pos = std::clamp(int(lp), a.minPos, a.maxPos);
-        return old;
-    }
-    case UDM_GETPOS32:
-        return a.pos;
-    case WM_LBUTTONDOWN: {
-        RECT r;
-        GetClientRect(wnd, &r);
-        const int x = std::int16_t(LOWORD(LPARAM(lp)));
-        const int pos = std::clamp(a.pos + (x < r.right / 2 ? -1 : 1), a.minPos, a.maxPos);
-        if (pos == a.pos) return 0;
-        a.pos = pos;
-        const bool horizontal = (DWORD(GetWindowLongPtr(wnd, GWL_STYLE)) & UDS_HORZ) != 0;
-        SendMessage(GetParent(wnd), horizontal ? WM_HSCROLL : WM_VSCROLL,
-                    WPARAM(SB_THUMBPOSITION | (WPARAM(pos) << 16)), reinterpret_cast<LPARAM>(wnd));
-        return 0;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        if (!dc) return 0;
-        RECT r;
-        GetClientRect(wnd, &r);
-        const RECT halves[2] = {{0, 0, r.right / 2, r.bottom}, {r.right / 2, 0, r.right, r.bottom}};
-        for (int i = 0; i < 2; ++i) {
-            FillSolidRect(dc, halves[i], GetSysColor(COLOR_BTNFACE));
-            Draw3dRect(dc, halves[i], GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
-            const int cx = (halves[i].left + halves[i].right) / 2, cy = r.bottom / 2;
-            for (int k = 0; k < 4; ++k) {
-                const int x = i == 0 ? cx - 2 + k : cx + 1 - k;
-                KvLine(dc, POINT{x, cy - k}, POINT{x, cy + k}, KVPEN{PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT)});
-            }
-        }
-        EndPaint(wnd, &ps);
-        return 0;
-    }
-    default:
-        return 0;
-    }
-}
-
 }  // namespace
 
 void registerTabControlClasses(WindowManager& wm) {
     wm.registerClass(WC_TABCONTROL, tabProc);
-    wm.registerClass(UPDOWN_CLASS, arrowsProc);
 }
 
 }  // namespace sim::desk

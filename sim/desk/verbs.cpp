@@ -171,19 +171,6 @@ void registerDeskVerbs(script::Runner& runner) {
         if (!snapshotWindow(target, a[0])) throw script::VerbError("cannot write " + a[0]);
         Desktop::get().print("snapshot " + a[0] + "\n");
     }, "@snapshot FILE.png [frame|bar|dialog]");
-    runner.addVerb("files", [](script::Runner&, const script::Args& a) {
-        std::vector<std::string> paths;
-        for (const auto& p : a) paths.push_back(std::filesystem::absolute(p).lexically_normal().string());
-        queueFiles(paths);
-    }, "@files PATH...   (answers the next open-file dialog; none: cancel)");
-    runner.addVerb("folder", [](script::Runner&, const script::Args& a) {
-        if (a.size() != 1) throw script::VerbError("usage: @folder PATH");
-        queueFolder(std::filesystem::absolute(a[0]).lexically_normal().string());
-    }, "@folder PATH");
-    runner.addVerb("clipboard", [](script::Runner&, const script::Args&) {
-        std::string text;
-        Desktop::get().print(KvGetClipboardText(&text) ? "clipboard:\n" + text + "\n" : "clipboard: empty\n");
-    }, "@clipboard");
     runner.addVerb("ime", [](script::Runner&, const script::Args& a) {
         if (a.size() != 1 || (a[0] != "native" && a[0] != "alpha"))
             throw script::VerbError("usage: @ime native|alpha");

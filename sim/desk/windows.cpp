@@ -5,6 +5,7 @@
 #include "gfx/canvas.h"
 #include "gfx/font.h"
 #include "sim/gfx/canvas.h"
+#include "sim/desk/controls_internal.h"
 #include "sim/desk/desktop.h"
 #include "win/menu.h"
 #include "win/monitor.h"
@@ -23,6 +24,7 @@ void registerTabControlClasses(WindowManager& wm);
 
 WindowManager::WindowManager() {
     registerTabControlClasses(*this);
+    registerControlClasses(*this);
     Desktop::get().setTimerPump([this](std::uint64_t now) {
         fireDueTimers(now);
         pump();
@@ -38,6 +40,7 @@ void WindowManager::reset() {
     frame_ = view_ = nullptr;
     capture = nullptr;
     paintDCs.clear();
+    resetDialogs();
 }
 
 bool WindowManager::registerClass(const std::string& name, WindowProc proc) {
@@ -47,8 +50,22 @@ bool WindowManager::registerClass(const std::string& name, WindowProc proc) {
 
 WindowProc WindowManager::classProc(const std::string& name) const {
     std::lock_guard lock(mutex_);
-    auto it = classes_.find(name);
+    auto it = classes_.find(canonicalClassName(name));
     return it == classes_.end() ? WindowProc() : it->second;
+}
+
+std::string WindowManager::canonicalClassName(const std::string& name) const {
+    // Class names compare without regard to case (resource compilers write them in capitals).
+    std::lock_guard lock(mutex_);
+    if (classes_.count(name)) return name;
+    for (const auto& [known, proc] : classes_) {
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return known;
+    }
+    return name;
 }
 
 HWND WindowManager::create(const CREATEWINDOW& p) {
@@ -59,9 +76,12 @@ HWND WindowManager::create(const CREATEWINDOW& p) {
         nextHandle_ += 4;
         auto w = std::make_unique<Window>();
         w->handle = h;
-        w->className = p.className;
+        w->className = canonicalClassName(p.className);
         w->text = p.text;
-        w->style = p.style;
+        // Visibility and the enabled state are kept apart from the style bits, as
+        // SetWindowLongPtr(GWL_STYLE) keeps them.
+        w->style = p.style & ~0x18000000u;
+        w->enabled = (p.style & 0x08000000) == 0;   // WS_DISABLED
         w->exStyle = p.exStyle;
         w->rect = p.rect;
         w->parent = p.parent;
@@ -300,11 +320,13 @@ void paintFrame(HWND frame) {
     EndPaint(frame, &ps);
 }
 
-HDC renderWindow(HWND wnd) {
+namespace {
+// The client area with its visible children composed over it.
+HDC renderClient(Window* w) {
     auto& wm = WindowManager::get();
-    Window* w = wm.find(wnd);
-    if (!w) return nullptr;
-    const int width = std::max<LONG>(1, w->rect.Width()), height = std::max<LONG>(1, w->rect.Height());
+    HWND wnd = w->handle;
+    const int width = std::max<LONG>(1, w->rect.Width() - w->frame.left - w->frame.right);
+    const int height = std::max<LONG>(1, w->rect.Height() - w->frame.top - w->frame.bottom);
     HDC dc = KvCreateBufferDC(nullptr, width, height);
     if (!dc) return nullptr;
     FillSolidRect(dc, RECT{0, 0, width, height}, GetSysColor(COLOR_BTNFACE));
@@ -320,6 +342,26 @@ HDC renderWindow(HWND wnd) {
             BitBlt(dc, c->rect.left, c->rect.top, c->rect.Width(), c->rect.Height(), cdc, 0, 0);
             DeleteDC(cdc);
         }
+    }
+    return dc;
+}
+}  // namespace
+
+HDC renderWindow(HWND wnd) {
+    auto& wm = WindowManager::get();
+    Window* w = wm.find(wnd);
+    if (!w) return nullptr;
+    const RECT f = w->frame;
+    if (f.left == 0 && f.top == 0 && f.right == 0 && f.bottom == 0) return renderClient(w);
+    // A window with a frame: the frame is painted first (WM_NCPAINT), the client inside it.
+    const int width = std::max<LONG>(1, w->rect.Width()), height = std::max<LONG>(1, w->rect.Height());
+    HDC dc = KvCreateBufferDC(nullptr, width, height);
+    if (!dc) return nullptr;
+    FillSolidRect(dc, RECT{0, 0, width, height}, GetSysColor(COLOR_BTNFACE));
+    wm.send(wnd, WM_NCPAINT, WPARAM(dc), 0);
+    if (HDC client = renderClient(w)) {
+        BitBlt(dc, f.left, f.top, width - f.left - f.right, height - f.top - f.bottom, client, 0, 0);
+        DeleteDC(client);
     }
     return dc;
 }
@@ -378,17 +420,18 @@ BOOL GetWindowRect(HWND wnd, RECT* rect) {
     if (!w || !rect) return FALSE;
     *rect = w->rect;
     for (auto* p = WindowManager::get().find(w->parent); p; p = WindowManager::get().find(p->parent)) {
-        rect->left += p->rect.left;
-        rect->right += p->rect.left;
-        rect->top += p->rect.top;
-        rect->bottom += p->rect.top;
+        rect->left += p->rect.left + p->frame.left;
+        rect->right += p->rect.left + p->frame.left;
+        rect->top += p->rect.top + p->frame.top;
+        rect->bottom += p->rect.top + p->frame.top;
     }
     return TRUE;
 }
 BOOL GetClientRect(HWND wnd, RECT* rect) {
     auto* w = WindowManager::get().find(wnd);
     if (!w || !rect) return FALSE;
-    *rect = {0, 0, w->rect.Width(), w->rect.Height()};
+    *rect = {0, 0, std::max<LONG>(0, w->rect.Width() - w->frame.left - w->frame.right),
+             std::max<LONG>(0, w->rect.Height() - w->frame.top - w->frame.bottom)};
     return TRUE;
 }
 BOOL MoveWindow(HWND wnd, int x, int y, int width, int height, BOOL) {
@@ -397,7 +440,9 @@ BOOL MoveWindow(HWND wnd, int x, int y, int width, int height, BOOL) {
     bool moved = w->rect.left != x || w->rect.top != y;
     w->rect = {x, y, x + width, y + height};
     if (moved) WindowManager::get().send(wnd, WM_MOVE, 0, 0);
-    WindowManager::get().send(wnd, WM_SIZE, 0, LPARAM((height << 16) | (width & 0xFFFF)));
+    RECT client;
+    GetClientRect(wnd, &client);
+    WindowManager::get().send(wnd, WM_SIZE, 0, LPARAM((client.bottom << 16) | (client.right & 0xFFFF)));
     return TRUE;
 }
 BOOL SetWindowPos(HWND wnd, HWND, int x, int y, int cx, int cy, UINT flags) {
@@ -417,6 +462,9 @@ BOOL SetWindowText(HWND wnd, const std::string& text) {
     auto* w = WindowManager::get().find(wnd);
     if (!w) return FALSE;
     w->text = text;
+    // As WM_SETTEXT does on Windows: the window learns of its new text (an edit box notifies
+    // EN_CHANGE). The text is stored already; lParam is it, as a C string.
+    WindowManager::get().send(wnd, WM_SETTEXT, 0, LPARAM(text.c_str()));
     return TRUE;
 }
 std::string GetWindowText(HWND wnd) {
@@ -441,7 +489,10 @@ LONG_PTR GetWindowLongPtr(HWND wnd, int index) {
     case GWL_EXSTYLE: return LONG_PTR(w->exStyle);
     case GWLP_ID: return LONG_PTR(w->id);
     case GWLP_USERDATA: return w->userData;
-    default: return 0;
+    default: {
+        auto it = w->extra.find(index);
+        return index >= 0 && it != w->extra.end() ? it->second : 0;
+    }
     }
 }
 
@@ -458,7 +509,9 @@ LONG_PTR SetWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
     case GWL_EXSTYLE: w->exStyle = DWORD(value); break;
     case GWLP_ID: w->id = UINT(value); break;
     case GWLP_USERDATA: w->userData = value; break;
-    default: break;
+    default:
+        if (index >= 0) w->extra[index] = value;
+        break;
     }
     return old;
 }
@@ -513,17 +566,19 @@ HWND SetParent(HWND child, HWND newParent) {
 
 BOOL ClientToScreen(HWND wnd, POINT* pt) {
     RECT r;
-    if (!pt || !GetWindowRect(wnd, &r)) return FALSE;
-    pt->x += r.left;
-    pt->y += r.top;
+    auto* w = WindowManager::get().find(wnd);
+    if (!pt || !w || !GetWindowRect(wnd, &r)) return FALSE;
+    pt->x += r.left + w->frame.left;
+    pt->y += r.top + w->frame.top;
     return TRUE;
 }
 
 BOOL ScreenToClient(HWND wnd, POINT* pt) {
     RECT r;
-    if (!pt || !GetWindowRect(wnd, &r)) return FALSE;
-    pt->x -= r.left;
-    pt->y -= r.top;
+    auto* w = WindowManager::get().find(wnd);
+    if (!pt || !w || !GetWindowRect(wnd, &r)) return FALSE;
+    pt->x -= r.left + w->frame.left;
+    pt->y -= r.top + w->frame.top;
     return TRUE;
 }
 

@@ -27,6 +27,8 @@ struct Window {
     WindowProc proc;
     HMENU systemMenu = nullptr;
     LONG_PTR userData = 0;
+    RECT frame;            // non-client insets (caption and borders) around the client area
+    std::map<int, LONG_PTR> extra;   // window extra values (DWLP_MSGRESULT, DWLP_USER, ...)
     std::vector<HWND> children;   // in z-order, bottom first
 };
 
@@ -58,6 +60,8 @@ public:
     // Window classes the desktop implements (controls).
     bool registerClass(const std::string& name, WindowProc proc);
     WindowProc classProc(const std::string& name) const;
+    // The registered spelling of a class name (names compare without regard to case).
+    std::string canonicalClassName(const std::string& name) const;
 
     HWND capture = nullptr;
     // The canvas of the WM_PAINT in progress for a window (BeginPaint hands it out).
@@ -83,6 +87,9 @@ private:
     HWND view_ = nullptr;
     mutable std::recursive_mutex mutex_;
 };
+
+// Forgets the state of dialogs, controls, menus tracked and scripted answers (WindowManager::reset).
+void resetDialogs();
 
 // Paints the window and its visible children into a new canvas of the window's size, as the
 // screen would show it (the caller deletes it with DeleteDC).
@@ -111,12 +118,6 @@ std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 // Applies delayed bar visibility and moves the bars and the drawing view into place.
 void layoutFrame();
 inline constexpr UINT kFrameLayoutMessage = WM_USER + 0x7E0;
-
-// Scripted answers of the file and folder dialogs; recorded shell requests.
-void queueFiles(std::vector<std::string> paths);
-void queueFolder(std::string folder);
-std::vector<std::string> shellRequests();
-void resetCommonDialogs();
 
 // The input method's modes (the plug-in may switch them back to alphanumeric).
 void setImeModes(DWORD conversion, DWORD sentence);

@@ -2,6 +2,7 @@
 
 #include "sim/desk/desktop.h"
 #include "sim/desk/windows.h"
+#include "sim/desk/dialogs.h"
 
 namespace sim::script {
 
@@ -101,8 +102,16 @@ bool Runner::runLine(const std::string& rawLine) {
 }
 
 bool Runner::run(std::istream& in) {
+    // A modal dialog opened by a line runs the lines after it until it closes.
+    auto previous = desk::setScriptFeed([this, &in]() {
+        std::string next;
+        if (exitRequested || !std::getline(in, next)) return false;
+        runLine(next);
+        return true;
+    });
     std::string line;
     while (!exitRequested && std::getline(in, line)) runLine(line);
+    desk::setScriptFeed(std::move(previous));
     return !failed_;
 }
 

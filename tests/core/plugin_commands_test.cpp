@@ -3,6 +3,7 @@
 #include <fstream>
 #include "hosting/dockbar.h"
 #include "settings/settings.h"
+#include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
 #include "support/plugin_fixture.h"
@@ -90,8 +91,9 @@ TEST_F(TabCommands, OpenCurrentFolder) {
     sim::host::typeLine("KV_OPENCURFOLDER");
     std::string data = App().dataFolder;
     data.pop_back();
-    EXPECT_EQ(sim::desk::shellRequests(),
-              (std::vector<std::string>{"explore " + machine.drawings + "proj", "explore " + data}));
+    std::vector<std::string> requests;
+    for (const auto& r : sim::desk::shellRequests()) requests.push_back(r.verb + " " + r.file);
+    EXPECT_EQ(requests, (std::vector<std::string>{"explore " + machine.drawings + "proj", "explore " + data}));
 }
 
 TEST_F(TabCommands, CommandLoopWithAnEmptyQueueDoesNothing) {

@@ -22,7 +22,6 @@ protected:
         sim::Desktop::get().reset();
         sim::desk::WindowManager::get().reset();
         sim::desk::resetMenus();
-        sim::desk::resetCommonDialogs();
         sim::desk::setMonitorCount(1);
         sim::host::reset();
         root = sim::makeTemporaryRoot();

@@ -85,7 +85,7 @@ TEST_F(Clicks, LinkOpensInPlaceEvenWithNoDrawingOpen) {
 
 #include "core/filter.h"
 #include "win/input.h"
-#include "win/shell.h"
+#include "sim/desk/dialogs.h"
 #include "win/system.h"
 
 namespace {
@@ -158,9 +158,9 @@ TEST_F(Keys, CtrlAMarksAllAndCtrlCCopiesThePaths) {
     EXPECT_TRUE(key('A', {VK_CONTROL}, "bar"));
     EXPECT_EQ(marked(), (std::vector<int>{0, 1, 2}));
     EXPECT_TRUE(key('C', {VK_CONTROL}, "bar"));
-    std::string text;
-    ASSERT_TRUE(KvGetClipboardText(&text));
-    EXPECT_EQ(text, machine.drawings + "a.dwg\r\n" + machine.drawings + "b.dwg\r\n" + machine.drawings + "c.dwg");
+    const auto text = sim::desk::clipboardText();
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, machine.drawings + "a.dwg\r\n" + machine.drawings + "b.dwg\r\n" + machine.drawings + "c.dwg");
     EXPECT_FALSE(key('C', {VK_CONTROL}, "drawing"));   // only over the bar
 }
 

@@ -1,0 +1,913 @@
+// The list view (report mode with columns, check boxes and sorting by the caller) and the tree
+// view, with the notifications of the common controls.
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include "gfx/canvas.h"
+#include "sim/desk/controls_internal.h"
+#include "sim/desk/windows.h"
+#include "win/system.h"
+
+namespace sim::desk {
+namespace {
+
+Window* win(HWND h) { return WindowManager::get().find(h); }
+
+// ---- List view ----------------------------------------------------------------------------------
+
+struct Column {
+    std::string text;
+    int cx = 50;
+    int fmt = LVCFMT_LEFT;
+};
+struct Row {
+    std::vector<std::string> texts;   // one per sub-item, grown on demand
+    UINT state = 0;
+    LPARAM param = 0;
+    int image = 0;
+};
+struct ListView {
+    HFONT font = nullptr;
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    DWORD ex = 0;
+    int mark = -1;
+    int top = 0;
+    void* imageList = nullptr;
+};
+
+struct TreeNode {
+    HTREEITEM parent = nullptr;
+    std::vector<HTREEITEM> kids;
+    std::string text;
+    UINT state = 0;
+    LPARAM param = 0;
+    int image = 0, selImage = 0, cChildren = 0;
+};
+struct TreeView {
+    HFONT font = nullptr;
+    std::map<HTREEITEM, TreeNode> nodes;
+    std::vector<HTREEITEM> roots;
+    HTREEITEM selected = nullptr;
+    void* imageList = nullptr;
+};
+
+std::recursive_mutex gMutex;
+std::map<HWND, std::shared_ptr<ListView>>& lists() {
+    static std::map<HWND, std::shared_ptr<ListView>> m;
+    return m;
+}
+std::map<HWND, std::shared_ptr<TreeView>>& trees() {
+    static std::map<HWND, std::shared_ptr<TreeView>> m;
+    return m;
+}
+std::shared_ptr<ListView> lv(HWND h) {
+    std::lock_guard lock(gMutex);
+    auto& p = lists()[h];
+    if (!p) p = std::make_shared<ListView>();
+    return p;
+}
+std::shared_ptr<TreeView> tv(HWND h) {
+    std::lock_guard lock(gMutex);
+    auto& p = trees()[h];
+    if (!p) p = std::make_shared<TreeView>();
+    return p;
+}
+bool isListView(HWND h) { return win(h) && win(h)->className == "SysListView32"; }
+bool isTreeView(HWND h) { return win(h) && win(h)->className == "SysTreeView32"; }
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+HFONT fontOf(HFONT f) { return f ? f : defaultControlFont(); }
+int rowHeight(HFONT f) { return fontHeight(fontOf(f)) + 5; }
+
+std::string& cell(Row& r, int sub) {
+    if (sub < 0) sub = 0;
+    if (size_t(sub) >= r.texts.size()) r.texts.resize(size_t(sub) + 1);
+    return r.texts[size_t(sub)];
+}
+
+// Changes an item's state with LVN_ITEMCHANGING (which may refuse) and LVN_ITEMCHANGED.
+bool changeState(HWND h, int index, UINT state, UINT mask) {
+    auto l = lv(h);
+    if (index < 0 || size_t(index) >= l->rows.size()) return false;
+    const UINT old = l->rows[size_t(index)].state;
+    const UINT now = (old & ~mask) | (state & mask);
+    if (now == old) return true;
+    NMLISTVIEW nm;
+    nm.hdr.code = LVN_ITEMCHANGING;
+    nm.iItem = index;
+    nm.uNewState = now;
+    nm.uOldState = old;
+    nm.uChanged = LVIF_STATE;
+    nm.lParam = l->rows[size_t(index)].param;
+    if (notifyParent(h, &nm.hdr)) return false;
+    if (size_t(index) >= l->rows.size()) return false;   // the parent removed it meanwhile
+    l->rows[size_t(index)].state = now;
+    if ((now & LVIS_SELECTED) && !(old & LVIS_SELECTED)) l->mark = index;
+    nm.hdr.code = LVN_ITEMCHANGED;
+    notifyParent(h, &nm.hdr);
+    return true;
+}
+
+// Selecting an item of a single-selection list (or by a plain click) clears the others first.
+void selectOnly(HWND h, int index) {
+    auto l = lv(h);
+    for (int i = 0; i < int(l->rows.size()); ++i)
+        if (i != index && (l->rows[size_t(i)].state & (LVIS_SELECTED | LVIS_FOCUSED)))
+            changeState(h, i, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (index >= 0) changeState(h, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// A merge sort that is safe whatever the comparison answers (the caller's callback may be
+// inconsistent; std::sort would then read out of bounds).
+template <class Less>
+void mergeSort(std::vector<size_t>& v, Less less) {
+    std::vector<size_t> tmp(v.size());
+    for (size_t width = 1; width < v.size(); width *= 2) {
+        for (size_t lo = 0; lo < v.size(); lo += 2 * width) {
+            const size_t mid = std::min(lo + width, v.size()), hi = std::min(lo + 2 * width, v.size());
+            size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) tmp[k++] = less(v[j], v[i]) ? v[j++] : v[i++];
+            while (i < mid) tmp[k++] = v[i++];
+            while (j < hi) tmp[k++] = v[j++];
+        }
+        v.swap(tmp);
+    }
+}
+
+LRESULT sortItems(HWND h, LPARAM sortParam, PFNLVCOMPARE compare, bool byIndex) {
+    if (!compare) return FALSE;
+    auto l = lv(h);
+    std::vector<Row> rows = l->rows;   // the callback may read the list while it is sorted
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    mergeSort(order, [&](size_t a, size_t b) {
+        const LPARAM x = byIndex ? LPARAM(a) : rows[a].param, y = byIndex ? LPARAM(b) : rows[b].param;
+        return compare(x, y, sortParam) < 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    int mark = -1;
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(rows[order[i]]);
+        if (int(order[i]) == l->mark) mark = int(i);
+    }
+    l->rows = std::move(sorted);
+    l->mark = mark;
+    return TRUE;
+}
+
+int insertRow(HWND h, const LVITEM& item) {
+    auto l = lv(h);
+    Row r;
+    if (item.mask & LVIF_TEXT) cell(r, 0) = item.text;
+    if (item.mask & LVIF_PARAM) r.param = item.lParam;
+    if (item.mask & LVIF_IMAGE) r.image = item.iImage;
+    if (item.mask & LVIF_STATE) r.state = item.state & item.stateMask;
+    if ((l->ex & LVS_EX_CHECKBOXES) && !(r.state & LVIS_STATEIMAGEMASK)) r.state |= INDEXTOSTATEIMAGEMASK(1);
+    int at = std::clamp(item.iItem, 0, int(l->rows.size()));
+    const DWORD style = win(h)->style;
+    if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
+        const bool up = style & LVS_SORTASCENDING;
+        const std::string key = cell(r, 0);
+        at = 0;
+        while (at < int(l->rows.size())) {
+            const std::string t = l->rows[size_t(at)].texts.empty() ? std::string() : l->rows[size_t(at)].texts[0];
+            if (up ? t > key : t < key) break;
+            ++at;
+        }
+    }
+    l->rows.insert(l->rows.begin() + at, std::move(r));
+    if (l->mark >= at) ++l->mark;
+    NMLISTVIEW nm;
+    nm.hdr.code = LVN_INSERTITEM;
+    nm.iItem = at;
+    notifyParent(h, &nm.hdr);
+    return at;
+}
+
+void paintListView(HWND h, HDC dc) {
+    auto l = lv(h);
+    Window* w = win(h);
+    RECT r;
+    GetClientRect(h, &r);
+    const bool enabled = IsWindowEnabled(h);
+    FillSolidRect(dc, r, enabled ? theme::kWindow : GetSysColor(COLOR_BTNFACE));
+    const HFONT font = fontOf(l->font);
+    const int fh = fontHeight(font);
+    const bool report = (w->style & LVS_TYPEMASK) == LVS_REPORT;
+    const bool checks = (l->ex & LVS_EX_CHECKBOXES) != 0;
+    const COLORREF line = RGB(229, 229, 229);
+    int y = 1;
+    std::vector<Column> cols = l->columns;
+    if (!report || cols.empty()) cols = {Column{"", r.Width() - 2, LVCFMT_LEFT}};
+    if (report && !(w->style & LVS_NOCOLUMNHEADER) && !l->columns.empty()) {
+        const int hh = fh + 8;
+        int x = 1;
+        for (const auto& c : cols) {
+            RECT cr{x, y, x + c.cx, y + hh};
+            RECT tr{cr.left + 6, cr.top, cr.right - 6, cr.bottom};
+            const UINT align = c.fmt == LVCFMT_RIGHT ? DT_RIGHT : c.fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
+            DrawText(dc, c.text, &tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | align, font, theme::kText);
+            FillSolidRect(dc, RECT{cr.right - 1, cr.top + 2, cr.right, cr.bottom - 2}, line);
+            x += c.cx;
+        }
+        FillSolidRect(dc, RECT{1, y + hh - 1, r.right - 1, y + hh}, line);
+        y += hh;
+    }
+    const int rh = rowHeight(l->font);
+    int total = 0;
+    for (const auto& c : cols) total += c.cx;
+    for (size_t i = size_t(std::max(0, l->top)); i < l->rows.size() && y < r.bottom; ++i, y += rh) {
+        Row& row = l->rows[i];
+        const bool sel = (row.state & LVIS_SELECTED) && (enabled);
+        int x = 1;
+        if (sel) {
+            const int right = (l->ex & LVS_EX_FULLROWSELECT) ? 1 + total : 1 + cols[0].cx;
+            FillSolidRect(dc, RECT{1, y, right, y + rh}, theme::kSelection);
+            KvFrameRect(dc, RECT{1, y, right, y + rh}, KVPEN{PS_SOLID, 1, theme::kSelectionBorder});
+        }
+        for (size_t c = 0; c < cols.size(); ++c) {
+            RECT cr{x, y, x + cols[c].cx, y + rh};
+            int left = cr.left + 6;
+            if (c == 0 && checks) {
+                const UINT img = (row.state & LVIS_STATEIMAGEMASK) >> 12;
+                paintCheckBox(dc, cr.left + 4, y + (rh - 13) / 2, img == 2 ? BST_CHECKED : BST_UNCHECKED, enabled);
+                left = cr.left + 22;
+            }
+            RECT tr{left, cr.top, cr.right - 6, cr.bottom};
+            const UINT align = cols[c].fmt == LVCFMT_RIGHT ? DT_RIGHT : cols[c].fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
+            const std::string text = c < row.texts.size() ? row.texts[c] : std::string();
+            DrawText(dc, text, &tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | align, font,
+                     enabled ? theme::kText : theme::kGrayText);
+            if (l->ex & LVS_EX_GRIDLINES) FillSolidRect(dc, RECT{cr.right - 1, y, cr.right, y + rh}, RGB(240, 240, 240));
+            x += cols[c].cx;
+        }
+        if (l->ex & LVS_EX_GRIDLINES) FillSolidRect(dc, RECT{1, y + rh - 1, 1 + total, y + rh}, RGB(240, 240, 240));
+    }
+    KvFrameRect(dc, r, KVPEN{PS_SOLID, 1, theme::kListBorder});
+}
+
+LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto l = lv(h);
+    const int n = int(l->rows.size());
+    const auto valid = [&](int i) { return i >= 0 && i < n; };
+    switch (msg) {
+    case WM_SETFONT: l->font = reinterpret_cast<HFONT>(wp); return 0;
+    case WM_GETFONT: return LRESULT(l->font);
+    case WM_DESTROY: {
+        std::lock_guard lock(gMutex);
+        lists().erase(h);
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(h, &ps)) paintListView(h, dc);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case LVM_SETIMAGELIST: {
+        void* old = l->imageList;
+        l->imageList = reinterpret_cast<void*>(lp);
+        return LRESULT(old);
+    }
+    case LVM_GETITEMCOUNT: return n;
+    case LVM_INSERTITEM: return lp ? insertRow(h, *reinterpret_cast<const LVITEM*>(lp)) : -1;
+    case LVM_DELETEITEM: {
+        if (!valid(int(wp))) return FALSE;
+        NMLISTVIEW nm;
+        nm.hdr.code = LVN_DELETEITEM;
+        nm.iItem = int(wp);
+        nm.lParam = l->rows[wp].param;
+        notifyParent(h, &nm.hdr);
+        if (!valid(int(wp))) return FALSE;
+        l->rows.erase(l->rows.begin() + long(wp));
+        if (l->mark == int(wp)) l->mark = -1;
+        else if (l->mark > int(wp)) --l->mark;
+        return TRUE;
+    }
+    case LVM_DELETEALLITEMS: {
+        NMLISTVIEW nm;
+        nm.hdr.code = LVN_DELETEALLITEMS;
+        nm.iItem = -1;
+        // TRUE from the parent: no LVN_DELETEITEM per item.
+        const bool quiet = notifyParent(h, &nm.hdr) != 0;
+        if (!quiet) {
+            for (int i = 0; i < int(l->rows.size()); ++i) {
+                NMLISTVIEW one;
+                one.hdr.code = LVN_DELETEITEM;
+                one.iItem = i;
+                one.lParam = l->rows[size_t(i)].param;
+                notifyParent(h, &one.hdr);
+            }
+        }
+        l->rows.clear();
+        l->mark = -1;
+        l->top = 0;
+        return TRUE;
+    }
+    case LVM_GETNEXTITEM: {
+        const UINT flags = UINT(lp) & (LVNI_SELECTED | LVNI_FOCUSED);
+        for (int i = int(wp) + 1; i < n; ++i) {
+            if (i < 0) continue;
+            if ((l->rows[size_t(i)].state & flags) == flags) return i;
+        }
+        return -1;
+    }
+    case LVM_ENSUREVISIBLE: {
+        if (!valid(int(wp))) return FALSE;
+        RECT r;
+        GetClientRect(h, &r);
+        const int per = std::max(1, (r.Height() - fontHeight(fontOf(l->font)) - 10) / rowHeight(l->font));
+        if (int(wp) < l->top) l->top = int(wp);
+        else if (int(wp) >= l->top + per) l->top = int(wp) - per + 1;
+        return TRUE;
+    }
+    case LVM_GETTOPINDEX: return l->top;
+    case LVM_SETITEMSTATE: {
+        const auto* item = reinterpret_cast<const LVITEM*>(lp);
+        if (!item) return FALSE;
+        if (int(wp) == -1) {
+            for (int i = 0; i < n; ++i) changeState(h, i, item->state, item->stateMask);
+            return TRUE;
+        }
+        if (!valid(int(wp))) return FALSE;
+        if ((win(h)->style & LVS_SINGLESEL) && (item->stateMask & LVIS_SELECTED) && (item->state & LVIS_SELECTED)) {
+            for (int i = 0; i < n; ++i)
+                if (i != int(wp) && (l->rows[size_t(i)].state & LVIS_SELECTED)) changeState(h, i, 0, LVIS_SELECTED);
+        }
+        return changeState(h, int(wp), item->state, item->stateMask);
+    }
+    case LVM_GETITEMSTATE: return valid(int(wp)) ? LRESULT(l->rows[wp].state & UINT(lp)) : 0;
+    case LVM_SORTITEMS: return sortItems(h, LPARAM(wp), reinterpret_cast<PFNLVCOMPARE>(lp), false);
+    case LVM_SORTITEMSEX: return sortItems(h, LPARAM(wp), reinterpret_cast<PFNLVCOMPARE>(lp), true);
+    case LVM_GETSELECTEDCOUNT:
+        return std::count_if(l->rows.begin(), l->rows.end(), [](const Row& r) { return r.state & LVIS_SELECTED; });
+    case LVM_SETEXTENDEDLISTVIEWSTYLE: {
+        const DWORD old = l->ex;
+        const DWORD mask = wp ? DWORD(wp) : 0xFFFFFFFF;
+        l->ex = (l->ex & ~mask) | (DWORD(lp) & mask);
+        if ((l->ex & LVS_EX_CHECKBOXES) && !(old & LVS_EX_CHECKBOXES)) {
+            for (auto& r : l->rows)
+                if (!(r.state & LVIS_STATEIMAGEMASK)) r.state |= INDEXTOSTATEIMAGEMASK(1);
+        }
+        return old;
+    }
+    case LVM_GETEXTENDEDLISTVIEWSTYLE: return l->ex;
+    case LVM_GETSELECTIONMARK: return l->mark;
+    case LVM_SETSELECTIONMARK: {
+        int old = l->mark;
+        l->mark = int(lp);
+        return old;
+    }
+    case LVM_GETITEM: {
+        auto* item = reinterpret_cast<LVITEM*>(lp);
+        if (!item || !valid(item->iItem)) return FALSE;
+        Row& r = l->rows[size_t(item->iItem)];
+        if (item->mask & LVIF_TEXT) item->text = size_t(item->iSubItem) < r.texts.size() ? r.texts[size_t(item->iSubItem)] : "";
+        if (item->mask & LVIF_PARAM) item->lParam = r.param;
+        if (item->mask & LVIF_IMAGE) item->iImage = r.image;
+        if (item->mask & LVIF_STATE) item->state = r.state & item->stateMask;
+        return TRUE;
+    }
+    case LVM_SETITEM: {
+        const auto* item = reinterpret_cast<const LVITEM*>(lp);
+        if (!item || !valid(item->iItem) || item->iSubItem < 0) return FALSE;
+        Row& r = l->rows[size_t(item->iItem)];
+        if (item->mask & LVIF_TEXT) cell(r, item->iSubItem) = item->text;
+        if (item->mask & LVIF_PARAM) r.param = item->lParam;
+        if (item->mask & LVIF_IMAGE) r.image = item->iImage;
+        if (item->mask & LVIF_STATE) return changeState(h, item->iItem, item->state, item->stateMask);
+        return TRUE;
+    }
+    case LVM_GETITEMTEXT: {
+        auto* item = reinterpret_cast<LVITEM*>(lp);
+        if (!item || !valid(int(wp))) return 0;
+        Row& r = l->rows[wp];
+        item->text = item->iSubItem >= 0 && size_t(item->iSubItem) < r.texts.size() ? r.texts[size_t(item->iSubItem)] : "";
+        return LRESULT(item->text.size());
+    }
+    case LVM_SETITEMTEXT: {
+        const auto* item = reinterpret_cast<const LVITEM*>(lp);
+        if (!item || !valid(int(wp)) || item->iSubItem < 0) return FALSE;
+        cell(l->rows[wp], item->iSubItem) = item->text;
+        return TRUE;
+    }
+    case LVM_FINDITEM: {
+        const auto* find = reinterpret_cast<const LVFINDINFO*>(lp);
+        if (!find) return -1;
+        for (int i = std::max(0, int(wp) + 1); i < n; ++i) {
+            const Row& r = l->rows[size_t(i)];
+            if ((find->flags & LVFI_PARAM) ? r.param == find->lParam
+                                           : equalsNoCase(r.texts.empty() ? std::string() : r.texts[0], find->text))
+                return i;
+        }
+        return -1;
+    }
+    case LVM_INSERTCOLUMN: {
+        const auto* col = reinterpret_cast<const LVCOLUMN*>(lp);
+        if (!col || int(wp) < 0) return -1;
+        const int at = std::min(int(wp), int(l->columns.size()));
+        Column c;
+        if (col->mask & LVCF_TEXT) c.text = col->text;
+        if (col->mask & LVCF_WIDTH) c.cx = col->cx;
+        if (col->mask & LVCF_FMT) c.fmt = col->fmt;
+        l->columns.insert(l->columns.begin() + at, c);
+        // Sub-item texts move with their columns.
+        if (at < int(l->columns.size()) - 1)
+            for (auto& r : l->rows)
+                if (size_t(at) < r.texts.size()) r.texts.insert(r.texts.begin() + at, std::string());
+        return at;
+    }
+    case LVM_DELETECOLUMN: {
+        if (int(wp) < 0 || size_t(wp) >= l->columns.size()) return FALSE;
+        l->columns.erase(l->columns.begin() + long(wp));
+        for (auto& r : l->rows)
+            if (wp < r.texts.size()) r.texts.erase(r.texts.begin() + long(wp));
+        return TRUE;
+    }
+    case LVM_GETCOLUMN: {
+        auto* col = reinterpret_cast<LVCOLUMN*>(lp);
+        if (!col || int(wp) < 0 || size_t(wp) >= l->columns.size()) return FALSE;
+        const Column& c = l->columns[wp];
+        if (col->mask & LVCF_TEXT) col->text = c.text;
+        if (col->mask & LVCF_WIDTH) col->cx = c.cx;
+        if (col->mask & LVCF_FMT) col->fmt = c.fmt;
+        if (col->mask & LVCF_SUBITEM) col->iSubItem = int(wp);
+        return TRUE;
+    }
+    case LVM_SETCOLUMN: {
+        const auto* col = reinterpret_cast<const LVCOLUMN*>(lp);
+        if (!col || int(wp) < 0 || size_t(wp) >= l->columns.size()) return FALSE;
+        Column& c = l->columns[wp];
+        if (col->mask & LVCF_TEXT) c.text = col->text;
+        if (col->mask & LVCF_WIDTH) c.cx = col->cx;
+        if (col->mask & LVCF_FMT) c.fmt = col->fmt;
+        return TRUE;
+    }
+    case LVM_GETCOLUMNWIDTH: return int(wp) >= 0 && size_t(wp) < l->columns.size() ? l->columns[wp].cx : 0;
+    case LVM_SETCOLUMNWIDTH:
+        if (int(wp) < 0 || size_t(wp) >= l->columns.size()) return FALSE;
+        l->columns[wp].cx = std::max(0, int(short(LOWORD(WPARAM(lp)))));
+        return TRUE;
+    case LVM_SETBKCOLOR:
+    case LVM_SETTEXTCOLOR:
+    case LVM_SETTEXTBKCOLOR: return TRUE;
+    default: return 0;
+    }
+}
+
+// ---- Tree view ----------------------------------------------------------------------------------
+
+std::uintptr_t gNextTreeItem = 0x30010;
+
+bool isSpecial(HTREEITEM h) {
+    return h == TVI_ROOT || h == TVI_FIRST || h == TVI_LAST || h == TVI_SORT || h == nullptr;
+}
+
+std::vector<HTREEITEM>& siblingsOf(TreeView& t, HTREEITEM parent) {
+    if (isSpecial(parent)) return t.roots;
+    return t.nodes[parent].kids;
+}
+
+void fillItem(const TreeNode& node, HTREEITEM h, TVITEM* out) {
+    out->hItem = h;
+    if (out->mask & TVIF_TEXT) out->text = node.text;
+    if (out->mask & TVIF_PARAM) out->lParam = node.param;
+    if (out->mask & TVIF_STATE) out->state = node.state & (out->stateMask ? out->stateMask : 0xFFFFFFFF);
+    if (out->mask & TVIF_IMAGE) out->iImage = node.image;
+    if (out->mask & TVIF_SELECTEDIMAGE) out->iSelectedImage = node.selImage;
+    if (out->mask & TVIF_CHILDREN) out->cChildren = node.kids.empty() ? node.cChildren : 1;
+}
+
+HTREEITEM insertNode(HWND h, const TVINSERTSTRUCT& ins) {
+    auto t = tv(h);
+    HTREEITEM parent = isSpecial(ins.hParent) ? TVI_ROOT : ins.hParent;
+    if (parent != TVI_ROOT && !t->nodes.count(parent)) return nullptr;
+    TreeNode node;
+    node.parent = parent == TVI_ROOT ? nullptr : parent;
+    const TVITEM& item = ins.item;
+    if (item.mask & TVIF_TEXT) node.text = item.text;
+    if (item.mask & TVIF_PARAM) node.param = item.lParam;
+    if (item.mask & TVIF_STATE) node.state = item.state & (item.stateMask ? item.stateMask : 0xFFFFFFFF);
+    if (item.mask & TVIF_IMAGE) node.image = item.iImage;
+    if (item.mask & TVIF_SELECTEDIMAGE) node.selImage = item.iSelectedImage;
+    if (item.mask & TVIF_CHILDREN) node.cChildren = item.cChildren;
+    node.state &= ~TVIS_SELECTED;
+    auto handle = reinterpret_cast<HTREEITEM>(gNextTreeItem);
+    gNextTreeItem += 4;
+    auto& sibs = siblingsOf(*t, parent);
+    size_t at = sibs.size();
+    if (ins.hInsertAfter == TVI_FIRST) {
+        at = 0;
+    } else if (ins.hInsertAfter == TVI_SORT) {
+        at = 0;
+        while (at < sibs.size() && t->nodes[sibs[at]].text <= node.text) ++at;
+    } else if (ins.hInsertAfter != TVI_LAST && ins.hInsertAfter) {
+        auto it = std::find(sibs.begin(), sibs.end(), ins.hInsertAfter);
+        at = it == sibs.end() ? sibs.size() : size_t(it - sibs.begin()) + 1;
+    }
+    sibs.insert(sibs.begin() + long(at), handle);
+    t->nodes[handle] = std::move(node);
+    return handle;
+}
+
+void deleteNode(HWND h, HTREEITEM item) {
+    auto t = tv(h);
+    auto it = t->nodes.find(item);
+    if (it == t->nodes.end()) return;
+    for (HTREEITEM kid : std::vector<HTREEITEM>(it->second.kids)) deleteNode(h, kid);
+    NMTREEVIEW nm;
+    nm.hdr.code = TVN_DELETEITEM;
+    nm.itemOld.hItem = item;
+    nm.itemOld.lParam = t->nodes[item].param;
+    notifyParent(h, &nm.hdr);
+    auto& sibs = siblingsOf(*t, t->nodes[item].parent);
+    std::erase(sibs, item);
+    if (t->selected == item) t->selected = nullptr;
+    t->nodes.erase(item);
+}
+
+bool selectNode(HWND h, HTREEITEM item, UINT action) {
+    auto t = tv(h);
+    if (item && !t->nodes.count(item)) return false;
+    if (t->selected == item) return true;
+    NMTREEVIEW nm;
+    nm.hdr.code = TVN_SELCHANGING;
+    nm.action = action;
+    nm.itemOld.mask = nm.itemNew.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_STATE | TVIF_TEXT;
+    if (t->selected) fillItem(t->nodes[t->selected], t->selected, &nm.itemOld);
+    if (item) fillItem(t->nodes[item], item, &nm.itemNew);
+    if (notifyParent(h, &nm.hdr)) return false;
+    if (item && !t->nodes.count(item)) return false;
+    if (t->selected && t->nodes.count(t->selected)) t->nodes[t->selected].state &= ~TVIS_SELECTED;
+    t->selected = item;
+    if (item) {
+        t->nodes[item].state |= TVIS_SELECTED;
+        // A selected item is shown: its parents open.
+        for (HTREEITEM p = t->nodes[item].parent; p && t->nodes.count(p); p = t->nodes[p].parent) t->nodes[p].state |= TVIS_EXPANDED;
+    }
+    nm.hdr.code = TVN_SELCHANGED;
+    notifyParent(h, &nm.hdr);
+    return true;
+}
+
+bool expandNode(HWND h, HTREEITEM item, UINT how) {
+    auto t = tv(h);
+    auto it = t->nodes.find(item);
+    if (it == t->nodes.end()) return false;
+    const bool open = (it->second.state & TVIS_EXPANDED) != 0;
+    bool want = open;
+    switch (how & 0x3) {
+    case TVE_EXPAND: want = true; break;
+    case TVE_COLLAPSE: want = false; break;
+    case TVE_TOGGLE: want = !open; break;
+    default: return false;
+    }
+    if (want == open) return true;
+    NMTREEVIEW nm;
+    nm.hdr.code = TVN_ITEMEXPANDING;
+    nm.action = want ? TVE_EXPAND : TVE_COLLAPSE;
+    nm.itemNew.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_STATE;
+    fillItem(it->second, item, &nm.itemNew);
+    if (notifyParent(h, &nm.hdr)) return false;
+    if (!t->nodes.count(item)) return false;
+    t->nodes[item].state = want ? (t->nodes[item].state | TVIS_EXPANDED) : (t->nodes[item].state & ~TVIS_EXPANDED);
+    nm.hdr.code = TVN_ITEMEXPANDED;
+    notifyParent(h, &nm.hdr);
+    return true;
+}
+
+// Visible items in display order with their depth.
+void visibleNodes(TreeView& t, const std::vector<HTREEITEM>& level, int depth, std::vector<std::pair<HTREEITEM, int>>& out) {
+    for (HTREEITEM item : level) {
+        out.emplace_back(item, depth);
+        const TreeNode& n = t.nodes[item];
+        if (n.state & TVIS_EXPANDED) visibleNodes(t, n.kids, depth + 1, out);
+    }
+}
+
+void paintTreeView(HWND h, HDC dc) {
+    auto t = tv(h);
+    Window* w = win(h);
+    RECT r;
+    GetClientRect(h, &r);
+    const bool enabled = IsWindowEnabled(h);
+    FillSolidRect(dc, r, enabled ? theme::kWindow : GetSysColor(COLOR_BTNFACE));
+    const HFONT font = fontOf(t->font);
+    const int rh = fontHeight(font) + 4;
+    const bool buttons = (w->style & TVS_HASBUTTONS) != 0;
+    const bool rootButtons = buttons && (w->style & TVS_LINESATROOT);
+    std::vector<std::pair<HTREEITEM, int>> rows;
+    visibleNodes(*t, t->roots, 0, rows);
+    int y = 2;
+    for (const auto& [item, depth] : rows) {
+        if (y >= r.bottom) break;
+        const TreeNode& n = t->nodes[item];
+        int x = 2 + depth * 19 + (rootButtons ? 19 : 0);
+        const bool hasKids = !n.kids.empty() || n.cChildren > 0;
+        if (buttons && hasKids && (depth > 0 || rootButtons)) {
+            const int bx = x - 19 + 5, by = y + (rh - 9) / 2;
+            const RECT box{bx, by, bx + 9, by + 9};
+            FillSolidRect(dc, box, theme::kWindow);
+            KvFrameRect(dc, box, KVPEN{PS_SOLID, 1, RGB(145, 145, 145)});
+            FillSolidRect(dc, RECT{bx + 2, by + 4, bx + 7, by + 5}, theme::kGlyph);
+            if (!(n.state & TVIS_EXPANDED)) FillSolidRect(dc, RECT{bx + 4, by + 2, bx + 5, by + 7}, theme::kGlyph);
+        }
+        if (w->style & TVS_CHECKBOXES) {
+            const UINT img = (n.state & 0xF000) >> 12;
+            paintCheckBox(dc, x, y + (rh - 13) / 2, img == 2 ? BST_CHECKED : BST_UNCHECKED, enabled);
+            x += 16;
+        }
+        const SIZE ext = KvGetTextExtent(dc, font, n.text);
+        RECT tr{x, y, x + ext.cx + 6, y + rh};
+        const bool sel = item == t->selected;
+        if (sel) FillSolidRect(dc, tr, enabled ? theme::kAccent : RGB(217, 217, 217));
+        tr.left += 3;
+        DrawText(dc, n.text, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP, font,
+                 sel && enabled ? theme::kWindow : enabled ? theme::kText : theme::kGrayText);
+        y += rh;
+    }
+    KvFrameRect(dc, r, KVPEN{PS_SOLID, 1, theme::kListBorder});
+}
+
+LRESULT treeViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto t = tv(h);
+    const auto item = reinterpret_cast<HTREEITEM>(lp);
+    switch (msg) {
+    case WM_SETFONT: t->font = reinterpret_cast<HFONT>(wp); return 0;
+    case WM_GETFONT: return LRESULT(t->font);
+    case WM_DESTROY: {
+        std::lock_guard lock(gMutex);
+        trees().erase(h);
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(h, &ps)) paintTreeView(h, dc);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case TVM_INSERTITEM: return lp ? LRESULT(insertNode(h, *reinterpret_cast<const TVINSERTSTRUCT*>(lp))) : 0;
+    case TVM_DELETEITEM:
+        if (item == TVI_ROOT || item == nullptr) {
+            for (HTREEITEM root : std::vector<HTREEITEM>(t->roots)) deleteNode(h, root);
+            return TRUE;
+        }
+        if (!t->nodes.count(item)) return FALSE;
+        deleteNode(h, item);
+        return TRUE;
+    case TVM_EXPAND: return expandNode(h, item, UINT(wp));
+    case TVM_GETCOUNT: return LRESULT(t->nodes.size());
+    case TVM_SETIMAGELIST: {
+        void* old = t->imageList;
+        t->imageList = reinterpret_cast<void*>(lp);
+        return LRESULT(old);
+    }
+    case TVM_GETNEXTITEM: {
+        const auto node = t->nodes.find(item);
+        const bool known = node != t->nodes.end();
+        switch (UINT(wp)) {
+        case TVGN_ROOT: return t->roots.empty() ? 0 : LRESULT(t->roots.front());
+        case TVGN_CARET: return LRESULT(t->selected);
+        case TVGN_PARENT: return known ? LRESULT(node->second.parent) : 0;
+        case TVGN_CHILD: {
+            if (item == TVI_ROOT || item == nullptr) return t->roots.empty() ? 0 : LRESULT(t->roots.front());
+            return known && !node->second.kids.empty() ? LRESULT(node->second.kids.front()) : 0;
+        }
+        case TVGN_NEXT:
+        case TVGN_PREVIOUS: {
+            if (!known) return 0;
+            auto& sibs = siblingsOf(*t, node->second.parent);
+            auto it = std::find(sibs.begin(), sibs.end(), item);
+            if (it == sibs.end()) return 0;
+            if (UINT(wp) == TVGN_NEXT) return it + 1 == sibs.end() ? 0 : LRESULT(*(it + 1));
+            return it == sibs.begin() ? 0 : LRESULT(*(it - 1));
+        }
+        default: return 0;
+        }
+    }
+    case TVM_SELECTITEM:
+        if (UINT(wp) != TVGN_CARET) return FALSE;
+        return selectNode(h, item, TVC_UNKNOWN);
+    case TVM_ENSUREVISIBLE: {
+        if (!t->nodes.count(item)) return FALSE;
+        for (HTREEITEM p = t->nodes[item].parent; p && t->nodes.count(p); p = t->nodes[p].parent) expandNode(h, p, TVE_EXPAND);
+        return TRUE;
+    }
+    case TVM_GETITEM: {
+        auto* out = reinterpret_cast<TVITEM*>(lp);
+        if (!out || !t->nodes.count(out->hItem)) return FALSE;
+        fillItem(t->nodes[out->hItem], out->hItem, out);
+        return TRUE;
+    }
+    case TVM_SETITEM: {
+        const auto* in = reinterpret_cast<const TVITEM*>(lp);
+        if (!in || !t->nodes.count(in->hItem)) return FALSE;
+        TreeNode& n = t->nodes[in->hItem];
+        if (in->mask & TVIF_TEXT) n.text = in->text;
+        if (in->mask & TVIF_PARAM) n.param = in->lParam;
+        if (in->mask & TVIF_IMAGE) n.image = in->iImage;
+        if (in->mask & TVIF_SELECTEDIMAGE) n.selImage = in->iSelectedImage;
+        if (in->mask & TVIF_CHILDREN) n.cChildren = in->cChildren;
+        if (in->mask & TVIF_STATE) {
+            const UINT mask = in->stateMask & ~TVIS_SELECTED;
+            n.state = (n.state & ~mask) | (in->state & mask);
+        }
+        return TRUE;
+    }
+    default: return 0;
+    }
+}
+
+// ---- Rows named by the script -------------------------------------------------------------------
+
+int findRow(HWND h, const std::string& arg) {
+    auto l = lv(h);
+    int index = -1;
+    if (parseIndex(arg, &index)) {
+        if (size_t(index) >= l->rows.size()) throw ActionError("list view " + std::to_string(GetDlgCtrlID(h)) + " has no row " + arg);
+        return index;
+    }
+    for (size_t i = 0; i < l->rows.size(); ++i)
+        if (!l->rows[i].texts.empty() && l->rows[i].texts[0] == arg) return int(i);
+    throw ActionError("no row '" + arg + "' in list view " + std::to_string(GetDlgCtrlID(h)));
+}
+
+// A tree item by "Parent>Child" path or by its text anywhere in the tree.
+HTREEITEM findNode(HWND h, const std::string& arg) {
+    auto t = tv(h);
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        size_t gt = arg.find('>', start);
+        parts.push_back(arg.substr(start, gt - start));
+        if (gt == std::string::npos) break;
+        start = gt + 1;
+    }
+    if (parts.size() > 1) {
+        const std::vector<HTREEITEM>* level = &t->roots;
+        HTREEITEM found = nullptr;
+        for (const auto& p : parts) {
+            found = nullptr;
+            for (HTREEITEM c : *level)
+                if (t->nodes[c].text == p) {
+                    found = c;
+                    break;
+                }
+            if (!found) break;
+            level = &t->nodes[found].kids;
+        }
+        if (found) return found;
+    } else {
+        std::vector<std::pair<HTREEITEM, int>> all;
+        std::function<void(const std::vector<HTREEITEM>&)> walk = [&](const std::vector<HTREEITEM>& level) {
+            for (HTREEITEM c : level) {
+                all.emplace_back(c, 0);
+                walk(t->nodes[c].kids);
+            }
+        };
+        walk(t->roots);
+        for (const auto& [c, d] : all)
+            if (t->nodes[c].text == arg) return c;
+    }
+    throw ActionError("no item '" + arg + "' in tree view " + std::to_string(GetDlgCtrlID(h)));
+}
+
+void clickRow(HWND h, int index, UINT code) {
+    selectOnly(h, index);
+    NMITEMACTIVATE nm;
+    nm.hdr.code = code;
+    nm.iItem = index;
+    notifyParent(h, &nm.hdr);
+}
+
+std::string quote(const std::string& s) { return "\"" + s + "\""; }
+
+}  // namespace
+
+void registerListClasses(WindowManager& wm) {
+    wm.registerClass("SysListView32", listViewProc);
+    wm.registerClass("SysTreeView32", treeViewProc);
+}
+
+void forgetListControls() {
+    std::lock_guard lock(gMutex);
+    lists().clear();
+    trees().clear();
+}
+
+bool isListControl(HWND h) { return isListView(h) || isTreeView(h); }
+
+void listCheck(HWND h, bool on, const std::string& row) {
+    if (row.empty()) throw ActionError("which row? @dialog check ID on|off ROW");
+    if (isTreeView(h)) {
+        if (!(win(h)->style & TVS_CHECKBOXES)) throw ActionError("tree view " + std::to_string(GetDlgCtrlID(h)) + " has no check boxes");
+        HTREEITEM item = findNode(h, row);
+        auto t = tv(h);
+        t->nodes[item].state = (t->nodes[item].state & ~0xF000u) | INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+        NMHDR nm;
+        nm.code = NM_CLICK;
+        notifyParent(h, &nm);
+        return;
+    }
+    if (!(lv(h)->ex & LVS_EX_CHECKBOXES)) throw ActionError("list view " + std::to_string(GetDlgCtrlID(h)) + " has no check boxes");
+    const int index = findRow(h, row);
+    changeState(h, index, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
+    NMITEMACTIVATE nm;
+    nm.hdr.code = NM_CLICK;
+    nm.iItem = index;
+    notifyParent(h, &nm.hdr);
+}
+
+void listSelect(HWND h, const std::string& arg) {
+    if (isTreeView(h)) {
+        HTREEITEM item = findNode(h, arg);
+        selectNode(h, item, TVC_BYMOUSE);
+        NMHDR nm;
+        nm.code = NM_CLICK;
+        notifyParent(h, &nm);
+        return;
+    }
+    clickRow(h, findRow(h, arg), NM_CLICK);
+}
+
+void listDoubleClick(HWND h, const std::string& row) {
+    if (isTreeView(h)) {
+        HTREEITEM item = findNode(h, row);
+        selectNode(h, item, TVC_BYMOUSE);
+        NMHDR nm;
+        nm.code = NM_DBLCLK;
+        if (!notifyParent(h, &nm)) expandNode(h, item, TVE_TOGGLE);
+        return;
+    }
+    clickRow(h, findRow(h, row), NM_DBLCLK);
+}
+
+void listRightClick(HWND h, const std::string& row) {
+    if (isTreeView(h)) {
+        if (!row.empty()) findNode(h, row);
+        NMHDR nm;
+        nm.code = NM_RCLICK;
+        notifyParent(h, &nm);
+        return;
+    }
+    // A right click on a row selects it (unless it is selected already); on empty space nothing.
+    int index = row.empty() ? -1 : findRow(h, row);
+    if (index >= 0 && !(lv(h)->rows[size_t(index)].state & LVIS_SELECTED)) selectOnly(h, index);
+    NMITEMACTIVATE nm;
+    nm.hdr.code = NM_RCLICK;
+    nm.iItem = index;
+    notifyParent(h, &nm.hdr);
+}
+
+void listColumnClick(HWND h, int column) {
+    if (!isListView(h)) throw ActionError("tree views have no column header");
+    auto l = lv(h);
+    if (column < 0 || size_t(column) >= l->columns.size())
+        throw ActionError("list view " + std::to_string(GetDlgCtrlID(h)) + " has no column " + std::to_string(column));
+    if (win(h)->style & LVS_NOSORTHEADER) return;   // the header is no button
+    NMLISTVIEW nm;
+    nm.hdr.code = LVN_COLUMNCLICK;
+    nm.iItem = -1;
+    nm.iSubItem = column;
+    notifyParent(h, &nm.hdr);
+}
+
+std::string describeList(HWND h) {
+    std::string out;
+    if (isTreeView(h)) {
+        auto t = tv(h);
+        out += " items=" + std::to_string(t->nodes.size());
+        std::string path;
+        for (HTREEITEM p = t->selected; p && t->nodes.count(p); p = t->nodes[p].parent)
+            path = t->nodes[p].text + (path.empty() ? "" : ">" + path);
+        out += " sel=" + (t->selected ? quote(path) : std::string("none"));
+        return out;
+    }
+    auto l = lv(h);
+    out += " rows=" + std::to_string(l->rows.size());
+    std::string sel, checked;
+    for (size_t i = 0; i < l->rows.size(); ++i) {
+        if (l->rows[i].state & LVIS_SELECTED) sel += (sel.empty() ? "" : ",") + std::to_string(i);
+        if ((l->ex & LVS_EX_CHECKBOXES) && ((l->rows[i].state & LVIS_STATEIMAGEMASK) >> 12) == 2)
+            checked += (checked.empty() ? "" : ",") + std::to_string(i);
+    }
+    out += " sel=" + (sel.empty() ? std::string("none") : sel);
+    if (l->ex & LVS_EX_CHECKBOXES) out += " checked=" + (checked.empty() ? std::string("none") : checked);
+    for (size_t i = 0; i < l->rows.size() && i < 20; ++i) {
+        std::string line;
+        for (size_t c = 0; c < l->rows[i].texts.size(); ++c) line += (c ? " | " : "") + l->rows[i].texts[c];
+        out += "\n      " + std::to_string(i) + ": " + line;
+    }
+    return out;
+}
+
+}  // namespace sim::desk
