@@ -146,6 +146,10 @@ bool KvTabStripFilter(MSG* msg) {
         tab.Redraw();
         return true;
     }
+    if (ctrl && key == 'F' && where == Pointer::Bar && !busy()) {
+        tab.OnKvDocfind();
+        return true;
+    }
     if (ctrl && key == 'C' && where == Pointer::Bar && !busy()) {
         copyMarkedPaths(tab);
         return true;

@@ -9,6 +9,8 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "core/resource_scope.h"
+#include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
 #include "win/input.h"
@@ -548,6 +550,10 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     case WM_COMMAND:
+        if (UINT(wp) == ID_KV_DOCFIND) {
+            OnKvDocfind();
+            return 0;
+        }
         // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
         OnNumberedCommand(UINT(wp));
         return 0;
@@ -666,6 +672,34 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
         SetFocus(acedGetAcadFrame());
     }
     return handled;
+}
+
+void AcKvUiTabCtrl::OnKvDocfind() {
+    KvGuard("OnKvDocfind", [this] {
+        static const std::string kDefault = "*.dwg";
+        std::string pattern;
+        INT_PTR result;
+        {
+            KvResourceScope scope(App().resourceModule);
+            result = DialogBoxParam(App().resourceModule, IDD_FIND, acedGetAcadFrame(),
+                                    [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
+                                        if (msg == WM_INITDIALOG) {
+                                            SetDlgItemText(dlg, IDC_FIND_TEXT, kDefault);
+                                            return TRUE;
+                                        }
+                                        if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
+                                            pattern = GetDlgItemText(dlg, IDC_FIND_TEXT);
+                                            EndDialog(dlg, IDOK);
+                                            return TRUE;
+                                        }
+                                        return FALSE;
+                                    },
+                                    0);
+        }
+        // OK with the text left as offered counts as Cancel.
+        if (result != IDOK || pattern == kDefault || pattern.empty()) return;
+        KvTabPanel().SetCurTabFromWildcard(pattern);
+    });
 }
 
 void AcKvUiTabCtrl::OpenPath(const std::string& path) {

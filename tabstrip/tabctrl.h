@@ -135,6 +135,8 @@ public:
     AcApDocument* menuDocument = nullptr;
     // Runs a numbered menu command; false when the id is in no range.
     bool OnNumberedCommand(UINT id);
+    // The find-document command: asks for a file-name pattern and selects the matching tabs.
+    void OnKvDocfind();
     // Opens a drawing a menu entry names: its tab when it has one, else the file.
     void OpenPath(const std::string& path);
 

@@ -21,8 +21,6 @@ constexpr DWORD DS_CENTER = 0x0800;
 constexpr DWORD DS_SHELLFONT = DS_SETFONT | DS_FIXEDSYS;
 
 constexpr UINT WM_INITDIALOG = 0x0110;
-constexpr UINT WM_HSCROLL = 0x0114;
-constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT DM_GETDEFID = WM_USER + 0;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
 

@@ -1,10 +1,10 @@
 // The tab common control ("SysTabControl32") and its scroll arrows ("msctls_updown32"), in
 // Win32 shape. Text is UTF-8.
 #pragma once
+#include "win/controls.h"
 #include "win/window.h"
 
 inline constexpr const char* WC_TABCONTROL = "SysTabControl32";
-inline constexpr const char* UPDOWN_CLASS = "msctls_updown32";
 
 // Styles.
 constexpr DWORD TCS_BOTTOM = 0x0002;
@@ -34,10 +34,7 @@ constexpr UINT TCM_SETPADDING = TCM_FIRST + 43;
 constexpr UINT TCM_GETROWCOUNT = TCM_FIRST + 44;
 constexpr UINT TCM_SETMINTABWIDTH = TCM_FIRST + 49;
 constexpr UINT WM_DRAWITEM = 0x002B;
-constexpr UINT WM_HSCROLL = 0x0114;
-constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
-constexpr WPARAM SB_THUMBPOSITION = 4;
 
 constexpr UINT TCIF_TEXT = 0x0001;
 constexpr UINT TCIF_IMAGE = 0x0002;
@@ -79,11 +76,6 @@ struct DRAWITEMSTRUCT {
     LPARAM itemData = 0;
 };
 
-// The scroll arrows.
-constexpr DWORD UDS_HORZ = 0x0040;
-constexpr UINT UDM_SETRANGE32 = WM_USER + 111;
-constexpr UINT UDM_SETPOS32 = WM_USER + 113;
-constexpr UINT UDM_GETPOS32 = WM_USER + 114;
 
 // Calls the window class's own procedure: how a window that handles some messages itself (a
 // subclassed control) passes the rest on.

@@ -306,3 +306,30 @@ TEST_F(Keys, CompositionOverTheBarBecomesAPlainCharacter) {
 }
 
 }  // namespace
+
+#include <sstream>
+
+namespace {
+
+TEST_F(Keys, FindDialogSelectsTheMatchingTabs) {
+    for (const char* n : {"plan.dwg", "section.dwg", "plot.dwg"}) sim::host::openDrawing(drawing(n));
+    start();
+    sim::desk::registerDialogVerbs(runner);
+    std::istringstream script(
+        "@key Ctrl+F over=bar\n"
+        "@dialog set 1001 pl*.dwg\n"
+        "@dialog press OK\n");
+    EXPECT_TRUE(runner.run(script)) << transcript;
+    EXPECT_EQ(tabs().GetCurSel(), 0);
+    EXPECT_EQ(marked(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "plan.dwg");
+
+    // OK with the offered text is a Cancel.
+    std::istringstream unchanged("@key Ctrl+F over=bar\n@dialog press OK\n");
+    tabs().GetItem(2)->marked = 0;
+    EXPECT_TRUE(runner.run(unchanged));
+    EXPECT_EQ(marked(), (std::vector<int>{0}));
+    EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+}
+
+}  // namespace
