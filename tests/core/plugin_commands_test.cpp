@@ -24,13 +24,6 @@ protected:
         EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
         return path;
     }
-    void setNumber(const char* key, DWORD value) {
-        HKEY k = nullptr;
-        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Stavlo\\Korvane\\3.2", KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
-        BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
-        RegSetValueEx(k, key, REG_DWORD, data, 4);
-        RegCloseKey(k);
-    }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     std::vector<std::string> linkPaths() {
         std::vector<std::string> out;

@@ -7,6 +7,7 @@
 #include "res/embedded_resources.h"
 #include "sim/pe/modules.h"
 #include "support/machine_fixture.h"
+#include "win/registry.h"
 
 namespace kvtest {
 
@@ -33,6 +34,15 @@ protected:
         KvEntryPoint(AcRx::kUnloadAppMsg, &appId);
         KvProcessHook(module, 0);
         started = false;
+    }
+
+    // Stores a numeric setting in the registry, where the plug-in finds it at its next start.
+    void setNumber(const char* key, DWORD value) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Stavlo\\Korvane\\3.2", KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+        BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+        RegSetValueEx(k, key, REG_DWORD, data, 4);
+        RegCloseKey(k);
     }
 
     HMODULE module = nullptr;

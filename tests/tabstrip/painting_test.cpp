@@ -57,13 +57,6 @@ TEST(TabStripWildcard, DotStandsForOneCharacterOfAnyScript) {
 
 class TabPainting : public kvtest::PluginFixture {
 protected:
-    void setNumber(const char* key, DWORD value) {
-        HKEY k = nullptr;
-        ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\Stavlo\\Korvane\\3.2", KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
-        BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
-        RegSetValueEx(k, key, REG_DWORD, data, 4);
-        RegCloseKey(k);
-    }
     std::string drawing(const std::string& name, int lines = 0) {
         const std::string path = machine.drawings + name;
         sim::dwg::Drawing d;
