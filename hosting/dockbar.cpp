@@ -20,7 +20,6 @@ std::unique_ptr<CKorvaneDialogBar> g_bar;
 HBITMAP g_shared[4] = {};
 constexpr UINT kBarId = 0xE830;
 constexpr UINT kPanelTemplate = IDD_TAB_PANEL;
-constexpr int kDefaultFontHeight = 12;
 
 }  // namespace
 

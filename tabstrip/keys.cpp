@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr UINT kWheelDelta = 120;
 
 enum class Pointer { Elsewhere, Bar, Drawing };
 

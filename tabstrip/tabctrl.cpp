@@ -28,7 +28,6 @@ namespace {
 
 constexpr COLORREF kBarBackground = RGB(138, 138, 138);
 constexpr int kIconSize = 16;
-constexpr int kStripHeight = 6;
 
 // The pictures, in the order of the picture table: the file icons (by KvFileIcon), the format
 // strips (by KvFormatStrip), then the overlays and glyphs.
@@ -675,7 +674,7 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
 }
 
 void AcKvUiTabCtrl::OnKvDocfind() {
-    KvGuard("OnKvDocfind", [this] {
+    KvGuard("OnKvDocfind", [] {
         static const std::string kDefault = "*.dwg";
         std::string pattern;
         INT_PTR result;
