@@ -16,6 +16,7 @@
 #include "hosting/dockbar.h"
 #include "tabstrip/panel.h"
 #include "win/commdlg.h"
+#include "win/dialog.h"
 #include "win/shell.h"
 #include "settings/settings.h"
 #include "win/inet.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr int kModal = ACRX_CMD_MODAL;
 constexpr int kTransparent = ACRX_CMD_TRANSPARENT;
 constexpr int kPickFirst = ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET;
+constexpr int kBatchScriptTemplate = 288;
 
 void cmdAbout() {
     KvGuard("KorvaneAbout", [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
@@ -171,6 +173,24 @@ void cmdConfig() {
     }
 }
 
+// The batch script dialog, modeless, made once and shown again on every call.
+HWND g_batchDialog = nullptr;
+
+void cmdBatchScript() {
+    try {
+        KvResourceScope scope(App().resourceModule, 2);
+        if (g_batchDialog && IsWindow(g_batchDialog)) {
+            ShowWindow(g_batchDialog, SW_SHOW);
+            return;
+        }
+        g_batchDialog = CreateDialogParam(App().resourceModule, kBatchScriptTemplate, GetDesktopWindow(),
+                                          [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        if (g_batchDialog) ShowWindow(g_batchDialog, SW_SHOW);
+    } catch (...) {
+        KvReportException("KorvaneBatchScript");
+    }
+}
+
 // The web storage commands only check that the server answers; when it does not, web storage is
 // switched off.
 void webServerCheck() {
@@ -242,7 +262,7 @@ const std::vector<KvCommandDef>& KvCommandTable() {
         {"KV_OPENCURFOLDER", kModal, cmdOpenCurrentFolder},
         {"KV_LINKFOLDEROPEN", kModal, cmdLinkFolderOpen},
         {"KV_CAKEDWG", kModal, cmdPending},
-        {"KV_BSCRIPT", kTransparent, cmdPending},
+        {"KV_BSCRIPT", kTransparent, cmdBatchScript},
         {"KV_OPEN", kTransparent, cmdOpen},
     };
     return table;
@@ -253,4 +273,8 @@ void KvRegisterCommands() {
         acedRegCmds->addCommand(kCommandGroup, c.name, c.name, c.flags, c.handler, nullptr, -1, nullptr);
 }
 
-void KvRemoveCommands() { acedRegCmds->removeGroup(kCommandGroup); }
+void KvRemoveCommands() {
+    acedRegCmds->removeGroup(kCommandGroup);
+    if (g_batchDialog && IsWindow(g_batchDialog)) DestroyWindow(g_batchDialog);
+    g_batchDialog = nullptr;
+}

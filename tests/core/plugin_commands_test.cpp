@@ -148,3 +148,17 @@ TEST_F(TabCommands, ScriptRunsTheTemporaryScript) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TabCommands, BatchScriptEntryLeavesNothingPushed) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    start();
+    // The batch dialog's template arrives with the batch runner; until then nothing opens.
+    sim::host::typeLine("KV_BSCRIPT");
+    sim::host::typeLine("KV_BSCRIPT");
+    EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+    EXPECT_EQ(transcript.find("Exception"), std::string::npos);
+}
+
+}  // namespace
