@@ -68,14 +68,14 @@ void pointerOver(const std::string& place) {
 }
 
 // "Ctrl+Shift+Right" into the keys held and the key pressed.
-int parseKey(const std::string& spec, std::vector<int>* held) {
+int parseKey(const std::string& chord, std::vector<int>* held) {
     static const std::map<std::string, int> names = {
         {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Up", VK_UP}, {"Down", VK_DOWN}, {"Tab", VK_TAB},
         {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Escape", VK_ESCAPE}};
     size_t start = 0;
     while (true) {
-        const size_t plus = spec.find('+', start);
-        const std::string part = spec.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+        const size_t plus = chord.find('+', start);
+        const std::string part = chord.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         if (plus == std::string::npos) {
             if (auto it = names.find(part); it != names.end()) return it->second;
             if (part.size() == 1 && std::isalnum(static_cast<unsigned char>(part[0])))
@@ -116,7 +116,7 @@ void dragTab(const script::Args& a) {
 void registerDeskVerbs(script::Runner& runner) {
     runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
     runner.addVerb("key", [](script::Runner&, const script::Args& a) {
-        if (a.empty()) throw script::VerbError("usage: @key SPEC [over=bar|drawing]");
+        if (a.empty()) throw script::VerbError("usage: @key KEYS [over=bar|drawing]");
         WindowManager::get().pump();
         const auto opt = script::Runner::options(a, 1);
         pointerOver(opt.count("over") ? opt.at("over") : "drawing");
@@ -129,7 +129,7 @@ void registerDeskVerbs(script::Runner& runner) {
         PostMessage(focus, WM_KEYUP, WPARAM(key), 0);
         WindowManager::get().pump();
         desk.keysDown.clear();
-    }, "@key SPEC [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+A, ...)");
+    }, "@key KEYS [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+A, ...)");
     runner.addVerb("wheel", [](script::Runner&, const script::Args& a) {
         if (a.empty()) throw script::VerbError("usage: @wheel +1|-1 [over=bar|drawing]");
         WindowManager::get().pump();
