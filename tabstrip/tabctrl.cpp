@@ -487,7 +487,24 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: {
         if (!(wp & MK_LBUTTON)) dragging = 0;
         if (dragging) {
-            UpdateDropMarker({LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))});
+            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            UpdateDropMarker(pt);
+            // Past either end of the row the tabs scroll by one, so that far places can be reached.
+            if (HWND arrows = RefreshScrollArrows(); arrows && IsWindowVisible(arrows)) {
+                RECT client;
+                GetClientRect(wnd, &client);
+                const int pos = int(SendMessage(arrows, UDM_GETPOS32, 0, 0));
+                const bool before = vertical ? pt.y < client.top : pt.x < client.left;
+                const bool after = vertical ? pt.y >= client.bottom : pt.x >= client.right;
+                const int next = before && pos > 0 ? pos - 1 : after ? pos + 1 : pos;
+                if (next != pos) {
+                    dropMarker = RECT{};
+                    SendMessage(arrows, UDM_SETPOS32, 0, next);
+                    SendMessage(wnd, vertical ? WM_VSCROLL : WM_HSCROLL,
+                                MAKEWPARAM(SB_THUMBPOSITION, WORD(SendMessage(arrows, UDM_GETPOS32, 0, 0))), 0);
+                    Redraw();
+                }
+            }
         }
         return 0;
     }

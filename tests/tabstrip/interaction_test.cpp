@@ -333,3 +333,28 @@ TEST_F(Keys, FindDialogSelectsTheMatchingTabs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Clicks, DraggingPastTheEndOfTheRowScrollsIt) {
+    for (int i = 0; i < 3; ++i) sim::host::openDrawing(drawing("d" + std::to_string(i) + ".dwg"));
+    start();
+    for (int i = 0; i < 40; ++i) KvTabPanel().InsertLinkDrawing(machine.drawings + "link" + std::to_string(i) + ".dwg");
+    sim::desk::WindowManager::get().pump();
+    run("@click 0");
+    HWND tab = tabs().GetSafeHwnd();
+    const RECT first = tabs().GetItemRect(0);
+    RECT client;
+    GetClientRect(tab, &client);
+    auto at = [](LONG x, LONG y) { return LPARAM((y << 16) | (x & 0xFFFF)); };
+    sim::Desktop::get().dragComing = true;
+    SendMessage(tab, WM_LBUTTONDOWN, MK_LBUTTON, at(first.left + 5, first.top + 5));
+    ASSERT_EQ(tabs().dragging, 1);
+    SendMessage(tab, WM_MOUSEMOVE, MK_LBUTTON, at(client.right + 5, first.top + 5));
+    SendMessage(tab, WM_MOUSEMOVE, MK_LBUTTON, at(client.right + 5, first.top + 5));
+    EXPECT_LT(tabs().GetItemRect(0).left, first.left);   // the row moved by two tabs
+    SendMessage(tab, WM_LBUTTONUP, 0, at(client.right + 5, first.top + 5));
+    EXPECT_EQ(tabs().dragging, 0);
+}
+
+}  // namespace
