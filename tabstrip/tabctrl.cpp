@@ -426,12 +426,16 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
     if (!showClose) return;
     auto drawGlyph = [&](int glyph, int pictureIndex, UINT tone) {
         const RECT g = GlyphRect(full, glyph);
+        // Sunken while the mouse button is held on it, raised otherwise.
+        const bool pressed = pressedTab == index && pressedGlyph == glyph;
         FillSolidRect(dc, g, GetSysColor(COLOR_BTNFACE));
         KvDrawBitmap(dc, g.left, g.top, g.right - g.left, g.bottom - g.top, picture(pictureIndex), 0, 0, kIconSize,
                      kIconSize, KVBMP_KEYED | tone);
-        Draw3dRect(dc, g, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+        Draw3dRect(dc, g, GetSysColor(pressed ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT),
+                   GetSysColor(pressed ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
     };
-    drawGlyph(1, kGlyphClose, item->marked ? KVBMP_LIGHTEN : KVBMP_GREY);
+    const bool closePressed = pressedTab == index && pressedGlyph == 1;
+    drawGlyph(1, kGlyphClose, item->marked || closePressed ? KVBMP_LIGHTEN : KVBMP_GREY);
     if (thumbnailIcon) {
         drawGlyph(2, kGlyphMenu, KVBMP_NORMAL);
         if (!item->isLink) drawGlyph(3, kGlyphLink, KVBMP_NORMAL);
@@ -473,7 +477,13 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         int glyph = 0;
         const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
         HitTest(pt, &glyph);
-        if (showClose && glyph != 0) return 0;   // the glyph acts when the button comes up
+        if (showClose && glyph != 0) {
+            // The glyph shows pressed; it acts when the button comes up.
+            pressedTab = HitTest(pt);
+            pressedGlyph = glyph;
+            Redraw();
+            return 0;
+        }
         const int index = HitTest(pt);
         if (index >= 0 && index == GetCurSel() && DragDetect(wnd, pt)) {
             dragging = 1;
@@ -516,6 +526,11 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_LBUTTONUP: {
+        if (pressedGlyph) {
+            pressedTab = -1;
+            pressedGlyph = 0;
+            Redraw();
+        }
         if (dragging) {
             dragging = 0;
             const int from = dragFrom, to = dropIndex;

@@ -148,6 +148,10 @@ public:
     void UpdateDropMarker(POINT client);
     void MoveTab(int from, int to);
 
+    // The glyph the left button is held on (tab index and glyph number; 0: none).
+    int pressedTab = -1;
+    int pressedGlyph = 0;
+
     // The action of glyph 1, 2 or 3 on a tab (refused while the host is busy).
     void GlyphAction(int index, int glyph);
     // Closes the drawing of a tab as the host frame's File Close does.

@@ -358,3 +358,25 @@ TEST_F(Clicks, DraggingPastTheEndOfTheRowScrollsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Glyphs, AGlyphShowsPressedWhileTheButtonIsHeld) {
+    sim::host::openDrawing(drawing("a.dwg"));
+    sim::host::openDrawing(drawing("b.dwg"));
+    start();
+    sim::desk::WindowManager::get().pump();
+    HWND tab = tabs().GetSafeHwnd();
+    const RECT g = tabs().GlyphRect(tabs().GetItemRect(0), 1);
+    const LPARAM at = LPARAM((((g.top + g.bottom) / 2) << 16) | ((g.left + g.right) / 2));
+    SendMessage(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    HDC dc = sim::desk::renderWindow(tab);
+    EXPECT_EQ(GetPixel(dc, g.left, g.top), GetSysColor(COLOR_BTNSHADOW));   // sunken
+    DeleteDC(dc);
+    EXPECT_EQ(acDocManager->documentCount(), 2);   // nothing happens before the button comes up
+    SendMessage(tab, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    EXPECT_EQ(tabs().pressedGlyph, 0);
+}
+
+}  // namespace
