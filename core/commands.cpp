@@ -9,6 +9,7 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "core/hostvars.h"
 #include "arx/docman.h"
 #include "core/paths.h"
 #include "core/resource_scope.h"
@@ -113,16 +114,11 @@ void cmdCommandLoop() {
     });
 }
 
-std::string textVar(const char* name) {
-    resbuf rb;
-    if (acedGetVar(name, &rb) != RTNORM) return "";
-    return rb.restype == RTSTR ? rb.resval.rstring : std::to_string(rb.restype == RTLONG ? rb.resval.rlong : rb.resval.rint);
-}
 
 void cmdOpenCurrentFolder() {
     KvGuard("KorvaneOpenCurrentFolder", [] {
         const std::string path =
-            textVar("DWGTITLED") == "1" ? textVar("DWGPREFIX") + textVar("DWGNAME") : App().dataFolder;
+            KvGetVarText("DWGTITLED") == "1" ? KvGetVarText("DWGPREFIX") + KvGetVarText("DWGNAME") : App().dataFolder;
         const size_t cut = path.find_last_of(kPathSeparator);
         if (cut == std::string::npos) return;
         ShellExecute(acedGetAcadFrame(), "explore", path.substr(0, cut), "", "", SW_SHOWNORMAL);

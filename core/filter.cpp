@@ -5,11 +5,10 @@
 #include "core/guard.h"
 #include "core/lifecycle.h"
 #include "tabstrip/keys.h"
+#include "tabstrip/panel.h"
 #include "win/monitor.h"
 
 namespace {
-
-KvCommandSink g_sink = nullptr;
 
 constexpr UINT kDocumentCommands[] = {10024, 10019, 10020, 10003, 10025, 10027, 10028};
 
@@ -49,7 +48,9 @@ bool KvFilterMessage(MSG* msg) {
         }
         for (UINT c : kDocumentCommands) {
             if (c == command) {
-                if (g_sink) g_sink(command);
+                // The document commands belong to the tab control.
+                HWND tab = KvTabPanel().TabCtrl().GetSafeHwnd();
+                if (tab) SendMessage(tab, WM_COMMAND, command, 0);
                 consumed = true;
                 return;
             }
@@ -60,4 +61,3 @@ bool KvFilterMessage(MSG* msg) {
 
 void KvInstallMessageFilter() { acedRegisterFilterWinMsg(KvFilterMessage); }
 void KvRemoveMessageFilter() { acedRemoveFilterWinMsg(KvFilterMessage); }
-void KvSetSystemCommandSink(KvCommandSink sink) { g_sink = sink; }

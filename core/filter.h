@@ -5,7 +5,3 @@
 void KvInstallMessageFilter();
 void KvRemoveMessageFilter();
 bool KvFilterMessage(MSG* msg);
-
-// The tab control takes the document commands of the system menu; it registers here when it exists.
-using KvCommandSink = void (*)(UINT command);
-void KvSetSystemCommandSink(KvCommandSink sink);

@@ -8,6 +8,7 @@
 #include "core/commands.h"
 #include "core/filter.h"
 #include "core/guard.h"
+#include "core/hostvars.h"
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/resource_scope.h"
@@ -41,20 +42,6 @@ void kvTestHandler() {
     acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE);
 }
 
-int readInt(const char* var, int* value) {
-    resbuf rb;
-    int rc = acedGetVar(var, &rb);
-    if (rc == RTNORM) {
-        switch (rb.restype) {
-        case RTSHORT: *value = rb.resval.rint; break;
-        case RTLONG: *value = rb.resval.rlong; break;
-        case RTREAL: *value = int(rb.resval.rreal); break;
-        case RTSTR: *value = std::atoi(rb.resval.rstring.c_str()); break;
-        default: *value = 0;
-        }
-    }
-    return rc;
-}
 
 bool loadThumbnailLibrary() {
     if (!g_thumbLibrary) g_thumbLibrary = LoadLibrary(App().moduleFolder + "Lumaret64.DLL");
@@ -155,8 +142,6 @@ void removeSystemMenuEntries() {
     g_systemMenuItems = 0;
 }
 
-bool g_started = false;
-
 }  // namespace
 
 KvGetThumbnailFn KvThumbnailFunction() { return g_getThumbnail; }
@@ -228,10 +213,10 @@ void KvStartup() {
 
     // 3, 4. Flags from the host's variables.
     int value = 0;
-    if (readInt("SDI", &value) == RTNORM) App().sdi = value != 0;
+    if (KvGetVarInt("SDI", &value) == RTNORM) App().sdi = value != 0;
     if (App().sdi) acutPrintf("\n;warning : SDI = 1");
     value = 0;
-    if (readInt("FIBERWORLD", &value) == RTNORM) App().fiber = value != 0;
+    if (KvGetVarInt("FIBERWORLD", &value) == RTNORM) App().fiber = value != 0;
 
     // 5. Trust the module folder.
     KvTrustModuleFolder(App().moduleFolder);
@@ -240,8 +225,7 @@ void KvStartup() {
     KvGuardLine("\n;error : InitApplication", [&] {
         App().dataFolder = KvPrepareDataFolder(App().moduleFolder);
 
-        resbuf ver;
-        App().hostYear = acedGetVar("ACADVER", &ver) == RTNORM ? hostYearOf(ver.resval.rstring) : 0;
+        App().hostYear = hostYearOf(KvGetVarText("ACADVER"));
 
         fillWhenEmpty(SettingId::DebugLevel);
         fillWhenEmpty(SettingId::LogPath);
@@ -287,7 +271,6 @@ void KvStartup() {
 
     if (g_systemMenuItems == 0) addSystemMenuEntries();
     SetFocus(acedGetAcadFrame());
-    g_started = true;
 }
 
 void KvUnload() {
@@ -305,6 +288,5 @@ void KvUnload() {
             g_getDrawingVersion = nullptr;
         }
         ResetSettingsStore();
-        g_started = false;
     });
 }

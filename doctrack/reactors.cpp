@@ -4,6 +4,7 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "core/hostvars.h"
 #include "core/lifecycle.h"
 #include "doctrack/docdata.h"
 #include "hosting/dockbar.h"
@@ -29,11 +30,6 @@ void insertDrawingTab(AcApDocument* doc) {
     commitDiskFormat(doc);
 }
 
-int readDbmod() {
-    resbuf rb;
-    if (acedGetVar("DBMOD", &rb) != RTNORM) return 0;
-    return rb.restype == RTSTR ? std::atoi(rb.resval.rstring.c_str()) : rb.restype == RTLONG ? rb.resval.rlong : rb.resval.rint;
-}
 
 }  // namespace
 
@@ -248,7 +244,9 @@ void AcKvEdReactor::commandEnded(const std::string& name) {
         AcApDocument* doc = acDocManager->curDocument();
         if (!item || !doc || item->drawingDoc != doc) return;
         if (wasSaveAs) item->pathName = doc->fileName();
-        item->modified = readDbmod() != 0 ? 1 : 0;
+        int dbmod = 0;
+        KvGetVarInt("DBMOD", &dbmod);
+        item->modified = dbmod != 0 ? 1 : 0;
         tab.Redraw();
     } catch (...) {
         char line[300];
@@ -310,8 +308,8 @@ void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) 
 void AcKvEdReactor::sysVarChanged(const std::string& name, bool) {
     if (name != "SDI" && name != "*SDI") return;
     KvGuard("sysVarChanged", [] {
-        resbuf rb;
-        if (acedGetVar("SDI", &rb) == RTNORM) App().sdi = (rb.restype == RTSTR ? std::atoi(rb.resval.rstring.c_str()) : rb.resval.rint) != 0;
+        int sdi = 0;
+        if (KvGetVarInt("SDI", &sdi) == RTNORM) App().sdi = sdi != 0;
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         for (int i = 0; i < tab.GetItemCount(); ++i)
             if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;

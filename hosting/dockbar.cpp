@@ -94,8 +94,7 @@ LRESULT CKorvaneDialogBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
         return 1;
     case WM_KEYDOWN:
-        // Enter, Escape and the Execute key never reach the panel as dialog keys.
-        if (wParam == 13 || wParam == 27 || wParam == 43) return 0;
+        // Keys stop at the bar: Enter, Escape and the Execute key never reach the panel as dialog keys.
         return 0;
     default:
         return 0;
