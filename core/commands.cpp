@@ -109,7 +109,7 @@ void cmdCommandLoop() {
     KvGuard("KorvaneCommandLoop", [] {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         if (tab.QueueCount() < 1) return;
-        tab.pendingQueue.erase(tab.pendingQueue.begin());
+        tab.PopQueueHead();
         SendMessage(tab.GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
     });
 }

@@ -38,12 +38,15 @@ void insertDrawingTab(AcApDocument* doc) {
 void KvAdvanceQueueFor(AcApDocument* doc) {
     try {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        // The final command follows the step of the last entry, and only then: an activation that
+        // ran no step (another drawing became current) must not end the run early.
+        bool ran = false;
         if (tab.QueueCount() >= 1) {
             CItemData* head = tab.QueueHead();
-            tab.RunQueueStep(doc, head);
-            if (head) head->modified = 0;
+            ran = tab.RunQueueStep(doc, head);
+            if (head && KvTabPanel().FindItemIndex(head) >= 0) head->modified = 0;
         }
-        if (tab.QueueCount() == 1) {
+        if (ran && tab.QueueCount() == 1) {
             const int kind = tab.QueueKind();
             const char* final = nullptr;
             if (kind == 4 || kind == 5) final = App().sdiModeEnabled && App().sdi ? "_QUIT " : "_CLOSEALL ";

@@ -7,6 +7,8 @@
 
 #define IDOK 1
 #define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
 #define IDC_STATIC (-1)
 
 #define WS_OVERLAPPED 0x00000000L

@@ -176,6 +176,12 @@
 #define IDC_FIND_HINT 1003
 // The find-document command of the tab menu and of Ctrl+F.
 #define ID_KV_DOCFIND 10023
+// The save question of the operations over several drawings.
+#define IDD_SAVE_PROMPT 292
+#define IDC_PROMPT_ICON 1010
+#define IDC_PROMPT_TEXT 1011
+#define IDC_PROMPT_APPLY_ALL 1012
+#define IDB_QUESTION 328
 // The tab panel inside the dock bar: one tab control filling a 63 by 19 dialog-unit frame.
 #define IDD_TAB_PANEL 200
 #define IDC_TAB_CTRL 1000

@@ -1,4 +1,5 @@
 #include "tabstrip/panel.h"
+#include "doctrack/reactors.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +16,6 @@
 #include "hosting/dockbar.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "arx/aced.h"
 #include "win/input.h"
 #include "win/system.h"
 
@@ -274,6 +274,7 @@ int AcKvUiTabPanel::DeleteDrawing(AcApDocument* doc) {
             // A saved drawing that should stay as a link keeps its tab, now a link.
             std::error_code ec;
             if (item->keepAsLink && std::filesystem::is_regular_file(doc->fileName(), ec)) {
+                tab_.DropFromQueue(item);
                 item->keepAsLink = 0;
                 item->isLink = 1;
                 item->drawingDoc = nullptr;
@@ -516,7 +517,7 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     }
     tab_.openingLink = 0;
     EnableWindow(tab_.GetSafeHwnd(), TRUE);
-    (void)advanceQueue;   // the operations over several drawings advance their queue here
+    if (advanceQueue) KvAdvanceQueueFor(acDocManager->curDocument());
     tab_.Redraw();
 }
 

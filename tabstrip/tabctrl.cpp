@@ -231,6 +231,8 @@ void AcKvUiTabCtrl::DeleteTab(int index) {
     CItemData* item = GetItem(index);
     SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
     std::erase(markedItems, item);
+    if (menuItem == item) menuItem = nullptr;
+    DropFromQueue(item);
     delete item;
 }
 
@@ -546,7 +548,9 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                 KvGuard("OnLButtonUp", [&] {
                     if (item->drawingDoc || item->docWindow) {
                         GlyphAction(index, glyph);
-                    } else if (glyph == 1 && markedItems.size() <= 1) {
+                    } else if (glyph == 1 && markedItems.size() > 1) {
+                        CloseMarked();
+                    } else if (glyph == 1) {
                         KvTabPanel().DeleteDrawing(item);
                     }
                 });
@@ -585,6 +589,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             OnKvDocfind();
             return 0;
         }
+        if (OnDocOperation(UINT(wp))) return 0;
         // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
         OnNumberedCommand(UINT(wp));
         return 0;
@@ -598,10 +603,6 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     }
-}
-
-void AcKvUiTabCtrl::RunQueueStep(AcApDocument*, CItemData*) {
-    // The operations over several drawings plug their steps in here.
 }
 
 void AcKvUiTabCtrl::UpdateDropMarker(POINT pt) {
@@ -767,7 +768,9 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     CItemData* item = GetItem(index);
     if (!item) return;
     const bool several = markedItems.size() > 1;
-    if (glyph == 1 && !several) {
+    if (glyph == 1 && several) {
+        CloseMarked();
+    } else if (glyph == 1) {
         if (item->drawingDoc) {
             CloseDrawing(item);
         } else if (item->docWindow && item->docWindow->canClose()) {
@@ -784,12 +787,4 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
         }
     }
     SetFocus(acedGetAcadFrame());
-}
-
-void AcKvUiTabCtrl::StartQueueHead() {
-    CItemData* head = QueueHead();
-    if (!head) return;
-    if (head->drawingDoc && head->drawingDoc != acDocManager->curDocument()) {
-        if (AcApDocWindow* window = acDocWindowManager->documentWindow(head->drawingDoc)) window->activate();
-    }
 }

@@ -99,18 +99,35 @@ public:
     bool vertical = false;
     bool openSort = false;
     // The pending-operation queue of an operation over several drawings: the tabs still to
-    // visit, and the operation's mode (-1 idle).
+    // visit, and the operation's mode (-1 idle). Its work lives with the operations (menus/docops).
     std::vector<CItemData*> pendingQueue;
     int pendingMode = -1;
     int QueueCount() const { return int(pendingQueue.size()); }
     CItemData* QueueHead() const { return pendingQueue.empty() ? nullptr : pendingQueue.front(); }
     int QueueKind() const { return pendingMode; }
-    void ClearQueue() {
-        pendingQueue.clear();
-        pendingMode = -1;
-    }
-    // Runs the mode's work for the drawing that became current, with the head entry.
-    void RunQueueStep(AcApDocument* doc, CItemData* head);
+    void ClearQueue();
+    // KV_COMMANDLOOP: the head is done.
+    void PopQueueHead();
+    // A tab's item leaves the queue (its drawing closed or its tab went); when it was the head,
+    // the next entry starts once the host is back in its message loop.
+    void DropFromQueue(CItemData* item);
+    // Runs the mode's work for the drawing that became current, with the head entry, once per
+    // head. True when the step ran.
+    bool RunQueueStep(AcApDocument* doc, CItemData* head);
+    // Fills the queue for an operation and starts its head.
+    void StartOperation(int mode, const std::vector<CItemData*>& items);
+    // Closes a drawing, asking first whether to save it when it has changes (unless an earlier
+    // answer applies to all). False when the user cancelled.
+    bool CloseWithPrompt(AcApDocument* doc);
+    // Closes the drawings of the marked tabs.
+    void CloseMarked();
+    // The operation behind a menu command id; false when the id is not one of them.
+    bool OnDocOperation(UINT id);
+    std::vector<CItemData*> AllItems() const;
+    int lastAnswer = 7;            // the save question's last answer (IDYES, IDNO, IDCANCEL)
+    int applyToAll = 0;            // reuse the last answer without asking
+    std::string targetFolder;      // where "Save All to Other Folder" saved last
+    CItemData* menuItem = nullptr; // the tab the context menu was opened for
 
     // Starts the queue's head entry (the message KV_COMMANDLOOP sends once it dropped the head).
     static constexpr UINT kMsgStartNextQueueItem = 546;
@@ -163,6 +180,7 @@ private:
     void buildFonts(const LOGFONT& base);
 
     HWND hwnd_ = nullptr;
+    bool headStepDone_ = false;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;
     std::vector<HBITMAP> pictures_;

@@ -28,6 +28,15 @@ struct AcDbSummaryInfo {
     std::vector<std::pair<std::string, std::string>> custom;
 };
 
+// Saved layer states of a drawing.
+class AcDbLayerStateManager {
+public:
+    virtual ~AcDbLayerStateManager() = default;
+    // Bit of a layer state's mask: the state restored last.
+    static constexpr int kLastRestored = 0x10000;
+    virtual Acad::ErrorStatus restoreLayerState(const std::string& name) = 0;
+};
+
 class AcDbDatabase {
 public:
     virtual ~AcDbDatabase() = default;
@@ -41,7 +50,14 @@ public:
     virtual std::string currentLayout() const = 0;
     virtual std::vector<std::string> viewNames(bool paperSpace) const = 0;
     virtual std::vector<std::pair<std::string, int>> layerStates() const = 0;  // name, mask
+    virtual AcDbLayerStateManager* getLayerStateManager() = 0;
+    // Writes the drawing to `path` in the format of `version` (a .bak of a file already there when
+    // `bakAndRename`); the document keeps its own name.
+    virtual Acad::ErrorStatus saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) = 0;
 };
+// The database's modified state (DBMOD); setting returns the state before.
+int acdbGetDbmod(AcDbDatabase* db);
+int acdbSetDbmod(AcDbDatabase* db, int value);
 
 class AcApDocument {
 public:

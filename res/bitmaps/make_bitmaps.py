@@ -205,6 +205,26 @@ def cursor():
         f.write(directory + image)
 
 
+def question():
+    """The save prompt's 32x32 picture: a blue disc with a white question mark."""
+    p = Picture(32, 32, (240, 240, 240))
+    blue, rim = (40, 100, 200), (20, 60, 140)
+    for y in range(32):
+        for x in range(32):
+            d = ((x - 15.5) ** 2 + (y - 15.5) ** 2) ** 0.5
+            if d <= 13.5:
+                p.set(x, y, blue)
+            elif d <= 14.8:
+                p.set(x, y, rim)
+    mark = ["..####..", ".######.", "##....##", "......##", ".....##.", "....##..", "...##...",
+            "...##...", "........", "...##...", "...##..."]
+    for y, line in enumerate(mark):
+        for x, c in enumerate(line):
+            if c == '#':
+                p.rect(8 + 2 * x, 5 + 2 * y, 10 + 2 * x, 7 + 2 * y, WHITE)
+    return p
+
+
 def main():
     names = []
     icons = [('icon_generic', generic()), ('icon_dxf', sheet(['DXF'], (70, 70, 70)))]
@@ -223,6 +243,8 @@ def main():
                           ('glyph_menu', glyph_menu()), ('glyph_link', glyph_tag())]:
         picture.save(name + '.bmp')
         names.append(name)
+    question().save('question.bmp')
+    names.append('question')
     cursor()
     print('\n'.join(names))
 

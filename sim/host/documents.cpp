@@ -441,6 +441,44 @@ bool Host::saveDocument(SimDocument* doc, const std::string& rawPath, AcApDocume
     return true;
 }
 
+// AcDbDatabase::saveAs on an open drawing: a copy in the format of `version`; the document keeps
+// its name. A file already at the target is kept as "<name>.bak" when asked.
+Acad::ErrorStatus SimDatabase::saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) {
+    Host& h = Host::get();
+    SimDocument* owner = nullptr;
+    for (auto& d : h.docs) {
+        if (d->db.get() == this) owner = d.get();
+    }
+    if (!owner) return Acad::eNotApplicable;
+    static const AcApDocument::SaveFormat kDwg[] = {
+        AcApDocument::kR13_dwg,   AcApDocument::kR14_dwg,   AcApDocument::k2000_dwg, AcApDocument::k2004_dwg,
+        AcApDocument::k2007_dwg,  AcApDocument::k2010_dwg,  AcApDocument::k2013_dwg, AcApDocument::k2018_dwg};
+    AcApDocument::SaveFormat format = AcApDocument::kUnknown;
+    for (auto f : kDwg) {
+        const int v = versionOfFormat(f);
+        if (v == version || v == version + 1) format = f;   // development and final codes
+    }
+    if (format == AcApDocument::kUnknown) return Acad::eInvalidInput;
+    std::error_code ec;
+    const std::string target = absolutePath(path);
+    if (bakAndRename && fs::exists(target, ec) && !drawingFiles().isForeign(target)) {
+        fs::path bak(target);
+        bak.replace_extension(".bak");
+        fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
+    }
+    return h.saveDocument(owner, target, format, false) ? Acad::eOk : Acad::eFileNotFound;
+}
+
+Acad::ErrorStatus SimDatabase::restoreLayerState(const std::string& name) {
+    auto it = std::find_if(content.layerStates.begin(), content.layerStates.end(),
+                           [&](const auto& s) { return s.first == name; });
+    if (it == content.layerStates.end()) return Acad::eKeyNotFound;
+    for (auto& s : content.layerStates) s.second &= ~kLastRestored;
+    it->second |= kLastRestored;
+    print("\nLayer state \"" + name + "\" restored.\n");
+    return Acad::eOk;
+}
+
 // An automatic save writes a copy beside the other temporary files and fires saveComplete(database,
 // copy name) alone: no command events, and the drawing keeps its name and DBMOD.
 std::string Host::autoSave(SimDocument* doc) {
@@ -665,6 +703,16 @@ Acad::ErrorStatus acedSyncFileOpen(const std::string& path) {
         return Acad::eFileNotFound;
     }
     return h.openFile(path, false) ? Acad::eOk : Acad::eInvalidInput;
+}
+
+int acdbGetDbmod(AcDbDatabase* db) { return db ? static_cast<SimDatabase*>(db)->dbmod : 0; }
+
+int acdbSetDbmod(AcDbDatabase* db, int value) {
+    if (!db) return 0;
+    auto* sdb = static_cast<SimDatabase*>(db);
+    const int before = sdb->dbmod;
+    sdb->dbmod = value;
+    return before;
 }
 
 // ---- Sim API ------------------------------------------------------------------------------------

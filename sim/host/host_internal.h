@@ -21,7 +21,7 @@ namespace sim::host {
 class Host;
 class SimDocument;
 
-class SimDatabase : public AcDbDatabase {
+class SimDatabase : public AcDbDatabase, private AcDbLayerStateManager {
 public:
     DrawingContent content;
     std::string fileName;
@@ -39,6 +39,11 @@ public:
         return paper ? content.paperViews : content.modelViews;
     }
     std::vector<std::pair<std::string, int>> layerStates() const override { return content.layerStates; }
+    AcDbLayerStateManager* getLayerStateManager() override { return this; }
+    Acad::ErrorStatus saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) override;
+
+private:
+    Acad::ErrorStatus restoreLayerState(const std::string& name) override;
 };
 
 class SimDocWindow : public AcApDocWindow {
