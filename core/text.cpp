@@ -127,3 +127,27 @@ std::string FoldCase(std::string_view text) {
     }
     return out;
 }
+
+namespace {
+// Byte offset of the character `index` (the end when the text is shorter).
+size_t charOffset(std::string_view text, size_t index) {
+    size_t at = 0;
+    for (size_t n = 0; n < index && at < text.size(); ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+    }
+    return at;
+}
+}  // namespace
+
+size_t CharCount(std::string_view text) {
+    size_t n = 0;
+    for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+std::string_view CharSubstr(std::string_view text, size_t first, size_t count) {
+    const size_t begin = charOffset(text, first);
+    const std::string_view rest = text.substr(begin);
+    return rest.substr(0, charOffset(rest, count));
+}

@@ -10,3 +10,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The folded form used by EqualsNoCase, for keys of maps and sets.
 std::string FoldCase(std::string_view text);
+
+// Length in characters (code points) and a run of characters, for limits the user counts in letters.
+size_t CharCount(std::string_view text);
+std::string_view CharSubstr(std::string_view text, size_t first, size_t count);

@@ -176,6 +176,8 @@
 #define IDC_FIND_HINT 1003
 // The find-document command of the tab menu and of Ctrl+F.
 #define ID_KV_DOCFIND 10023
+// The popup every menu of the tab strip starts from: one separator.
+#define IDR_TAB_MENU 410
 // The save question of the operations over several drawings.
 #define IDD_SAVE_PROMPT 292
 #define IDC_PROMPT_ICON 1010

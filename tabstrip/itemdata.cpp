@@ -16,14 +16,8 @@ CItemData::~CItemData() {
 }
 
 std::string KvShortenCaption(const std::string& name, int maxChars) {
-    size_t end = 0;
-    int chars = 0;
-    while (end < name.size() && chars < maxChars) {
-        ++end;
-        while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) ++end;
-        ++chars;
-    }
-    return end < name.size() ? name.substr(0, end) + "..." : name;
+    if (maxChars < 0 || CharCount(name) <= size_t(maxChars)) return name;
+    return std::string(CharSubstr(name, 0, size_t(maxChars))) + "...";
 }
 
 std::string KvTabCaption(const std::string& path, bool showExtension, bool maxCharUse, int maxChars) {

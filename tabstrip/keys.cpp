@@ -26,10 +26,7 @@ Pointer pointerPlace() {
     return Pointer::Elsewhere;
 }
 
-bool busy() {
-    AcApDocument* doc = acDocManager->curDocument();
-    return !doc || !doc->isQuiescent();
-}
+bool busy() { return AcKvUiTabCtrl::HostBusy(); }
 
 // Moves the selected tab to `target` without changing the active drawing.
 void moveSelected(AcKvUiTabCtrl& tab, int target, int neighbour) {
@@ -133,6 +130,21 @@ bool KvTabStripFilter(MSG* msg) {
             if (target >= 0 && target <= last && target != sel) activateTab(panel, target);
         }
         return true;
+    }
+    if (key == VK_TAB && !ctrl && !busy() && tab.GetCurSel() >= 0) {
+        POINT pt;
+        GetCursorPos(&pt);
+        if (where == Pointer::Bar) {
+            POINT client = pt;
+            ScreenToClient(tab.GetSafeHwnd(), &client);
+            if (tab.HitTest(client) >= 0) tab.OpenItemMenu(tab.GetItem(tab.GetCurSel()), pt);
+            else tab.OpenTemplatesMenu(pt);
+            return true;
+        }
+        if (where == Pointer::Drawing && GetSettingNumber(SettingId::UseTabMenu)) {
+            tab.OpenContextMenu(-1, pt);
+            return true;
+        }
     }
     if (ctrl && key == 'A' && where == Pointer::Bar && !busy()) {
         tab.markedItems.clear();

@@ -109,7 +109,9 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 }
 
 void AcKvUiTabCtrl::Destroy() {
+    ClearQueue();
     if (hwnd_) {
+        SaveFavourites();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
         DestroyWindow(hwnd_);
         hwnd_ = nullptr;
@@ -117,6 +119,8 @@ void AcKvUiTabCtrl::Destroy() {
     for (HBITMAP b : pictures_)
         if (b) DeleteObject(b);
     pictures_.clear();
+    if (menuBitmap_) DeleteObject(menuBitmap_);
+    menuBitmap_ = nullptr;
     if (selFont_) DeleteObject(selFont_);
     if (unselFont_) DeleteObject(unselFont_);
     selFont_ = unselFont_ = nullptr;
@@ -127,6 +131,8 @@ void AcKvUiTabCtrl::Initialise() {
     // The pictures come from the plug-in's own module; a missing one draws nothing.
     pictures_.assign(kPictureCount, nullptr);
     for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
+    if (!menuBitmap_) menuBitmap_ = LoadBitmap(App().ownModule, IDB_SHARED_ARROW);
+    LoadFavourites();
     ApplyDockStyle(dockSide);
     SendMessage(hwnd_, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
 }
@@ -568,6 +574,15 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         });
         return 0;
     }
+    case WM_RBUTTONDOWN: {
+        POINT screen;
+        GetCursorPos(&screen);
+        OpenContextMenu(0, screen);
+        return 0;
+    }
+    case WM_RBUTTONUP:
+        ReleaseCapture();
+        return 0;
     case WM_ERASEBKGND:
         return 1;   // everything is painted in WM_PAINT
     case kMsgStartNextQueueItem:
@@ -580,6 +595,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                 KillTimer(wnd, kFavouritesTimer);
                 favouritesOpened = true;
                 if (openFavourites) openFavourites();
+                else OnFavoritesAllOpen();
             }
             return 0;
         }
@@ -589,7 +605,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             OnKvDocfind();
             return 0;
         }
-        if (OnDocOperation(UINT(wp))) return 0;
+        if (OnMenuCommand(UINT(wp))) return 0;
         // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
         OnNumberedCommand(UINT(wp));
         return 0;
@@ -683,14 +699,17 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
             if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
             SetFocus(acedGetAcadFrame());
         } else if (inRange(77900, favourites, &i)) {
-            OpenPath(favourites.at(i));
+            OpenPath(favourites.at(i).substr(0, favourites.at(i).find(';')));
         } else if (inRange(78100, recentFiles, &i)) {
             OpenPath(recentFiles.at(i));
         } else if (inRange(78200, similarFiles, &i)) {
             OpenPath(similarFiles.at(i));
         } else if (id >= 78300 && id <= 78330) {
-            const auto& entry = templates.at(id - 78300);
-            if (acDocManager->isApplicationContext()) acDocManager->appContextNewDocument(entry.second);
+            static std::string path;
+            path = templates.at(id - 78300).substr(0, templates.at(id - 78300).find(';'));
+            if (!path.empty() && acDocManager->isApplicationContext())
+                acDocManager->executeInApplicationContext(
+                    +[](void*) { acDocManager->appContextNewDocument(path); }, nullptr);
         } else if (id >= 500 && id <= 599) {
             const std::string& command = userCommands.at(id - 500);
             if (AcApDocument* doc = acDocManager->curDocument())
@@ -776,6 +795,10 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
         } else if (item->docWindow && item->docWindow->canClose()) {
             item->docWindow->close();
         }
+    } else if (glyph == 2) {
+        POINT screen;
+        GetCursorPos(&screen);
+        OpenItemMenu(item, screen);
     } else if (glyph == 3 && !several) {
         if (item->drawingDoc) {
             // The drawing closes and its tab stays as a link.

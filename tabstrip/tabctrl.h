@@ -6,6 +6,7 @@
 #include <vector>
 #include "gfx/canvas.h"
 #include "tabstrip/itemdata.h"
+#include "win/menu.h"
 #include "win/tabctrl.h"
 
 // Docking sides ('Docking position').
@@ -141,15 +142,35 @@ public:
 
     // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
     static constexpr UINT_PTR kFavouritesTimer = 777;
-    // Opens the favourite drawings (the favourites arrive with their own subsystem).
+    // Opens the favourite drawings (Open All Favorites unless a test replaces it).
     void (*openFavourites)() = nullptr;
     bool favouritesOpened = false;
 
     // Lists behind the numbered menu commands, filled when a menu is built.
     std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles,
         userCommands;
-    std::vector<std::pair<std::string, std::string>> templates;   // name, path
+    // Favourites and drawing templates: "path;name" entries, stored in the registry.
+    std::vector<std::string> templates;
+    void LoadFavourites();
+    void SaveFavourites() const;
+    void OnFavoritesAdd();
+    void OnFavoritesRemove();
+    void OnFavoritesAllOpen();
+    void OnFavoritesAllAppend();
+    // The templates popup (the Tab key over the bar but not over a tab).
+    void OpenTemplatesMenu(POINT screen);
     AcApDocument* menuDocument = nullptr;
+    // The tab context menu for the tab under `screen` (index -1: the selected tab), built afresh.
+    void OpenContextMenu(int index, POINT screen);
+    HMENU BuildContextMenu(const CItemData& item);
+    // The menu of drawings like `item` (by name and folder), for the Tab key and the menu glyph.
+    void OpenItemMenu(CItemData* item, POINT screen);
+    // The fixed entries of the menus; false when the id is not one of them.
+    bool OnMenuCommand(UINT id);
+    // Tiles the document windows; two marked drawings share the area between them.
+    void TileMarked(bool vertically);
+    // Fills the "User Command" submenu from the user's menu file (set at start-up).
+    void (*loadUserCommands)(HMENU submenu) = nullptr;
     // Runs a numbered menu command; false when the id is in no range.
     bool OnNumberedCommand(UINT id);
     // The find-document command: asks for a file-name pattern and selects the matching tabs.
@@ -179,7 +200,11 @@ private:
     int formatCodeOf(const CItemData& item) const;
     void buildFonts(const LOGFONT& base);
 
+    void attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
+                        int currentLayout, const std::vector<int>& layerMasks);
+
     HWND hwnd_ = nullptr;
+    HBITMAP menuBitmap_ = nullptr;   // beside the first entry of the menus
     bool headStepDone_ = false;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;

@@ -26,3 +26,8 @@ using PIDLIST_ABSOLUTE = ITEMIDLIST*;
 PIDLIST_ABSOLUTE SHBrowseForFolder(const BROWSEINFO* info);
 BOOL SHGetPathFromIDList(PIDLIST_ABSOLUTE pidl, std::string* path);
 void CoTaskMemFree(void* memory);
+
+// Shortens a path to fit `maxChars` characters including the terminating NUL of Win32 (so at most
+// maxChars - 1 characters): the start of the folder, "...", a separator and the file name; a file
+// name that alone is too long is cut and ends in "...". Characters are counted as code points.
+BOOL PathCompactPathEx(std::string* out, const std::string& path, UINT maxChars, DWORD flags);

@@ -332,3 +332,40 @@ BOOL IsClipboardFormatAvailable(UINT format) {
     std::lock_guard lock(s.mutex);
     return s.clip && (format == CF_TEXT || format == CF_UNICODETEXT);
 }
+
+namespace {
+size_t utf8Chars(const std::string& s) {
+    size_t n = 0;
+    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+// The first `chars` characters.
+std::string utf8Head(const std::string& s, size_t chars) {
+    size_t at = 0;
+    for (size_t n = 0; n < chars && at < s.size(); ++n) {
+        ++at;
+        while (at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80) ++at;
+    }
+    return s.substr(0, at);
+}
+}  // namespace
+
+BOOL PathCompactPathEx(std::string* out, const std::string& path, UINT maxChars, DWORD) {
+    if (!out || maxChars == 0) return FALSE;
+    const size_t room = maxChars - 1;
+    if (utf8Chars(path) <= room) {
+        *out = path;
+        return TRUE;
+    }
+    const size_t slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash);   // with its separator
+    const size_t nameChars = utf8Chars(name);
+    if (nameChars + 3 > room) {
+        // Not even the name fits: as much of it as fits, then the ellipsis.
+        const std::string bare = slash == std::string::npos ? path : path.substr(slash + 1);
+        *out = room <= 3 ? utf8Head("...", room) : utf8Head(bare, room - 3) + "...";
+        return TRUE;
+    }
+    *out = utf8Head(path, room - 3 - nameChars) + "..." + name;
+    return TRUE;
+}

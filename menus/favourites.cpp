@@ -1,0 +1,156 @@
+// Favourites and drawing templates: two short lists of "path;name" entries kept by the tab control
+// and stored in the plug-in's registry branch, slots 00 to 29.
+#include <cstdio>
+#include <filesystem>
+#include "arx/aced.h"
+#include "core/app_state.h"
+#include "core/guard.h"
+#include "core/registry.h"
+#include "core/resource_scope.h"
+#include "core/text.h"
+#include "menus/ctxmenu.h"
+#include "tabstrip/panel.h"
+#include "win/system.h"
+
+namespace {
+
+constexpr int kSlots = 30;
+constexpr const char* kBaseKey = "SOFTWARE\\Stavlo\\Korvane";
+
+std::string listKey(const char* list) {
+    CRegistry base(HKEY_CURRENT_USER);
+    std::string version;
+    if (!base.Open(kBaseKey) || !base.Read("CurVer", &version) || version.empty()) return {};
+    return std::string(kBaseKey) + "\\" + version + "\\" + list;
+}
+
+std::string slotName(const char* prefix, int slot) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%02d", prefix, slot);
+    return name;
+}
+
+std::string pathOf(const std::string& entry) { return entry.substr(0, entry.find(';')); }
+
+// The path of a tab as the lists store it: a drawing's file, else the tab's own path.
+std::string tabPath(const CItemData& item) { return item.drawingDoc ? item.drawingDoc->fileName() : item.pathName; }
+
+bool listed(const std::vector<std::string>& list, const std::string& path) {
+    for (const std::string& entry : list)
+        if (EqualsNoCase(pathOf(entry), path)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> KvLoadEntryList(const char* list, const char* prefix) {
+    std::vector<std::string> out;
+    const std::string key = listKey(list);
+    CRegistry reg(HKEY_CURRENT_USER);
+    if (key.empty() || !reg.Open(key)) return out;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        std::string value;
+        if (reg.Read(slotName(prefix, slot), &value) && !value.empty()) out.push_back(value);
+    }
+    return out;
+}
+
+void KvSaveEntryList(const char* list, const char* prefix, const std::vector<std::string>& entries) {
+    const std::string key = listKey(list);
+    CRegistry reg(HKEY_CURRENT_USER);
+    if (key.empty() || !reg.Create(key)) return;
+    for (int slot = 0; slot < kSlots; ++slot)
+        reg.Write(slotName(prefix, slot), size_t(slot) < entries.size() ? entries[size_t(slot)] : std::string());
+}
+
+void AcKvUiTabCtrl::LoadFavourites() {
+    favourites = KvLoadEntryList("favorites", "zzfav");
+    templates = KvLoadEntryList("templates", "zztempl");
+}
+
+void AcKvUiTabCtrl::SaveFavourites() const {
+    KvSaveEntryList("favorites", "zzfav", favourites);
+    KvSaveEntryList("templates", "zztempl", templates);
+}
+
+void AcKvUiTabCtrl::OnFavoritesAdd() {
+    KvGuardLine("Exception error :  OnFavoritesAdd\n", [&] {
+        for (CItemData* item : AllItems()) {
+            if (!item->marked) continue;
+            if (item->isWindow()) break;
+            const std::string path = tabPath(*item);
+            if (path.empty() || listed(favourites, path)) continue;
+            favourites.push_back(path + ";");
+        }
+        SetFocus(acedGetAcadFrame());
+    });
+}
+
+void AcKvUiTabCtrl::OnFavoritesRemove() {
+    KvGuardLine("Exception error :  OnFavoritesRemove\n", [&] {
+        for (CItemData* item : AllItems()) {
+            if (!item->marked) continue;
+            const std::string path = tabPath(*item);
+            if (path.empty()) continue;
+            for (auto it = favourites.begin(); it != favourites.end(); ++it) {
+                if (EqualsNoCase(pathOf(*it), path)) {
+                    favourites.erase(it);
+                    break;
+                }
+            }
+        }
+        SetFocus(acedGetAcadFrame());
+    });
+}
+
+void AcKvUiTabCtrl::OnFavoritesAllAppend() {
+    KvGuardLine("Exception error :  OnFavoritesAllAppend\n", [&] {
+        const std::vector<CItemData*> items = AllItems();
+        if (items.empty()) return;
+        favourites.clear();
+        for (CItemData* item : items) {
+            if (item->isWindow()) break;
+            const std::string path = tabPath(*item);
+            if (!path.empty()) favourites.insert(favourites.begin(), path + ";");
+        }
+    });
+}
+
+void AcKvUiTabCtrl::OnFavoritesAllOpen() {
+    KvGuardLine("Exception error :  OnFavoritesAllOpen\n", [&] {
+        SetFocus(acedGetAcadFrame());
+        for (const std::string& entry : std::vector<std::string>(favourites)) {
+            const std::string path = pathOf(entry);
+            if (path.empty()) continue;
+            bool shown = false;
+            for (CItemData* item : AllItems()) shown = shown || EqualsNoCase(tabPath(*item), path);
+            if (shown || !acDocManager->isApplicationContext()) continue;
+            if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
+        }
+        Redraw();
+    });
+}
+
+void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
+    KvGuard("OpenTemplatesMenu", [&] {
+        HMENU menu;
+        {
+            KvResourceScope scope(App().resourceModule);
+            KvMenuBuilder b(dockSide == kDockBottom);
+            for (size_t i = 0; i < templates.size(); ++i) {
+                const std::string path = pathOf(templates[i]);
+                const size_t semi = templates[i].find(';');
+                const std::string name = semi == std::string::npos ? std::string() : templates[i].substr(semi + 1);
+                std::error_code ec;
+                const bool exists = !path.empty() && std::filesystem::exists(path, ec);
+                b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), 78300 + i,
+                         KvNumbered(int(i) + 1, name.empty() ? KvCompactPath(path, 40) : name));
+                if (i == 0) b.separator();
+            }
+            if (menuBitmap_) SetMenuItemBitmaps(b.menu(), 0, MF_BYPOSITION, menuBitmap_, menuBitmap_);
+            menu = b.release();
+        }
+        TrackPopupMenu(menu, 0, screen.x, screen.y, hwnd_);
+        DestroyMenu(menu);
+    });
+}
