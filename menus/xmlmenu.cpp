@@ -1,18 +1,11 @@
 #include "menus/xmlmenu.h"
 
 #include <stdexcept>
-#include "arx/aced.h"
 #include "arx/docman.h"
-#include "core/app_state.h"
 #include "core/files.h"
-#include "core/guard.h"
-#include "core/paths.h"
-#include "core/profile.h"
 #include "core/text.h"
 
 namespace {
-
-constexpr const char* kMenuFileName = "ctxmenu.xml";
 
 std::string trimmed(std::string_view s) {
     constexpr std::string_view blanks = " \t\r\n\v\f";
@@ -226,34 +219,4 @@ void CXmlMenu::Run(unsigned id) const {
     AcApDocument* doc = acDocManager->curDocument();
     if (!doc) return;
     acDocManager->sendStringToExecute(doc, commands_[id - firstId_] + "\n", false, false, true);
-}
-
-// ---- The user's menu file ---------------------------------------------------------------------
-
-std::optional<std::string> KvLocateUserMenuFile() {
-    const AppState& app = App();
-    std::string path = app.dataFolder + kMenuFileName;
-    // Without a data folder nothing is copied (it would land in the process's current folder);
-    // the host's search then finds the shipped file in the module folder.
-    if (!app.dataFolder.empty()) {
-        std::optional<std::string> existing = FindFileNoCase(app.dataFolder, kMenuFileName);
-        if (!existing) {
-            KvCopyShippedFile(app.moduleFolder, app.dataFolder, kMenuFileName, true);
-            existing = FindFileNoCase(app.dataFolder, kMenuFileName);
-        }
-        if (existing) path = *existing;
-    }
-    std::string found;
-    if (acedFindFile(path, &found) != RTNORM) return std::nullopt;
-    return found;
-}
-
-bool KvLoadUserMenu(CXmlMenu& menu, HMENU target) {
-    bool loaded = false;
-    menu.Clear();   // no file now: no entries left over from the last showing
-    KvGuard("SubMenu", [&] {
-        const std::optional<std::string> path = KvLocateUserMenuFile();
-        loaded = path && menu.Load(target, *path);
-    });
-    return loaded;
 }
