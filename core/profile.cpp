@@ -28,12 +28,8 @@ std::string KvRegistryBootstrap(const std::string& moduleFile) {
     return settingsKey;
 }
 
-namespace {
-
-// Copies `name` from the module folder into the data folder. The target keeps the spelling of a
-// copy that is already there, since both spellings name one file on the host's file system.
-void copyShipped(const std::string& moduleFolder, const std::string& dataFolder, const std::string& name,
-                 bool replace) {
+void KvCopyShippedFile(const std::string& moduleFolder, const std::string& dataFolder, const std::string& name,
+                       bool replace) {
     auto source = FindFileNoCase(moduleFolder, name);
     if (!source) return;
     auto existing = FindFileNoCase(dataFolder, name);
@@ -51,8 +47,6 @@ void copyShipped(const std::string& moduleFolder, const std::string& dataFolder,
     if (ec) fs::remove(temp, ec);
 }
 
-}  // namespace
-
 std::string KvPrepareDataFolder(const std::string& moduleFolder) {
     std::string appData;
     if (!GetEnvironmentVariable("APPDATA", &appData) || appData.empty()) return "";
@@ -62,8 +56,8 @@ std::string KvPrepareDataFolder(const std::string& moduleFolder) {
     fs::create_directory(stavlo, ec);
     fs::create_directory(korvane, ec);
     const std::string dataFolder = WithTrailingSeparator(korvane);
-    copyShipped(moduleFolder, dataFolder, "Korvane.xml", false);
-    copyShipped(moduleFolder, dataFolder, "Korvane.banner", true);
+    KvCopyShippedFile(moduleFolder, dataFolder, "Korvane.xml", false);
+    KvCopyShippedFile(moduleFolder, dataFolder, "Korvane.banner", true);
     return dataFolder;
 }
 

@@ -187,3 +187,8 @@
 // The tab panel inside the dock bar: one tab control filling a 63 by 19 dialog-unit frame.
 #define IDD_TAB_PANEL 200
 #define IDC_TAB_CTRL 1000
+
+// The plug-in's submenu in the host's right-click menu of the drawing area. Its built-in item only
+// keeps the popup from being empty in the template: every showing replaces it with the user's menu.
+#define IDR_CONTEXT_APP 270
+#define IDM_CONTEXT_APP_USER 499

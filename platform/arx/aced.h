@@ -77,3 +77,28 @@ void acedRestoreStatusBar();
 // ---- Host application services -------------------------------------------------------------
 // The host's per-user product root in the current-user hive, e.g. "Software\\...\\R24.0\\...:409".
 std::string acdbHostUserProductRegistryRootKey();
+
+// ---- Default context menu of the drawing area ----------------------------------------------
+// Before it shows its right-click menu over the drawing area, the host asks every registered
+// context to update its menu (OnUpdateMenu), then for the menu itself (getMenuContext: a pointer
+// to a popup menu handle, or to a null handle for none). The popup is shown as a submenu titled
+// with the application name; a chosen entry comes back to onCommand with the context's own id.
+class AcRxClass;
+using AcDbObjectIdArray = std::vector<std::uint64_t>;   // the selection the menu is shown for
+
+class AcRxObject {
+public:
+    virtual ~AcRxObject() = default;
+};
+
+class AcEdUIContext : public AcRxObject {
+public:
+    virtual void* getMenuContext(const AcRxClass* rxClass, const AcDbObjectIdArray& selection) = 0;
+    virtual void onCommand(std::uint32_t commandId) = 0;
+    virtual void OnUpdateMenu() {}
+};
+
+// False when the context is null or registered already. The host does not own the context.
+bool acedAddDefaultContextMenu(AcEdUIContext* context, const void* appId, const std::string& appName);
+// False when the context is not registered.
+bool acedRemoveDefaultContextMenu(AcEdUIContext* context);

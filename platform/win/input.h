@@ -21,3 +21,4 @@ BOOL GetCursorPos(POINT* point);   // screen coordinates
 // True when the user moves the mouse far enough with the button held to start a drag.
 BOOL DragDetect(HWND wnd, POINT point);
 constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;

@@ -142,6 +142,18 @@ void registerDeskVerbs(script::Runner& runner) {
     }, "@wheel +1|-1 [over=bar|drawing]");
     runner.addVerb("click", [](script::Runner&, const script::Args& a) { clickTab(a, WM_LBUTTONDOWN, WM_LBUTTONUP); },
                    "@click N [ctrl|shift] [at=X,Y]");
+    runner.addVerb("drawing-menu", [](script::Runner&, const script::Args& a) {
+        if (!a.empty()) throw script::VerbError("usage: @drawing-menu");
+        WindowManager::get().pump();
+        pointerOver("drawing");
+        HWND view = acedGetAcadDwgView();
+        RECT r;
+        GetClientRect(view, &r);
+        const LPARAM at = LPARAM(((r.Height() / 2) << 16) | ((r.Width() / 2) & 0xFFFF));
+        PostMessage(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        PostMessage(view, WM_RBUTTONUP, 0, at);
+        WindowManager::get().pump();
+    }, "@drawing-menu   (the right-click menu of the drawing area)");
     runner.addVerb("mclick", [](script::Runner&, const script::Args& a) { clickTab(a, WM_MBUTTONDOWN, WM_MBUTTONUP); },
                    "@mclick N");
     snapshotTargets()["bar"] = [] {

@@ -241,7 +241,13 @@ HWND WindowManager::frame() {
     v.style = 0x10000000 | 0x40000000;   // WS_VISIBLE | WS_CHILD
     v.rect = {0, 60, 1600, 780};
     v.parent = frame_;
-    v.proc = [](HWND wnd, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    v.proc = [](HWND wnd, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
+        if (msg == WM_RBUTTONUP && drawingContextMenu()) {
+            POINT at{short(LOWORD(lp)), short(HIWORD(lp))};
+            ClientToScreen(wnd, &at);
+            drawingContextMenu()(at);
+            return 0;
+        }
         if (msg != WM_PAINT) return 0;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
@@ -267,6 +273,11 @@ std::function<bool(UINT)>& frameCommandHandler() {
 std::function<StatusProgress()>& statusProgress() {
     static std::function<StatusProgress()> provider;
     return provider;
+}
+
+std::function<void(POINT)>& drawingContextMenu() {
+    static std::function<void(POINT)> handler;
+    return handler;
 }
 
 std::function<void(HDC, const RECT&)>& drawingAreaPainter() {

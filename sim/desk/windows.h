@@ -115,6 +115,9 @@ std::function<StatusProgress()>& statusProgress();
 std::function<bool(UINT command)>& frameCommandHandler();
 // Paints the drawing area (set by the host: the current drawing).
 std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
+// The right-click menu of the drawing area (set by the host), opened on a right button release
+// over the drawing view at the given screen point.
+std::function<void(POINT screen)>& drawingContextMenu();
 // Applies delayed bar visibility and moves the bars and the drawing view into place.
 void layoutFrame();
 inline constexpr UINT kFrameLayoutMessage = WM_USER + 0x7E0;

@@ -45,9 +45,11 @@ Host& Host::get() {
 }
 
 void installDrawingAreaPainter();
+void installDrawingContextMenu();
 
 Host::Host() {
     installDrawingAreaPainter();
+    installDrawingContextMenu();
     resetVariables(vars);
     registerBuiltins();
 }
@@ -518,6 +520,7 @@ void Host::resetAll() {
     docReactors.clear();
     edReactors.clear();
     winReactors.clear();
+    uiContexts.clear();
     listener = nullptr;
     printEvents = false;
     mru.clear();

@@ -161,6 +161,13 @@ public:
     std::vector<AcApDocManagerReactor*> docReactors;
     std::vector<AcEditorReactor*> edReactors;
     std::vector<AcApDocWindowManagerReactor*> winReactors;
+    // Contexts of the drawing area's right-click menu, in registration order (context_menu.cpp).
+    struct UiContext {
+        AcEdUIContext* context = nullptr;
+        const void* appId = nullptr;
+        std::string appName;
+    };
+    std::vector<UiContext> uiContexts;
     EventListener listener;
     bool printEvents = false;
 

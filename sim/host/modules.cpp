@@ -55,6 +55,10 @@ std::set<const void*> reactorsOf(Module& m) {
     collectFrom(h.edReactors, info.dli_fbase, found);
     collectFrom(h.winReactors, info.dli_fbase, found);
     for (auto& w : h.wins) collectFrom(w->reactors, info.dli_fbase, found);
+    for (auto& c : h.uiContexts) {
+        Dl_info ci{};
+        if (dladdr(*reinterpret_cast<void* const*>(c.context), &ci) && ci.dli_fbase == info.dli_fbase) found.insert(c.context);
+    }
     return found;
 }
 
@@ -67,6 +71,7 @@ size_t dropReactors(const std::set<const void*>& gone) {
     Host& h = Host::get();
     size_t n = dropFrom(h.docReactors, gone) + dropFrom(h.edReactors, gone) + dropFrom(h.winReactors, gone);
     for (auto& w : h.wins) n += dropFrom(w->reactors, gone);
+    n += std::erase_if(h.uiContexts, [&](const Host::UiContext& c) { return gone.count(c.context) != 0; });
     return n;
 }
 }  // namespace
