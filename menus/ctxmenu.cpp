@@ -404,9 +404,7 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
     // The user's commands.
     if (findByText(menu, KvResourceText(IDS_MENU_USER_COMMAND)) >= 0) {
         HMENU sub = CreatePopupMenu();
-        KvGuard("SubMenu", [&] {
-            if (loadUserCommands) loadUserCommands(sub);
-        });
+        KvLoadUserMenu(userMenu, sub);
         attachSubmenu(menu, KvResourceText(IDS_MENU_USER_COMMAND), sub, false);
     }
 }

@@ -711,14 +711,13 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
                 acDocManager->executeInApplicationContext(
                     +[](void*) { acDocManager->appContextNewDocument(path); }, nullptr);
         } else if (id >= 500 && id <= 599) {
-            const std::string& command = userCommands.at(id - 500);
-            if (AcApDocument* doc = acDocManager->curDocument())
-                acDocManager->sendStringToExecute(doc, command + "\n", false, false, true);
+            userMenu.Run(id);
         } else {
             handled = false;
         }
     } catch (const std::out_of_range&) {
         // An index outside its list drops the command.
+    } catch (const std::invalid_argument&) {
     } catch (...) {
         SetFocus(acedGetAcadFrame());
     }

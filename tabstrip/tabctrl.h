@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
+#include "menus/xmlmenu.h"
 #include "tabstrip/itemdata.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
@@ -147,8 +148,9 @@ public:
     bool favouritesOpened = false;
 
     // Lists behind the numbered menu commands, filled when a menu is built.
-    std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles,
-        userCommands;
+    std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles;
+    // The user\'s menu file behind the "User Command" submenu (ids 500-599).
+    CXmlMenu userMenu;
     // Favourites and drawing templates: "path;name" entries, stored in the registry.
     std::vector<std::string> templates;
     void LoadFavourites();
@@ -169,8 +171,6 @@ public:
     bool OnMenuCommand(UINT id);
     // Tiles the document windows; two marked drawings share the area between them.
     void TileMarked(bool vertically);
-    // Fills the "User Command" submenu from the user's menu file (set at start-up).
-    void (*loadUserCommands)(HMENU submenu) = nullptr;
     // Runs a numbered menu command; false when the id is in no range.
     bool OnNumberedCommand(UINT id);
     // The find-document command: asks for a file-name pattern and selects the matching tabs.

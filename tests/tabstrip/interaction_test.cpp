@@ -269,7 +269,9 @@ TEST_F(Clicks, NumberedCommandsPickFromTheirLists) {
     });
     tabs().menuDocument = acDocManager->curDocument();
     tabs().viewNames = {"North"};
-    tabs().userCommands = {"ZOOM E"};
+    HMENU user = CreatePopupMenu();
+    tabs().userMenu.LoadText(user, "<menu><z name=\"Zoom\">ZOOM E</z></menu>");
+    DestroyMenu(user);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77800, 0);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77801, 0);   // outside the list: dropped
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 500, 0);
