@@ -16,6 +16,7 @@
 #include "gfx/gdiplus.h"
 #include "doctrack/reactors.h"
 #include "hosting/dockbar.h"
+#include "hosting/switcher.h"
 #include "tabstrip/panel.h"
 #include "settings/settings.h"
 #include "win/menu.h"
@@ -243,6 +244,7 @@ void KvStartup() {
         KvInstallMessageFilter();
         KvCreateDockBar();
         KvCreateReactors();
+        KvCreateSwitcher(acedGetAcadFrame());
 
         composeAboutText();
 
@@ -279,6 +281,7 @@ void KvUnload() {
         KvRemoveMessageFilter();
         KvDestroyDockBar();
         KvDeleteReactors();
+        KvDestroySwitcher();
         removeSystemMenuEntries();
         KvDestroyStringTable();
         if (g_thumbLibrary) {
