@@ -204,7 +204,7 @@ def switcher_icons():
     """The document switcher's list pictures: the unknown format, the releases, a drawing, a window."""
     icons = [('switch_unknown', sheet(['?'], GREY)), ('switch_10', sheet(['10'], (150, 110, 60)))]
     for label, colour in RELEASES:
-        icons.append(('switch_' + label, sheet([label, 'DWG'] if label in ('19', '20') else [label], colour)))
+        icons.append(('switch_' + label, sheet([label], colour)))   # one row: legible at 16 pixels
     icons.append(('switch_document', document_page()))
     icons.append(('switch_window', window_pane()))
     return icons

@@ -178,6 +178,25 @@ void registerDeskVerbs(script::Runner& runner) {
             keyEvent(key, down);
         }, down ? "@keydown KEY [over=bar|drawing]   (holds the key down until @keyup KEY)" : "@keyup KEY");
     }
+    runner.addVerb("memory", [](script::Runner&, const script::Args& a) {
+        if (a.size() == 1 && a[0] == "real") {
+            Desktop::get().memoryStatus.reset();
+            return;
+        }
+        const auto opt = script::Runner::options(a, 0);
+        if (opt.empty()) throw script::VerbError("usage: @memory total=BYTES free=BYTES virtual=BYTES load=PERCENT | real");
+        MEMORYSTATUSEX m;
+        GlobalMemoryStatusEx(&m);
+        for (const auto& [key, value] : opt) {
+            const ULONGLONG n = std::stoull(value);
+            if (key == "total") m.ullTotalPhys = n;
+            else if (key == "free") m.ullAvailPhys = n;
+            else if (key == "virtual") m.ullAvailVirtual = n;
+            else if (key == "load") m.dwMemoryLoad = DWORD(n);
+            else throw script::VerbError("unknown memory value '" + key + "'");
+        }
+        Desktop::get().memoryStatus = m;
+    }, "@memory total=BYTES free=BYTES virtual=BYTES load=PERCENT | real");
     runner.addVerb("wheel", [](script::Runner&, const script::Args& a) {
         if (a.empty()) throw script::VerbError("usage: @wheel +1|-1 [over=bar|drawing]");
         WindowManager::get().pump();

@@ -175,11 +175,8 @@ TEST_F(Switcher, DetailsComeFromTheDatabaseOrFromTheFile) {
     start();
     KvTabPanel().InsertLinkDrawing(drawing("far.dwg", 7, 5));
     KvTabPanel().InsertLinkDrawing(machine.drawings + "gone.dwg");
-    sim::Desktop::get().memoryStatus = MEMORYSTATUSEX{};
-    sim::Desktop::get().memoryStatus->ullTotalPhys = 64 * GB;
-    sim::Desktop::get().memoryStatus->ullAvailPhys = 40 * GB + 512 * MB;
-    sim::Desktop::get().memoryStatus->ullAvailVirtual = 100 * GB;
-    sim::Desktop::get().memoryStatus->dwMemoryLoad = 37;
+    run("@memory total=" + std::to_string(64 * GB) + " free=" + std::to_string(40 * GB + 512 * MB) +
+        " virtual=" + std::to_string(100 * GB) + " load=37");
 
     run("@keydown Ctrl");
     run("@key Shift+Tab");   // back from the open drawing to the last tab, the missing link
