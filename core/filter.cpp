@@ -4,6 +4,7 @@
 #include "arx/aced.h"
 #include "core/guard.h"
 #include "core/lifecycle.h"
+#include "hosting/switcher.h"
 #include "tabstrip/keys.h"
 #include "tabstrip/panel.h"
 #include "win/monitor.h"
@@ -36,7 +37,8 @@ bool KvFilterMessage(MSG* msg) {
     bool consumed = false;
     KvGuard("FilterWinMsg", [&] {
         if (msg->message != WM_SYSCOMMAND) {
-            consumed = KvTabStripFilter(msg);
+            // The switcher's own key handling comes after the filter, as a dialog's does.
+            consumed = KvTabStripFilter(msg) || KvSwitcherPreTranslate(msg);
             return;
         }
         if (msg->hwnd != acedGetAcadFrame()) return;

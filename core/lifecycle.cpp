@@ -17,6 +17,7 @@
 #include "doctrack/reactors.h"
 #include "hosting/dockbar.h"
 #include "menus/contextapp.h"
+#include "hosting/switcher.h"
 #include "tabstrip/panel.h"
 #include "settings/settings.h"
 #include "win/menu.h"
@@ -245,6 +246,7 @@ void KvStartup() {
         KvCreateDockBar();
         KvCreateReactors();
         KvCreateContextApp();
+        KvCreateSwitcher(acedGetAcadFrame());
 
         composeAboutText();
 
@@ -282,6 +284,7 @@ void KvUnload() {
         KvDestroyDockBar();
         KvDeleteReactors();
         KvDestroyContextApp();
+        KvDestroySwitcher();
         removeSystemMenuEntries();
         KvDestroyStringTable();
         if (g_thumbLibrary) {

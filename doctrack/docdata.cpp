@@ -43,7 +43,7 @@ void updateOpenFormat(AcApDocument* doc, bool useOriginal) {
     int version = 0;
     if (db) {
         version = useOriginal ? 0 : int(db->lastSavedAsVersion());
-        if (version == 0) version = int(db->originalFileVersion());
+        if (version == 0 || version == AcDb::kDHL_Unknown) version = int(db->originalFileVersion());
     }
     docData(doc).openFormat = KvFormatForVersion(version, kind);
 }

@@ -192,3 +192,28 @@
 // keeps the popup from being empty in the template: every showing replaces it with the user's menu.
 #define IDR_CONTEXT_APP 270
 #define IDM_CONTEXT_APP_USER 499
+
+// The document switcher (Ctrl+Tab): its dialog, controls and the pictures of its list, in the
+// order of the list's image list (index 0 the unknown format ... 12 a window that is no drawing).
+#define IDD_SWITCHER 239
+#define IDC_SWITCHER_LIST 225
+#define IDC_SWITCHER_THUMBNAIL 228
+#define IDC_SWITCHER_PATH 229
+#define IDC_SWITCHER_OBJECTS 230
+#define IDC_SWITCHER_SAVES 231
+#define IDC_SWITCHER_LAST_VERSION 232
+#define IDC_SWITCHER_ORIGINAL_VERSION 233
+#define IDC_SWITCHER_STATUS 295
+#define IDB_SWITCHER_UNKNOWN 275
+#define IDB_SWITCHER_R10 274
+#define IDB_SWITCHER_R12 268
+#define IDB_SWITCHER_R13 269
+#define IDB_SWITCHER_R14 270
+#define IDB_SWITCHER_2000 271
+#define IDB_SWITCHER_2004 272
+#define IDB_SWITCHER_2007 273
+#define IDB_SWITCHER_2010 276
+#define IDB_SWITCHER_2013 280
+#define IDB_SWITCHER_2018 290
+#define IDB_SHARED_DOCUMENT 206
+#define IDB_SHARED_WINDOW 207

@@ -3,6 +3,7 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
+#include "hosting/switcher.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
 #include "win/imm.h"
@@ -114,6 +115,13 @@ bool KvTabStripFilter(MSG* msg) {
     }
     if (msg->message != WM_KEYDOWN) return false;
     const int key = int(msg->wParam);
+    // Ctrl+Tab opens the document switcher (its own key handling takes over from there).
+    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !KvSwitcherVisible()) {
+        if (AcKvUiTabCtrlDialog* switcher = KvSwitcher()) {
+            switcher->Open(shift);
+            return true;
+        }
+    }
     const Pointer where = pointerPlace();
     const bool overBarOrDrawing = where != Pointer::Elsewhere;
     const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;

@@ -10,6 +10,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
+#include "hosting/switcher.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -473,7 +474,7 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
 
 bool AcKvUiTabCtrl::HostBusy() {
     AcApDocument* doc = acDocManager->curDocument();
-    return !doc || !doc->isQuiescent();
+    return !doc || !doc->isQuiescent() || KvSwitcherVisible();
 }
 
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -2,6 +2,7 @@
 // in ObjectARX shape.
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 #include "arx/acrx.h"
@@ -10,7 +11,7 @@
 // Drawing-file version codes of the database (originalFileVersion, lastSavedAsVersion).
 namespace AcDb {
 enum AcDbDwgVersion {
-    kDHL_Unknown = 0,
+    kDHL_MC0_0 = 0,                                     // the oldest formats: 0 to 15
     kDHL_1009 = 16, kDHL_1010 = 17, kDHL_1011 = 18,   // R11/R12
     kDHL_1012 = 19,                                     // R13
     kDHL_1013 = 20, kDHL_1014 = 21,                     // R14
@@ -20,6 +21,8 @@ enum AcDbDwgVersion {
     kDHL_2400a = 28, kDHL_1024 = 29,                    // 2010
     kDHL_2700a = 30, kDHL_1027 = 31,                    // 2013
     kDHL_3200a = 32, kDHL_1032 = 33,                    // 2018
+    kDHL_Unknown = 32766,
+    kDHL_Max = 32767,
 };
 }  // namespace AcDb
 
@@ -183,6 +186,15 @@ public:
     virtual Acad::ErrorStatus unlockDocument(AcApDocument* doc) = 0;
 };
 AcApDocManager* acDocManagerPtr();
+// Reads a drawing file into a new database of its own, not opened as a document (as
+// AcDbDatabase(false, true) followed by readDwgFile). The share mode has the values of the C
+// runtime's _SH_ flags. eOk with *database set, or eFileNotFound / eInvalidInput (not a readable
+// drawing) with *database left empty.
+constexpr int kShareDenyReadWrite = 0x10;
+constexpr int kShareDenyWrite = 0x20;
+constexpr int kShareDenyRead = 0x30;
+constexpr int kShareDenyNone = 0x40;
+Acad::ErrorStatus acdbReadDwgFile(const std::string& path, int shareMode, std::unique_ptr<AcDbDatabase>* database);
 // Opens a drawing from document context, waiting for it (single-document mode replaces the drawing).
 Acad::ErrorStatus acedSyncFileOpen(const std::string& path);
 #define acDocManager acDocManagerPtr()

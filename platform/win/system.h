@@ -38,3 +38,17 @@ int MessageBox(HWND owner, const std::string& text, const std::string& caption, 
 // Keyboard focus.
 HWND SetFocus(HWND wnd);
 HWND GetFocus();
+
+// Memory status of the machine, as GlobalMemoryStatusEx reports it (sizes in bytes).
+struct MEMORYSTATUSEX {
+    DWORD dwLength = sizeof(MEMORYSTATUSEX);
+    DWORD dwMemoryLoad = 0;   // percent of physical memory in use
+    ULONGLONG ullTotalPhys = 0;
+    ULONGLONG ullAvailPhys = 0;
+    ULONGLONG ullTotalPageFile = 0;
+    ULONGLONG ullAvailPageFile = 0;
+    ULONGLONG ullTotalVirtual = 0;
+    ULONGLONG ullAvailVirtual = 0;
+    ULONGLONG ullAvailExtendedVirtual = 0;
+};
+BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);

@@ -63,6 +63,7 @@ constexpr UINT TCN_SELCHANGING = UINT(-552);   // a non-zero answer refuses the 
 
 // Owner drawing (WM_DRAWITEM to the parent for TCS_OWNERDRAWFIXED).
 constexpr UINT ODT_TAB = 101;
+constexpr UINT ODT_STATIC = 5;   // an SS_OWNERDRAW static control paints through its parent
 constexpr UINT ODS_SELECTED = 0x0001;
 struct DRAWITEMSTRUCT {
     UINT CtlType = ODT_TAB;

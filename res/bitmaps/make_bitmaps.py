@@ -172,6 +172,44 @@ def glyph_tag():
     return p
 
 
+def document_page():
+    """A drawing sheet: a page with a folded corner and a small plan drawn in blue."""
+    p = sheet([], WHITE)
+    blue = (30, 70, 170)
+    for x in range(4, 12):
+        p.set(x, 6, blue), p.set(x, 13, blue)
+    for y in range(6, 14):
+        p.set(4, y, blue), p.set(11, y, blue)
+    for i in range(6):                    # a diagonal wall and a door swing
+        p.set(5 + i, 12 - i, blue)
+    p.rect(7, 9, 9, 11, (220, 60, 40))
+    return p
+
+
+def window_pane():
+    """A window that is not a drawing: a title bar with its buttons over a light pane."""
+    p = Picture(16, 16)
+    frame = (40, 70, 130)
+    p.rect(0, 1, 16, 15, frame)
+    p.rect(1, 2, 15, 5, (70, 120, 200))
+    p.rect(1, 5, 15, 14, (245, 245, 245))
+    p.rect(12, 3, 14, 4, WHITE)           # close box
+    p.rect(9, 3, 11, 4, WHITE)            # maximise box
+    for y in (7, 9, 11):                  # lines of content
+        p.rect(3, y, 12 if y != 11 else 9, y + 1, (150, 150, 150))
+    return p
+
+
+def switcher_icons():
+    """The document switcher's list pictures: the unknown format, the releases, a drawing, a window."""
+    icons = [('switch_unknown', sheet(['?'], GREY)), ('switch_10', sheet(['10'], (150, 110, 60)))]
+    for label, colour in RELEASES:
+        icons.append(('switch_' + label, sheet([label], colour)))   # one row: legible at 16 pixels
+    icons.append(('switch_document', document_page()))
+    icons.append(('switch_window', window_pane()))
+    return icons
+
+
 def cursor():
     """A 32x32 monochrome cursor: an arrow carrying a small tab."""
     and_mask = [[1] * 32 for _ in range(32)]
@@ -245,6 +283,9 @@ def main():
         names.append(name)
     question().save('question.bmp')
     names.append('question')
+    for name, picture in switcher_icons():
+        picture.save(name + '.bmp')
+        names.append(name)
     cursor()
     print('\n'.join(names))
 

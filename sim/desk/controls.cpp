@@ -6,6 +6,7 @@
 #include <mutex>
 #include "gfx/canvas.h"
 #include "sim/desk/controls_internal.h"
+#include "win/tabctrl.h"
 #include "sim/desk/windows.h"
 #include "win/dialog.h"
 #include "win/system.h"
@@ -405,7 +406,18 @@ void paintStatic(HWND h, HDC dc) {
             else KvDrawBitmap(dc, 0, 0, b, KVBMP_NORMAL);
         }
         break;
-    case SS_OWNERDRAW: break;
+    case SS_OWNERDRAW: {
+        // The parent paints the control (WM_DRAWITEM), as Windows asks it to.
+        DRAWITEMSTRUCT dis;
+        dis.CtlType = ODT_STATIC;
+        dis.CtlID = w->id;
+        dis.itemAction = 0x1;   // ODA_DRAWENTIRE
+        dis.hwndItem = h;
+        dis.hDC = dc;
+        dis.rcItem = r;
+        if (HWND parent = GetParent(h)) SendMessage(parent, WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+        break;
+    }
     default: {
         UINT fmt = type == SS_CENTER ? DT_CENTER : type == SS_RIGHT ? DT_RIGHT : DT_LEFT;
         if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) fmt |= DT_SINGLELINE;

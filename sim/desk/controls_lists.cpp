@@ -8,6 +8,8 @@
 #include "gfx/canvas.h"
 #include "sim/desk/controls_internal.h"
 #include "sim/desk/windows.h"
+#include "win/imagelist.h"
+#include "win/input.h"
 #include "win/system.h"
 
 namespace sim::desk {
@@ -35,7 +37,9 @@ struct ListView {
     DWORD ex = 0;
     int mark = -1;
     int top = 0;
-    void* imageList = nullptr;
+    void* imageList = nullptr;         // the small-icon list (LVSIL_SMALL) that report rows show
+    void* otherImageLists[3] = {};
+    COLORREF bk = CLR_INVALID, textBk = CLR_INVALID, text = CLR_INVALID;   // CLR_INVALID: the theme's
 };
 
 struct TreeNode {
@@ -85,7 +89,11 @@ bool equalsNoCase(const std::string& a, const std::string& b) {
 }
 
 HFONT fontOf(HFONT f) { return f ? f : defaultControlFont(); }
-int rowHeight(HFONT f) { return fontHeight(fontOf(f)) + 5; }
+int rowHeight(const ListView& l) {
+    int iconHeight = 0;
+    if (l.imageList) ImageList_GetIconSize(static_cast<HIMAGELIST>(l.imageList), nullptr, &iconHeight);
+    return std::max(fontHeight(fontOf(l.font)) + 5, iconHeight + 2);
+}
 
 std::string& cell(Row& r, int sub) {
     if (sub < 0) sub = 0;
@@ -199,7 +207,8 @@ void paintListView(HWND h, HDC dc) {
     RECT r;
     GetClientRect(h, &r);
     const bool enabled = IsWindowEnabled(h);
-    FillSolidRect(dc, r, enabled ? theme::kWindow : GetSysColor(COLOR_BTNFACE));
+    const COLORREF back = l->bk != CLR_INVALID ? l->bk : theme::kWindow;
+    FillSolidRect(dc, r, enabled ? back : GetSysColor(COLOR_BTNFACE));
     const HFONT font = fontOf(l->font);
     const int fh = fontHeight(font);
     const bool report = (w->style & LVS_TYPEMASK) == LVS_REPORT;
@@ -222,13 +231,19 @@ void paintListView(HWND h, HDC dc) {
         FillSolidRect(dc, RECT{1, y + hh - 1, r.right - 1, y + hh}, line);
         y += hh;
     }
-    const int rh = rowHeight(l->font);
+    const int rh = rowHeight(*l);
+    const auto images = static_cast<HIMAGELIST>(l->imageList);
+    int iconWidth = 0, iconHeight = 0;
+    if (images) ImageList_GetIconSize(images, &iconWidth, &iconHeight);
+    const COLORREF textColour = l->text != CLR_INVALID ? l->text : theme::kText;
     int total = 0;
     for (const auto& c : cols) total += c.cx;
     for (size_t i = size_t(std::max(0, l->top)); i < l->rows.size() && y < r.bottom; ++i, y += rh) {
         Row& row = l->rows[i];
         const bool sel = (row.state & LVIS_SELECTED) && (enabled);
         int x = 1;
+        if (!sel && l->textBk != CLR_INVALID && l->textBk != back)
+            FillSolidRect(dc, RECT{1, y, 1 + total, y + rh}, l->textBk);
         if (sel) {
             const int right = (l->ex & LVS_EX_FULLROWSELECT) ? 1 + total : 1 + cols[0].cx;
             FillSolidRect(dc, RECT{1, y, right, y + rh}, theme::kSelection);
@@ -242,11 +257,15 @@ void paintListView(HWND h, HDC dc) {
                 paintCheckBox(dc, cr.left + 4, y + (rh - 13) / 2, img == 2 ? BST_CHECKED : BST_UNCHECKED, enabled);
                 left = cr.left + 22;
             }
+            if (c == 0 && images) {
+                ImageList_Draw(images, row.image, dc, left - 4, y + (rh - iconHeight) / 2, ILD_TRANSPARENT);
+                left += iconWidth;
+            }
             RECT tr{left, cr.top, cr.right - 6, cr.bottom};
             const UINT align = cols[c].fmt == LVCFMT_RIGHT ? DT_RIGHT : cols[c].fmt == LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
             const std::string text = c < row.texts.size() ? row.texts[c] : std::string();
             DrawText(dc, text, &tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | align, font,
-                     enabled ? theme::kText : theme::kGrayText);
+                     enabled ? textColour : theme::kGrayText);
             if (l->ex & LVS_EX_GRIDLINES) FillSolidRect(dc, RECT{cr.right - 1, y, cr.right, y + rh}, RGB(240, 240, 240));
             x += cols[c].cx;
         }
@@ -274,9 +293,29 @@ LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case LVM_SETIMAGELIST: {
-        void* old = l->imageList;
-        l->imageList = reinterpret_cast<void*>(lp);
+        void*& slot = wp == LVSIL_SMALL ? l->imageList : l->otherImageLists[wp < 3 ? wp : 0];
+        void* old = slot;
+        slot = reinterpret_cast<void*>(lp);
         return LRESULT(old);
+    }
+    case WM_KEYDOWN: {
+        // The arrow keys, Home and End move the focus and the selection to one row.
+        int from = -1;
+        for (int i = 0; i < n; ++i)
+            if (l->rows[size_t(i)].state & LVIS_FOCUSED) from = i;
+        int to = from;
+        switch (int(wp)) {
+        case VK_DOWN: to = from < 0 ? 0 : std::min(from + 1, n - 1); break;
+        case VK_UP: to = from < 0 ? 0 : std::max(from - 1, 0); break;
+        case VK_HOME: to = 0; break;
+        case VK_END: to = n - 1; break;
+        default: return 0;
+        }
+        if (n == 0 || !valid(to)) return 0;
+        selectOnly(h, to);
+        SendMessage(h, LVM_ENSUREVISIBLE, WPARAM(to), FALSE);
+        InvalidateRect(h, nullptr, TRUE);
+        return 0;
     }
     case LVM_GETITEMCOUNT: return n;
     case LVM_INSERTITEM: return lp ? insertRow(h, *reinterpret_cast<const LVITEM*>(lp)) : -1;
@@ -325,7 +364,7 @@ LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (!valid(int(wp))) return FALSE;
         RECT r;
         GetClientRect(h, &r);
-        const int per = std::max(1, (r.Height() - fontHeight(fontOf(l->font)) - 10) / rowHeight(l->font));
+        const int per = std::max(1, (r.Height() - fontHeight(fontOf(l->font)) - 10) / rowHeight(*l));
         if (int(wp) < l->top) l->top = int(wp);
         else if (int(wp) >= l->top + per) l->top = int(wp) - per + 1;
         return TRUE;
@@ -339,6 +378,11 @@ LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         if (!valid(int(wp))) return FALSE;
+        // One item at most has the focus.
+        if ((item->stateMask & LVIS_FOCUSED) && (item->state & LVIS_FOCUSED)) {
+            for (int i = 0; i < n; ++i)
+                if (i != int(wp) && (l->rows[size_t(i)].state & LVIS_FOCUSED)) changeState(h, i, 0, LVIS_FOCUSED);
+        }
         if ((win(h)->style & LVS_SINGLESEL) && (item->stateMask & LVIS_SELECTED) && (item->state & LVIS_SELECTED)) {
             for (int i = 0; i < n; ++i)
                 if (i != int(wp) && (l->rows[size_t(i)].state & LVIS_SELECTED)) changeState(h, i, 0, LVIS_SELECTED);
@@ -457,9 +501,9 @@ LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (int(wp) < 0 || size_t(wp) >= l->columns.size()) return FALSE;
         l->columns[wp].cx = std::max(0, int(short(LOWORD(WPARAM(lp)))));
         return TRUE;
-    case LVM_SETBKCOLOR:
-    case LVM_SETTEXTCOLOR:
-    case LVM_SETTEXTBKCOLOR: return TRUE;
+    case LVM_SETBKCOLOR: l->bk = COLORREF(lp); return TRUE;
+    case LVM_SETTEXTCOLOR: l->text = COLORREF(lp); return TRUE;
+    case LVM_SETTEXTBKCOLOR: l->textBk = COLORREF(lp); return TRUE;
     default: return 0;
     }
 }

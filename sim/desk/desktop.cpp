@@ -38,6 +38,7 @@ void Desktop::reset() {
     focus = nullptr;
     keysDown.clear();
     dragComing = false;
+    memoryStatus.reset();
     recent_ = {""};
     cursor = POINT{};
     colours_ = {{COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "win/system.h"
 #include "win/types.h"
 
 namespace sim {
@@ -61,6 +62,8 @@ public:
     POINT cursor;
     // The next button press turns into a drag (the script's @drag says so).
     bool dragComing = false;
+    // Memory status GlobalMemoryStatusEx reports instead of the real machine's (scripts, tests).
+    std::optional<MEMORYSTATUSEX> memoryStatus;
 
     // Back to a fresh desktop (tests).
     void reset();

@@ -71,7 +71,8 @@ void pointerOver(const std::string& place) {
 int parseKey(const std::string& chord, std::vector<int>* held) {
     static const std::map<std::string, int> names = {
         {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Up", VK_UP}, {"Down", VK_DOWN}, {"Tab", VK_TAB},
-        {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Escape", VK_ESCAPE}};
+        {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Escape", VK_ESCAPE}, {"Home", VK_HOME}, {"End", VK_END},
+        {"Ctrl", VK_CONTROL}, {"Shift", VK_SHIFT}};
     size_t start = 0;
     while (true) {
         const size_t plus = chord.find('+', start);
@@ -87,6 +88,52 @@ int parseKey(const std::string& chord, std::vector<int>* held) {
         else throw script::VerbError("unknown modifier '" + part + "'");
         start = plus + 1;
     }
+}
+
+// One key going down or up: the key state changes first (GetKeyState reads it while the message is
+// handled), then the message goes through the queue and its filters to the window with the focus.
+void keyEvent(int key, bool down) {
+    auto& desk = Desktop::get();
+    if (down) desk.keysDown[key] = true;
+    else desk.keysDown.erase(key);
+    PostMessage(GetFocus() ? GetFocus() : acedGetAcadFrame(), down ? WM_KEYDOWN : WM_KEYUP, WPARAM(key), 0);
+    WindowManager::get().pump();
+}
+
+// @key CHORD [CHORD...]: the modifiers of the first chord go down first and stay down until every
+// chord is pressed; a later chord's own modifiers are held for that press only.
+void pressKeys(const script::Args& a) {
+    std::vector<std::string> chords;
+    std::map<std::string, std::string> opt;
+    for (const auto& arg : a) {
+        const size_t eq = arg.find('=');
+        if (eq == std::string::npos) chords.push_back(arg);
+        else opt[arg.substr(0, eq)] = arg.substr(eq + 1);
+    }
+    if (chords.empty()) throw script::VerbError("usage: @key KEYS [KEYS...] [over=bar|drawing]");
+    std::vector<std::pair<int, std::vector<int>>> presses;
+    for (const auto& chord : chords) {
+        std::vector<int> held;
+        const int key = parseKey(chord, &held);
+        presses.emplace_back(key, held);
+    }
+    WindowManager::get().pump();
+    pointerOver(opt.count("over") ? opt.at("over") : "drawing");
+    auto& desk = Desktop::get();
+    const std::vector<int> outer = presses.front().second;
+    for (int k : outer)
+        if (!desk.keysDown.count(k)) keyEvent(k, true);
+    for (const auto& [key, held] : presses) {
+        std::vector<int> own;
+        for (int k : held)
+            if (!desk.keysDown.count(k)) own.push_back(k);
+        for (int k : own) keyEvent(k, true);
+        keyEvent(key, true);
+        keyEvent(key, false);
+        for (auto it = own.rbegin(); it != own.rend(); ++it) keyEvent(*it, false);
+    }
+    for (auto it = outer.rbegin(); it != outer.rend(); ++it)
+        if (desk.keysDown.count(*it)) keyEvent(*it, false);
 }
 
 // Drags tab FROM and drops it past the middle of tab TO.
@@ -115,21 +162,41 @@ void dragTab(const script::Args& a) {
 
 void registerDeskVerbs(script::Runner& runner) {
     runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
-    runner.addVerb("key", [](script::Runner&, const script::Args& a) {
-        if (a.empty()) throw script::VerbError("usage: @key KEYS [over=bar|drawing]");
-        WindowManager::get().pump();
-        const auto opt = script::Runner::options(a, 1);
-        pointerOver(opt.count("over") ? opt.at("over") : "drawing");
-        std::vector<int> held;
-        const int key = parseKey(a[0], &held);
-        auto& desk = Desktop::get();
-        for (int k : held) desk.keysDown[k] = true;
-        HWND focus = GetFocus() ? GetFocus() : acedGetAcadFrame();
-        PostMessage(focus, WM_KEYDOWN, WPARAM(key), 0);
-        PostMessage(focus, WM_KEYUP, WPARAM(key), 0);
-        WindowManager::get().pump();
-        desk.keysDown.clear();
-    }, "@key KEYS [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+A, ...)");
+    runner.addVerb("key", [](script::Runner&, const script::Args& a) { pressKeys(a); },
+                   "@key KEYS [KEYS...] [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+Tab Tab, ...)");
+    for (const bool down : {true, false}) {
+        runner.addVerb(down ? "keydown" : "keyup", [down](script::Runner&, const script::Args& a) {
+            if (a.empty() || a.size() > 2) throw script::VerbError(down ? "usage: @keydown KEY [over=bar|drawing]"
+                                                                        : "usage: @keyup KEY [over=bar|drawing]");
+            std::vector<int> held;
+            const int key = parseKey(a[0], &held);
+            if (!held.empty()) throw script::VerbError("one key at a time: '" + a[0] + "'");
+            WindowManager::get().pump();
+            const auto opt = script::Runner::options(a, 1);
+            if (opt.count("over")) pointerOver(opt.at("over"));
+            else if (down && Desktop::get().keysDown.empty()) pointerOver("drawing");
+            keyEvent(key, down);
+        }, down ? "@keydown KEY [over=bar|drawing]   (holds the key down until @keyup KEY)" : "@keyup KEY");
+    }
+    runner.addVerb("memory", [](script::Runner&, const script::Args& a) {
+        if (a.size() == 1 && a[0] == "real") {
+            Desktop::get().memoryStatus.reset();
+            return;
+        }
+        const auto opt = script::Runner::options(a, 0);
+        if (opt.empty()) throw script::VerbError("usage: @memory total=BYTES free=BYTES virtual=BYTES load=PERCENT | real");
+        MEMORYSTATUSEX m;
+        GlobalMemoryStatusEx(&m);
+        for (const auto& [key, value] : opt) {
+            const ULONGLONG n = std::stoull(value);
+            if (key == "total") m.ullTotalPhys = n;
+            else if (key == "free") m.ullAvailPhys = n;
+            else if (key == "virtual") m.ullAvailVirtual = n;
+            else if (key == "load") m.dwMemoryLoad = DWORD(n);
+            else throw script::VerbError("unknown memory value '" + key + "'");
+        }
+        Desktop::get().memoryStatus = m;
+    }, "@memory total=BYTES free=BYTES virtual=BYTES load=PERCENT | real");
     runner.addVerb("wheel", [](script::Runner&, const script::Args& a) {
         if (a.empty()) throw script::VerbError("usage: @wheel +1|-1 [over=bar|drawing]");
         WindowManager::get().pump();

@@ -206,7 +206,9 @@ Point3 pointFrom(const json& j) {
     return p;
 }
 
-bool validVersion(int v) { return v == 0 || (v >= AcDb::kDHL_1009 && v <= AcDb::kDHL_1032); }
+bool validVersion(int v) {
+    return v == 0 || v == AcDb::kDHL_Unknown || (v >= AcDb::kDHL_1009 && v <= AcDb::kDHL_1032);
+}
 bool validSaveFormat(int v) {
     if (v == AcApDocument::kUnknown) return true;
     if (v < 0 || v > AcApDocument::k2018_Standard) return false;

@@ -3,6 +3,9 @@
 #include <filesystem>
 #include "dialogs/dialog_fixture.h"
 #include "gfx/canvas.h"
+#include "sim/desk/windows.h"
+#include "win/imagelist.h"
+#include "win/input.h"
 #include "sim/gfx/canvas.h"
 
 using namespace dlgtest;
@@ -239,6 +242,52 @@ TEST_F(ControlsTest, ListViewSortsByTheCallersComparison) {
     EXPECT_FALSE(run("@dialog column 1011 5"));
     SendMessage(lv, LVM_DELETEALLITEMS, 0, 0);
     EXPECT_EQ(SendMessage(lv, LVM_GETITEMCOUNT, 0, 0), 0);
+}
+
+TEST_F(ControlsTest, ListViewArrowKeysMoveOneFocusAndIconsKeepTheirMask) {
+    HWND lv = item(1011);
+    for (const char* name : {"a", "b", "c"}) addRow(lv, name, "", 0);
+    auto focused = [&] { return SendMessage(lv, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED); };
+    auto selected = [&] { return SendMessage(lv, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED); };
+    SendMessage(lv, WM_KEYDOWN, VK_DOWN, 0);   // nothing focused yet: the first row
+    EXPECT_EQ(focused(), 0);
+    SendMessage(lv, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(focused(), 1);
+    EXPECT_EQ(selected(), 1);
+    EXPECT_EQ(SendMessage(lv, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    // Focusing another row takes the focus away from the first, so the arrows start there.
+    LVITEM state;
+    state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessage(lv, LVM_SETITEMSTATE, 2, LPARAM(&state));
+    EXPECT_EQ(SendMessage(lv, LVM_GETITEMSTATE, 1, LVIS_FOCUSED), 0);
+    SendMessage(lv, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(focused(), 1);
+    SendMessage(lv, WM_KEYDOWN, VK_END, 0);
+    SendMessage(lv, WM_KEYDOWN, VK_DOWN, 0);   // stays on the last row
+    EXPECT_EQ(focused(), 2);
+
+    // A two-picture strip with a magenta background: two images, the magenta gone.
+    std::vector<std::uint32_t> px(32 * 16, 0xFFFF00FFu);
+    px[0] = 0xFF102030u;
+    HBITMAP strip = KvCreateBitmap(32, 16, px.data());
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 4);
+    EXPECT_EQ(ImageList_AddMasked(images, strip, RGB(255, 0, 255)), 0);
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    SendMessage(lv, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(images));
+    SendMessage(lv, LVM_SETBKCOLOR, 0, LPARAM(RGB(1, 2, 3)));
+    HDC dc = KvCreateBufferDC(nullptr, 20, 20);
+    FillSolidRect(dc, RECT{0, 0, 20, 20}, RGB(9, 9, 9));
+    EXPECT_TRUE(ImageList_Draw(images, 0, dc, 2, 2, ILD_TRANSPARENT));
+    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(9, 9, 9));
+    EXPECT_FALSE(ImageList_Draw(images, 2, dc, 0, 0, ILD_NORMAL));
+    DeleteDC(dc);
+    HDC shot = sim::desk::renderWindow(lv);
+    EXPECT_EQ(GetPixel(shot, 10, KvGetCanvasSize(shot).cy - 3), RGB(1, 2, 3));   // the background asked for
+    DeleteDC(shot);
+    SendMessage(lv, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    ImageList_Destroy(images);
+    DeleteObject(strip);
 }
 
 TEST_F(ControlsTest, TreeViewHierarchySelectionAndDeletion) {
