@@ -17,6 +17,8 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "uikit/paint.h"
+#include "gfx/bitmap.h"
 #include "win/input.h"
 #include "win/shell.h"
 #include "win/system.h"
@@ -334,9 +336,11 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
                        KvNumbered(int(i) + 1, layoutNames[i]));
         }
         const int at = reversed ? GetMenuItemCount(menu) - 3 : closeEntry + 1;
-        if (!thumbnails && item.thumbnail) {
+        if (menuThumbnail_) DeleteObject(menuThumbnail_);
+        menuThumbnail_ = !thumbnails ? kvui::ShrunkCopy(item.thumbnail, 96, 72) : nullptr;
+        if (menuThumbnail_) {
             ModifyMenu(menu, UINT(at), MF_BYPOSITION | MF_POPUP | MF_BITMAP, reinterpret_cast<UINT_PTR>(sub),
-                       item.thumbnail);
+                       menuThumbnail_);
         } else if (!thumbnails) {
             ModifyMenu(menu, UINT(at), MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Layout(s)");
         } else {

@@ -121,7 +121,8 @@ void AcKvUiTabCtrl::Destroy() {
         if (b) DeleteObject(b);
     pictures_.clear();
     if (menuBitmap_) DeleteObject(menuBitmap_);
-    menuBitmap_ = nullptr;
+    if (menuThumbnail_) DeleteObject(menuThumbnail_);
+    menuBitmap_ = menuThumbnail_ = nullptr;
     if (selFont_) DeleteObject(selFont_);
     if (unselFont_) DeleteObject(unselFont_);
     selFont_ = unselFont_ = nullptr;
@@ -698,6 +699,15 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
             const std::string& name = viewNames.at(i);
             activateMenuDocument();
             if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
+            SetFocus(acedGetAcadFrame());
+        } else if (inRange(78000, layerStateNames, &i)) {
+            const std::string& name = layerStateNames.at(i);
+            if (menuDocument && acDocManager->lockDocument(menuDocument) == Acad::eOk) {
+                activateMenuDocument();
+                if (AcDbDatabase* db = menuDocument->database())
+                    db->getLayerStateManager()->restoreLayerState(name);
+                acDocManager->unlockDocument(menuDocument);
+            }
             SetFocus(acedGetAcadFrame());
         } else if (inRange(77900, favourites, &i)) {
             OpenPath(favourites.at(i).substr(0, favourites.at(i).find(';')));

@@ -204,7 +204,8 @@ private:
                         int currentLayout, const std::vector<int>& layerMasks);
 
     HWND hwnd_ = nullptr;
-    HBITMAP menuBitmap_ = nullptr;   // beside the first entry of the menus
+    HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
+    HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
     bool headStepDone_ = false;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;

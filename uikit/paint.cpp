@@ -1,5 +1,10 @@
 #include "uikit/paint.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+#include "gfx/bitmap.h"
+
 namespace kvui {
 
 BufferedPaint::BufferedPaint(HDC target, const RECT& area) : target_(target), area_(area) {
@@ -31,6 +36,33 @@ void FrameStyled(HDC dc, const RECT& rect, int lineStyle, int width, COLORREF co
         const int d = 2 * width;
         KvFrameRect(dc, {rect.left + d, rect.top + d, rect.right - d, rect.bottom - d}, pen);
     }
+}
+
+HBITMAP ShrunkCopy(HBITMAP picture, int maxWidth, int maxHeight) {
+    int w = 0, h = 0;
+    std::vector<std::uint32_t> pixels;
+    if (!picture || maxWidth < 1 || maxHeight < 1 || !KvGetBitmapPixels(picture, &w, &h, &pixels) || w < 1 || h < 1)
+        return nullptr;
+    const double scale = std::min({1.0, double(maxWidth) / w, double(maxHeight) / h});
+    const int cw = std::max(1, int(w * scale)), ch = std::max(1, int(h * scale));
+    std::vector<std::uint32_t> out(size_t(cw) * size_t(ch));
+    for (int y = 0; y < ch; ++y) {
+        const int y0 = y * h / ch, y1 = std::max(y0 + 1, (y + 1) * h / ch);
+        for (int x = 0; x < cw; ++x) {
+            const int x0 = x * w / cw, x1 = std::max(x0 + 1, (x + 1) * w / cw);
+            std::uint64_t sum[4] = {0, 0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy)
+                for (int sx = x0; sx < x1; ++sx) {
+                    const std::uint32_t p = pixels[size_t(sy) * size_t(w) + size_t(sx)];
+                    for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+                }
+            const std::uint64_t n = std::uint64_t(y1 - y0) * std::uint64_t(x1 - x0);
+            std::uint32_t v = 0;
+            for (int c = 0; c < 4; ++c) v |= std::uint32_t(sum[c] / n) << (8 * c);
+            out[size_t(y) * size_t(cw) + size_t(x)] = v;
+        }
+    }
+    return KvCreateBitmap(cw, ch, out.data());
 }
 
 }  // namespace kvui

@@ -41,4 +41,9 @@ enum FrameLineStyle {
 // below 1 draws nothing.
 void FrameStyled(HDC dc, const RECT& rect, int lineStyle, int width, COLORREF colour);
 
+// A copy of a picture shrunk to fit within maxWidth by maxHeight, keeping its proportions (each
+// pixel the average of the pixels it covers); a picture that already fits is copied as it is.
+// Null for a null or unreadable picture. The caller deletes the copy.
+HBITMAP ShrunkCopy(HBITMAP picture, int maxWidth, int maxHeight);
+
 }  // namespace kvui

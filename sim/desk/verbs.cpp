@@ -221,6 +221,8 @@ void registerDeskVerbs(script::Runner& runner) {
         PostMessage(view, WM_RBUTTONUP, 0, at);
         WindowManager::get().pump();
     }, "@drawing-menu   (the right-click menu of the drawing area)");
+    runner.addVerb("rclick", [](script::Runner&, const script::Args& a) { clickTab(a, WM_RBUTTONDOWN, WM_RBUTTONUP); },
+                   "@rclick N");
     runner.addVerb("mclick", [](script::Runner&, const script::Args& a) { clickTab(a, WM_MBUTTONDOWN, WM_MBUTTONUP); },
                    "@mclick N");
     snapshotTargets()["bar"] = [] {

@@ -77,7 +77,9 @@ void makeDrawing(const Args& a) {
     if (opt.count("comments")) c.summary.comments = opt["comments"];
     if (opt.count("layouts")) {
         c.layouts = {"Model"};
-        for (auto& l : splitList(opt["layouts"])) c.layouts.push_back(l);
+        // Model space is always there, first; naming it again does not add a second one.
+        for (auto& l : splitList(opt["layouts"]))
+            if (l != "Model") c.layouts.push_back(l);
     }
     if (opt.count("current")) c.currentLayout = opt["current"];
     if (opt.count("views")) c.modelViews = splitList(opt["views"]);
