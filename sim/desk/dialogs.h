@@ -56,6 +56,8 @@ std::optional<std::string> clipboardText();
 struct TrackedMenu { std::string dump; UINT flags = 0; int x = 0, y = 0; HWND owner = nullptr; UINT picked = 0; };
 // The last menu tracked (its dump is taken when tracked: the menu is usually destroyed after).
 std::optional<TrackedMenu> lastTrackedMenu();
+// A picture of the last menu tracked, with the submenus of the picked entry open, as PNG.
+bool writeLastMenuPicture(const std::string& path);
 
 // ---- Script verbs -------------------------------------------------------------------------------
 // @dialog, @cancel-dialog, @files, @folder, @font, @color, @clipboard, @menu, @menu-dump.

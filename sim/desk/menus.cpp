@@ -6,6 +6,9 @@
 #include <mutex>
 #include <sstream>
 #include "gfx/bitmap.h"
+#include "gfx/canvas.h"
+#include "sim/desk/controls_internal.h"
+#include "sim/gfx/canvas.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialog_template.h"
 #include "sim/desk/dialogs.h"
@@ -148,6 +151,140 @@ void buildFrom(HMENU menu, const std::vector<MenuItemTemplate>& items) {
     }
 }
 
+// ---- Pictures of tracked menus ------------------------------------------------------------------
+// A tracked menu is drawn when it is tracked (its bitmaps and submenus are usually gone after),
+// with the submenus along the picked entry's path opened beside their entries.
+
+HDC gPicture = nullptr;
+
+namespace look {
+constexpr COLORREF kFace = RGB(242, 242, 242);
+constexpr COLORREF kBorder = RGB(151, 151, 151);
+constexpr COLORREF kRule = RGB(215, 215, 215);
+constexpr int kGutter = 28;   // check marks and pictures beside the text
+constexpr int kRowHeight = 22;
+constexpr int kRuleHeight = 9;
+}  // namespace look
+
+struct Panel {
+    HMENU menu;
+    int x, y;
+};
+
+int rowHeight(const Item& it) {
+    if (it.flags & MF_SEPARATOR) return look::kRuleHeight;
+    if (it.flags & MF_BITMAP) {
+        BITMAP info{};
+        if (it.bitmap && GetObject(it.bitmap, &info)) return std::max(look::kRowHeight, int(info.bmHeight) + 6);
+    }
+    return look::kRowHeight;
+}
+
+SIZE panelSize(HDC measure, const Menu& m) {
+    int width = 80, height = 4;
+    for (const Item& it : m.items) {
+        height += rowHeight(it);
+        int w = 0;
+        if (it.flags & MF_BITMAP) {
+            BITMAP info{};
+            if (it.bitmap && GetObject(it.bitmap, &info)) w = int(info.bmWidth);
+        } else if (!(it.flags & MF_SEPARATOR)) {
+            const std::string text = plainText(it.text);
+            w = KvGetTextExtent(measure, defaultControlFont(), text).cx;
+        }
+        width = std::max(width, look::kGutter + 6 + w + 36);
+    }
+    return {width, height};
+}
+
+void drawCheck(HDC dc, int x, int y, COLORREF colour) {
+    const KVPEN pen{PS_SOLID, 2, colour};
+    KvLine(dc, {x, y + 4}, {x + 3, y + 7}, pen);
+    KvLine(dc, {x + 3, y + 7}, {x + 9, y}, pen);
+}
+
+void drawPanel(HDC dc, const Menu& m, int x, int y, SIZE size, int openRow) {
+    FillSolidRect(dc, RECT{x, y, x + size.cx, y + size.cy}, look::kFace);
+    KvFrameRect(dc, RECT{x, y, x + size.cx, y + size.cy}, KVPEN{PS_SOLID, 1, look::kBorder});
+    int top = y + 2;
+    for (size_t i = 0; i < m.items.size(); ++i) {
+        const Item& it = m.items[i];
+        const int h = rowHeight(it);
+        const RECT row{x + 2, top, x + size.cx - 2, top + h};
+        if (it.flags & MF_SEPARATOR) {
+            FillSolidRect(dc, RECT{x + look::kGutter, top + h / 2, x + size.cx - 4, top + h / 2 + 1}, look::kRule);
+            top += h;
+            continue;
+        }
+        const bool grey = it.flags & (MF_GRAYED | MF_DISABLED);
+        if ((it.flags & MF_HILITE) || int(i) == openRow) {
+            FillSolidRect(dc, row, theme::kSelection);
+            KvFrameRect(dc, row, KVPEN{PS_SOLID, 1, theme::kSelectionBorder});
+        }
+        const COLORREF ink = grey ? theme::kGrayText : theme::kText;
+        if (HBITMAP beside = (it.flags & MF_CHECKED) && it.checked ? it.checked : it.unchecked) {
+            KvDrawBitmapFit(dc, RECT{x + 6, top + 3, x + look::kGutter - 4, top + h - 3}, beside, KVBMP_KEYED);
+        } else if (it.flags & MF_CHECKED) {
+            drawCheck(dc, x + 9, top + h / 2 - 4, ink);
+        }
+        if (it.flags & MF_BITMAP) {
+            BITMAP info{};
+            if (it.bitmap && GetObject(it.bitmap, &info))
+                KvDrawBitmap(dc, x + look::kGutter + 4, top + (h - int(info.bmHeight)) / 2, it.bitmap, KVBMP_NORMAL);
+        } else {
+            const std::string text = plainText(it.text);
+            RECT tr{x + look::kGutter + 4, top, x + size.cx - 20, top + h};
+            DrawText(dc, text, &tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, defaultControlFont(), ink);
+        }
+        if (it.flags & MF_POPUP) {
+            const int ax = x + size.cx - 14, ay = top + h / 2;
+            for (int k = 0; k < 4; ++k) KvLine(dc, {ax + k, ay - 3 + k}, {ax + k, ay + 4 - k}, KVPEN{PS_SOLID, 1, ink});
+        }
+        top += h;
+    }
+}
+
+// Draws `menu` and the submenus at `path` (item positions) into a new canvas.
+HDC renderMenu(HMENU menu, const std::vector<size_t>& path) {
+    HDC measure = KvCreateBufferDC(nullptr, 1, 1);
+    struct Placed {
+        const Menu* m;
+        int x, y;
+        SIZE size;
+        int openRow;
+    };
+    std::vector<Placed> panels;
+    int x = 0, y = 0;
+    const Menu* m = menus().find(menu);
+    for (size_t level = 0; m; ++level) {
+        const SIZE size = panelSize(measure, *m);
+        const int open = level < path.size() ? int(path[level]) : -1;
+        panels.push_back({m, x, y, size, open});
+        if (open < 0 || size_t(open) >= m->items.size() || !(m->items[size_t(open)].flags & MF_POPUP)) break;
+        int rowTop = y + 2;
+        for (int i = 0; i < open; ++i) rowTop += rowHeight(m->items[size_t(i)]);
+        x += size.cx - 4;
+        y = rowTop - 2;
+        m = menus().find(reinterpret_cast<HMENU>(m->items[size_t(open)].id));
+    }
+    DeleteDC(measure);
+    int width = 1, height = 1;
+    for (const Placed& p : panels) {
+        width = std::max(width, p.x + int(p.size.cx) + 4);
+        height = std::max(height, p.y + int(p.size.cy) + 4);
+    }
+    HDC dc = KvCreateBufferDC(nullptr, width, height);
+    if (!dc) return nullptr;
+    FillSolidRect(dc, RECT{0, 0, width, height}, RGB(255, 255, 255));
+    for (const Placed& p : panels) drawPanel(dc, *p.m, p.x, p.y, p.size, p.openRow);
+    return dc;
+}
+
+void keepPicture(HDC picture) {
+    if (gPicture) DeleteDC(gPicture);
+    gPicture = picture;
+}
+
 }  // namespace
 
 std::string dumpMenu(HMENU menu, int indent) {
@@ -187,11 +324,17 @@ void resetMenuPicks() {
     std::lock_guard lock(menus().mutex);
     gPicks.clear();
     gTracked.reset();
+    keepPicture(nullptr);
 }
 
 void queueMenuPick(std::string path) {
     std::lock_guard lock(menus().mutex);
     gPicks.push_back(std::move(path));
+}
+
+bool writeLastMenuPicture(const std::string& path) {
+    std::lock_guard lock(menus().mutex);
+    return gPicture && sim::gfx::writePng(gPicture, path);
 }
 
 std::optional<TrackedMenu> lastTrackedMenu() {
@@ -402,6 +545,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
         }
     }
     if (!pick) {
+        keepPicture(renderMenu(menu, {}));
         desk.print("[menu] dismissed\n");
         return FALSE;
     }
@@ -409,10 +553,12 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
     Menu* m = menus().find(menu);
     Item* item = nullptr;
     size_t start = 0;
+    std::vector<size_t> path;
     while (true) {
         const size_t gt = pick->find('>', start);
         const std::string part = pick->substr(start, gt == std::string::npos ? std::string::npos : gt - start);
         item = m ? findByText(m, part) : nullptr;
+        if (item) path.push_back(size_t(item - m->items.data()));
         if (!item || gt == std::string::npos) break;
         if (!(item->flags & MF_POPUP)) {
             item = nullptr;
@@ -421,6 +567,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
         m = menus().find(reinterpret_cast<HMENU>(item->id));
         start = gt + 1;
     }
+    keepPicture(renderMenu(menu, path));
     if (!item || (item->flags & (MF_POPUP | MF_SEPARATOR))) {
         desk.print("[menu] no entry \"" + *pick + "\" to pick; dismissed\n");
         return FALSE;

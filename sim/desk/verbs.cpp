@@ -1,6 +1,7 @@
 // Script verbs of the desktop: the frame's system menu and the monitors.
 #include "arx/aced.h"
 #include "sim/desk/desktop.h"
+#include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
 #include "sim/script/runner.h"
 #include <cctype>
@@ -242,6 +243,11 @@ void registerDeskVerbs(script::Runner& runner) {
     runner.addVerb("snapshot", [](script::Runner&, const script::Args& a) {
         if (a.empty() || a.size() > 2) throw script::VerbError("usage: @snapshot FILE.png [frame]");
         WindowManager::get().pump();
+        if (a.size() == 2 && a[1] == "menu") {
+            if (!writeLastMenuPicture(a[0])) throw script::VerbError("no menu has been opened to picture");
+            Desktop::get().print("snapshot " + a[0] + "\n");
+            return;
+        }
         HWND target = acedGetAcadFrame();
         if (a.size() == 2 && a[1] != "frame") {
             auto named = snapshotTargets().find(a[1]);
@@ -251,7 +257,7 @@ void registerDeskVerbs(script::Runner& runner) {
         }
         if (!snapshotWindow(target, a[0])) throw script::VerbError("cannot write " + a[0]);
         Desktop::get().print("snapshot " + a[0] + "\n");
-    }, "@snapshot FILE.png [frame|bar|dialog]");
+    }, "@snapshot FILE.png [frame|bar|dialog|menu]");
     runner.addVerb("ime", [](script::Runner&, const script::Args& a) {
         if (a.size() != 1 || (a[0] != "native" && a[0] != "alpha"))
             throw script::VerbError("usage: @ime native|alpha");
