@@ -313,11 +313,16 @@ int AcKvUiTabPanel::DeleteDrawing(CItemData* target) {
 
 void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
     KvGuard("SetCurTabFromDocument", [&] {
+        // The marked set follows: a list left behind would still name tabs no longer marked.
+        tab_.markedItems.clear();
         for (int i = 0; i < tab_.GetItemCount(); ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->drawingDoc == doc && doc ? 1 : 0;
-            if (item->marked) tab_.SetCurSel(i);
+            if (item->marked) {
+                tab_.SetCurSel(i);
+                tab_.markedItems.push_back(item);
+            }
         }
         tab_.Redraw();
     });
@@ -325,11 +330,15 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
 
 void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
     KvGuard("SetCurTabFromDocument", [&] {
+        tab_.markedItems.clear();
         for (int i = 0; i < tab_.GetItemCount(); ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;
-            if (item->marked) tab_.SetCurSel(i);
+            if (item->marked) {
+                tab_.SetCurSel(i);
+                tab_.markedItems.push_back(item);
+            }
         }
         tab_.Redraw();
     });

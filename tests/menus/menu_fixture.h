@@ -10,6 +10,7 @@
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
+#include "sim/host/verbs.h"
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
 #include "tabstrip/panel.h"
@@ -23,6 +24,7 @@ protected:
         PluginFixture::SetUp();
         sim::desk::registerDeskVerbs(runner);
         sim::desk::registerDialogVerbs(runner);
+        sim::host::registerHostVerbs(runner);
         previousFeed = sim::desk::setScriptFeed([this] {
             if (feed.empty()) return false;
             const std::string line = feed.front();
