@@ -19,6 +19,7 @@
 #include "menus/contextapp.h"
 #include "hosting/switcher.h"
 #include "tabstrip/panel.h"
+#include "settings/language.h"
 #include "settings/settings.h"
 #include "win/menu.h"
 #include "win/module.h"
@@ -238,8 +239,12 @@ void KvStartup() {
         }
         {
             KvResourceScope scope(App().resourceModule);
-            KvRebuildStringTable(App().resourceModule);
+            LoadLanguageAtStartup(App().ownModule);
         }
+        KvSetInterfaceReload([] {
+            removeSystemMenuEntries();
+            addSystemMenuEntries();
+        });
 
         KvRegisterCommands();
         KvInstallMessageFilter();
@@ -287,6 +292,8 @@ void KvUnload() {
         KvDestroySwitcher();
         removeSystemMenuEntries();
         KvDestroyStringTable();
+        KvSetInterfaceReload(nullptr);
+        KvFreeLanguagePack();
         if (g_thumbLibrary) {
             FreeLibrary(g_thumbLibrary);
             g_thumbLibrary = nullptr;

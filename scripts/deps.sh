@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libsqlite3-dev
       binutils-mingw-w64-x86-64 nlohmann-json3-dev fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
-      clang libclang-rt-14-dev)
+      clang libclang-rt-14-dev python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
