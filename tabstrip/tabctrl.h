@@ -178,6 +178,8 @@ public:
     // Sort Ascending / Sort Descending: the drawing tabs in order of their file names.
     void OnKvAsort();
     void OnKvDsort();
+    // "Script...": runs a chosen script file in each open drawing (or the marked ones) in turn.
+    void OnKvScript();
     // Opens a drawing a menu entry names: its tab when it has one, else the file.
     void OpenPath(const std::string& path);
 
