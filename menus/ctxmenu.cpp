@@ -487,6 +487,9 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     case ID_KV_TILE_HORZ:
     case ID_KV_TILE_VERT: TileMarked(id == ID_KV_TILE_VERT); return true;
     case ID_KV_DOCFIND: OnKvDocfind(); return true;
+    case ID_KV_SCRIPT: OnKvScript(); return true;
+    case ID_KV_SORT_ASCENDING: OnKvAsort(); return true;
+    case ID_KV_SORT_DESCENDING: OnKvDsort(); return true;
     case ID_KV_FAVORITES_ADD: OnFavoritesAdd(); return true;
     case ID_KV_FAVORITES_REMOVE: OnFavoritesRemove(); return true;
     case ID_KV_FAVORITES_OPEN_ALL: OnFavoritesAllOpen(); return true;

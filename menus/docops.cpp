@@ -253,6 +253,8 @@ void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& item
             continue;
         }
         if (mode == kQueueChangeToLink && !window) continue;
+        // A script run opens the drawings of link tabs in their turn only when the user asked for it.
+        if (mode == kQueueScript && !window && GetSettingNumber(SettingId::LinkTabClose)) continue;
         pendingQueue.erase(pendingQueue.begin() + i);
         if (window) {
             closeWindow(item);

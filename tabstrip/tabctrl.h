@@ -175,6 +175,11 @@ public:
     bool OnNumberedCommand(UINT id);
     // The find-document command: asks for a file-name pattern and selects the matching tabs.
     void OnKvDocfind();
+    // Sort Ascending / Sort Descending: the drawing tabs in order of their file names.
+    void OnKvAsort();
+    void OnKvDsort();
+    // "Script...": runs a chosen script file in each open drawing (or the marked ones) in turn.
+    void OnKvScript();
     // Opens a drawing a menu entry names: its tab when it has one, else the file.
     void OpenPath(const std::string& path);
 

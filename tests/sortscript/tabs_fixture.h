@@ -1,0 +1,72 @@
+// A started plug-in over drawings in the simulated host, with the tab bar's menu commands at hand.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+#include "sim/desk/dialogs.h"
+#include "sim/desk/windows.h"
+#include "sim/host/dwgfile.h"
+#include "sim/host/host.h"
+#include "support/plugin_fixture.h"
+#include "tabstrip/panel.h"
+#include "win/window.h"
+
+namespace kvtest {
+
+class TabsFixture : public PluginFixture {
+protected:
+    // A drawing file under the machine's drawings folder ("sub/a.dwg" makes the folder).
+    std::string drawing(const std::string& name) {
+        const std::string path = machine.drawings + name;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        sim::dwg::Drawing d;
+        std::string err;
+        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
+        return path;
+    }
+    void open(const std::vector<std::string>& names) {
+        for (const std::string& n : names) ASSERT_TRUE(sim::host::openDrawing(drawing(n))) << n;
+    }
+    AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    CItemData* item(const std::string& name) {
+        for (int i = 0; i < tabs().GetItemCount(); ++i)
+            if (tabs().GetItem(i)->displayName == name) return tabs().GetItem(i);
+        return nullptr;
+    }
+    AcApDocument* doc(const std::string& name) { return item(name) ? item(name)->drawingDoc : nullptr; }
+    void mark(std::initializer_list<int> indexes) {
+        tabs().markedItems.clear();
+        for (int i = 0; i < tabs().GetItemCount(); ++i) tabs().GetItem(i)->marked = 0;
+        for (int i : indexes) {
+            tabs().GetItem(i)->marked = 1;
+            tabs().markedItems.push_back(tabs().GetItem(i));
+        }
+    }
+    void command(UINT id) {
+        SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, id, 0);
+        settle();
+    }
+    // The entry picked from the tab context menu of the selected tab.
+    void menuPick(const std::string& entry) {
+        sim::desk::queueMenuPick(entry);
+        tabs().OpenContextMenu(-1, POINT{10, 10});
+        settle();
+    }
+    void settle() {
+        for (int i = 0; i < 20; ++i) {
+            sim::desk::WindowManager::get().pump();
+            sim::host::pump();
+        }
+    }
+    // Tab captions in order; links and windows say so.
+    std::vector<std::string> captions() {
+        std::vector<std::string> out;
+        for (int i = 0; i < tabs().GetItemCount(); ++i) {
+            const CItemData* it = tabs().GetItem(i);
+            out.push_back(it->displayName + (it->isLink ? " (link)" : it->isWindow() ? " (window)" : ""));
+        }
+        return out;
+    }
+};
+
+}  // namespace kvtest
