@@ -116,6 +116,8 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
     hwnd_ = CreateWindowEx(p);
     if (!hwnd_ || !tab_.Create(hwnd_, {0, 0, client.Width(), client.Height()}, kTabCtrlId)) return false;
     tab_.Initialise();
+    banner_.Initialise(hwnd_, App().dataFolder.empty() ? std::string() : App().dataFolder + "Korvane.banner");
+    banner_.OnPanelResized(client.Width(), client.Height());
     // The drawings already open get their tabs; the current one is selected.
     AcApDocumentIterator* it = acDocManager->newAcApDocumentIterator();
     for (; it && !it->done(); it->step()) {
@@ -129,6 +131,7 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
 }
 
 void AcKvUiTabPanel::Destroy() {
+    banner_.Destroy();
     tab_.Destroy();
     if (hwnd_) DestroyWindow(hwnd_);
     hwnd_ = nullptr;
@@ -136,6 +139,13 @@ void AcKvUiTabPanel::Destroy() {
 
 void AcKvUiTabPanel::Resize(int width, int height) {
     if (tab_.GetSafeHwnd()) MoveWindow(tab_.GetSafeHwnd(), 0, 0, width, height, TRUE);
+    banner_.OnPanelResized(width, height);
+}
+
+void AcKvUiTabPanel::UpdateBanner() {
+    const int side = tab_.dockSide;
+    const bool wanted = GetSettingNumber(SettingId::UseBanner) != 0 && (side == kDockTop || side == kDockBottom);
+    banner_.ShowOrHide(tab_.GetItemCount(), wanted, side);
 }
 
 std::string AcKvUiTabPanel::captionOf(const std::string& path) const {

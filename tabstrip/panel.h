@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include "arx/docman.h"
+#include "hosting/banner.h"
 #include "tabstrip/tabctrl.h"
 
 class AcKvUiTabPanel {
@@ -33,7 +34,9 @@ public:
     void SetCurTabFromDocument(AcApDocWindow* window);
     int SetCurTabFromWildcard(const std::string& pattern);
     void UpdateBarVisibility();
-    void UpdateBanner() {}
+    // Slides the banner in or out for the tab count.
+    void UpdateBanner();
+    AsUiBannerCtrl& Banner() { return banner_; }
     CItemData* GetItem(int index) const { return tab_.GetItem(index); }
     int FindItemIndex(const CItemData* item) const;
     CItemData* FindItemByDocument(AcApDocument* doc) const;
@@ -61,6 +64,7 @@ private:
 
     HWND hwnd_ = nullptr;
     AcKvUiTabCtrl tab_;
+    AsUiBannerCtrl banner_;
     bool oneTabHidden_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "uikit/paint.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 #include "gfx/bitmap.h"
@@ -35,6 +36,35 @@ void FrameStyled(HDC dc, const RECT& rect, int lineStyle, int width, COLORREF co
     if (lineStyle == FrameDouble) {
         const int d = 2 * width;
         KvFrameRect(dc, {rect.left + d, rect.top + d, rect.right - d, rect.bottom - d}, pen);
+    }
+}
+
+void FrameRounded(HDC dc, const RECT& r, SIZE round, COLORREF colour, int thickness, COLORREF outside) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0 || thickness < 1) return;
+    const double rx = std::max(0.0, std::min<double>(round.cx, w) / 2.0);
+    const double ry = std::max(0.0, std::min<double>(round.cy, h) / 2.0);
+    // How far a pixel (centre) lies outside the rounded outline, in pixels; negative inside.
+    auto outsideBy = [&](int x, int y) {
+        const double px = x + 0.5, py = y + 0.5;
+        const double cx = px < rx ? rx : px > w - rx ? w - rx : px;
+        const double cy = py < ry ? ry : py > h - ry ? h - ry : py;
+        if ((cx == px || cy == py) || rx <= 0 || ry <= 0) {
+            // Along a straight edge: the distance to the nearest side.
+            return -std::min({px, py, w - px, h - py});
+        }
+        const double dx = (px - cx) / rx, dy = (py - cy) / ry;
+        return (std::sqrt(dx * dx + dy * dy) - 1.0) * std::min(rx, ry);
+    };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // Only the border band needs looking at.
+            if (x >= thickness + int(rx) && x < w - thickness - int(rx) && y >= thickness && y < h - thickness) continue;
+            if (y >= thickness + int(ry) && y < h - thickness - int(ry) && x >= thickness && x < w - thickness) continue;
+            const double d = outsideBy(x, y);
+            if (d > 0) SetPixel(dc, r.left + x, r.top + y, outside);
+            else if (d > -thickness) SetPixel(dc, r.left + x, r.top + y, colour);
+        }
     }
 }
 

@@ -41,6 +41,10 @@ enum FrameLineStyle {
 // below 1 draws nothing.
 void FrameStyled(HDC dc, const RECT& rect, int lineStyle, int width, COLORREF colour);
 
+// A frame `thickness` pixels wide just inside the rectangle, its corners rounded as an ellipse of
+// `round` (width, height) rounds them; the pixels outside the rounding take the colour `outside`.
+void FrameRounded(HDC dc, const RECT& rect, SIZE round, COLORREF colour, int thickness, COLORREF outside);
+
 // A copy of a picture shrunk to fit within maxWidth by maxHeight, keeping its proportions (each
 // pixel the average of the pixels it covers); a picture that already fits is copied as it is.
 // Null for a null or unreadable picture. The caller deletes the copy.
