@@ -217,3 +217,12 @@
 #define IDB_SWITCHER_2018 290
 #define IDB_SHARED_DOCUMENT 206
 #define IDB_SHARED_WINDOW 207
+
+// Previews: the picture of a drawing without one (the header reader's placeholder), the tooltip's
+// placeholder picture and its four lines of text.
+#define IDB_NO_PREVIEW 218
+#define IDB_TOOLTIP_PLACEHOLDER 219
+#define IDS_PLACEHOLDER_LINE1 32920
+#define IDS_PLACEHOLDER_LINE2 32921
+#define IDS_PLACEHOLDER_LINE3 32922
+#define IDS_PLACEHOLDER_LINE4 32923

@@ -16,6 +16,7 @@
 #include "hosting/dockbar.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+#include "tabstrip/fileinfo.h"
 #include "win/input.h"
 #include "win/system.h"
 
@@ -23,37 +24,12 @@ namespace {
 
 constexpr UINT kTabCtrlId = IDC_TAB_CTRL;
 
-// The item's picture and format code from the thumbnail library beside the plug-in.
+// The item's preview picture and format code.
 void makeThumbnail(CItemData* item, const std::string& path) {
-    if (item->thumbnail) {
-        DeleteObject(item->thumbnail);
-        item->thumbnail = nullptr;
-    }
-    if (auto thumb = KvThumbnailFunction()) {
-        int code = 0;
-        item->thumbnail = thumb(path.c_str(), GetSysColor(COLOR_WINDOW), code);
-        item->versionCode = code > 0 ? code : -1;
-    } else if (auto version = KvDrawingVersionFunction()) {
-        const int code = version(path.c_str());
-        item->versionCode = code > 0 ? code : -1;
-    }
+    MakeItemThumbnail(item, path, KvTabPanel().TabCtrl().thumbnailComment);
 }
 
-std::string summaryOf(AcApDocument* doc) {
-    AcDbDatabase* db = doc ? doc->database() : nullptr;
-    if (!db) return "";
-    const AcDbSummaryInfo s = db->summaryInfo();
-    std::string text;
-    auto line = [&](const char* label, const std::string& value) {
-        if (!value.empty()) text += std::string("\n") + label + value;
-    };
-    line("Title : ", s.title);
-    line("Subject : ", s.subject);
-    line("Author : ", s.author);
-    line("Keywords : ", s.keywords);
-    line("Comments : ", s.comments);
-    return text;
-}
+std::string summaryOf(AcApDocument* doc) { return MakeDescription(doc ? doc->database() : nullptr); }
 
 }  // namespace
 
@@ -90,6 +66,10 @@ void AcKvUiTabPanel::ReadSettings() {
     t.outlineColor = COLORREF(GetSettingNumber(S::OutlineColor));
     t.useOutline = GetSettingNumber(S::UseOutline) != 0;
     t.outlineWidth = GetSettingNumber(S::OutlineWidth);
+    t.tooltipEnable = GetSettingNumber(S::TooltipEnable) != 0;
+    t.showThumbnail = GetSettingNumber(S::ShowThumbnail) != 0;
+    t.showDesc = GetSettingNumber(S::ShowDesc) != 0;
+    t.thumbnailComment = GetSettingNumber(S::ThumbnailComment) != 0;
 }
 
 bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
@@ -106,6 +86,10 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
         if (msg == WM_SIZE) Resize(LOWORD(LPARAM(lp)), HIWORD(LPARAM(lp)));
         if (msg == WM_NOTIFY) {
             const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+            if (hdr && hdr->code == kvui::KVTTN_DISPLAY && hdr->hwndFrom == tooltip_.GetSafeHwnd()) {
+                OnTooltipDisplay(reinterpret_cast<kvui::NMKVTOOLTIPDISPLAY*>(lp));
+                return 0;
+            }
             if (hdr && hdr->hwndFrom == tab_.GetSafeHwnd()) {
                 if (hdr->code == TCN_SELCHANGING) return OnSelChanging();
                 if (hdr->code == TCN_SELCHANGE) OnSelChange();
@@ -118,6 +102,12 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
     tab_.Initialise();
     banner_.Initialise(hwnd_, App().dataFolder.empty() ? std::string() : App().dataFolder + "Korvane.banner");
     banner_.OnPanelResized(client.Width(), client.Height());
+    // The tooltip covers the tab control: at most 300 pixels wide, shown after 100 ms for 6 s.
+    if (tooltip_.Create(hwnd_, tab_.GetSafeHwnd())) {
+        tooltip_.SetMaxTipWidth(300);
+        tooltip_.SetDelayTimes(100, 6000);
+        tab_.tooltip = &tooltip_;
+    }
     // The drawings already open get their tabs; the current one is selected.
     AcApDocumentIterator* it = acDocManager->newAcApDocumentIterator();
     for (; it && !it->done(); it->step()) {
@@ -132,6 +122,8 @@ bool AcKvUiTabPanel::Create(HWND parent, UINT id) {
 
 void AcKvUiTabPanel::Destroy() {
     banner_.Destroy();
+    tab_.tooltip = nullptr;
+    tooltip_.Destroy();
     tab_.Destroy();
     if (hwnd_) DestroyWindow(hwnd_);
     hwnd_ = nullptr;
@@ -541,3 +533,18 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
 }
 
 void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibilityRule(tab_.GetItemCount()); }
+
+void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
+    KvGuard("OnTooltipDisplay", [&] {
+        if (!request || !request->text) return;
+        POINT pt = request->pt;
+        ScreenToClient(tab_.GetSafeHwnd(), &pt);
+        const int index = tab_.HitTest(pt);
+        const CItemData* item = tab_.GetItem(index);
+        if (!tab_.tooltipEnable || !item) return;
+        const KvTooltipPlacement place = KvPlaceTooltip(tab_.dockSide, request->pt);
+        request->anchor = place.anchor;
+        request->anchorPoint = place.at;
+        *request->text = KvTooltipMarkup(*item, index, tab_.GetItemCount(), tab_.showDesc, tab_.showThumbnail);
+    });
+}

@@ -5,6 +5,7 @@
 #include "arx/docman.h"
 #include "hosting/banner.h"
 #include "tabstrip/tabctrl.h"
+#include "uikit/tooltip.h"
 
 class AcKvUiTabPanel {
 public:
@@ -51,6 +52,11 @@ public:
     void OnSelChange();
     void ActivateDrawing(AcApDocument* doc);
 
+    // Fills the tooltip's markup and placement for the tab under the pointer (the tooltip's display
+    // notification); leaves the text empty when there is no tip to show.
+    void OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request);
+    kvui::CKvTooltip& Tooltip() { return tooltip_; }
+
     // Where a new tab goes: the end, or with "Open sort" before the first tab whose name is not
     // less than the new one (letter case ignored).
     int InsertionIndex(const std::string& path) const;
@@ -65,6 +71,7 @@ private:
     HWND hwnd_ = nullptr;
     AcKvUiTabCtrl tab_;
     AsUiBannerCtrl banner_;
+    kvui::CKvTooltip tooltip_;
     bool oneTabHidden_ = false;
 };
 

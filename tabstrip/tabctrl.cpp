@@ -1,4 +1,5 @@
 #include "tabstrip/tabctrl.h"
+#include "uikit/tooltip.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -479,6 +480,8 @@ bool AcKvUiTabCtrl::HostBusy() {
 }
 
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (tooltip && ((msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL) || msg == WM_MOUSELEAVE))
+        tooltip->RelayEvent(msg, wp, lp);
     switch (msg) {
     case WM_LBUTTONDOWN: {
         // A click while a command runs changes nothing.

@@ -10,6 +10,8 @@
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
+namespace kvui { class CKvTooltip; }
+
 // Docking sides ('Docking position').
 constexpr int kDockLeft = 4096;
 constexpr int kDockTop = 8192;
@@ -97,6 +99,10 @@ public:
     int fixedWidthX = 140;
     bool fixedWidth = false;
     int subControlSize = 6;
+    // The rich tooltip: on at all, with the picture, with the description; the preview's band.
+    bool tooltipEnable = true, showThumbnail = false, showDesc = false, thumbnailComment = true;
+    // The tooltip window watching this control's mouse messages (owned by the panel).
+    kvui::CKvTooltip* tooltip = nullptr;
     COLORREF readOnlyColor = RGB(255, 0, 0);
     bool vertical = false;
     bool openSort = false;

@@ -74,6 +74,16 @@ int acedSetStatusBarProgressMeter(const std::string& label, int minPos, int maxP
 int acedSetStatusBarProgressMeterPos(int pos);
 void acedRestoreStatusBar();
 
+// ---- Display colours and stored previews ---------------------------------------------------
+// The editor's display colours (COLORREF values); false when the host cannot report them.
+struct AcColorSettings {
+    DWORD dwGfxModelBkColor = 0;    // model-space background
+    DWORD dwGfxLayoutBkColor = 0;   // layout (paper-space) background
+};
+bool acedGetCurrentColors(AcColorSettings* settings);
+// The preview picture stored in a DXF file as a bitmap the caller owns; null when there is none.
+HBITMAP acdbGetThumbnailBitmapFromDxfFile(const std::string& path);
+
 // ---- Host application services -------------------------------------------------------------
 // The host's per-user product root in the current-user hive, e.g. "Software\\...\\R24.0\\...:409".
 std::string acdbHostUserProductRegistryRootKey();

@@ -39,6 +39,10 @@ constexpr DWORD SRCCOPY = 0x00CC0020;
 // Copies cx by cy pixels from (xSrc, ySrc) of the source canvas to (x, y) of the destination.
 BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC source, int xSrc, int ySrc, DWORD rop = SRCCOPY);
 
+// A new bitmap holding a copy of the canvas's pixels (the bitmap an off-screen canvas draws
+// into, as CreateCompatibleBitmap and BitBlt hand it out). Null for an unknown canvas.
+HBITMAP KvCreateBitmapFromCanvas(HDC dc);
+
 // ---- Viewport origin and clipping -------------------------------------------------------------
 
 // Logical (0,0) is drawn at device (x, y).

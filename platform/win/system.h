@@ -52,3 +52,23 @@ struct MEMORYSTATUSEX {
     ULONGLONG ullAvailExtendedVirtual = 0;
 };
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);
+
+// Number formatting in the user's locale (GetLocaleInfo, GetNumberFormat).
+using LCID = DWORD;
+constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+constexpr UINT LOCALE_SDECIMAL = 0x0E;
+constexpr UINT LOCALE_STHOUSAND = 0x0F;
+// The locale's text for the item; 0 when the item is unknown.
+int GetLocaleInfo(LCID locale, UINT item, std::string* text);
+struct NUMBERFMT {
+    UINT NumDigits = 0;        // digits after the decimal separator
+    UINT LeadingZero = 1;
+    UINT Grouping = 3;         // digits per group (0: none)
+    std::string lpDecimalSep = ".";
+    std::string lpThousandSep = ",";
+    UINT NegativeOrder = 1;    // "-1.1"
+};
+// Formats `value` (digits, an optional leading '-' and one optional '.') with the format, or with
+// the locale's own rules when format is null. Returns the length written, 0 for a value that is
+// not a number.
+int GetNumberFormat(LCID locale, DWORD flags, const std::string& value, const NUMBERFMT* format, std::string* out);

@@ -35,6 +35,7 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_USER = 0x0400;
 
 // Window styles, with their Win32 values.
@@ -52,6 +53,8 @@ constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
 
@@ -114,6 +117,7 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
 constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_SHOW = 5;
+constexpr int SW_SHOWNA = 8;
 constexpr int SW_RESTORE = 9;
 BOOL ShowWindow(HWND wnd, int cmd);
 BOOL IsWindowVisible(HWND wnd);

@@ -263,6 +263,31 @@ def question():
     return p
 
 
+def no_preview():
+    """The 161x115 picture shown when a drawing has no preview: a pale sheet with a faint frame
+    and a picture glyph in its top corner; the plug-in writes its lines of text over the middle."""
+    p = Picture(161, 115, (246, 247, 249))
+    edge, glyph = (196, 200, 208), (176, 184, 198)
+    for x in range(161):
+        p.set(x, 0, edge)
+        p.set(x, 114, edge)
+    for y in range(115):
+        p.set(0, y, edge)
+        p.set(160, y, edge)
+    # A small landscape picture, crossed out: "no image".
+    p.rect(8, 8, 30, 9, glyph)
+    p.rect(8, 24, 30, 25, glyph)
+    p.rect(8, 8, 9, 25, glyph)
+    p.rect(29, 8, 30, 25, glyph)
+    for i in range(7):
+        p.set(11 + i, 21 - i, glyph)
+        p.set(17 + i, 15 + i, glyph)
+    p.rect(23, 11, 26, 14, glyph)
+    for i in range(22):
+        p.set(8 + i, 8 + int(i * 16 / 21), (210, 120, 120))
+    return p
+
+
 def main():
     names = []
     icons = [('icon_generic', generic()), ('icon_dxf', sheet(['DXF'], (70, 70, 70)))]
@@ -283,6 +308,8 @@ def main():
         names.append(name)
     question().save('question.bmp')
     names.append('question')
+    no_preview().save('no_preview.bmp')
+    names.append('no_preview')
     for name, picture in switcher_icons():
         picture.save(name + '.bmp')
         names.append(name)

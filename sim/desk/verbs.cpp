@@ -161,7 +161,44 @@ void dragTab(const script::Args& a) {
     desk.dragComing = false;
 }
 
+// @hover N [ms=MS]: the pointer moves onto the middle of tab N and rests there for MS
+// milliseconds of the clock (500 unless given), so that timers such as a tooltip's delay run.
+// @hover off: the pointer leaves the tab strip for the drawing area.
+void hoverTab(const script::Args& a) {
+    if (a.empty() || a.size() > 2) throw script::VerbError("usage: @hover N [ms=MS] | @hover off");
+    WindowManager::get().pump();
+    HWND tabs = findByClass(acedGetAcadFrame(), WC_TABCONTROL);
+    if (!tabs) throw script::VerbError("no tab strip is shown");
+    auto& desk = Desktop::get();
+    if (a[0] == "off") {
+        pointerOver("drawing");
+        PostMessage(tabs, WM_MOUSELEAVE, 0, 0);
+        WindowManager::get().pump();
+        return;
+    }
+    RECT r;
+    if (!SendMessage(tabs, TCM_GETITEMRECT, WPARAM(std::stoi(a[0])), reinterpret_cast<LPARAM>(&r)))
+        throw script::VerbError("no tab " + a[0]);
+    const auto opt = script::Runner::options(a, 1);
+    const long rest = opt.count("ms") ? std::stol(opt.at("ms")) : 500;
+    if (rest < 0) throw script::VerbError("ms must not be negative");
+    const POINT pt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen = pt;
+    ClientToScreen(tabs, &screen);
+    desk.cursor = screen;
+    PostMessage(tabs, WM_MOUSEMOVE, 0, LPARAM((pt.y << 16) | (pt.x & 0xFFFF)));
+    WindowManager::get().pump();
+    desk.advance(std::uint64_t(rest));
+    WindowManager::get().pump();
+}
+
 void registerDeskVerbs(script::Runner& runner) {
+    runner.addVerb("hover", [](script::Runner&, const script::Args& a) { hoverTab(a); },
+                   "@hover N [ms=MS] | @hover off   (rest the pointer on tab N; a tooltip shows after its delay)");
+    snapshotTargets()["tooltip"] = [] {
+        const auto tops = WindowManager::get().topmostWindows();
+        return tops.empty() ? HWND(nullptr) : tops.back();
+    };
     runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
     runner.addVerb("key", [](script::Runner&, const script::Args& a) { pressKeys(a); },
                    "@key KEYS [KEYS...] [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+Tab Tab, ...)");
@@ -257,7 +294,7 @@ void registerDeskVerbs(script::Runner& runner) {
         }
         if (!snapshotWindow(target, a[0])) throw script::VerbError("cannot write " + a[0]);
         Desktop::get().print("snapshot " + a[0] + "\n");
-    }, "@snapshot FILE.png [frame|bar|dialog|menu]");
+    }, "@snapshot FILE.png [frame|bar|dialog|menu|tooltip]");
     runner.addVerb("ime", [](script::Runner&, const script::Args& a) {
         if (a.size() != 1 || (a[0] != "native" && a[0] != "alpha"))
             throw script::VerbError("usage: @ime native|alpha");

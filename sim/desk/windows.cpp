@@ -222,6 +222,14 @@ void WindowManager::fireDueTimers(std::uint64_t now) {
     for (const auto& t : due) post(t.wnd, WM_TIMER, t.id, 0);
 }
 
+std::vector<HWND> WindowManager::topmostWindows() {
+    std::lock_guard lock(mutex_);
+    std::vector<HWND> out;
+    for (const auto& [h, w] : windows_)
+        if (!w->destroyed && !w->parent && w->visible && (w->exStyle & WS_EX_TOPMOST)) out.push_back(h);
+    return out;   // handles grow with creation
+}
+
 HWND WindowManager::frame() {
     if (frame_ && find(frame_)) return frame_;
     CREATEWINDOW p;
@@ -377,9 +385,38 @@ HDC renderWindow(HWND wnd) {
     return dc;
 }
 
+// Topmost popups (tooltips) over the frame, each with a soft shadow below and to its right, as
+// the desktop's compositor draws it.
+void composeTopmost(HDC dc, HWND frame) {
+    RECT fr;
+    if (!GetWindowRect(frame, &fr)) return;
+    for (HWND top : WindowManager::get().topmostWindows()) {
+        RECT r;
+        GetWindowRect(top, &r);
+        const int x = r.left - fr.left, y = r.top - fr.top;
+        for (int i = 4; i >= 1; --i) {
+            // Darken a band of the background by a little more on each step inwards.
+            const RECT band{x + i, y + i, r.Width() + x + i, r.Height() + y + i};
+            for (int py = band.top; py < band.bottom; ++py)
+                for (int px = band.left; px < band.right; ++px) {
+                    if (px < x + r.Width() && py < y + r.Height()) continue;
+                    const COLORREF c = GetPixel(dc, px, py);
+                    if (c == CLR_INVALID) continue;
+                    auto dim = [](int v) { return v * 88 / 100; };
+                    SetPixel(dc, px, py, RGB(dim(GetRValue(c)), dim(GetGValue(c)), dim(GetBValue(c))));
+                }
+        }
+        if (HDC tdc = renderWindow(top)) {
+            BitBlt(dc, x, y, r.Width(), r.Height(), tdc, 0, 0);
+            DeleteDC(tdc);
+        }
+    }
+}
+
 bool snapshotWindow(HWND wnd, const std::string& path) {
     HDC dc = renderWindow(wnd);
     if (!dc) return false;
+    if (wnd == WindowManager::get().frame()) composeTopmost(dc, wnd);
     const bool ok = sim::gfx::writePng(dc, path);
     DeleteDC(dc);
     return ok;

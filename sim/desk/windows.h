@@ -67,6 +67,9 @@ public:
     // The canvas of the WM_PAINT in progress for a window (BeginPaint hands it out).
     std::map<HWND, struct HDC__*> paintDCs;
 
+    // Visible top-level windows that stay above the others (WS_EX_TOPMOST: tooltips), oldest first.
+    std::vector<HWND> topmostWindows();
+
     // The host frame and its drawing view, created on first use.
     HWND frame();
     HWND drawingView();
