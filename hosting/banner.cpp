@@ -85,12 +85,14 @@ void AsUiBannerCtrl::Initialise(HWND panel, const std::string& bannerFile) {
         font.lfUnderline = 1;
         font.lfFaceName = "DejaVu Sans";
         linkFont_ = CreateFontIndirect(&font);
+        if (hwnd_ && tooltip_.Create(hwnd_, hwnd_)) tooltip_.SetDelayTimes(100, 6000);
         // Never zero, so that a slide always ends.
         step_ = std::max(1, look_.width / 20);
     });
 }
 
 void AsUiBannerCtrl::Destroy() {
+    tooltip_.Destroy();
     if (hwnd_) {
         KillTimer(hwnd_, kSlideTimer);
         DestroyWindow(hwnd_);
@@ -202,7 +204,13 @@ void AsUiBannerCtrl::paint(HDC dc) {
 }
 
 LRESULT AsUiBannerCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if ((msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL) || msg == WM_MOUSELEAVE) tooltip_.RelayEvent(msg, wp, lp);
     switch (msg) {
+    case WM_NOTIFY: {
+        auto* request = reinterpret_cast<kvui::NMKVTOOLTIPDISPLAY*>(lp);
+        if (request && request->hdr.code == kvui::KVTTN_DISPLAY && request->text) *request->text = TooltipMarkup();
+        return 0;
+    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         if (HDC dc = BeginPaint(wnd, &ps)) paint(dc);

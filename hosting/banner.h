@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include "gfx/canvas.h"
+#include "uikit/tooltip.h"
 #include "win/window.h"
 
 class AsUiBannerCtrl {
@@ -69,6 +70,7 @@ private:
     std::string file_;
     HWND hwnd_ = nullptr, panel_ = nullptr;
     HFONT linkFont_ = nullptr;
+    kvui::CKvTooltip tooltip_;   // the description lines, when the pointer rests on the banner
     int step_ = 13, extent_ = 0, edgeMargin_ = 4;
     int dockSide_ = 0, panelWidth_ = 0, panelHeight_ = 0;
     bool running_ = false, showing_ = true;
