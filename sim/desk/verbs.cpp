@@ -1,6 +1,7 @@
 // Script verbs of the desktop: the frame's system menu and the monitors.
 #include "arx/aced.h"
 #include "sim/desk/desktop.h"
+#include "sim/desk/process.h"
 #include "sim/desk/windows.h"
 #include "sim/script/runner.h"
 #include <cctype>
@@ -12,6 +13,8 @@
 #include "win/tabctrl.h"
 
 namespace sim::desk {
+
+void registerDropVerbs(script::Runner& runner);   // dropfiles.cpp
 
 std::map<std::string, std::function<HWND()>>& snapshotTargets() {
     static std::map<std::string, std::function<HWND()>> targets;
@@ -161,6 +164,8 @@ void dragTab(const script::Args& a) {
 }
 
 void registerDeskVerbs(script::Runner& runner) {
+    registerProcessVerbs(runner);
+    registerDropVerbs(runner);
     runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
     runner.addVerb("key", [](script::Runner&, const script::Args& a) { pressKeys(a); },
                    "@key KEYS [KEYS...] [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+Tab Tab, ...)");
