@@ -294,6 +294,51 @@ TEST_F(BatchDialog, DroppedFilesGoToTheirLists) {
     EXPECT_EQ(column(IDC_BATCH_DRAWINGS, 1), (std::vector<std::string>{"a.dwg"}));
 }
 
+TEST_F(BatchDialog, TestAllRunsTheTickedScriptsInTheCurrentDrawing) {
+    const std::string a = drawing("a.dwg");
+    ASSERT_TRUE(sim::host::openDrawing(a));
+    open();
+    addScripts({file("one.scr", "-VIEW\nSA\nfirst"), file("two.scr", "-VIEW\nSA\nsecond\n")});
+    run("@dialog press " + std::to_string(IDC_BATCH_TEST_ALL));
+    for (int i = 0; i < 10; ++i) sim::host::pump();
+    EXPECT_EQ(read(scriptFolder() + "mtestAll.scr"), "-VIEW\r\nSA\r\nfirst\r\n-VIEW\r\nSA\r\nsecond\r\n");
+    AcApDocument* doc = acDocManager->curDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->database()->viewNames(false), (std::vector<std::string>{"first", "second"})) << transcript;
+    // A double click tests that one script.
+    run("@dialog dblclick " + std::to_string(IDC_BATCH_SCRIPTS) + " 1");
+    for (int i = 0; i < 10; ++i) sim::host::pump();
+    EXPECT_EQ(count("Command: .KV_SCRIPT"), 2) << transcript;
+    // Closing the dialog removes the generated script.
+    run("@dialog press " + std::to_string(IDC_BATCH_CLOSE));
+    EXPECT_FALSE(fs::exists(scriptFolder() + "mtestAll.scr"));
+}
+
+TEST_F(BatchDialog, OpenAndCloseListedDrawingsInTheHost) {
+    const std::string a = drawing("a.dwg");
+    open();
+    addDrawings({a});
+    run("@menu \"Open\"");
+    run("@dialog rclick " + std::to_string(IDC_BATCH_DRAWINGS) + " 0");
+    EXPECT_EQ(column(IDC_BATCH_DRAWINGS, 4), (std::vector<std::string>{"Yes"}));
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    acdbSetDbmod(acDocManager->curDocument()->database(), 1);
+    run("@answer No");
+    run("@menu \"Close\"");
+    run("@dialog rclick " + std::to_string(IDC_BATCH_DRAWINGS) + " 0");
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    run("@answer Yes");
+    run("@menu \"Close\"");
+    run("@dialog rclick " + std::to_string(IDC_BATCH_DRAWINGS) + " 0");
+    EXPECT_EQ(acDocManager->documentCount(), 0);
+    EXPECT_EQ(column(IDC_BATCH_DRAWINGS, 4), (std::vector<std::string>{"No"}));
+    // Closed without saving: the file is as it was written.
+    sim::dwg::FileInfo info;
+    std::string err;
+    ASSERT_TRUE(sim::dwg::readDrawingFile(a, &info, &err)) << err;
+    EXPECT_EQ(info.drawing->numberOfSaves, 0);
+}
+
 TEST_F(BatchDialog, UnloadDuringARunEndsTheConsole) {
     open();
     addScripts({file("wait.scr", "DELAY 600000\n")});
