@@ -312,7 +312,7 @@ private:
         addColumns(scripts, {{"Name", 180}, {"Filepath", 280}});
         // Date and open columns are wider than the classic 150 and 50 pixels, and the name column
         // narrower, so that the dialog font's dates fit in the list.
-        addColumns(drawings, {{"Status", 80}, {"Name", 170}, {"Size", 80}, {"Last Write", 186}, {"IsOpend", 62}});
+        addColumns(drawings, {{"Status", 80}, {"Name", 156}, {"Size", 80}, {"Last Write", 200}, {"IsOpend", 62}});
         for (const auto& s : scripts_) insertScriptRow(rowCount(IDC_BATCH_SCRIPTS), s);
         scripts_.clear();
         updateCount();

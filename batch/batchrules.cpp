@@ -80,18 +80,17 @@ bool KvMatchFilePattern(std::string_view pattern, std::string_view name) {
     // Iterative match with one backtracking point for the last "*" seen.
     size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
     while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            if (p[pi] == '?') {
-                // "?" stands for one character, not one byte.
-                ++ni;
-                while (ni < n.size() && (static_cast<unsigned char>(n[ni]) & 0xC0) == 0x80) ++ni;
-            } else {
-                ++ni;
-            }
-            ++pi;
-        } else if (pi < p.size() && p[pi] == '*') {
+        if (pi < p.size() && p[pi] == '*') {
             star = pi++;
             mark = ni;
+        } else if (pi < p.size() && p[pi] == '?') {
+            // "?" stands for one character, not one byte.
+            ++ni;
+            while (ni < n.size() && (static_cast<unsigned char>(n[ni]) & 0xC0) == 0x80) ++ni;
+            ++pi;
+        } else if (pi < p.size() && p[pi] == n[ni]) {
+            ++ni;
+            ++pi;
         } else if (star != std::string::npos) {
             pi = star + 1;
             ++mark;

@@ -52,6 +52,7 @@ TEST(BatchRules, FilePatternsMatchAsTheFileSystemDoes) {
     EXPECT_FALSE(KvMatchFilePattern("a?c.dwg", "ac.dwg"));
     EXPECT_TRUE(KvMatchFilePattern("?lan.dwg", "Ølan.dwg"));   // one character, two bytes
     EXPECT_TRUE(KvMatchFilePattern("*", "anything"));
+    EXPECT_TRUE(KvMatchFilePattern("*", "*.dwg"));   // a star in the name is no star of the pattern
     EXPECT_TRUE(KvMatchFilePattern("*a*b*", "xxaxxbxx"));
 }
 
