@@ -693,7 +693,7 @@ private:
             MessageBox(hwnd_, "Empty entries in the target drawing.", kCaption, MB_OK | MB_ICONWARNING);
             return;
         }
-        const bool started = KvGuardLine("\nexception error in starting", [&] {
+        KvGuardLine("\nexception error in starting", [&] {
             if (!writeGenerated("mtemp.scr")) throw std::runtime_error("generated script");
             auto shared = std::make_shared<WorkerShared>();
             shared->dialog = hwnd_;
@@ -707,7 +707,6 @@ private:
             }
             startWorker(shared, runWorker, rows);
         });
-        (void)started;
     }
 
     void onSelectFolder() {
