@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "arx/aced.h"
+#include "batch/batchdlg.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/hostvars.h"
@@ -28,7 +29,6 @@ namespace {
 constexpr int kModal = ACRX_CMD_MODAL;
 constexpr int kTransparent = ACRX_CMD_TRANSPARENT;
 constexpr int kPickFirst = ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET;
-constexpr int kBatchScriptTemplate = 288;
 
 void cmdAbout() {
     KvGuard("KorvaneAbout", [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
@@ -170,18 +170,10 @@ void cmdConfig() {
 }
 
 // The batch script dialog, modeless, made once and shown again on every call.
-HWND g_batchDialog = nullptr;
-
 void cmdBatchScript() {
     try {
         KvResourceScope scope(App().resourceModule, 2);
-        if (g_batchDialog && IsWindow(g_batchDialog)) {
-            ShowWindow(g_batchDialog, SW_SHOW);
-            return;
-        }
-        g_batchDialog = CreateDialogParam(App().resourceModule, kBatchScriptTemplate, GetDesktopWindow(),
-                                          [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-        if (g_batchDialog) ShowWindow(g_batchDialog, SW_SHOW);
+        KvShowBatchDialog(GetDesktopWindow());
     } catch (...) {
         KvReportException("KorvaneBatchScript");
     }
@@ -271,6 +263,5 @@ void KvRegisterCommands() {
 
 void KvRemoveCommands() {
     acedRegCmds->removeGroup(kCommandGroup);
-    if (g_batchDialog && IsWindow(g_batchDialog)) DestroyWindow(g_batchDialog);
-    g_batchDialog = nullptr;
+    KvDestroyBatchDialog();
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include "arx/aced.h"
+#include "batch/batchdlg.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/hostvars.h"
@@ -86,12 +87,14 @@ AcKvDocReactor::~AcKvDocReactor() {
 
 void AcKvDocReactor::documentCreated(AcApDocument* doc) {
     KvGuard("documentCreated", [&] {
+        KvBatchDialogDocumentEvent(doc->fileName(), true);
         if (documentReactorKeepsTabs()) insertDrawingTab(doc);
     });
 }
 
 void AcKvDocReactor::documentToBeDestroyed(AcApDocument* doc) {
     KvGuard("documentToBeDestroyed", [&] {
+        KvBatchDialogDocumentEvent(doc->fileName(), false);
         if (documentReactorKeepsTabs()) KvTabPanel().DeleteDrawing(doc);
     });
 }

@@ -170,6 +170,8 @@ public:
     virtual Acad::ErrorStatus appContextOpenDocument(const std::string& path) = 0;
     virtual Acad::ErrorStatus appContextNewDocument(const std::string& templateName) = 0;
     virtual void executeInApplicationContext(void (*callback)(void*), void* data) = 0;
+    // Closes a document without saving it (application context only: eInvalidContext otherwise).
+    virtual Acad::ErrorStatus closeDocument(AcApDocument* doc) = 0;
     virtual Acad::ErrorStatus activateDocument(AcApDocument* doc, bool passive = false) = 0;
     virtual Acad::ErrorStatus sendStringToExecute(AcApDocument* doc, const std::string& text,
                                                   bool activate = true, bool wrapUpInactiveDoc = false,

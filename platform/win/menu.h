@@ -33,6 +33,8 @@ int GetMenuString(HMENU menu, UINT item, std::string* text, UINT flags);
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
 BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
 HMENU GetSystemMenu(HWND wnd, BOOL revert);
+// The system menu's Close item (its command id).
+constexpr UINT SC_CLOSE = 0xF060;
 
 // Items that show a bitmap instead of text (MF_BITMAP: the bitmap stands where Win32 passes it in
 // lpNewItem). The menu does not own the bitmap.

@@ -31,3 +31,14 @@ void CoTaskMemFree(void* memory);
 // maxChars - 1 characters): the start of the folder, "...", a separator and the file name; a file
 // name that alone is too long is cut and ends in "...". Characters are counted as code points.
 BOOL PathCompactPathEx(std::string* out, const std::string& path, UINT maxChars, DWORD flags);
+
+// Files dropped on a window that accepts them (DragAcceptFiles): WM_DROPFILES with the drop handle
+// in wParam. The receiver reads the paths with DragQueryFile and frees the handle with DragFinish.
+constexpr UINT WM_DROPFILES = 0x0233;
+constexpr DWORD WS_EX_ACCEPTFILES = 0x00000010;
+struct KvDrop__;
+using HDROP = KvDrop__*;
+void DragAcceptFiles(HWND wnd, BOOL accept);
+// index 0xFFFFFFFF: the number of files; otherwise the length of the path stored in *path.
+UINT DragQueryFile(HDROP drop, UINT index, std::string* path);
+void DragFinish(HDROP drop);

@@ -2,6 +2,7 @@
 #include "arx/aced.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
+#include "sim/desk/process.h"
 #include "sim/desk/windows.h"
 #include "sim/script/runner.h"
 #include <cctype>
@@ -13,6 +14,8 @@
 #include "win/tabctrl.h"
 
 namespace sim::desk {
+
+void registerDropVerbs(script::Runner& runner);   // dropfiles.cpp
 
 std::map<std::string, std::function<HWND()>>& snapshotTargets() {
     static std::map<std::string, std::function<HWND()>> targets;
@@ -199,6 +202,8 @@ void registerDeskVerbs(script::Runner& runner) {
         const auto tops = WindowManager::get().topmostWindows();
         return tops.empty() ? HWND(nullptr) : tops.back();
     };
+    registerProcessVerbs(runner);
+    registerDropVerbs(runner);
     runner.addVerb("drag", [](script::Runner&, const script::Args& a) { dragTab(a); }, "@drag FROM TO");
     runner.addVerb("key", [](script::Runner&, const script::Args& a) { pressKeys(a); },
                    "@key KEYS [KEYS...] [over=bar|drawing]   (Ctrl+Right, Shift+Up, Ctrl+Tab Tab, ...)");

@@ -603,6 +603,17 @@ public:
         OpScope op;
         Host::get().deferred.push_back([callback, data] { callback(data); });
     }
+    // Closing from application context discards the drawing's changes: no question, no save.
+    Acad::ErrorStatus closeDocument(AcApDocument* doc) override {
+        Host& h = Host::get();
+        auto* d = static_cast<SimDocument*>(doc);
+        if (h.cmdDepth > 0) return Acad::eInvalidContext;
+        if (!doc || !h.isOpen(d)) return Acad::eInvalidInput;
+        if (!d->isQuiescent()) return Acad::eInvalidContext;
+        OpScope op;
+        h.destroyDocument(d);
+        return Acad::eOk;
+    }
     Acad::ErrorStatus activateDocument(AcApDocument* doc, bool) override {
         Host& h = Host::get();
         SimDocWindow* win = h.windowOf(doc);

@@ -1,0 +1,941 @@
+#include "batch/batchdlg.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "arx/aced.h"
+#include "arx/docman.h"
+#include "batch/batchrules.h"
+#include "core/app_state.h"
+#include "core/files.h"
+#include "core/guard.h"
+#include "core/paths.h"
+#include "core/text.h"
+#include "hosting/switcher.h"
+#include "res/resource.h"
+#include "tabstrip/panel.h"
+#include "win/commdlg.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/input.h"
+#include "win/menu.h"
+#include "win/process.h"
+#include "win/shell.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr UINT kMsgWorker = WM_USER + 0x210;   // a worker queued something for the dialog
+constexpr UINT kPopupTest = 1, kPopupOpen = 2, kPopupClose = 3;
+constexpr const char* kScriptListFile = "Korvane.mscript";
+constexpr const char* kConsoleProgram = "accoreconsole.exe";
+constexpr const char* kCaption = "Batch Scripts";
+
+// Columns of the drawing list.
+enum Column { kStatus, kName, kSize, kLastWrite, kOpen, kColumnCount };
+
+// The record behind one row of the drawing list (its lParam); the dialog owns it.
+struct DrawingEntry {
+    bool isOpen = false;
+    std::string path;
+    std::string texts[kColumnCount];
+};
+
+// What a worker hands to the dialog; the dialog applies it on its own thread.
+struct WorkerEvent {
+    enum Kind { RowBegin, RowStatus, Print, ScanFound, ScanRow, Done } kind = Done;
+    int row = 0;
+    KvRowStatus status = KvRowStatus::Ready;
+    std::string text;
+    std::uint64_t size = 0;
+    std::time_t when = 0;
+};
+
+WorkerEvent event(WorkerEvent::Kind kind, int row = 0, KvRowStatus status = KvRowStatus::Ready, std::string text = {}) {
+    WorkerEvent e;
+    e.kind = kind;
+    e.row = row;
+    e.status = status;
+    e.text = std::move(text);
+    return e;
+}
+
+// State shared by the dialog and one worker. The worker never touches a window: it queues events
+// and posts the dialog a message, so the dialog stays the only user of its controls.
+struct WorkerShared {
+    HWND dialog = nullptr;
+    std::atomic<bool> abort{false};
+    std::mutex mutex;
+    std::deque<WorkerEvent> events;
+    std::vector<char> open;           // run: each row's drawing is open in the host (under mutex)
+    std::vector<std::string> paths;   // run: the drawings in row order
+    std::string console, script;
+    std::string folder;               // scan
+    std::vector<std::string> patterns;
+
+    void post(WorkerEvent e) {
+        {
+            std::lock_guard lock(mutex);
+            events.push_back(std::move(e));
+        }
+        PostMessage(dialog, kMsgWorker, 0, 0);
+    }
+    bool isOpen(size_t row) {
+        std::lock_guard lock(mutex);
+        return row < open.size() && open[row];
+    }
+};
+
+// ---- Workers --------------------------------------------------------------------------------------
+
+// One console process: started hidden, polled every 100 ms, ended when it runs too long or the
+// run is stopped.
+KvRunOutcome runConsole(WorkerShared& w, const std::string& commandLine) {
+    STARTUPINFO startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info;
+    const ULONGLONG started = GetTickCount64();
+    if (!CreateProcess(nullptr, commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                       &info)) {
+        char line[80];
+        std::snprintf(line, sizeof line, "\nerror ; CreateProcess failed (%d)", int(GetLastError()));
+        w.post(event(WorkerEvent::Print, 0, KvRowStatus::Ready, line));
+        return KvRunOutcome::Fail;
+    }
+    KvRunOutcome outcome = KvRunOutcome::Fail;
+    for (int polls = 0;; ++polls) {
+        DWORD code = 0;
+        if (!GetExitCodeProcess(info.hProcess, &code)) break;
+        if (code != STILL_ACTIVE) {
+            outcome = KvOutcomeOfExit(code);
+            break;
+        }
+        if (w.abort || polls > kKvMaxPolls || GetTickCount64() - started > kKvRunTimeoutMs) {
+            TerminateProcess(info.hProcess, 0);
+            outcome = KvRunOutcome::Timeout;
+            break;
+        }
+        Sleep(kKvPollMs);
+    }
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return outcome;
+}
+
+DWORD runWorker(void* parameter) {
+    std::unique_ptr<std::shared_ptr<WorkerShared>> holder(static_cast<std::shared_ptr<WorkerShared>*>(parameter));
+    WorkerShared& w = **holder;
+    for (size_t row = 0; row < w.paths.size(); ++row) {
+        w.post(event(WorkerEvent::RowBegin, int(row)));
+        if (w.abort) break;
+        // An open drawing ends the run: the console must not write a file the host holds.
+        if (w.isOpen(row)) {
+            w.post(event(WorkerEvent::RowStatus, int(row), KvRowStatus::IsOpen));
+            break;
+        }
+        KvRowStatus status = KvRowStatus::Exception;
+        try {
+            status = KvRowStatusOf(runConsole(w, KvConsoleCommandLine(w.console, w.paths[row], w.script)));
+        } catch (...) {
+        }
+        w.post(event(WorkerEvent::RowStatus, int(row), status));
+    }
+    w.post(event(WorkerEvent::Done));
+    return 0;
+}
+
+DWORD scanWorker(void* parameter) {
+    std::unique_ptr<std::shared_ptr<WorkerShared>> holder(static_cast<std::shared_ptr<WorkerShared>*>(parameter));
+    WorkerShared& w = **holder;
+    try {
+        std::vector<std::string> found;
+        for (const auto& pattern : w.patterns) {
+            if (w.abort) break;
+            std::vector<std::pair<std::string, std::string>> matches;   // folded name, path
+            std::error_code ec;
+            for (fs::directory_iterator it(w.folder, ec), end; !ec && it != end && !w.abort; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (it->is_regular_file(ec) && KvMatchFilePattern(pattern, name))
+                    matches.emplace_back(FoldCase(name), it->path().string());
+            }
+            std::sort(matches.begin(), matches.end());
+            for (auto& m : matches) found.push_back(std::move(m.second));
+        }
+        w.post(event(WorkerEvent::ScanFound, int(found.size())));
+        for (size_t i = 0; i < found.size() && !w.abort; ++i) {
+            WorkerEvent e = event(WorkerEvent::ScanRow, int(i), KvRowStatus::Waiting, found[i]);
+            std::error_code ec;
+            e.size = fs::file_size(found[i], ec);
+            if (ec) e.size = 0;
+            const auto written = fs::last_write_time(found[i], ec);
+            if (!ec)
+                e.when = std::chrono::system_clock::to_time_t(
+                    std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                        std::chrono::file_clock::to_sys(written)));
+            w.post(std::move(e));
+        }
+    } catch (...) {
+    }
+    w.post(event(WorkerEvent::Done));
+    return 0;
+}
+
+// ---- Helpers ---------------------------------------------------------------------------------------
+
+bool isDrawingOpen(const std::string& path) {
+    std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
+    for (; it && !it->done(); it->step())
+        if (AcApDocument* doc = it->document(); doc && EqualsNoCase(doc->fileName(), path)) return true;
+    return false;
+}
+
+AcApDocument* openDocument(const std::string& path) {
+    std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
+    for (; it && !it->done(); it->step())
+        if (AcApDocument* doc = it->document(); doc && EqualsNoCase(doc->fileName(), path)) return doc;
+    return nullptr;
+}
+
+// The paths a multi-select open dialog returned: one path, or a folder followed by names.
+std::vector<std::string> pickFiles(HWND owner, const std::string& filter, const std::string& startFolder) {
+    std::vector<char> buffer(64 * 1024, '\0');
+    OPENFILENAME ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = DWORD(buffer.size());
+    ofn.lpstrInitialDir = startFolder;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+    if (!GetOpenFileName(&ofn)) return {};
+    std::vector<std::string> parts;
+    for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
+        std::string part(&buffer[at]);
+        at += part.size() + 1;
+        parts.push_back(std::move(part));
+    }
+    if (parts.size() <= 1) return parts;
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithTrailingSeparator(parts[0]) + parts[i]);
+    return paths;
+}
+
+bool endsWithNoCase(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// ---- The dialog ------------------------------------------------------------------------------------
+
+class AcKvUiMultiScriptDialog {
+public:
+    bool Create(HWND parent) {
+        hwnd_ = CreateDialogParam(App().resourceModule, IDD_BATCH_SCRIPT, parent,
+                                  [this](HWND h, UINT m, WPARAM wp, LPARAM lp) { return proc(h, m, wp, lp); }, 0);
+        return hwnd_ != nullptr;
+    }
+    HWND hwnd() const { return hwnd_; }
+    void Show() { ShowWindow(hwnd_, SW_SHOW); }
+
+    // Unload: the worker is stopped and waited for, then the closing steps run before destruction.
+    void Destroy() {
+        if (!hwnd_) return;
+        if (worker_) {
+            shared_->abort = true;
+            WaitForSingleObject(worker_, INFINITE);
+            CloseHandle(worker_);
+            worker_ = nullptr;
+            shared_.reset();
+        }
+        closeSteps();
+        HWND h = hwnd_;
+        hwnd_ = nullptr;
+        DestroyWindow(h);
+    }
+
+    void DocumentEvent(const std::string& fileName, bool opened) {
+        if (fileName.empty() || !hwnd_) return;
+        const int count = rowCount(IDC_BATCH_DRAWINGS);
+        for (int row = 0; row < count; ++row) {
+            DrawingEntry* e = entryAt(row);
+            if (e && EqualsNoCase(e->path, fileName)) setOpen(row, e, opened);
+        }
+    }
+
+private:
+    // ---- Messages ----
+    INT_PTR proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        switch (msg) {
+        case WM_INITDIALOG:
+            hwnd_ = h;
+            KvGuard("AcKvUiMultiScriptDialog::OnInitDialog", [this] { onInit(); });
+            return TRUE;
+        case WM_COMMAND:
+            KvGuard("AcKvUiMultiScriptDialog::OnCommand", [this, wp] { onCommand(LOWORD(wp)); });
+            return TRUE;
+        case WM_CLOSE:
+            KvGuard("AcKvUiMultiScriptDialog::OnClose", [this] { onClose(); });
+            return TRUE;
+        case WM_NOTIFY:
+            KvGuard("AcKvUiMultiScriptDialog::OnNotify", [this, lp] { onNotify(reinterpret_cast<NMHDR*>(lp)); });
+            return TRUE;
+        case WM_DROPFILES:
+            KvGuardLine("Exception error :  AcKvUiTabCtrl::OnDropFiles. \n",
+                        [this, wp] { onDropFiles(reinterpret_cast<HDROP>(wp)); });
+            return TRUE;
+        case kMsgWorker:
+            KvGuard("AcKvUiMultiScriptDialog::OnWorker", [this] { drainWorker(); });
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    }
+
+    void onInit() {
+        DragAcceptFiles(hwnd_, TRUE);
+        loadScriptList();
+        if (acedFindFile(kConsoleProgram, &consolePath_) != RTNORM) consolePath_.clear();
+        SetDlgItemText(hwnd_, IDC_BATCH_FILE_TYPE, "*.dwg");
+        ShowWindow(GetDlgItem(hwnd_, IDC_BATCH_STOP), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd_, IDC_BATCH_PROGRESS), SW_HIDE);
+
+        HWND scripts = item(IDC_BATCH_SCRIPTS), drawings = item(IDC_BATCH_DRAWINGS);
+        SendMessage(scripts, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+        SendMessage(drawings, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        addColumns(scripts, {{"Name", 180}, {"Filepath", 280}});
+        // Date and open columns are wider than the classic 150 and 50 pixels, and the name column
+        // narrower, so that the dialog font's dates fit in the list.
+        addColumns(drawings, {{"Status", 80}, {"Name", 156}, {"Size", 80}, {"Last Write", 200}, {"IsOpend", 62}});
+        for (const auto& s : scripts_) insertScriptRow(rowCount(IDC_BATCH_SCRIPTS), s);
+        scripts_.clear();
+        updateCount();
+    }
+
+    void onCommand(WORD id) {
+        if (running()) {
+            // Only Stop works while a worker runs (Enter and Escape included).
+            if (id == IDC_BATCH_STOP) onStop();
+            return;
+        }
+        switch (id) {
+        case IDC_BATCH_SCRIPT_ADD: KvGuardLine("Exception error : append scr file(s). \n", [this] { onAddScripts(); }); break;
+        case IDC_BATCH_SCRIPT_EDIT: onEditScript(); break;
+        case IDC_BATCH_SCRIPT_UP: moveScript(-1); break;
+        case IDC_BATCH_SCRIPT_DOWN: moveScript(+1); break;
+        case IDC_BATCH_SCRIPT_REMOVE: removeScript(); break;
+        case IDC_BATCH_TEST_ALL: onTestAll(); break;
+        case IDC_BATCH_SELECT_FOLDER: onSelectFolder(); break;
+        case IDC_BATCH_APPEND: KvGuardLine("Exception error : append dwg file(s). \n", [this] { onAppendDrawings(); }); break;
+        case IDC_BATCH_REMOVE: removeSelectedDrawings(); break;
+        case IDC_BATCH_SUCCESS_REMOVE: removeSucceeded(); break;
+        case IDC_BATCH_START: onStart(); break;
+        case IDC_BATCH_CLOSE:
+        case IDCANCEL: onClose(); break;
+        default: break;
+        }
+    }
+
+    void onNotify(NMHDR* nm) {
+        if (!nm) return;
+        if (nm->idFrom == IDC_BATCH_SCRIPTS) {
+            const auto* act = reinterpret_cast<NMITEMACTIVATE*>(nm);
+            if (nm->code == NM_DBLCLK && act->iItem >= 0 && !running()) testScripts({scriptPath(act->iItem)});
+            if (nm->code == NM_RCLICK && !running()) scriptPopup();
+        } else if (nm->idFrom == IDC_BATCH_DRAWINGS) {
+            if (nm->code == NM_RCLICK && !running()) drawingPopup();
+            if (nm->code == LVN_COLUMNCLICK && !running())
+                sortDrawings(reinterpret_cast<NMLISTVIEW*>(nm)->iSubItem);
+        }
+    }
+
+    // ---- Script list ----
+    void loadScriptList() {
+        std::string found;
+        scriptListPath_ = acedFindFile(kScriptListFile, &found) == RTNORM ? found : App().dataFolder + kScriptListFile;
+        if (auto bytes = ReadFileBytes(scriptListPath_)) {
+            scripts_ = KvParseScriptList(*bytes);
+        } else {
+            scripts_.clear();
+            saveScriptList();
+        }
+    }
+
+    void saveScriptList() {
+        std::vector<KvScriptEntry> list;
+        if (hwnd_) {
+            for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row) list.push_back({scriptTicked(row), scriptPath(row)});
+        }
+        WriteFileAtomic(scriptListPath_, KvFormatScriptList(list));
+    }
+
+    void insertScriptRow(int at, const KvScriptEntry& s) {
+        HWND list = item(IDC_BATCH_SCRIPTS);
+        LVITEM it;
+        it.mask = LVIF_TEXT;
+        it.iItem = at;
+        it.text = SplitPath(s.path).name;
+        const int row = int(SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&it)));
+        if (row < 0) return;
+        setText(list, row, 1, s.path);
+        setTicked(row, s.ticked);
+    }
+
+    bool hasScript(const std::string& path) {
+        for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row)
+            if (scriptPath(row) == path) return true;
+        return false;
+    }
+
+    void addScript(const std::string& path) {
+        if (hasScript(path)) return;
+        insertScriptRow(rowCount(IDC_BATCH_SCRIPTS), {true, path});
+    }
+
+    void onAddScripts() {
+        const auto paths = pickFiles(hwnd_, std::string("AutoCAD Script files\0*.scr\0\0", 29), lastScriptFolder_);
+        for (const auto& p : paths) addScript(p);
+        if (!paths.empty()) lastScriptFolder_ = FolderOf(paths.back());
+    }
+
+    void onEditScript() {
+        const int row = selectedRow(IDC_BATCH_SCRIPTS);
+        if (row < 0) return;
+        ShellExecute(hwnd_, "open", "NOTEPAD.EXE", "\"" + scriptPath(row) + "\"", "", SW_SHOWNORMAL);
+    }
+
+    void moveScript(int delta) {
+        const int row = selectedRow(IDC_BATCH_SCRIPTS);
+        const int other = row + delta;
+        if (row < 0 || other < 0 || other >= rowCount(IDC_BATCH_SCRIPTS)) return;
+        const KvScriptEntry a{scriptTicked(row), scriptPath(row)}, b{scriptTicked(other), scriptPath(other)};
+        HWND list = item(IDC_BATCH_SCRIPTS);
+        for (const auto& [r, s] : {std::pair{row, b}, std::pair{other, a}}) {
+            setText(list, r, 0, SplitPath(s.path).name);
+            setText(list, r, 1, s.path);
+            setTicked(r, s.ticked);
+        }
+        selectOnly(list, other);
+    }
+
+    void removeScript() {
+        const int row = selectedRow(IDC_BATCH_SCRIPTS);
+        if (row < 0) return;
+        HWND list = item(IDC_BATCH_SCRIPTS);
+        SendMessage(list, LVM_DELETEITEM, WPARAM(row), 0);
+        if (row > 0) selectOnly(list, row - 1);
+    }
+
+    std::vector<std::string> tickedScripts() {
+        std::vector<std::string> out;
+        for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row)
+            if (scriptTicked(row)) out.push_back(scriptPath(row));
+        return out;
+    }
+
+    // The checks Start and Test All share; the message box says what is missing.
+    bool scriptsReady() {
+        if (rowCount(IDC_BATCH_SCRIPTS) == 0) {
+            MessageBox(hwnd_, "Empty entries in the target script.", kCaption, MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        if (tickedScripts().empty()) {
+            MessageBox(hwnd_, "Please select at least one script file.", kCaption, MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        return true;
+    }
+
+    // Writes the ticked scripts joined into the plug-in's script folder; false (with the error
+    // line) when a script cannot be read or the file cannot be written.
+    bool writeGenerated(const char* name) {
+        const std::string folder = App().dataFolder + "Script" + kPathSeparator;
+        auto text = KvBuildBatchScript(tickedScripts());
+        if (!text) return false;
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        const std::string path = folder + name;
+        if (!WriteFileAtomic(path, *text)) return false;
+        generated_ = path;
+        if (std::find(written_.begin(), written_.end(), path) == written_.end()) written_.push_back(path);
+        return true;
+    }
+
+    void onTestAll() {
+        if (!scriptsReady()) return;
+        if (!writeGenerated("mtestAll.scr")) {
+            acutPrintf("\nexception error in starting");
+            return;
+        }
+        testScripts({generated_});
+    }
+
+    // Runs the scripts, one after another, in the current drawing through KV_SCRIPT.
+    void testScripts(const std::vector<std::string>& paths) {
+        for (const auto& path : paths) {
+            AcApDocument* doc = acDocManager->curDocument();
+            if (!doc || !doc->isQuiescent()) return;
+            SetFocus(acedGetAcadFrame());
+            KvTabPanel().TabCtrl().scriptPath = path;
+            acDocManager->sendStringToExecute(doc, ".KV_SCRIPT\n", true, false, true);
+        }
+    }
+
+    void scriptPopup() {
+        if (selectedRow(IDC_BATCH_SCRIPTS) < 0) return;
+        HMENU menu = CreatePopupMenu();
+        AppendMenu(menu, MF_STRING, kPopupTest, "&Test");
+        POINT pt;
+        GetCursorPos(&pt);
+        const UINT picked = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, hwnd_));
+        DestroyMenu(menu);
+        if (picked != kPopupTest) return;
+        std::vector<std::string> paths;
+        for (int row : selectedRows(IDC_BATCH_SCRIPTS)) paths.push_back(scriptPath(row));
+        testScripts(paths);
+    }
+
+    // ---- Drawing list ----
+    void addDrawingRow(const std::string& path, std::uint64_t size, std::time_t when) {
+        auto entry = std::make_unique<DrawingEntry>();
+        entry->path = path;
+        entry->isOpen = isDrawingOpen(path);
+        entry->texts[kStatus] = KvRowStatusText(KvRowStatus::Waiting);
+        entry->texts[kName] = SplitPath(path).name + SplitPath(path).extension;
+        entry->texts[kSize] = KvFormatByteSize(size);
+        entry->texts[kLastWrite] = KvLastWriteText(when);
+        entry->texts[kOpen] = entry->isOpen ? "Yes" : "No";
+        HWND list = item(IDC_BATCH_DRAWINGS);
+        LVITEM it;
+        it.mask = LVIF_TEXT | LVIF_PARAM;
+        it.iItem = rowCount(IDC_BATCH_DRAWINGS);
+        it.text = entry->texts[kStatus];
+        it.lParam = reinterpret_cast<LPARAM>(entry.get());
+        const int row = int(SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&it)));
+        if (row < 0) return;
+        for (int c = 1; c < kColumnCount; ++c) setText(list, row, c, entry->texts[c]);
+        entries_.push_back(std::move(entry));
+    }
+
+    void addDrawingFile(const std::string& path) {
+        for (int row = 0; row < rowCount(IDC_BATCH_DRAWINGS); ++row)
+            if (DrawingEntry* e = entryAt(row); e && EqualsNoCase(e->path, path)) return;
+        std::error_code ec;
+        std::uint64_t size = fs::file_size(path, ec);
+        if (ec) size = 0;
+        std::time_t when = 0;
+        const auto written = fs::last_write_time(path, ec);
+        if (!ec)
+            when = std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                std::chrono::file_clock::to_sys(written)));
+        addDrawingRow(path, size, when);
+    }
+
+    void onAppendDrawings() {
+        const auto paths = pickFiles(hwnd_, std::string("AutoCAD Drawing files\0*.dwg\0\0", 30), lastDrawingFolder_);
+        for (const auto& p : paths) addDrawingFile(p);
+        if (!paths.empty()) lastDrawingFolder_ = FolderOf(paths.back());
+        updateCount();
+    }
+
+    void deleteDrawingRow(int row) {
+        DrawingEntry* e = entryAt(row);
+        SendMessage(item(IDC_BATCH_DRAWINGS), LVM_DELETEITEM, WPARAM(row), 0);
+        std::erase_if(entries_, [e](const std::unique_ptr<DrawingEntry>& p) { return p.get() == e; });
+    }
+
+    void removeSelectedDrawings() {
+        const auto rows = selectedRows(IDC_BATCH_DRAWINGS);
+        if (rows.empty()) {
+            MessageBox(hwnd_, "Please select the items you want to delete from the list of files.\n", kCaption,
+                       MB_OK | MB_ICONWARNING);
+            return;
+        }
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) deleteDrawingRow(*it);
+        updateCount();
+    }
+
+    void removeSucceeded() {
+        for (int row = rowCount(IDC_BATCH_DRAWINGS) - 1; row >= 0; --row)
+            if (DrawingEntry* e = entryAt(row); e && EqualsNoCase(e->texts[kStatus], "Success")) deleteDrawingRow(row);
+        updateCount();
+    }
+
+    void clearDrawings() {
+        SendMessage(item(IDC_BATCH_DRAWINGS), LVM_DELETEALLITEMS, 0, 0);
+        entries_.clear();
+        updateCount();
+    }
+
+    void setStatus(int row, KvRowStatus status) {
+        DrawingEntry* e = entryAt(row);
+        if (!e) return;
+        e->texts[kStatus] = KvRowStatusText(status);
+        setText(item(IDC_BATCH_DRAWINGS), row, kStatus, e->texts[kStatus]);
+    }
+
+    void setOpen(int row, DrawingEntry* e, bool open) {
+        e->isOpen = open;
+        e->texts[kOpen] = open ? "Yes" : "No";
+        setText(item(IDC_BATCH_DRAWINGS), row, kOpen, e->texts[kOpen]);
+        if (shared_ && !shared_->paths.empty()) {
+            std::lock_guard lock(shared_->mutex);
+            if (size_t(row) < shared_->open.size()) shared_->open[size_t(row)] = open;
+        }
+    }
+
+    void sortDrawings(int column) {
+        if (column < 0 || column >= kColumnCount) return;
+        sortDescending_ = !sortDescending_;
+        sortColumn_ = column;
+        SendMessage(item(IDC_BATCH_DRAWINGS), LVM_SORTITEMS, WPARAM(this), reinterpret_cast<LPARAM>(&compareRows));
+    }
+    static int compareRows(LPARAM a, LPARAM b, LPARAM self) {
+        const auto* dlg = reinterpret_cast<const AcKvUiMultiScriptDialog*>(self);
+        const auto* x = reinterpret_cast<const DrawingEntry*>(a);
+        const auto* y = reinterpret_cast<const DrawingEntry*>(b);
+        const int c = std::strcmp(x->texts[dlg->sortColumn_].c_str(), y->texts[dlg->sortColumn_].c_str());
+        return dlg->sortDescending_ ? -c : c;
+    }
+
+    void drawingPopup() {
+        const auto rows = selectedRows(IDC_BATCH_DRAWINGS);
+        if (rows.empty()) return;
+        const DrawingEntry* last = entryAt(rows.back());
+        const bool open = last && last->isOpen;
+        HMENU menu = CreatePopupMenu();
+        AppendMenu(menu, MF_STRING | (open ? MF_GRAYED : 0), kPopupOpen, "&Open");
+        AppendMenu(menu, MF_STRING | (open ? 0 : MF_GRAYED), kPopupClose, "&Close");
+        POINT pt;
+        GetCursorPos(&pt);
+        const UINT picked = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, hwnd_));
+        DestroyMenu(menu);
+        if (picked == kPopupOpen) openSelected(rows);
+        if (picked == kPopupClose) closeSelected(rows);
+    }
+
+    static void openLater(void* data) {
+        std::unique_ptr<std::string> path(static_cast<std::string*>(data));
+        acDocManager->appContextOpenDocument(*path);
+    }
+
+    void openSelected(const std::vector<int>& rows) {
+        for (int row : rows) {
+            DrawingEntry* e = entryAt(row);
+            if (!e || e->isOpen) continue;
+            if (App().sdi) {
+                acedSyncFileOpen(e->path);
+                continue;
+            }
+            if (acDocManager->isApplicationContext()) {
+                if (acDocManager->appContextOpenDocument(e->path) == Acad::eOk) setOpen(row, e, true);
+            } else {
+                // The document reactor marks the row once the host has opened it.
+                acDocManager->executeInApplicationContext(openLater, new std::string(e->path));
+            }
+        }
+    }
+
+    static void closeLater(void* data) {
+        std::unique_ptr<std::string> path(static_cast<std::string*>(data));
+        if (AcApDocument* doc = openDocument(*path)) acDocManager->closeDocument(doc);
+    }
+
+    void closeSelected(const std::vector<int>& rows) {
+        if (App().sdi) {
+            acutPrintf("\nSDI value is 1");
+            return;
+        }
+        if (MessageBox(hwnd_, "Do you want to close the drawing without saving it?", kCaption,
+                       MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
+        for (int row : rows) {
+            DrawingEntry* e = entryAt(row);
+            if (!e || !e->isOpen) continue;
+            AcApDocument* doc = openDocument(e->path);
+            if (!doc) {
+                setOpen(row, e, false);
+                continue;
+            }
+            if (acDocManager->isApplicationContext()) {
+                if (acDocManager->closeDocument(doc) == Acad::eOk) setOpen(row, e, false);
+            } else {
+                acDocManager->executeInApplicationContext(closeLater, new std::string(e->path));
+            }
+        }
+    }
+
+    void onDropFiles(HDROP drop) {
+        const UINT count = DragQueryFile(drop, 0xFFFFFFFF, nullptr);
+        for (UINT i = 0; i < count; ++i) {
+            std::string path;
+            DragQueryFile(drop, i, &path);
+            if (endsWithNoCase(path, ".scr")) addScript(path);
+            else if (endsWithNoCase(path, ".dwg")) addDrawingFile(path);
+        }
+        DragFinish(drop);
+        updateCount();
+    }
+
+    // ---- Runs and scans ----
+    bool running() const { return worker_ != nullptr; }
+
+    void onStart() {
+        if (!scriptsReady()) return;
+        const int rows = rowCount(IDC_BATCH_DRAWINGS);
+        if (rows == 0) {
+            MessageBox(hwnd_, "Empty entries in the target drawing.", kCaption, MB_OK | MB_ICONWARNING);
+            return;
+        }
+        KvGuardLine("\nexception error in starting", [&] {
+            if (!writeGenerated("mtemp.scr")) throw std::runtime_error("generated script");
+            auto shared = std::make_shared<WorkerShared>();
+            shared->dialog = hwnd_;
+            shared->console = consolePath_;
+            shared->script = generated_;
+            for (int row = 0; row < rows; ++row) {
+                DrawingEntry* e = entryAt(row);
+                shared->paths.push_back(e ? e->path : std::string());
+                shared->open.push_back(e && e->isOpen);
+                setStatus(row, KvRowStatus::Ready);
+            }
+            startWorker(shared, runWorker, rows);
+        });
+    }
+
+    void onSelectFolder() {
+        BROWSEINFO info;
+        info.hwndOwner = hwnd_;
+        info.lpszTitle = "Choose a folder.";
+        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+        info.startFolder = lastScanFolder_;
+        std::string folder;
+        if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info)) {
+            SHGetPathFromIDList(chosen, &folder);
+            CoTaskMemFree(chosen);
+        }
+        if (folder.empty()) return;
+        lastScanFolder_ = WithTrailingSeparator(folder);
+        auto shared = std::make_shared<WorkerShared>();
+        shared->dialog = hwnd_;
+        shared->folder = lastScanFolder_;
+        shared->patterns = KvSplitFilePatterns(GetDlgItemText(hwnd_, IDC_BATCH_FILE_TYPE));
+        startWorker(shared, scanWorker, 0);
+    }
+
+    void startWorker(const std::shared_ptr<WorkerShared>& shared, LPTHREAD_START_ROUTINE routine, int range) {
+        shared_ = shared;
+        runningMode(true, range);
+        auto* parameter = new std::shared_ptr<WorkerShared>(shared);
+        worker_ = CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+        if (!worker_) {
+            delete parameter;
+            shared_.reset();
+            runningMode(false, 0);
+            throw std::runtime_error("no worker thread");
+        }
+    }
+
+    void onStop() {
+        if (!shared_) return;
+        shared_->abort = true;
+        ShowWindow(item(IDC_BATCH_START), SW_SHOW);
+        ShowWindow(item(IDC_BATCH_STOP), SW_HIDE);
+    }
+
+    void drainWorker() {
+        for (;;) {
+            if (!shared_) return;
+            WorkerEvent e;
+            {
+                std::lock_guard lock(shared_->mutex);
+                if (shared_->events.empty()) return;
+                e = std::move(shared_->events.front());
+                shared_->events.pop_front();
+            }
+            apply(e);
+        }
+    }
+
+    void apply(const WorkerEvent& e) {
+        HWND drawings = item(IDC_BATCH_DRAWINGS), progress = item(IDC_BATCH_PROGRESS);
+        switch (e.kind) {
+        case WorkerEvent::RowBegin:
+            SendMessage(drawings, LVM_ENSUREVISIBLE, WPARAM(e.row), FALSE);
+            selectOnly(drawings, e.row);
+            SendMessage(progress, PBM_SETPOS, WPARAM(e.row), 0);
+            break;
+        case WorkerEvent::RowStatus:
+            setStatus(e.row, e.status);
+            SendMessage(progress, PBM_SETPOS, WPARAM(e.row + 1), 0);
+            break;
+        case WorkerEvent::Print:
+            acutPrintf("%s", e.text.c_str());
+            break;
+        case WorkerEvent::ScanFound:
+            SendMessage(progress, PBM_SETRANGE32, 0, e.row);
+            break;
+        case WorkerEvent::ScanRow:
+            addDrawingRow(e.text, e.size, e.when);
+            SendMessage(progress, PBM_SETPOS, WPARAM(e.row + 1), 0);
+            break;
+        case WorkerEvent::Done:
+            WaitForSingleObject(worker_, INFINITE);
+            CloseHandle(worker_);
+            worker_ = nullptr;
+            shared_.reset();
+            updateCount();
+            runningMode(false, 0);
+            break;
+        }
+    }
+
+    // Running mode: the progress bar and Stop show, everything else that starts work is disabled.
+    void runningMode(bool on, int range) {
+        static const int kButtons[] = {IDC_BATCH_SCRIPT_ADD,    IDC_BATCH_SCRIPT_EDIT, IDC_BATCH_SCRIPT_UP,
+                                       IDC_BATCH_SCRIPT_DOWN,   IDC_BATCH_SCRIPT_REMOVE, IDC_BATCH_TEST_ALL,
+                                       IDC_BATCH_SELECT_FOLDER, IDC_BATCH_APPEND,     IDC_BATCH_REMOVE,
+                                       IDC_BATCH_SUCCESS_REMOVE, IDC_BATCH_START,     IDC_BATCH_CLOSE,
+                                       IDC_BATCH_FILE_TYPE};
+        HWND progress = item(IDC_BATCH_PROGRESS);
+        if (on) {
+            SendMessage(progress, PBM_SETRANGE32, 0, range);
+            SendMessage(progress, PBM_SETPOS, 0, 0);
+        }
+        ShowWindow(progress, on ? SW_SHOW : SW_HIDE);
+        ShowWindow(item(IDC_BATCH_START), on ? SW_HIDE : SW_SHOW);
+        ShowWindow(item(IDC_BATCH_STOP), on ? SW_SHOW : SW_HIDE);
+        for (int id : kButtons) EnableWindow(item(id), !on);
+        if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) EnableMenuItem(sys, SC_CLOSE, MF_BYCOMMAND | (on ? MF_GRAYED : MF_ENABLED));
+        HWND drawings = item(IDC_BATCH_DRAWINGS);
+        const LONG_PTR style = GetWindowLongPtr(drawings, GWL_STYLE);
+        SetWindowLongPtr(drawings, GWL_STYLE, on ? (style | LVS_SINGLESEL) : (style & ~LONG_PTR(LVS_SINGLESEL)));
+    }
+
+    // ---- Closing ----
+    void onClose() {
+        if (running()) return;
+        closeSteps();
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+
+    // The drawing list empties, the script list is saved and the generated scripts are removed.
+    void closeSteps() {
+        clearDrawings();
+        saveScriptList();
+        std::error_code ec;
+        for (const auto& path : written_) fs::remove(path, ec);
+        written_.clear();
+        generated_.clear();
+    }
+
+    // ---- Control helpers ----
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    int rowCount(int id) const { return int(SendMessage(item(id), LVM_GETITEMCOUNT, 0, 0)); }
+    void updateCount() {
+        char text[40];
+        std::snprintf(text, sizeof text, "%d Item(s)", rowCount(IDC_BATCH_DRAWINGS));
+        SetDlgItemText(hwnd_, IDC_BATCH_COUNT, text);
+    }
+    static void addColumns(HWND list, std::initializer_list<std::pair<const char*, int>> columns) {
+        int index = 0;
+        for (const auto& [text, width] : columns) {
+            LVCOLUMN c;
+            c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            c.text = text;
+            c.cx = width;
+            c.iSubItem = index;
+            SendMessage(list, LVM_INSERTCOLUMN, WPARAM(index++), reinterpret_cast<LPARAM>(&c));
+        }
+    }
+    static void setText(HWND list, int row, int column, const std::string& text) {
+        LVITEM it;
+        it.iSubItem = column;
+        it.text = text;
+        SendMessage(list, LVM_SETITEMTEXT, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+    }
+    static std::string getText(HWND list, int row, int column) {
+        LVITEM it;
+        it.iSubItem = column;
+        SendMessage(list, LVM_GETITEMTEXT, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+        return it.text;
+    }
+    std::string scriptPath(int row) const { return getText(item(IDC_BATCH_SCRIPTS), row, 1); }
+    bool scriptTicked(int row) const {
+        const UINT state = UINT(SendMessage(item(IDC_BATCH_SCRIPTS), LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK));
+        return (state >> 12) == 2;
+    }
+    void setTicked(int row, bool ticked) {
+        LVITEM it;
+        it.stateMask = LVIS_STATEIMAGEMASK;
+        it.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+        SendMessage(item(IDC_BATCH_SCRIPTS), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+    }
+    DrawingEntry* entryAt(int row) const {
+        LVITEM it;
+        it.mask = LVIF_PARAM;
+        it.iItem = row;
+        if (!SendMessage(item(IDC_BATCH_DRAWINGS), LVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
+        return reinterpret_cast<DrawingEntry*>(it.lParam);
+    }
+    int selectedRow(int id) const { return int(SendMessage(item(id), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); }
+    std::vector<int> selectedRows(int id) const {
+        std::vector<int> rows;
+        for (int row = -1; (row = int(SendMessage(item(id), LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED))) >= 0;)
+            rows.push_back(row);
+        return rows;
+    }
+    static void selectOnly(HWND list, int row) {
+        LVITEM none;
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessage(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&none));
+        LVITEM it;
+        it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        it.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessage(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+        SendMessage(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+    }
+
+    HWND hwnd_ = nullptr;
+    std::vector<KvScriptEntry> scripts_;   // the loaded list until the rows exist
+    std::vector<std::unique_ptr<DrawingEntry>> entries_;
+    std::string consolePath_, scriptListPath_, generated_;
+    std::vector<std::string> written_;     // generated scripts to remove when the dialog closes
+    std::string lastScriptFolder_, lastDrawingFolder_, lastScanFolder_;
+    int sortColumn_ = 0;
+    bool sortDescending_ = true;   // the first header click sorts ascending
+    HANDLE worker_ = nullptr;
+    std::shared_ptr<WorkerShared> shared_;
+};
+
+std::unique_ptr<AcKvUiMultiScriptDialog> g_dialog;
+
+}  // namespace
+
+bool KvShowBatchDialog(HWND parent) {
+    if (!g_dialog) {
+        auto dialog = std::make_unique<AcKvUiMultiScriptDialog>();
+        if (!dialog->Create(parent)) return false;
+        g_dialog = std::move(dialog);
+    }
+    g_dialog->Show();
+    return true;
+}
+
+void KvDestroyBatchDialog() {
+    if (!g_dialog) return;
+    g_dialog->Destroy();
+    g_dialog.reset();
+}
+
+HWND KvBatchDialogWindow() { return g_dialog ? g_dialog->hwnd() : nullptr; }
+
+void KvBatchDialogDocumentEvent(const std::string& fileName, bool opened) {
+    if (g_dialog) g_dialog->DocumentEvent(fileName, opened);
+}

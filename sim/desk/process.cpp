@@ -1,0 +1,518 @@
+// Processes and worker threads of the simulated desktop. Processes are real: posix_spawn of the
+// program the command line names, no shell. A started program gets a standard input nobody writes
+// to (a hidden console has no one typing) and its output goes to a log file under the machine's
+// root. Worker threads are real threads; the desktop keeps a list so that scripts and tests can
+// wait for them.
+#include "sim/desk/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
+#include "sim/machine.h"
+#include "sim/script/runner.h"
+#include "win/process.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+struct KvKernelObject__ {
+    enum class Kind { Process, Thread } kind = Kind::Process;
+    std::shared_ptr<struct SimProcess> process;
+    std::shared_ptr<struct SimThread> thread;
+};
+
+struct SimProcess {
+    std::mutex mutex;
+    sim::desk::ProcessRecord record;
+    int stdinWrite = -1;   // kept open so that the program's reads wait, as at an unattended console
+    bool ended() const { return !record.running; }
+};
+
+struct SimThread {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    DWORD exitCode = STILL_ACTIVE;
+};
+
+namespace sim::desk {
+namespace {
+
+thread_local DWORD t_lastError = 0;
+
+struct Table {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<SimProcess>> processes;
+    std::vector<std::shared_ptr<SimThread>> threads;
+};
+Table& table() {
+    static Table t;
+    return t;
+}
+
+std::uint64_t realMs() {
+    using namespace std::chrono;
+    return std::uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Collects the exit status when the process has ended; `block` waits for it.
+void reap(SimProcess& p, bool block) {
+    std::lock_guard lock(p.mutex);
+    if (!p.record.running) return;
+    int status = 0;
+    const pid_t r = waitpid(pid_t(p.record.pid), &status, block ? 0 : WNOHANG);
+    if (r == 0) return;
+    p.record.running = false;
+    if (r > 0 && WIFEXITED(status)) p.record.exitCode = DWORD(WEXITSTATUS(status));
+    else if (r > 0 && WIFSIGNALED(status) && !p.record.terminated) p.record.exitCode = DWORD(128 + WTERMSIG(status));
+    if (p.stdinWrite >= 0) {
+        close(p.stdinWrite);
+        p.stdinWrite = -1;
+    }
+}
+
+bool isProgram(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The program a command line names, as CreateProcess without an application name finds it.
+std::string findProgram(std::string_view commandLine, size_t* restAt) {
+    const ProgramToken token = programToken(commandLine);
+    auto candidate = [](std::string name) -> std::string {
+        if (name.empty()) return {};
+        if (isProgram(name)) return name;
+        if (fs::path(name).extension().empty() && isProgram(name + ".exe")) return name + ".exe";
+        return {};
+    };
+    *restAt = token.rest;
+    if (token.quoted) return candidate(token.text);
+    // An unquoted path with blanks: each blank in turn ends a candidate, shortest first.
+    const size_t start = commandLine.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    for (size_t at = start; at <= commandLine.size(); ++at) {
+        if (at < commandLine.size() && commandLine[at] != ' ' && commandLine[at] != '\t') continue;
+        const std::string found = candidate(std::string(commandLine.substr(start, at - start)));
+        if (!found.empty()) {
+            *restAt = at;
+            return found;
+        }
+        if (commandLine.substr(start, at - start).find('"') != std::string_view::npos) break;
+    }
+    return {};
+}
+
+std::vector<std::string> environmentBlock() {
+    std::vector<std::string> out;
+    for (char** e = environ; e && *e; ++e) {
+        std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        auto value = Desktop::get().env(name);
+        if (value) out.push_back(name + "=" + *value);
+    }
+    // Variables the desktop sets that the real environment lacks.
+    for (const char* name : {"APPDATA"}) {
+        if (!std::getenv(name)) {
+            if (auto value = Desktop::get().env(name)) out.push_back(std::string(name) + "=" + *value);
+        }
+    }
+    return out;
+}
+
+std::string outputPathFor(int number) {
+    const std::string root = machine().root;
+    if (root.empty()) return {};
+    std::error_code ec;
+    fs::create_directories(root + "processes", ec);
+    return root + "processes/" + std::to_string(number) + ".log";
+}
+
+}  // namespace
+
+ProgramToken programToken(std::string_view s) {
+    ProgramToken t;
+    size_t i = s.find_first_not_of(" \t");
+    if (i == std::string_view::npos) {
+        t.rest = s.size();
+        return t;
+    }
+    if (s[i] == '"') {
+        const size_t end = s.find('"', i + 1);
+        t.quoted = true;
+        t.text = std::string(s.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1));
+        t.rest = end == std::string_view::npos ? s.size() : end + 1;
+        return t;
+    }
+    const size_t end = s.find_first_of(" \t", i);
+    t.text = std::string(s.substr(i, end == std::string_view::npos ? std::string_view::npos : end - i));
+    t.rest = end == std::string_view::npos ? s.size() : end;
+    return t;
+}
+
+std::vector<std::string> splitArguments(std::string_view s) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (true) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+        if (i >= s.size()) break;
+        std::string arg;
+        bool inQuotes = false;
+        while (i < s.size()) {
+            const char c = s[i];
+            if (c == '\\') {
+                size_t n = 0;
+                while (i < s.size() && s[i] == '\\') {
+                    ++n;
+                    ++i;
+                }
+                if (i < s.size() && s[i] == '"') {
+                    arg.append(n / 2, '\\');
+                    if (n % 2) {
+                        arg += '"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(n, '\\');
+                }
+                continue;
+            }
+            if (c == '"') {
+                if (inQuotes && i + 1 < s.size() && s[i + 1] == '"') {
+                    arg += '"';
+                    i += 2;
+                    continue;
+                }
+                inQuotes = !inQuotes;
+                ++i;
+                continue;
+            }
+            if (!inQuotes && (c == ' ' || c == '\t')) break;
+            arg += c;
+            ++i;
+        }
+        out.push_back(std::move(arg));
+    }
+    return out;
+}
+
+std::vector<ProcessRecord> processes() {
+    std::vector<std::shared_ptr<SimProcess>> list;
+    {
+        std::lock_guard lock(table().mutex);
+        list = table().processes;
+    }
+    std::vector<ProcessRecord> out;
+    for (auto& p : list) {
+        reap(*p, false);
+        std::lock_guard lock(p->mutex);
+        out.push_back(p->record);
+    }
+    return out;
+}
+
+bool awaitProcess(int number, bool ended, std::uint64_t timeoutMs) {
+    const std::uint64_t until = realMs() + timeoutMs;
+    for (;;) {
+        for (const auto& r : processes())
+            if (r.number == number && (!ended || !r.running)) return true;
+        WindowManager::get().pump();
+        if (realMs() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void resetProcesses() {
+    std::vector<std::shared_ptr<SimProcess>> list;
+    {
+        std::lock_guard lock(table().mutex);
+        list.swap(table().processes);
+    }
+    for (auto& p : list) {
+        {
+            std::lock_guard lock(p->mutex);
+            if (p->record.running) kill(pid_t(p->record.pid), SIGKILL);
+        }
+        reap(*p, true);
+    }
+}
+
+size_t runningWorkers() {
+    std::lock_guard lock(table().mutex);
+    std::erase_if(table().threads, [](const std::shared_ptr<SimThread>& t) {
+        std::lock_guard l(t->mutex);
+        return t->finished;
+    });
+    return table().threads.size();
+}
+
+bool awaitWorkers(std::uint64_t timeoutMs) {
+    const std::uint64_t until = realMs() + timeoutMs;
+    for (;;) {
+        WindowManager::get().pump();
+        if (runningWorkers() == 0) {
+            WindowManager::get().pump();
+            return true;
+        }
+        if (realMs() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void registerProcessVerbs(script::Runner& runner) {
+    using script::Args;
+    using script::Runner;
+    using script::VerbError;
+    auto toMs = [](const std::string& s) -> std::uint64_t {
+        try {
+            return std::stoull(s);
+        } catch (const std::exception&) {
+            throw VerbError("'" + s + "' is no number of milliseconds");
+        }
+    };
+    runner.addVerb("processes", [](Runner&, const Args&) {
+        std::string out;
+        for (const auto& r : processes()) {
+            out += "[process " + std::to_string(r.number) + "] " +
+                   (r.running ? std::string("running") : r.terminated ? "terminated, exit code " + std::to_string(r.exitCode)
+                                                                     : "ended, exit code " + std::to_string(r.exitCode)) +
+                   ": " + r.commandLine + "\n";
+        }
+        Desktop::get().print(out.empty() ? "[process] none started\n" : out);
+    }, "@processes");
+    runner.addVerb("await-process", [toMs](Runner&, const Args& a) {
+        if (a.empty() || a.size() > 3) throw VerbError("usage: @await-process N [ended] [MS]");
+        int number = 0;
+        try {
+            number = std::stoi(a[0]);
+        } catch (const std::exception&) {
+            throw VerbError("the process number is a number");
+        }
+        bool ended = false;
+        std::uint64_t ms = 30000;
+        for (size_t i = 1; i < a.size(); ++i) {
+            if (a[i] == "ended") ended = true;
+            else ms = toMs(a[i]);
+        }
+        if (!awaitProcess(number, ended, ms))
+            throw VerbError("process " + a[0] + (ended ? " did not end" : " did not start") + " in time");
+    }, "@await-process N [ended] [MS]");
+    runner.addVerb("await-work", [toMs](Runner&, const Args& a) {
+        if (a.size() > 1) throw VerbError("usage: @await-work [MS]");
+        if (!awaitWorkers(a.empty() ? 30000 : toMs(a[0]))) throw VerbError("worker threads still run");
+    }, "@await-work [MS]");
+}
+
+}  // namespace sim::desk
+
+using namespace sim::desk;
+
+// ---- The boundary ---------------------------------------------------------------------------------
+
+DWORD GetLastError() { return t_lastError; }
+void SetLastError(DWORD error) { t_lastError = error; }
+
+BOOL CreateProcess(const std::string* applicationName, const std::string& commandLine, void*, void*, BOOL,
+                   DWORD, void*, const std::string* currentDirectory, STARTUPINFO*, PROCESS_INFORMATION* info) {
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    size_t restAt = 0;
+    std::string program;
+    if (applicationName) {
+        program = isProgram(*applicationName) ? *applicationName : std::string();
+        restAt = programToken(commandLine).rest;
+    } else {
+        program = findProgram(commandLine, &restAt);
+    }
+    if (program.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (access(program.c_str(), X_OK) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    std::vector<std::string> argv{program};
+    for (auto& a : splitArguments(std::string_view(commandLine).substr(std::min(restAt, commandLine.size()))))
+        argv.push_back(std::move(a));
+    std::vector<std::string> env = environmentBlock();
+
+    auto proc = std::make_shared<SimProcess>();
+    {
+        std::lock_guard lock(table().mutex);
+        proc->record.number = int(table().processes.size()) + 1;
+    }
+    proc->record.commandLine = commandLine;
+    proc->record.argv = argv;
+    proc->record.outputPath = outputPathFor(proc->record.number);
+
+    int in[2];
+    if (pipe2(in, O_CLOEXEC) != 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    const std::string out = proc->record.outputPath.empty() ? "/dev/null" : proc->record.outputPath;
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (currentDirectory && !currentDirectory->empty())
+        posix_spawn_file_actions_addchdir_np(&actions, currentDirectory->c_str());
+    std::vector<char*> args, envp;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    if (rc != 0) {
+        close(in[1]);
+        SetLastError(rc == ENOEXEC ? ERROR_BAD_EXE_FORMAT : rc == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    proc->stdinWrite = in[1];
+    proc->record.pid = pid;
+    proc->record.running = true;
+    {
+        std::lock_guard lock(table().mutex);
+        table().processes.push_back(proc);
+    }
+    info->hProcess = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr};
+    info->hThread = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr};
+    info->dwProcessId = DWORD(pid);
+    info->dwThreadId = DWORD(pid);
+    return TRUE;
+}
+
+BOOL GetExitCodeProcess(HANDLE h, DWORD* exitCode) {
+    if (!h || h->kind != KvKernelObject__::Kind::Process || !exitCode) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    reap(*h->process, false);
+    std::lock_guard lock(h->process->mutex);
+    *exitCode = h->process->record.running ? STILL_ACTIVE : h->process->record.exitCode;
+    return TRUE;
+}
+
+BOOL TerminateProcess(HANDLE h, UINT exitCode) {
+    if (!h || h->kind != KvKernelObject__::Kind::Process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    SimProcess& p = *h->process;
+    {
+        std::lock_guard lock(p.mutex);
+        if (!p.record.running) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        kill(pid_t(p.record.pid), SIGKILL);
+        p.record.terminated = true;
+        p.record.exitCode = exitCode;
+    }
+    reap(p, true);
+    return TRUE;
+}
+
+HANDLE CreateThread(void*, std::size_t, LPTHREAD_START_ROUTINE start, void* parameter, DWORD, DWORD* threadId) {
+    if (!start) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto state = std::make_shared<SimThread>();
+    {
+        std::lock_guard lock(table().mutex);
+        table().threads.push_back(state);
+    }
+    try {
+        std::thread([state, start, parameter] {
+            const DWORD code = start(parameter);
+            std::lock_guard lock(state->mutex);
+            state->finished = true;
+            state->exitCode = code;
+            state->done.notify_all();
+        }).detach();
+    } catch (const std::exception&) {
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    if (threadId) *threadId = 0;
+    return new KvKernelObject__{KvKernelObject__::Kind::Thread, nullptr, state};
+}
+
+BOOL GetExitCodeThread(HANDLE h, DWORD* exitCode) {
+    if (!h || h->kind != KvKernelObject__::Kind::Thread || !exitCode) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard lock(h->thread->mutex);
+    *exitCode = h->thread->finished ? h->thread->exitCode : STILL_ACTIVE;
+    return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
+    if (!h) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    if (h->kind == KvKernelObject__::Kind::Thread) {
+        std::unique_lock lock(h->thread->mutex);
+        auto done = [&] { return h->thread->finished; };
+        if (ms == INFINITE) {
+            h->thread->done.wait(lock, done);
+            return WAIT_OBJECT_0;
+        }
+        return h->thread->done.wait_for(lock, std::chrono::milliseconds(ms), done) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    }
+    if (ms == INFINITE) {
+        reap(*h->process, true);
+        return WAIT_OBJECT_0;
+    }
+    const std::uint64_t until = realMs() + ms;
+    for (;;) {
+        reap(*h->process, false);
+        {
+            std::lock_guard lock(h->process->mutex);
+            if (!h->process->record.running) return WAIT_OBJECT_0;
+        }
+        if (realMs() >= until) return WAIT_TIMEOUT;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+BOOL CloseHandle(HANDLE h) {
+    if (!h) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    delete h;
+    return TRUE;
+}
+
+void Sleep(DWORD ms) {
+    auto& desk = sim::Desktop::get();
+    const std::uint64_t realStart = realMs(), deskStart = desk.nowMs();
+    while (realMs() - realStart < ms && desk.nowMs() - deskStart < ms)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<DWORD>(ms, 5)));
+}
