@@ -16,6 +16,7 @@
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "hosting/dockbar.h"
+#include "menus/combine.h"
 #include "tabstrip/panel.h"
 #include "win/commdlg.h"
 #include "win/dialog.h"
@@ -60,19 +61,7 @@ void cmdLinkOpen() {
         ofn.lpstrInitialDir = g_lastLinkFolder;
         ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
         if (!GetOpenFileName(&ofn)) return;
-        // One path, or a folder followed by names, each ended by a zero.
-        std::vector<std::string> parts;
-        for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
-            std::string part(&buffer[at]);
-            at += part.size() + 1;
-            parts.push_back(part);
-        }
-        std::vector<std::string> paths;
-        if (parts.size() == 1) {
-            paths = parts;
-        } else {
-            for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithTrailingSeparator(parts[0]) + parts[i]);
-        }
+        const std::vector<std::string> paths = SplitSelectedFiles(buffer);
         for (const auto& path : paths) KvTabPanel().InsertLinkDrawing(path);
         if (!paths.empty()) g_lastLinkFolder = FolderOf(paths.back());
     } catch (...) {
@@ -223,10 +212,6 @@ void cmdOpen() {
     }
 }
 
-// Commands whose work belongs to subsystems that plug into this table as they arrive: until then
-// the command exists, can be typed and does nothing.
-void cmdPending() {}
-
 void cmdClose() {}
 
 }  // namespace
@@ -249,7 +234,7 @@ const std::vector<KvCommandDef>& KvCommandTable() {
         {"KV_COMMANDLOOP", kTransparent, cmdCommandLoop},
         {"KV_OPENCURFOLDER", kModal, cmdOpenCurrentFolder},
         {"KV_LINKFOLDEROPEN", kModal, cmdLinkFolderOpen},
-        {"KV_CAKEDWG", kModal, cmdPending},
+        {"KV_CAKEDWG", kModal, KvInsertDrawings},
         {"KV_BSCRIPT", kTransparent, cmdBatchScript},
         {"KV_OPEN", kTransparent, cmdOpen},
     };

@@ -51,3 +51,17 @@ std::string WithTrailingSeparator(std::string folder) {
     if (!folder.empty() && folder.back() != kPathSeparator) folder += kPathSeparator;
     return folder;
 }
+
+std::vector<std::string> SplitSelectedFiles(const std::vector<char>& buffer) {
+    std::vector<std::string> parts;
+    for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
+        size_t end = at;
+        while (end < buffer.size() && buffer[end] != '\0') ++end;
+        parts.emplace_back(&buffer[at], end - at);
+        at = end + 1;
+    }
+    if (parts.size() <= 1) return parts;
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithTrailingSeparator(parts[0]) + parts[i]);
+    return paths;
+}

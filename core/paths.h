@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr char kPathSeparator = '/';
 
@@ -27,3 +28,7 @@ std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_v
 std::string FolderOf(std::string_view path);
 // `folder` ending with one separator (an empty folder stays empty).
 std::string WithTrailingSeparator(std::string folder);
+
+// The paths an open-file dialog that allows several files wrote into its name buffer: one full
+// path, or the folder followed by the names, each ended by a NUL, the list by a second NUL.
+std::vector<std::string> SplitSelectedFiles(const std::vector<char>& buffer);

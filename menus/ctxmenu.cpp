@@ -12,6 +12,7 @@
 #include "core/resource_scope.h"
 #include "core/strings.h"
 #include "core/text.h"
+#include "menus/combine.h"
 #include "menus/docops.h"
 #include "tabstrip/itemdata.h"
 #include "res/resource.h"
@@ -478,6 +479,7 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     case ID_KV_CLOUDFOLD_SAVE: sendCommand("KV_WSAVE "); return true;
     case ID_KV_CLOUDFOLD_SAVEAS: sendCommand("KV_WSAVEAS "); return true;
     case ID_KV_CONFIG: sendCommand("KV_CFG "); return true;
+    case ID_KV_COMBINE_DWG: KvCombineDrawings(markedItems); return true;
     case ID_KV_BATCH_SCRIPT:
         if (AcApDocument* doc = acDocManager->curDocument())
             acDocManager->sendStringToExecute(doc, "_KV_BSCRIPT ", true, false, false);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "arx/acrx.h"
+#include "arx/geometry.h"
 #include "win/window.h"
 
 // ---- Command stack -------------------------------------------------------------------------
@@ -83,6 +84,18 @@ struct AcColorSettings {
 bool acedGetCurrentColors(AcColorSettings* settings);
 // The preview picture stored in a DXF file as a bitmap the caller owns; null when there is none.
 HBITMAP acdbGetThumbnailBitmapFromDxfFile(const std::string& path);
+
+// ---- External references and views ----------------------------------------------------------
+// Attaches the drawing file `path` to a drawing (default: the current one) as an external
+// reference: a block `blockName` defined by that file, referenced at the insertion point with the
+// scale factors and rotation (radians) given (defaults: origin, 1, 0). eFileNotFound or
+// eInvalidInput when the file cannot be read as a drawing, eDuplicateKey when the block name is in
+// use in the drawing, eInvalidInput when the file is the drawing itself.
+Acad::ErrorStatus acedXrefAttach(const std::string& path, const std::string& blockName,
+                                 const AcGePoint3d* insertionPoint = nullptr, const AcGeScale3d* scale = nullptr,
+                                 const double* rotation = nullptr, bool quiet = true, AcDbDatabase* hostDb = nullptr);
+// Makes `view` the current drawing's view of model space (the viewport argument is not used).
+Acad::ErrorStatus acedSetCurrentView(const AcDbViewTableRecord* view, void* viewport = nullptr);
 
 // ---- Host application services -------------------------------------------------------------
 // The host's per-user product root in the current-user hive, e.g. "Software\\...\\R24.0\\...:409".

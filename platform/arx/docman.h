@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "arx/acrx.h"
+#include "arx/geometry.h"
 #include "win/types.h"
 
 // Drawing-file version codes of the database (originalFileVersion, lastSavedAsVersion).
@@ -57,6 +58,15 @@ public:
     // Writes the drawing to `path` in the format of `version` (a .bak of a file already there when
     // `bakAndRename`); the document keeps its own name.
     virtual Acad::ErrorStatus saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) = 0;
+    // Model-space extents (EXTMIN/EXTMAX) as last updated; updateExt recomputes them from the
+    // objects, references to other drawings included. Empty extents read as min above max.
+    virtual AcGePoint3d extmin() const = 0;
+    virtual AcGePoint3d extmax() const = 0;
+    virtual Acad::ErrorStatus updateExt(bool bestFit = false) = 0;
+    // Copies the objects of `source`'s model space into this database's model space, transformed.
+    // With `preserveSourceDatabase` the source is left as it was.
+    virtual Acad::ErrorStatus insert(const AcGeMatrix3d& transform, AcDbDatabase* source,
+                                     bool preserveSourceDatabase = true) = 0;
 };
 // The database's modified state (DBMOD); setting returns the state before.
 int acdbGetDbmod(AcDbDatabase* db);

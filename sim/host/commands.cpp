@@ -300,7 +300,15 @@ CmdResult cmdZoom(SimDocument* doc) {
                              "[All/Center/Dynamic/Extents/Previous/Scale/Window/Object] <real time>: ",
                           &answer);
     if (r != RTNORM) return fromPrompt(r);
-    if (keyword(answer, "EXTENTS") || keyword(answer, "ALL")) print("Regenerating model.\n");
+    if (keyword(answer, "EXTENTS") || keyword(answer, "ALL")) {
+        // The view becomes the drawing's extents (a drawing without objects keeps its view).
+        doc->db->updateExt(false);
+        auto& c = doc->db->content;
+        if (c.extMin[0] <= c.extMax[0] && c.extMin[1] <= c.extMax[1])
+            c.view = {true, (c.extMin[0] + c.extMax[0]) / 2, (c.extMin[1] + c.extMax[1]) / 2, c.extMax[0] - c.extMin[0],
+                      c.extMax[1] - c.extMin[1]};
+        print("Regenerating model.\n");
+    }
     return CmdResult::Ended;
 }
 

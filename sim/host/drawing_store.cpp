@@ -2,6 +2,7 @@
 // document's database subset goes into and out of the file's model.
 #include "sim/host/drawing_store.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include <cstdio>
@@ -60,8 +61,20 @@ sim::dwg::Drawing toDrawing(const DrawingContent& c) {
         double t = 10.0 * i;
         d.lines.push_back({{t, t, 0}, {t + 8, t + 5, 0}});
     }
+    for (const auto& x : c.xrefs) {
+        d.xrefs.push_back({x.blockName, x.path, {x.insertion[0], x.insertion[1], x.insertion[2]},
+                           {x.scale[0], x.scale[1], x.scale[2]}, x.rotation});
+    }
+    if (c.view.set) d.view = sim::dwg::View{{c.view.centerX, c.view.centerY, 0}, c.view.width, c.view.height};
     d.numberOfSaves = c.numberOfSaves;
     d.extents = sim::dwg::extentsOf(d.lines);
+    // The stored extents cover what the references show as well, as the host's do.
+    if (!c.xrefs.empty() && c.extMin[0] <= c.extMax[0] && c.extMin[1] <= c.extMax[1]) {
+        d.extents.min = {std::min(d.extents.min.x, c.extMin[0]), std::min(d.extents.min.y, c.extMin[1]),
+                         std::min(d.extents.min.z, c.extMin[2])};
+        d.extents.max = {std::max(d.extents.max.x, c.extMax[0]), std::max(d.extents.max.y, c.extMax[1]),
+                         std::max(d.extents.max.z, c.extMax[2])};
+    }
     return d;
 }
 
@@ -76,6 +89,11 @@ DrawingContent fromDrawing(const sim::dwg::Drawing& d) {
     for (const auto& s : d.layerStates) c.layerStates.emplace_back(s.name, s.mask);
     for (const auto& l : d.lines) c.lines.push_back({l.start.x, l.start.y, l.start.z, l.end.x, l.end.y, l.end.z});
     c.objects = int(c.lines.size());
+    for (const auto& x : d.xrefs) {
+        c.xrefs.push_back({x.blockName, x.path, {x.insertion.x, x.insertion.y, x.insertion.z},
+                           {x.scale.x, x.scale.y, x.scale.z}, x.rotation});
+    }
+    if (d.view) c.view = {true, d.view->center.x, d.view->center.y, d.view->width, d.view->height};
     c.numberOfSaves = d.numberOfSaves;
     if (!d.extents.empty()) {
         c.extMin = {d.extents.min.x, d.extents.min.y, d.extents.min.z};

@@ -10,6 +10,21 @@
 
 namespace sim::host {
 
+// A reference to another drawing file attached to model space.
+struct XrefRecord {
+    std::string blockName, path;
+    std::array<double, 3> insertion{0, 0, 0}, scale{1, 1, 1};
+    double rotation = 0;   // radians
+    bool operator==(const XrefRecord&) const = default;
+};
+
+// The drawing area's view of model space, kept with the drawing.
+struct ViewRecord {
+    bool set = false;
+    double centerX = 0, centerY = 0, width = 0, height = 0;
+    bool operator==(const ViewRecord&) const = default;
+};
+
 struct DrawingContent {
     AcDb::AcDbDwgVersion originalVersion = AcDb::kDHL_1032;
     AcDb::AcDbDwgVersion lastSavedAsVersion = AcDb::kDHL_1032;
@@ -22,7 +37,13 @@ struct DrawingContent {
     std::vector<std::pair<std::string, int>> layerStates;   // name, mask
     std::array<double, 3> extMin{0, 0, 0}, extMax{0, 0, 0};
     std::vector<std::array<double, 6>> lines;                // model-space lines: start x y z, end x y z
+    std::vector<XrefRecord> xrefs;                           // attached drawings, in attach order
+    ViewRecord view;                                         // unset: the drawing area fits the lines
 };
+
+// The lines of the drawings `content` references, placed as their references place them (read
+// from the referenced files now; references to files that cannot be read show nothing).
+std::vector<std::array<double, 6>> referencedLines(const DrawingContent& content);
 
 class DrawingFiles {
 public:

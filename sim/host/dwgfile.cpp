@@ -180,6 +180,12 @@ json toJson(const Drawing& d) {
     json lines = json::array();
     for (const auto& l : d.lines) lines.push_back(json::array({pointJson(l.start), pointJson(l.end)}));
     j["lines"] = lines;
+    json xrefs = json::array();
+    for (const auto& x : d.xrefs)
+        xrefs.push_back({{"block", x.blockName}, {"path", x.path}, {"at", pointJson(x.insertion)},
+                         {"scale", pointJson(x.scale)}, {"rotation", x.rotation}});
+    j["xrefs"] = xrefs;
+    if (d.view) j["view"] = {{"center", pointJson(d.view->center)}, {"width", d.view->width}, {"height", d.view->height}};
     j["numberOfSaves"] = d.numberOfSaves;
     j["extents"] = d.extents.empty() ? json(nullptr) : json::array({pointJson(d.extents.min), pointJson(d.extents.max)});
     return j;
@@ -248,6 +254,17 @@ Drawing fromJson(const json& j) {
     for (const json& l : j.at("lines")) {
         if (!l.is_array() || l.size() != 2) throw std::runtime_error("line");
         d.lines.push_back({pointFrom(l.at(0)), pointFrom(l.at(1))});
+    }
+    // Drawings written before references and views were kept have neither.
+    if (j.contains("xrefs")) {
+        for (const json& x : j.at("xrefs")) {
+            d.xrefs.push_back({x.at("block").get<std::string>(), x.at("path").get<std::string>(),
+                               pointFrom(x.at("at")), pointFrom(x.at("scale")), x.at("rotation").get<double>()});
+        }
+    }
+    if (j.contains("view")) {
+        const json& v = j.at("view");
+        d.view = View{pointFrom(v.at("center")), v.at("width").get<double>(), v.at("height").get<double>()};
     }
     d.numberOfSaves = asInt(j.at("numberOfSaves"));
     const json& e = j.at("extents");
@@ -731,7 +748,7 @@ bool Drawing::sameContent(const Drawing& o) const {
            a.lastSavedBy == b.lastSavedBy && a.revisionNumber == b.revisionNumber &&
            a.hyperlinkBase == b.hyperlinkBase && a.custom == b.custom && layouts == o.layouts &&
            currentLayout == o.currentLayout && views == o.views && layerStates == o.layerStates &&
-           lines == o.lines && numberOfSaves == o.numberOfSaves &&
+           lines == o.lines && xrefs == o.xrefs && view == o.view && numberOfSaves == o.numberOfSaves &&
            (extents == o.extents || (extents.empty() && o.extents.empty()));
 }
 

@@ -79,6 +79,21 @@ struct Extents {
     bool operator==(const Extents&) const = default;
 };
 
+// A reference to another drawing file, attached to model space.
+struct Xref {
+    std::string blockName, path;
+    Point3 insertion;
+    Point3 scale{1, 1, 1};
+    double rotation = 0;   // radians
+    bool operator==(const Xref&) const = default;
+};
+// The view of model space the drawing was left in: centre, width and height.
+struct View {
+    Point3 center;
+    double width = 0, height = 0;
+    bool operator==(const View&) const = default;
+};
+
 struct Drawing {
     std::string fileName;   // where it was read from or last written; not part of the payload
     AcApDocument::SaveFormat saveFormat = AcApDocument::kNative;
@@ -90,6 +105,8 @@ struct Drawing {
     std::vector<NamedView> views;
     std::vector<LayerState> layerStates;
     std::vector<Line> lines;
+    std::vector<Xref> xrefs;
+    std::optional<View> view;
     int numberOfSaves = 0;
     Extents extents;
 

@@ -57,23 +57,34 @@ void paintDrawingArea(HDC dc, const RECT& area) {
     FillSolidRect(dc, area, RGB(33, 40, 48));
     SimDocument* doc = win ? win->doc : nullptr;
     if (!doc) return;
-    auto lines = sketch(*doc);
+    const auto lines = sketch(*doc);
+    const auto referenced = referencedLines(doc->db->content);
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (const auto& l : lines) {
-        minX = std::min({minX, l[0], l[3]});
-        maxX = std::max({maxX, l[0], l[3]});
-        minY = std::min({minY, l[1], l[4]});
-        maxY = std::max({maxY, l[1], l[4]});
-    }
-    if (!lines.empty()) {
-        const double w = std::max(maxX - minX, 1.0), hgt = std::max(maxY - minY, 1.0);
-        const double scale = std::min((area.Width() - 120) / w, (area.Height() - 120) / hgt);
-        const double ox = area.left + (area.Width() - w * scale) / 2, oy = area.top + (area.Height() + hgt * scale) / 2;
-        for (const auto& l : lines) {
-            POINT a{LONG(std::lround(ox + (l[0] - minX) * scale)), LONG(std::lround(oy - (l[1] - minY) * scale))};
-            POINT b{LONG(std::lround(ox + (l[3] - minX) * scale)), LONG(std::lround(oy - (l[4] - minY) * scale))};
-            KvLine(dc, a, b, KVPEN{PS_SOLID, 1, RGB(230, 230, 230), true});
+    for (const auto* set : {&lines, &referenced}) {
+        for (const auto& l : *set) {
+            minX = std::min({minX, l[0], l[3]});
+            maxX = std::max({maxX, l[0], l[3]});
+            minY = std::min({minY, l[1], l[4]});
+            maxY = std::max({maxY, l[1], l[4]});
         }
+    }
+    // The drawing's own view when it has one (ZOOM, a view set by an application); otherwise
+    // everything fitted.
+    const ViewRecord& view = doc->db->content.view;
+    double cx = (minX + maxX) / 2, cy = (minY + maxY) / 2, w = maxX - minX, hgt = maxY - minY;
+    if (view.set) cx = view.centerX, cy = view.centerY, w = view.width, hgt = view.height;
+    w = std::max(w, 1.0);
+    hgt = std::max(hgt, 1.0);
+    if (!lines.empty() || !referenced.empty()) {
+        const double scale = std::min((area.Width() - 120) / w, (area.Height() - 120) / hgt);
+        const double ox = area.left + area.Width() / 2.0, oy = area.top + area.Height() / 2.0;
+        // Far outside the window a point only needs to stay on its side of it.
+        auto pixel = [](double v) { return LONG(std::lround(std::clamp(v, -1e6, 1e6))); };
+        auto at = [&](double x, double y) { return POINT{pixel(ox + (x - cx) * scale), pixel(oy - (y - cy) * scale)}; };
+        // References are drawn dimmer than the drawing's own objects, as the host fades them.
+        for (const auto& l : referenced)
+            KvLine(dc, at(l[0], l[1]), at(l[3], l[4]), KVPEN{PS_SOLID, 1, RGB(150, 175, 205), true});
+        for (const auto& l : lines) KvLine(dc, at(l[0], l[1]), at(l[3], l[4]), KVPEN{PS_SOLID, 1, RGB(230, 230, 230), true});
     }
     HFONT font = uiFont(13);
     RECT label{area.left + 10, area.bottom - 28, area.right - 10, area.bottom - 8};

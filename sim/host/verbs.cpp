@@ -1,6 +1,8 @@
 // Script verbs of the simulated host. See docs/script.md.
 #include "sim/host/verbs.h"
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include "sim/desk/desktop.h"
@@ -23,6 +25,16 @@ std::vector<std::string> splitList(const std::string& text, char sep = ',') {
         if (!item.empty()) out.push_back(item);
     }
     return out;
+}
+
+double toNumber(const std::string& text, const std::string& what) {
+    try {
+        size_t used = 0;
+        double v = std::stod(text, &used);
+        if (used == text.size() && std::isfinite(v)) return v;
+    } catch (const std::exception&) {
+    }
+    throw VerbError(what + " must be a number: '" + text + "'");
 }
 
 int toInt(const std::string& text, const std::string& what) {
@@ -100,6 +112,18 @@ void makeDrawing(const Args& a) {
         }
     }
     if (c.objects > 0) c.extMax = {100, 100, 0};
+    if (opt.count("box")) {
+        // A rectangle W by H with its lower left corner at X,Y (default the origin).
+        std::vector<double> v;
+        for (const auto& part : splitList(opt["box"])) v.push_back(toNumber(part, "box"));
+        if (v.size() != 2 && v.size() != 4) throw VerbError("box must be W,H or W,H,X,Y");
+        const double x = v.size() == 4 ? v[2] : 0, y = v.size() == 4 ? v[3] : 0, w = v[0], hgt = v[1];
+        c.lines.insert(c.lines.begin(), {{x, y, 0, x + w, y, 0},
+                                         {x + w, y, 0, x + w, y + hgt, 0},
+                                         {x + w, y + hgt, 0, x, y + hgt, 0},
+                                         {x, y + hgt, 0, x, y, 0}});
+        c.objects += 4;
+    }
     if (!drawingFiles().write(path, c, format, &error)) throw VerbError(path + ": " + error);
 }
 
@@ -124,6 +148,56 @@ void printDocs() {
     }
 }
 
+std::string number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v == 0 ? 0.0 : v);   // no "-0"
+    return buf;
+}
+std::string point(const std::array<double, 3>& p) { return number(p[0]) + "," + number(p[1]) + "," + number(p[2]); }
+
+// The model space of an open drawing (default: the current one) or of a drawing file: its own
+// lines, its extents, the view it shows, and one line per attached reference.
+void printModel(const Args& a) {
+    Host& h = Host::get();
+    DrawingContent content;
+    std::string name;
+    SimDocument* doc = nullptr;
+    if (a.empty()) {
+        doc = h.current();
+        if (!doc) throw VerbError("no current drawing");
+    } else if (a[0].find_first_not_of("0123456789") == std::string::npos) {
+        doc = windowArg(a[0])->doc;
+        if (!doc) throw VerbError("window " + a[0] + " is not a drawing");
+    } else {
+        std::error_code ec;
+        doc = h.find(fs::absolute(a[0], ec).lexically_normal().string());
+    }
+    if (doc) {
+        name = doc->path;
+        content = doc->db->content;
+    } else {
+        std::string path;
+        bool foreign = false;
+        if (!readDrawing(a[0], &path, &content, &foreign)) throw VerbError("cannot read " + a[0]);
+        name = path;
+    }
+    SimDatabase db;
+    db.content = content;
+    db.updateExt(false);
+    const auto& c = db.content;
+    const bool empty = c.extMin[0] > c.extMax[0];
+    std::string line = "model " + name + " lines=" + std::to_string(c.lines.size()) +
+                       " extents=" + (empty ? std::string("none") : point(c.extMin) + ".." + point(c.extMax));
+    if (c.view.set)
+        line += " view=" + number(c.view.centerX) + "," + number(c.view.centerY) + " " + number(c.view.width) + "x" +
+                number(c.view.height);
+    print(line + "\n");
+    for (const auto& x : c.xrefs) {
+        print("xref " + x.blockName + " " + x.path + " at=" + point(x.insertion) + " scale=" + point(x.scale) +
+              " rotation=" + number(x.rotation) + "\n");
+    }
+}
+
 std::string lastUnloaded;
 
 }  // namespace
@@ -133,7 +207,7 @@ void registerHostVerbs(Runner& runner) {
 
     runner.addVerb("make-drawing", [](Runner&, const Args& a) { makeDrawing(a); },
                    "@make-drawing PATH [format=R12..2018] [title=] [author=] [layouts=a,b] [views=a,b] "
-                   "[layerstates=name:mask,...] [objects=N] [custom=key:value,...] [readonly]");
+                   "[layerstates=name:mask,...] [objects=N] [box=W,H[,X,Y]] [custom=key:value,...] [readonly]");
     runner.addVerb("open", [](Runner&, const Args& a) {
         if (a.size() != 1) throw VerbError("usage: @open PATH");
         if (!openDrawing(a[0])) throw VerbError("not opened: " + a[0]);
@@ -157,6 +231,10 @@ void registerHostVerbs(Runner& runner) {
         if (autoSave(w->doc).empty()) throw VerbError("automatic save failed");
     }, "@autosave [N|PATH]");
     runner.addVerb("docs", [](Runner&, const Args&) { printDocs(); }, "@docs");
+    runner.addVerb("model", [](Runner&, const Args& a) {
+        if (a.size() > 1) throw VerbError("usage: @model [N|PATH]");
+        printModel(a);
+    }, "@model [N|PATH]");
     runner.addVerb("input", [](Runner&, const Args& a) {
         std::string text;
         for (size_t i = 0; i < a.size(); ++i) text += (i ? " " : "") + a[i];
