@@ -1,0 +1,117 @@
+// The banner: its slide in and out on the virtual clock, where it shows, what it reads from and
+// writes back to its file, and its link.
+#include <filesystem>
+#include <fstream>
+#include "sim/desk/desktop.h"
+#include "sim/desk/dialogs.h"
+#include "sim/desk/windows.h"
+#include "sim/host/dwgfile.h"
+#include "sim/host/host.h"
+#include "support/plugin_fixture.h"
+#include "tabstrip/panel.h"
+#include "win/profile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Banner : public kvtest::PluginFixture {
+protected:
+    std::string drawing(const std::string& name) {
+        sim::dwg::Drawing d;
+        const std::string path = machine.drawings + name;
+        std::string err;
+        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
+        return path;
+    }
+    AsUiBannerCtrl& banner() { return KvTabPanel().Banner(); }
+    std::string bannerFile() { return dataFolder() + "Korvane.banner"; }
+    // Runs the slide timer `steps` times.
+    void tick(int steps) {
+        for (int i = 0; i < steps; ++i) sim::Desktop::get().advance(AsUiBannerCtrl::kSlidePeriodMs);
+    }
+    // The banner file as shipped beside the plug-in (start-up copies it over the working copy).
+    void write(const std::string& text) { std::ofstream(machine.moduleFolder + "Korvane.banner", std::ios::binary) << text; }
+};
+
+TEST_F(Banner, SlidesInFromTheRightAndOutAgain) {
+    setNumber("Use Banner", 1);
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    write("[BANNER]\nWIDTH=270\n[TITLE]\nMSG=News\nLINK=https://stavlo.example/\n");
+    start();
+    EXPECT_EQ(banner().step(), 13);
+    int steps = 0;
+    while (banner().running() && steps < 100) {
+        tick(1);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 22);   // 21 steps of 13 reach 273, the next tick ends the slide
+    EXPECT_EQ(banner().extent(), 273);
+    HWND hwnd = banner().GetSafeHwnd();
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    RECT r, panel;
+    GetWindowRect(hwnd, &r);
+    GetWindowRect(KvTabPanel().GetSafeHwnd(), &panel);
+    EXPECT_EQ(r.right, panel.right);   // at the right end of the bar
+    EXPECT_EQ(r.right - r.left, 273);
+
+    // The link opens in the browser.
+    SendMessage(hwnd, WM_LBUTTONUP, 0, 0);
+    ASSERT_FALSE(sim::desk::shellRequests().empty());
+    EXPECT_EQ(sim::desk::shellRequests().back().file, "https://stavlo.example/");
+
+    // A second drawing needs the room: the banner slides out and hides.
+    ASSERT_TRUE(sim::host::openDrawing(drawing("b.dwg")));
+    EXPECT_FALSE(banner().showing());
+    tick(30);
+    EXPECT_FALSE(banner().running());
+    EXPECT_LT(banner().extent(), 1);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+TEST_F(Banner, HiddenAlongTheSidesAndWhenNotWanted) {
+    setNumber("Use Banner", 1);
+    setNumber("Docking position", 4096);   // left
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    start();
+    tick(30);
+    EXPECT_FALSE(IsWindowVisible(banner().GetSafeHwnd()));
+    unload();
+
+    setNumber("Use Banner", 0);
+    setNumber("Docking position", 8192);
+    start();
+    tick(30);
+    EXPECT_FALSE(IsWindowVisible(banner().GetSafeHwnd()));
+}
+
+TEST_F(Banner, ReadsItsFileAndWritesEveryFieldBack) {
+    write("[banner]\r\nversion=7\r\nBORDERCOLOR=300,1,2\r\nROUNDRECT=9,8\r\nWIDTH=\r\n; a note\r\n"
+          "[TITLE]\r\nMSG=Hello\r\nDESC2=Second line\r\n");
+    start();
+    const auto& l = banner().look();
+    EXPECT_EQ(l.version, 7);
+    EXPECT_EQ(l.effect, 0);           // missing: 0, not the default
+    EXPECT_EQ(l.width, 270);          // empty: the default
+    EXPECT_EQ(l.border, RGB(44, 1, 2));   // only the low 8 bits of each part
+    EXPECT_EQ(l.round.cx, 9);
+    EXPECT_EQ(l.message, "Hello");
+    EXPECT_EQ(banner().TooltipMarkup(),
+              "<table align=left valign=middle><tr><td></td></tr><tr><td>Second line</td></tr><tr><td></td></tr>"
+              "<tr><td></td></tr><tr><td></td></tr></table>");
+    unload();
+
+    std::string value;
+    GetPrivateProfileString("BANNER", "BORDERCOLOR", "", &value, 256, bannerFile());
+    EXPECT_EQ(value, "44,1,2");
+    GetPrivateProfileString("BANNER", "WIDTH", "", &value, 256, bannerFile());
+    EXPECT_EQ(value, "270");
+    GetPrivateProfileString("TITLE", "DESC5", "?", &value, 256, bannerFile());
+    EXPECT_EQ(value, "");
+    std::ifstream in(bannerFile(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("; a note\r\n"), std::string::npos);   // lines it does not own stay
+    EXPECT_NE(text.find("[banner]\r\n"), std::string::npos);   // the section keeps its spelling
+}
+
+}  // namespace
