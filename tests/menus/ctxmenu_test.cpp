@@ -306,3 +306,19 @@ TEST_F(ContextMenu, TheMarkedSetFollowsTheHostsActivation) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ContextMenu, AFailedWebStorageCheckTakesItsEntriesAway) {
+    setNumber("Cloudfold Use", 1);
+    open({"a.dwg"});
+    start();
+    SetSettingText(SettingId::ServerAddress, "127.0.0.1");
+    SetSettingText(SettingId::ServerPort, "not a port");   // port 0: nothing answers there
+    EXPECT_TRUE(has(menuOf(0), "Cloudfold Open...  [10007]"));
+    sim::host::typeLine("KV_WOPEN");
+    const std::string menu = menuOf(0);
+    EXPECT_EQ(menu.find("Cloudfold"), std::string::npos) << menu;
+}
+
+}  // namespace
