@@ -16,14 +16,6 @@ namespace fs = std::filesystem;
 
 class TabCommands : public kvtest::PluginFixture {
 protected:
-    std::string drawing(const std::string& name) {
-        sim::dwg::Drawing d;
-        const std::string path = machine.drawings + name;
-        fs::create_directories(fs::path(path).parent_path());
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     std::vector<std::string> linkPaths() {
         std::vector<std::string> out;

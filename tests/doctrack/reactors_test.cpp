@@ -17,14 +17,6 @@ protected:
         PluginFixture::SetUp();
         acDocManager->addReactor(&KvDocDataManager());
     }
-    std::string drawing(const std::string& name, sim::dwg::Release release = sim::dwg::Release::R2013) {
-        sim::dwg::Drawing d;
-        d.originalVersion = d.lastSavedAsVersion = sim::dwg::dwgVersion(release);
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, release, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     int tabsOf(AcApDocument* doc) {
         int n = 0;

@@ -17,13 +17,6 @@ namespace fs = std::filesystem;
 
 class Banner : public kvtest::PluginFixture {
 protected:
-    std::string drawing(const std::string& name) {
-        sim::dwg::Drawing d;
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
     AsUiBannerCtrl& banner() { return KvTabPanel().Banner(); }
     std::string bannerFile() { return dataFolder() + "Korvane.banner"; }
     // Runs the slide timer `steps` times.

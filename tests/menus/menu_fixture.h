@@ -12,16 +12,16 @@
 #include "sim/host/host.h"
 #include "sim/host/verbs.h"
 #include "sim/script/runner.h"
-#include "support/plugin_fixture.h"
+#include "support/tabs_fixture.h"
 #include "tabstrip/panel.h"
 #include "win/system.h"
 
 namespace kvtest {
 
-class MenuFixture : public PluginFixture {
+class MenuFixture : public TabsFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
+        TabsFixture::SetUp();
         sim::desk::registerDeskVerbs(runner);
         sim::desk::registerDialogVerbs(runner);
         sim::host::registerHostVerbs(runner);
@@ -36,53 +36,10 @@ protected:
     void TearDown() override {
         sim::host::setEventListener(nullptr);
         sim::desk::setScriptFeed(previousFeed);
-        PluginFixture::TearDown();
+        TabsFixture::TearDown();
     }
-    std::string drawing(const std::string& name) {
-        sim::dwg::Drawing d;
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
-    void open(std::initializer_list<const char*> names) {
-        for (const char* n : names) ASSERT_TRUE(sim::host::openDrawing(drawing(n)));
-    }
-    AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << line << "\n" << transcript; }
-    AcApDocument* doc(const std::string& name) {
-        for (int i = 0; i < tabs().GetItemCount(); ++i) {
-            CItemData* item = tabs().GetItem(i);
-            if (item->displayName == name) return item->drawingDoc;
-        }
-        return nullptr;
-    }
     void modify(const std::string& name) { acdbSetDbmod(doc(name)->database(), 1); }
-    void mark(std::initializer_list<int> indexes) {
-        tabs().markedItems.clear();
-        for (int i = 0; i < tabs().GetItemCount(); ++i) tabs().GetItem(i)->marked = 0;
-        for (int i : indexes) {
-            tabs().GetItem(i)->marked = 1;
-            tabs().markedItems.push_back(tabs().GetItem(i));
-        }
-    }
-    // The menu command, then everything it set going, until nothing moves.
-    void command(UINT id) {
-        SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, id, 0);
-        settle();
-    }
-    void settle() {
-        for (int i = 0; i < 20; ++i) {
-            sim::desk::WindowManager::get().pump();
-            sim::host::pump();
-        }
-    }
-    std::vector<std::string> captions() {
-        std::vector<std::string> out;
-        for (int i = 0; i < tabs().GetItemCount(); ++i)
-            out.push_back(tabs().GetItem(i)->displayName + (tabs().GetItem(i)->isLink ? " (link)" : ""));
-        return out;
-    }
     int prompts() {
         int n = 0;
         for (const auto& d : sim::desk::closedDialogs()) n += d.templateId == 292;

@@ -6,7 +6,7 @@
 #include "menus/docops.h"
 #include "menus/scripts.h"
 #include "settings/settings.h"
-#include "tabs_fixture.h"
+#include "support/tabs_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Sorting the drawing tabs by file name, through the tab bar's menu.
 #include "menus/ctxmenu.h"
-#include "tabs_fixture.h"
+#include "support/tabs_fixture.h"
 
 namespace {
 

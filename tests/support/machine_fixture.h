@@ -7,6 +7,7 @@
 #include <string>
 #include "sim/desk/desktop.h"
 #include "sim/desk/windows.h"
+#include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
 #include "sim/machine.h"
 #include "sim/registry/registry.h"
@@ -37,6 +38,16 @@ protected:
         sim::Desktop::get().setTranscriptSink(nullptr);
     }
     std::string dataFolder() const { return machine.appData + "Stavlo/Korvane/"; }
+    // An empty drawing file under the machine's drawings folder ("sub/a.dwg" makes the folder).
+    std::string drawing(const std::string& name, sim::dwg::Release release = sim::dwg::Release::R2013) {
+        const std::string path = machine.drawings + name;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        sim::dwg::Drawing d;
+        d.originalVersion = d.lastSavedAsVersion = sim::dwg::dwgVersion(release);
+        std::string err;
+        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, release, sim::dwg::Kind::Dwg, &err)) << err;
+        return path;
+    }
 
     std::string root;
     sim::MachineLayout machine;

@@ -13,13 +13,6 @@ protected:
         PluginFixture::SetUp();
         sim::desk::registerDeskVerbs(runner);
     }
-    std::string drawing(const std::string& name) {
-        sim::dwg::Drawing d;
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
     void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << transcript; }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     std::vector<int> marked() {

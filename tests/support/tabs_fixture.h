@@ -15,15 +15,6 @@ namespace kvtest {
 
 class TabsFixture : public PluginFixture {
 protected:
-    // A drawing file under the machine's drawings folder ("sub/a.dwg" makes the folder).
-    std::string drawing(const std::string& name) {
-        const std::string path = machine.drawings + name;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        sim::dwg::Drawing d;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
     void open(const std::vector<std::string>& names) {
         for (const std::string& n : names) ASSERT_TRUE(sim::host::openDrawing(drawing(n))) << n;
     }
