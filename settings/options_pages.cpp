@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 
 #include "arx/aced.h"
 #include "cadfile/cadfile.h"
@@ -17,6 +18,8 @@
 #include "uikit/effects.h"
 #include "win/commdlg.h"
 #include "win/dialog.h"
+#include "win/imagelist.h"
+#include "win/module.h"
 #include "win/shell.h"
 #include "win/system.h"
 
@@ -485,6 +488,7 @@ public:
     }
     ~CEntryListPage() override {
         if (preview_) DeleteObject(preview_);
+        if (icons_) ImageList_Destroy(icons_);
     }
 
 protected:
@@ -492,10 +496,17 @@ protected:
     void OnInit() override {
         HWND list = Item(IDC_OPT_ENTRY_LIST);
         SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        icons_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, int(std::size(kIcons)), 1);
+        for (UINT id : kIcons) {
+            HBITMAP b = LoadBitmap(App().ownModule, id);
+            ImageList_AddMasked(icons_, b, RGB(255, 0, 255));
+            if (b) DeleteObject(b);
+        }
+        SendMessage(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons_));
         LVCOLUMN column;
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.text = "Title";
-        column.cx = 90;
+        column.cx = 110;
         SendMessage(list, LVM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&column));
         column.text = "Path";
         column.cx = 400;
@@ -550,10 +561,12 @@ private:
         const auto& e = entries();
         for (std::size_t i = 0; i < e.size(); ++i) {
             LVITEM item;
-            item.mask = LVIF_TEXT;
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
             item.iItem = int(i);
+            item.iImage = iconOf(KvEntryPath(e[i]));
             item.text = KvEntryTitle(e[i]);
             SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&item));
+            item.mask = LVIF_TEXT;
             item.iSubItem = 1;
             item.text = KvEntryPath(e[i]);
             SendMessage(list, LVM_SETITEMTEXT, i, reinterpret_cast<LPARAM>(&item));
@@ -612,8 +625,27 @@ private:
         fill(int(list.size()) - 1);
     }
 
+    // The file's picture in the list: the drawing's release, the exchange format, or the unknown
+    // file (also for a file that is gone, so that a stale entry stands out).
+    static constexpr UINT kIcons[] = {IDB_ICON_UNKNOWN, IDB_ICON_DXF, IDB_ICON_12, IDB_ICON_13, IDB_ICON_14,
+                                      IDB_ICON_15,      IDB_ICON_16,  IDB_ICON_17, IDB_ICON_18, IDB_ICON_19,
+                                      IDB_ICON_20};
+    static int iconOf(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        char header[7] = {};
+        if (!in.read(header, 6)) return 0;
+        static constexpr const char* kReleases[] = {"AC1009", "AC1012", "AC1014", "AC1015", "AC1018",
+                                                    "AC1021", "AC1024", "AC1027", "AC1032"};
+        for (std::size_t i = 0; i < std::size(kReleases); ++i)
+            if (std::string_view(header, 6) == kReleases[i]) return int(i) + 2;
+        if (std::string_view(header, 6) == "AC1013") return 3;
+        const std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+        return ext == ".dxf" || ext == ".DXF" ? 1 : 0;
+    }
+
     bool templates_;
     HBITMAP preview_ = nullptr;
+    HIMAGELIST icons_ = nullptr;
 };
 
 // Similar Menu: the name positions are held in one byte each.
