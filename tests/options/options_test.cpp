@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include "cadfile/cadfile.h"
 #include "core/registry.h"
 #include "hosting/dockbar.h"
 #include "res/resource.h"
@@ -289,6 +290,26 @@ TEST_F(Options, AFontAppliesAtOnceAndStaysWhenCancelled) {
                "@dialog press 1130", "@dialog press OK"});
     EXPECT_NE(rereadText(S::SelectedTabFontStyle).find("DejaVu Serif"), std::string::npos);
     EXPECT_EQ(reread(S::SelectedTabFontColor), 200);
+}
+
+TEST_F(Options, TheHostReadsPreviewsTheHeaderReaderLeaves) {
+    // 2013 and later drawings store a PNG preview, which only the host decodes.
+    sim::dwg::Drawing d;
+    d.lines.push_back({{0, 0, 0}, {10, 10, 0}});
+    d.extents = sim::dwg::extentsOf(d.lines);
+    std::string err;
+    const std::string path = machine.drawings + "new.dwg";
+    ASSERT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2018, sim::dwg::Kind::Dwg, &err)) << err;
+    CCadFile file;
+    file.SetPath(path);
+    EXPECT_EQ(file.ReadPreview(), 0);
+    HBITMAP b = acdbGetPreviewBitmapFromDwg(path);
+    ASSERT_NE(b, nullptr);
+    BITMAP info;
+    ASSERT_TRUE(GetObject(b, &info));
+    EXPECT_GT(info.bmWidth, 0);
+    DeleteObject(b);
+    EXPECT_EQ(acdbGetPreviewBitmapFromDwg(machine.drawings + "missing.dwg"), nullptr);
 }
 
 TEST_F(Options, HelpOpensTheHelpFile) {
