@@ -158,8 +158,6 @@ void KvApplyBarVisibilityRule(int tabs) {
     if (show != bar->IsVisible()) acedShowControlBar(bar, show, show);
 }
 
-bool KvRunOptionsDialog(HWND) { return true; }
-
 void KvApplySettingsToTabStrip() {
     CKorvaneDialogBar* bar = g_bar.get();
     if (!bar) return;

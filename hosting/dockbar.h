@@ -42,8 +42,7 @@ void KvDestroyDockBar();
 // Shows or hides the bar by the number of tabs (two or more always show it).
 void KvApplyBarVisibilityRule(int tabCount);
 
-// The options dialog: true when confirmed. Until the dialog exists, every call counts as confirmed
-// with the settings as they are stored.
+// The options dialog (settings/options.cpp): true when confirmed; the settings are stored then.
 bool KvRunOptionsDialog(HWND parent);
 // After the options are confirmed: the tab strip takes the settings again (fonts, fixed width,
 // docking side, visibility) and is redrawn.

@@ -84,6 +84,9 @@ struct AcColorSettings {
 bool acedGetCurrentColors(AcColorSettings* settings);
 // The preview picture stored in a DXF file as a bitmap the caller owns; null when there is none.
 HBITMAP acdbGetThumbnailBitmapFromDxfFile(const std::string& path);
+// The preview picture stored in a drawing file, as the host reads it (every format it knows), as a
+// bitmap the caller owns; null when there is none or the file cannot be read.
+HBITMAP acdbGetPreviewBitmapFromDwg(const std::string& path);
 
 // ---- External references and views ----------------------------------------------------------
 // Attaches the drawing file `path` to a drawing (default: the current one) as an external

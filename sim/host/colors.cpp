@@ -25,3 +25,8 @@ HBITMAP acdbGetThumbnailBitmapFromDxfFile(const std::string& path) {
     const auto img = sim::dwg::decodePreview(info.preview);
     return img ? KvCreateBitmap(img->width, img->height, img->pixels.data()) : nullptr;
 }
+
+HBITMAP acdbGetPreviewBitmapFromDwg(const std::string& path) {
+    const auto img = sim::dwg::decodePreview(sim::dwg::readPreview(path));
+    return img ? KvCreateBitmap(img->width, img->height, img->pixels.data()) : nullptr;
+}

@@ -96,7 +96,13 @@ TEST_F(TabCommands, ConfigurationReappliesTheDockingSide) {
     start();
     sim::desk::WindowManager::get().pump();
     SetSettingNumber(SettingId::DockingPosition, 4096);
+    // The options dialog is confirmed as it opens.
+    const auto previous = sim::desk::setScriptFeed([] {
+        SendMessage(sim::desk::topDialog(), WM_COMMAND, IDOK, 0);
+        return true;
+    });
     sim::host::typeLine("KV_CFG");
+    sim::desk::setScriptFeed(previous);
     sim::desk::WindowManager::get().pump();
     EXPECT_EQ(KvDockBar()->GetBarStyle(), 4352u);
     EXPECT_TRUE(tabs().vertical);
