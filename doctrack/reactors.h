@@ -19,11 +19,9 @@ private:
 
 class AcKvDocWindowReactor : public AcApDocWindowReactor {
 public:
-    explicit AcKvDocWindowReactor(AcApDocWindow* window) : window_(window) {}
+    // One reactor per window; the window it watches comes with each notification.
+    explicit AcKvDocWindowReactor(AcApDocWindow*) {}
     void documentWindowLoaded(AcApDocWindow* window) override;
-
-private:
-    AcApDocWindow* window_;
 };
 
 class AcKvDocWindowManagerReactor : public AcApDocWindowManagerReactor {
