@@ -94,8 +94,10 @@ std::string KvCompactPath(const std::string& path, int maxChars) {
 
 std::string KvHistoryDate(std::int64_t seconds) {
     const std::time_t t = std::time_t(seconds);
-    std::tm parts{};
-    if (!localtime_r(&t, &parts)) return {};
+    // The user-interface thread is the only caller, so the shared result of localtime will do.
+    const std::tm* local = std::localtime(&t);
+    if (!local) return {};
+    const std::tm parts = *local;
     char text[64];
     const size_t n = std::strftime(text, sizeof text, "[%Y-%b-%d %H:%M(%a)] ", &parts);
     return std::string(text, n);

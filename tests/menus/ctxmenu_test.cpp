@@ -322,3 +322,32 @@ TEST_F(ContextMenu, AFailedWebStorageCheckTakesItsEntriesAway) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TabKey, ATemplateFromTheMenuStartsANewDrawing) {
+    open({"a.dwg"});
+    start();
+    const std::string tmpl = drawing("metric.dwt");
+    tabs().templates = {tmpl + ";Metric"};
+    settle();
+    const RECT last = tabs().GetItemRect(0);
+    POINT beside{last.right + 30, (last.top + last.bottom) / 2};
+    run("@menu \"Metric\"");
+    EXPECT_TRUE(pressTab(&beside));
+    settle();
+    EXPECT_EQ(acDocManager->documentCount(), 2);
+    EXPECT_EQ(tabs().GetItemCount(), 2);
+}
+
+TEST_F(ContextMenu, OpenAllFavoritesOpensWhatHasNoTab) {
+    open({"a.dwg"});
+    start();
+    const std::string b = drawing("b.dwg");
+    tabs().favourites = {machine.drawings + "A.DWG;", b + ";B", machine.drawings + "gone.dwg;"};
+    command(ID_KV_FAVORITES_OPEN_ALL);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"a.dwg", "b.dwg"}));   // no second a.dwg
+    EXPECT_EQ(tabs().favourites.size(), 3u);                                // a missing one stays
+}
+
+}  // namespace
