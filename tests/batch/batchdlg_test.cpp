@@ -15,7 +15,7 @@
 #include "sim/host/host.h"
 #include "sim/host/verbs.h"
 #include "sim/script/runner.h"
-#include "support/plugin_fixture.h"
+#include "support/scripted_fixture.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -23,29 +23,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BatchDialog : public kvtest::PluginFixture {
+class BatchDialog : public kvtest::ScriptedFixture {
 protected:
     void SetUp() override {
-        PluginFixture::SetUp();
+        ScriptedFixture::SetUp();
         sim::host::setModuleFolder(machine.moduleFolder);
-        sim::desk::registerDeskVerbs(runner);
-        sim::desk::registerDialogVerbs(runner);
-        sim::host::registerHostVerbs(runner);
-        previousFeed = sim::desk::setScriptFeed([this] {
-            if (feed.empty()) return false;
-            const std::string line = feed.front();
-            feed.pop_front();
-            EXPECT_TRUE(runner.runLine(line)) << line << "\n" << transcript;
-            return true;
-        });
     }
     void TearDown() override {
-        sim::desk::setScriptFeed(previousFeed);
+        // The dialog goes with the plug-in before the processes it started are collected.
         if (started) unload();
         sim::desk::resetProcesses();
-        PluginFixture::TearDown();
+        ScriptedFixture::TearDown();
     }
-    void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << line << "\n" << transcript; }
 
     std::string drawing(const std::string& name, std::vector<std::string> layouts = {"Model", "Sheet2"}) {
         sim::dwg::Drawing d;
@@ -112,9 +101,6 @@ protected:
         return ss.str();
     }
 
-    sim::script::Runner runner;
-    std::deque<std::string> feed;
-    sim::desk::ScriptFeed previousFeed;
 };
 
 TEST_F(BatchDialog, RunGivesEachDrawingItsOutcomeAndEndsHangingConsoles) {

@@ -20,25 +20,6 @@ namespace kvtest {
 
 class MenuFixture : public TabsFixture {
 protected:
-    void SetUp() override {
-        TabsFixture::SetUp();
-        sim::desk::registerDeskVerbs(runner);
-        sim::desk::registerDialogVerbs(runner);
-        sim::host::registerHostVerbs(runner);
-        previousFeed = sim::desk::setScriptFeed([this] {
-            if (feed.empty()) return false;
-            const std::string line = feed.front();
-            feed.pop_front();
-            EXPECT_TRUE(runner.runLine(line)) << line << "\n" << transcript;
-            return true;
-        });
-    }
-    void TearDown() override {
-        sim::host::setEventListener(nullptr);
-        sim::desk::setScriptFeed(previousFeed);
-        TabsFixture::TearDown();
-    }
-    void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << line << "\n" << transcript; }
     void modify(const std::string& name) { acdbSetDbmod(doc(name)->database(), 1); }
     int prompts() {
         int n = 0;
@@ -51,18 +32,6 @@ protected:
         EXPECT_TRUE(sim::dwg::readDrawingFile(path, &info, &err)) << err;
         return info.drawing ? info.drawing->numberOfSaves : -1;
     }
-
-    // The commands the host starts, in order.
-    void recordCommands() {
-        sim::host::setEventListener([this](const std::string& name, const std::string& arg) {
-            if (name == "commandWillStart") commands += arg + " ";
-        });
-    }
-
-    sim::script::Runner runner;
-    std::string commands;
-    std::deque<std::string> feed;
-    sim::desk::ScriptFeed previousFeed;
 };
 
 }  // namespace kvtest

@@ -27,13 +27,7 @@ class Scripts : public kvtest::TabsFixture {
 protected:
     void SetUp() override {
         TabsFixture::SetUp();
-        sim::host::setEventListener([this](const std::string& name, const std::string& arg) {
-            if (name == "commandWillStart") commands += arg + " ";
-        });
-    }
-    void TearDown() override {
-        sim::host::setEventListener(nullptr);
-        TabsFixture::TearDown();
+        recordCommands();
     }
     // A script file in a folder whose name has a blank.
     std::string script(const std::string& text, const std::string& name = "run.scr") {
@@ -64,7 +58,6 @@ protected:
         for (int i = 0; i < n; ++i) out += text;
         return out;
     }
-    std::string commands;
 };
 
 TEST_F(Scripts, RunsInEveryDrawingInTabOrderAndEndsIdle) {

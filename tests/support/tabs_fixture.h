@@ -7,13 +7,13 @@
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
-#include "support/plugin_fixture.h"
+#include "support/scripted_fixture.h"
 #include "tabstrip/panel.h"
 #include "win/window.h"
 
 namespace kvtest {
 
-class TabsFixture : public PluginFixture {
+class TabsFixture : public ScriptedFixture {
 protected:
     void open(const std::vector<std::string>& names) {
         for (const std::string& n : names) ASSERT_TRUE(sim::host::openDrawing(drawing(n))) << n;
