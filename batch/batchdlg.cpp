@@ -228,8 +228,8 @@ std::vector<std::string> pickFiles(HWND owner, const std::string& filter, const 
     return paths;
 }
 
-bool endsWithNoCase(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+bool hasExtension(const std::string& path, const char* extension) {
+    return EqualsNoCase(SplitPath(path).extension, extension);
 }
 
 // ---- The dialog ------------------------------------------------------------------------------------
@@ -676,8 +676,8 @@ private:
         for (UINT i = 0; i < count; ++i) {
             std::string path;
             DragQueryFile(drop, i, &path);
-            if (endsWithNoCase(path, ".scr")) addScript(path);
-            else if (endsWithNoCase(path, ".dwg")) addDrawingFile(path);
+            if (hasExtension(path, ".scr")) addScript(path);
+            else if (hasExtension(path, ".dwg")) addDrawingFile(path);
         }
         DragFinish(drop);
         updateCount();
