@@ -221,7 +221,7 @@ void KvCombineDrawings(const std::vector<CItemData*>& marked) {
         g_combinePaths.clear();
         for (const CItemData* item : marked) {
             if (!item || item->isWindow()) continue;
-            const std::string path = item->drawingDoc ? item->drawingDoc->fileName() : item->pathName;
+            const std::string path = KvTabPath(*item);
             // A reference needs a file: a drawing never saved has none.
             std::error_code ec;
             if (std::filesystem::is_regular_file(path, ec)) g_combinePaths.push_back(path);

@@ -14,6 +14,7 @@
 #include "core/text.h"
 #include "menus/combine.h"
 #include "menus/docops.h"
+#include "menus/favourites.h"
 #include "tabstrip/itemdata.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -128,11 +129,6 @@ void attachSubmenu(HMENU menu, const std::string& titleText, HMENU sub, bool gra
                titleText);
 }
 
-std::string entryPath(const std::string& entry) { return entry.substr(0, entry.find(';')); }
-std::string entryName(const std::string& entry) {
-    const size_t semi = entry.find(';');
-    return semi == std::string::npos ? std::string() : entry.substr(semi + 1);
-}
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -166,8 +162,6 @@ std::vector<RecentFile> readRecentFiles() {
     return out;
 }
 
-// The path a menu entry stands for: a drawing's file, else the tab's own path.
-std::string tabPath(const CItemData& item) { return item.drawingDoc ? item.drawingDoc->fileName() : item.pathName; }
 
 }  // namespace
 
@@ -369,8 +363,8 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
     {
         HMENU sub = CreatePopupMenu();
         for (size_t i = 0; i < favourites.size(); ++i) {
-            const std::string path = entryPath(favourites[i]);
-            const std::string name = entryName(favourites[i]);
+            const std::string path = KvEntryPath(favourites[i]);
+            const std::string name = KvEntryTitle(favourites[i]);
             AppendMenu(sub, MF_STRING | (fileExists(path) ? 0 : MF_GRAYED), 77900 + i,
                        KvNumbered(int(i) + 1, name.empty() ? KvCompactPath(path, 40) : name));
         }
@@ -381,7 +375,7 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
         recentFiles.clear();
         int limit = GetSettingNumber(SettingId::HistoryPathLength);
         if (limit < 1 || limit > 260) limit = 30;
-        const std::string mine = tabPath(item);
+        const std::string mine = KvTabPath(item);
         HMENU sub = CreatePopupMenu();
         int n = 0;
         for (const RecentFile& file : readRecentFiles()) {
@@ -424,7 +418,7 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
         similarFiles.clear();
         using S = SettingId;
         const std::string title = target->displayName;
-        const PathParts mine = SplitPath(tabPath(*target));
+        const PathParts mine = SplitPath(KvTabPath(*target));
         const size_t start = size_t(std::max(0, GetSettingNumber(S::SimilarStartPos)));
         size_t end = size_t(std::max(0, GetSettingNumber(S::SimilarEndPos)));
         if (CharCount(title) <= end) end = CharCount(title);
@@ -437,10 +431,10 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
         int own = -1;
         for (CItemData* other : AllItems()) {
             if (byName && !EqualsNoCase(CharSubstr(other->displayName, start, keyLength), key)) continue;
-            if (byFolder && !EqualsNoCase(SplitPath(tabPath(*other)).folder, mine.folder)) continue;
+            if (byFolder && !EqualsNoCase(SplitPath(KvTabPath(*other)).folder, mine.folder)) continue;
             if (other == target) own = int(titles.size());
             titles.push_back(other->displayName);
-            similarFiles.push_back(tabPath(*other));
+            similarFiles.push_back(KvTabPath(*other));
         }
         if (titles.empty()) return;
         HMENU menu;

@@ -9,6 +9,7 @@
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "menus/ctxmenu.h"
+#include "menus/favourites.h"
 #include "tabstrip/panel.h"
 #include "win/system.h"
 
@@ -30,20 +31,26 @@ std::string slotName(const char* prefix, int slot) {
     return name;
 }
 
-std::string pathOf(const std::string& entry) { return entry.substr(0, entry.find(';')); }
-
-// The path of a tab as the lists store it: a drawing's file, else the tab's own path.
-std::string tabPath(const CItemData& item) { return item.drawingDoc ? item.drawingDoc->fileName() : item.pathName; }
-
 bool listed(const std::vector<std::string>& list, const std::string& path) {
     for (const std::string& entry : list)
-        if (EqualsNoCase(pathOf(entry), path)) return true;
+        if (EqualsNoCase(KvEntryPath(entry), path)) return true;
     return false;
 }
 
 }  // namespace
 
-std::vector<std::string> KvLoadEntryList(const char* list, const char* prefix) {
+std::string KvEntryPath(const std::string& entry) { return entry.substr(0, entry.find(';')); }
+std::string KvEntryTitle(const std::string& entry) {
+    const auto p = entry.find(';');
+    return p == std::string::npos ? std::string() : entry.substr(p + 1);
+}
+std::string KvMakeEntry(const std::string& path, const std::string& title) { return path + ";" + title; }
+
+namespace {
+
+// A list from its registry slots, and back; missing or empty slots are skipped when reading, and
+// every slot past the list is emptied when writing.
+std::vector<std::string> loadEntryList(const char* list, const char* prefix) {
     std::vector<std::string> out;
     const std::string key = listKey(list);
     CRegistry reg(HKEY_CURRENT_USER);
@@ -55,7 +62,7 @@ std::vector<std::string> KvLoadEntryList(const char* list, const char* prefix) {
     return out;
 }
 
-void KvSaveEntryList(const char* list, const char* prefix, const std::vector<std::string>& entries) {
+void saveEntryList(const char* list, const char* prefix, const std::vector<std::string>& entries) {
     const std::string key = listKey(list);
     CRegistry reg(HKEY_CURRENT_USER);
     if (key.empty() || !reg.Create(key)) return;
@@ -63,14 +70,16 @@ void KvSaveEntryList(const char* list, const char* prefix, const std::vector<std
         reg.Write(slotName(prefix, slot), size_t(slot) < entries.size() ? entries[size_t(slot)] : std::string());
 }
 
+}  // namespace
+
 void AcKvUiTabCtrl::LoadFavourites() {
-    favourites = KvLoadEntryList("favorites", "zzfav");
-    templates = KvLoadEntryList("templates", "zztempl");
+    favourites = loadEntryList("favorites", "zzfav");
+    templates = loadEntryList("templates", "zztempl");
 }
 
 void AcKvUiTabCtrl::SaveFavourites() const {
-    KvSaveEntryList("favorites", "zzfav", favourites);
-    KvSaveEntryList("templates", "zztempl", templates);
+    saveEntryList("favorites", "zzfav", favourites);
+    saveEntryList("templates", "zztempl", templates);
 }
 
 void AcKvUiTabCtrl::OnFavoritesAdd() {
@@ -78,9 +87,9 @@ void AcKvUiTabCtrl::OnFavoritesAdd() {
         for (CItemData* item : AllItems()) {
             if (!item->marked) continue;
             if (item->isWindow()) break;
-            const std::string path = tabPath(*item);
+            const std::string path = KvTabPath(*item);
             if (path.empty() || listed(favourites, path)) continue;
-            favourites.push_back(path + ";");
+            favourites.push_back(KvMakeEntry(path, ""));
         }
         SetFocus(acedGetAcadFrame());
     });
@@ -90,10 +99,10 @@ void AcKvUiTabCtrl::OnFavoritesRemove() {
     KvGuardLine("Exception error :  OnFavoritesRemove\n", [&] {
         for (CItemData* item : AllItems()) {
             if (!item->marked) continue;
-            const std::string path = tabPath(*item);
+            const std::string path = KvTabPath(*item);
             if (path.empty()) continue;
             for (auto it = favourites.begin(); it != favourites.end(); ++it) {
-                if (EqualsNoCase(pathOf(*it), path)) {
+                if (EqualsNoCase(KvEntryPath(*it), path)) {
                     favourites.erase(it);
                     break;
                 }
@@ -110,8 +119,8 @@ void AcKvUiTabCtrl::OnFavoritesAllAppend() {
         favourites.clear();
         for (CItemData* item : items) {
             if (item->isWindow()) break;
-            const std::string path = tabPath(*item);
-            if (!path.empty()) favourites.insert(favourites.begin(), path + ";");
+            const std::string path = KvTabPath(*item);
+            if (!path.empty()) favourites.insert(favourites.begin(), KvMakeEntry(path, ""));
         }
     });
 }
@@ -120,10 +129,10 @@ void AcKvUiTabCtrl::OnFavoritesAllOpen() {
     KvGuardLine("Exception error :  OnFavoritesAllOpen\n", [&] {
         SetFocus(acedGetAcadFrame());
         for (const std::string& entry : std::vector<std::string>(favourites)) {
-            const std::string path = pathOf(entry);
+            const std::string path = KvEntryPath(entry);
             if (path.empty()) continue;
             bool shown = false;
-            for (CItemData* item : AllItems()) shown = shown || EqualsNoCase(tabPath(*item), path);
+            for (CItemData* item : AllItems()) shown = shown || EqualsNoCase(KvTabPath(*item), path);
             if (shown || !acDocManager->isApplicationContext()) continue;
             if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
         }
@@ -138,9 +147,8 @@ void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
             KvResourceScope scope(App().resourceModule);
             KvMenuBuilder b(dockSide == kDockBottom);
             for (size_t i = 0; i < templates.size(); ++i) {
-                const std::string path = pathOf(templates[i]);
-                const size_t semi = templates[i].find(';');
-                const std::string name = semi == std::string::npos ? std::string() : templates[i].substr(semi + 1);
+                const std::string path = KvEntryPath(templates[i]);
+                const std::string name = KvEntryTitle(templates[i]);
                 std::error_code ec;
                 const bool exists = !path.empty() && std::filesystem::exists(path, ec);
                 b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), 78300 + i,

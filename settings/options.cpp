@@ -105,12 +105,6 @@ int KvOutlineWidthFromText(const std::string& box) {
 
 int KvSimilarPositionFromText(const std::string& box) { return KvOptionsNumber(box) & 0xFF; }
 
-std::string KvEntryPath(const std::string& entry) { return entry.substr(0, entry.find(';')); }
-std::string KvEntryTitle(const std::string& entry) {
-    const auto p = entry.find(';');
-    return p == std::string::npos ? std::string() : entry.substr(p + 1);
-}
-std::string KvMakeEntry(const std::string& path, const std::string& title) { return path + ";" + title; }
 
 // ---- The frame ----------------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 // controls into the copy, then writes the whole copy back in a fixed order and pushes a few values
 // to the running tab strip; Cancel drops the copy.
 #pragma once
+#include "menus/favourites.h"
 #include <array>
 #include <memory>
 #include <string>
@@ -42,10 +43,6 @@ std::string KvSaveCommandStored(const std::string& box);
 int KvOutlineWidthFromText(const std::string& box);
 // The similar-name positions are held in one byte.
 int KvSimilarPositionFromText(const std::string& box);
-// A favourites or templates entry: "path;title".
-std::string KvEntryPath(const std::string& entry);
-std::string KvEntryTitle(const std::string& entry);
-std::string KvMakeEntry(const std::string& path, const std::string& title);
 
 // The dialog, modal, with `parent` as owner: true when it ended with OK.
 bool KvShowOptionsDialog(HWND parent);

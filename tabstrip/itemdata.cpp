@@ -15,6 +15,8 @@ CItemData::~CItemData() {
     if (thumbnail) DeleteObject(thumbnail);
 }
 
+std::string KvTabPath(const CItemData& item) { return item.drawingDoc ? item.drawingDoc->fileName() : item.pathName; }
+
 std::string KvShortenCaption(const std::string& name, int maxChars) {
     if (maxChars < 0 || CharCount(name) <= size_t(maxChars)) return name;
     return std::string(CharSubstr(name, 0, size_t(maxChars))) + "...";

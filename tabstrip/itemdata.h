@@ -36,6 +36,10 @@ struct CItemData {
     bool isWindow() const { return drawingDoc == nullptr && docWindow != nullptr; }
 };
 
+// The file a tab stands for: a drawing's file, else the tab's own path (a link's file, a
+// window's title).
+std::string KvTabPath(const CItemData& item);
+
 // A name cut to its first `maxChars` characters with "..." appended when it is longer.
 std::string KvShortenCaption(const std::string& name, int maxChars);
 // The caption stored with a tab (it sizes the tab): "####" (room for the icon), the name,

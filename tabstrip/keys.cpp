@@ -64,7 +64,7 @@ void copyMarkedPaths(AcKvUiTabCtrl& tab) {
     for (int i = 0; i < tab.GetItemCount(); ++i) {
         const CItemData* item = tab.GetItem(i);
         if (!item || !item->marked) continue;
-        const std::string path = item->drawingDoc ? item->drawingDoc->fileName() : item->pathName;
+        const std::string path = KvTabPath(*item);
         if (path.empty()) continue;
         if (!text.empty()) text += "\r\n";
         text += path;

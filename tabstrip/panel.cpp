@@ -244,7 +244,7 @@ void AcKvUiTabPanel::InsertLinkDrawing(const std::string& path) {
 
 void AcKvUiTabPanel::ModifyItemData(int index, CItemData* item) {
     KvGuard("ModifyItemData", [&] {
-        const std::string path = item->drawingDoc ? item->drawingDoc->fileName() : item->pathName;
+        const std::string path = KvTabPath(*item);
         const PathParts parts = SplitPath(path);
         item->displayName = parts.name + parts.extension;
         item->fileType = KvFileTypeOf(parts.extension);

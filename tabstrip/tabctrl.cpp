@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include "tabstrip/fontrecord.h"
+#include "menus/favourites.h"
 
 #include <algorithm>
 #include "arx/aced.h"
@@ -713,14 +714,14 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
             }
             SetFocus(acedGetAcadFrame());
         } else if (inRange(77900, favourites, &i)) {
-            OpenPath(favourites.at(i).substr(0, favourites.at(i).find(';')));
+            OpenPath(KvEntryPath(favourites.at(i)));
         } else if (inRange(78100, recentFiles, &i)) {
             OpenPath(recentFiles.at(i));
         } else if (inRange(78200, similarFiles, &i)) {
             OpenPath(similarFiles.at(i));
         } else if (id >= 78300 && id <= 78330) {
             static std::string path;
-            path = templates.at(id - 78300).substr(0, templates.at(id - 78300).find(';'));
+            path = KvEntryPath(templates.at(id - 78300));
             if (!path.empty() && acDocManager->isApplicationContext())
                 acDocManager->executeInApplicationContext(
                     +[](void*) { acDocManager->appContextNewDocument(path); }, nullptr);
