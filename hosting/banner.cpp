@@ -1,12 +1,16 @@
 #include "hosting/banner.h"
 
 #include <algorithm>
+#include <string_view>
 #include <cstdio>
 #include <cstdlib>
+#include "arx/aced.h"
 #include "core/guard.h"
+#include "core/text.h"
 #include "gfx/font.h"
 #include "tabstrip/tabctrl.h"
 #include "uikit/effects.h"
+#include "uikit/markup.h"
 #include "uikit/paint.h"
 #include "win/input.h"
 #include "win/profile.h"
@@ -30,6 +34,14 @@ std::string colourText(COLORREF c) {
 }
 
 std::string pairText(SIZE s) { return std::to_string(s.cx) + "," + std::to_string(s.cy); }
+
+// Anything else the shell would "open" (a program, a file, a script address) is not the banner's
+// business, and its file is easy to change.
+bool isWebAddress(std::string_view link) {
+    for (std::string_view scheme : {"http://", "https://"})
+        if (link.size() > scheme.size() && EqualsNoCase(link.substr(0, scheme.size()), scheme)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -122,7 +134,7 @@ void AsUiBannerCtrl::Destroy() {
 
 std::string AsUiBannerCtrl::TooltipMarkup() const {
     std::string out = "<table align=left valign=middle>";
-    for (const std::string& line : look_.description) out += "<tr><td>" + line + "</td></tr>";
+    for (const std::string& line : look_.description) out += "<tr><td>" + kvui::EscapeMarkup(line) + "</td></tr>";
     return out + "</table>";
 }
 
@@ -184,6 +196,18 @@ void AsUiBannerCtrl::place() {
         MoveWindow(hwnd_, 0, panelHeight_ - extent_, panelWidth_ - edgeMargin_, extent_, TRUE);
 }
 
+void AsUiBannerCtrl::OpenLink(HWND owner) const {
+    std::string_view link = look_.link;
+    while (!link.empty() && (link.front() == ' ' || link.front() == '\t')) link.remove_prefix(1);
+    while (!link.empty() && (link.back() == ' ' || link.back() == '\t')) link.remove_suffix(1);
+    if (link.empty()) return;
+    if (!isWebAddress(link)) {
+        acutPrintf("\n;warning : banner link refused, not an http or https address: %s\n", std::string(link).c_str());
+        return;
+    }
+    ShellExecute(owner, "open", std::string(link), "", "", SW_SHOWNORMAL);
+}
+
 RECT AsUiBannerCtrl::linkRect() const {
     RECT r{};
     GetClientRect(hwnd_, &r);
@@ -222,7 +246,7 @@ LRESULT AsUiBannerCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_LBUTTONUP:
         // The link opens in the shell's browser.
-        if (!look_.link.empty()) ShellExecute(wnd, "open", look_.link, "", "", SW_SHOWNORMAL);
+        KvGuard("banner", [&] { OpenLink(wnd); });
         return 0;
     default:
         return 0;

@@ -53,7 +53,10 @@ public:
     int step() const { return step_; }
     bool running() const { return running_; }
     bool showing() const { return showing_; }
-    // The tooltip's markup: the description lines in a table.
+    // Opens LINK in the browser when it is a web address; anything else is refused with a line on
+    // the command line.
+    void OpenLink(HWND owner) const;
+    // The tooltip's markup: the description lines, as text, in a table.
     std::string TooltipMarkup() const;
 
     // A colour as the banner file writes it: "red,green,blue", each part kept to its low 8 bits.

@@ -197,6 +197,17 @@ std::vector<Table> structure(const std::vector<Tag>& tokens) {
 
 }  // namespace
 
+std::string EscapeMarkup(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if (c == '&') out += "&amp;";
+        else out += c;
+    }
+    return out;
+}
+
 MarkupLayout::~MarkupLayout() {
     for (HFONT f : fonts_) DeleteObject(f);
 }

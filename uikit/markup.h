@@ -25,6 +25,9 @@ struct MarkupStyle {
     int cellPadding = 2;                 // around every cell's content
 };
 
+// Text as markup that shows it letter for letter: '<', '>' and '&' become their entities.
+std::string EscapeMarkup(std::string_view text);
+
 // A laid-out piece of markup; Paint draws it with its top-left corner at (x, y).
 class MarkupLayout {
 public:

@@ -107,4 +107,38 @@ TEST_F(Banner, ReadsItsFileAndWritesEveryFieldBack) {
     EXPECT_NE(text.find("[banner]\r\n"), std::string::npos);   // the section keeps its spelling
 }
 
+// The banner file is not trusted: its link may only send the browser to a web address, and its
+// description lines are text, not markup.
+TEST_F(Banner, OpensOnlyWebAddressesAndShowsItsLinesAsText) {
+    setNumber("Use Banner", 1);
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    write("[TITLE]\nMSG=News\nLINK=C:\\Windows\\System32\\calc.exe\n"
+          "DESC1=<b>bold</b> & <bmp handle=0x1>\nDESC2=a < b\n");
+    start();
+    HWND hwnd = banner().GetSafeHwnd();
+    SendMessage(hwnd, WM_LBUTTONUP, 0, 0);
+    EXPECT_TRUE(sim::desk::shellRequests().empty());
+    EXPECT_NE(transcript.find("\n;warning : banner link refused, not an http or https address: "
+                              "C:\\Windows\\System32\\calc.exe\n"),
+              std::string::npos)
+        << transcript;
+    EXPECT_EQ(banner().TooltipMarkup(),
+              "<table align=left valign=middle><tr><td>&lt;b&gt;bold&lt;/b&gt; &amp; &lt;bmp handle=0x1&gt;</td></tr>"
+              "<tr><td>a &lt; b</td></tr><tr><td></td></tr><tr><td></td></tr><tr><td></td></tr></table>");
+    unload();
+
+    // Letter case and blanks around the scheme do not matter; other schemes and bare words are refused.
+    for (const char* link : {"HTTP://stavlo.example/a", "  https://stavlo.example/b", "file:///etc/passwd",
+                             "javascript:alert(1)", "https:", "stavlo.example"}) {
+        write(std::string("[TITLE]\nLINK=") + link + "\n");
+        transcript.clear();
+        start();
+        SendMessage(banner().GetSafeHwnd(), WM_LBUTTONUP, 0, 0);
+        unload();
+    }
+    ASSERT_EQ(sim::desk::shellRequests().size(), 2u) << transcript;
+    EXPECT_EQ(sim::desk::shellRequests()[0].file, "HTTP://stavlo.example/a");
+    EXPECT_EQ(sim::desk::shellRequests()[1].file, "https://stavlo.example/b");
+}
+
 }  // namespace
