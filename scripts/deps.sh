@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs; quick when everything is already present.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libsqlite3-dev
-      binutils-mingw-w64-x86-64 nlohmann-json3-dev fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
+      binutils-mingw-w64-x86-64 nlohmann-json3-dev fonts-dejavu-core fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev
       clang libclang-rt-14-dev python3)
 missing=()
 for p in "${pkgs[@]}"; do

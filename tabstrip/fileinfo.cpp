@@ -11,6 +11,7 @@
 #include "gfx/font.h"
 #include "res/resource.h"
 #include "tabstrip/tabctrl.h"
+#include "uikit/markup.h"
 #include "win/module.h"
 #include "win/system.h"
 
@@ -18,12 +19,29 @@ namespace {
 
 constexpr const char* kPreviewFace = "Tahoma";
 
-HFONT previewFont(bool bold) {
+HFONT previewFont(bool bold, int height = 10) {
     LOGFONT lf;
-    lf.lfHeight = -10;
+    lf.lfHeight = -height;
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfFaceName = kPreviewFace;
     return CreateFontIndirect(&lf);
+}
+
+// One line of the band, whole: a line too long for the band at 10 pixels is drawn smaller, down to
+// 8 pixels, and only then cut with an ellipsis. The face may be wider than the band was made for.
+void drawBandLine(HDC dc, const std::string& text, RECT r, bool bold) {
+    constexpr int kLargest = 10, kSmallest = 8;
+    for (int height = kLargest;; --height) {
+        HFONT font = previewFont(bold, height);
+        const bool fits = KvGetTextExtent(dc, font, text).cx <= r.right - r.left;
+        if (fits || height == kSmallest) {
+            DrawText(dc, text, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_END_ELLIPSIS, font,
+                     RGB(128, 0, 0));
+            DeleteObject(font);
+            return;
+        }
+        DeleteObject(font);
+    }
 }
 
 // The background a preview is drawn for: the model-space or layout background of the editor.
@@ -36,17 +54,6 @@ COLORREF currentBackground() {
     resbuf rb;
     const bool model = acedGetVar("CTAB", &rb) == RTNORM && rb.restype == RTSTR && EqualsNoCase(rb.resval.rstring, "MODEL");
     return COLORREF(model ? colours.dwGfxModelBkColor : colours.dwGfxLayoutBkColor);
-}
-
-std::string escapeMarkup(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '&') out += "&amp;";
-        else out += c;
-    }
-    return out;
 }
 
 }  // namespace
@@ -99,17 +106,10 @@ HBITMAP KvComposePreview(HBITMAP raw, int formatCode, std::uint64_t fileSize, bo
     if (band) {
         FillSolidRect(dc, RECT{0, areaHeight, w, h}, RGB(211, 211, 211));
         const int s = (h - areaHeight) / 3 - 1;
-        HFONT bold = previewFont(true), regular = previewFont(false);
         const std::string format = KvFormatLine(formatCode);
-        if (!format.empty()) {
-            RECT r{2, h - 3 * s, w - 2, h - 2 * s};
-            DrawText(dc, format, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP, bold, RGB(128, 0, 0));
-        }
-        RECT r{2, h - 2 * s, w - 2, h - s};
+        if (!format.empty()) drawBandLine(dc, format, RECT{2, h - 3 * s, w - 2, h - 2 * s}, true);
         const std::string size = "Size : " + FormatFileSize(fileSize) + " (" + KvGroupedNumber(fileSize) + " Bytes)";
-        DrawText(dc, size, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP, regular, RGB(128, 0, 0));
-        DeleteObject(bold);
-        DeleteObject(regular);
+        drawBandLine(dc, size, RECT{2, h - 2 * s, w - 2, h - s}, false);
     }
     KvFrameRect(dc, RECT{0, 0, w, h}, KVPEN{PS_SOLID, 1, RGB(169, 169, 169), false});
     HBITMAP out = KvCreateBitmapFromCanvas(dc);
@@ -209,9 +209,9 @@ std::string KvTooltipMarkup(const CItemData& item, int index, int count, bool sh
     const auto value = showThumbnail ? reinterpret_cast<std::uintptr_t>(item.thumbnail) : 0;
     std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(value));
     // Texts from the file and the drawing are escaped, so that a '<' in a title stays a letter.
-    return "<table align=left valign=vcenter><tr><td width=300><font color=0xff0000>" + escapeMarkup(item.pathName) +
+    return "<table align=left valign=vcenter><tr><td width=300><font color=0xff0000>" + kvui::EscapeMarkup(item.pathName) +
            "</font></td></tr><tr><td><bmp handle=0x" + handle + " style=s></td></tr><tr><td width=300>" +
-           escapeMarkup(showDesc ? item.description : std::string()) + "</td></tr><tr><td align=right width=300>(" +
+           kvui::EscapeMarkup(showDesc ? item.description : std::string()) + "</td></tr><tr><td align=right width=300>(" +
            std::to_string(index + 1) + "/" + std::to_string(count) + ")</td></tr></table>";
 }
 

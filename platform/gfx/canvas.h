@@ -147,6 +147,7 @@ constexpr UINT DT_SINGLELINE = 0x0020;
 constexpr UINT DT_NOCLIP = 0x0100;
 constexpr UINT DT_CALCRECT = 0x0400;
 constexpr UINT DT_NOPREFIX = 0x0800;
+constexpr UINT DT_PATH_ELLIPSIS = 0x4000;
 constexpr UINT DT_END_ELLIPSIS = 0x8000;
 constexpr UINT DT_WORD_ELLIPSIS = 0x40000;
 
@@ -157,6 +158,9 @@ constexpr UINT DT_WORD_ELLIPSIS = 0x40000;
 //    fits together with "..." appended. DT_WORD_ELLIPSIS cuts at the last word break instead
 //    (after a word, before a blank or after '-', '_' or '.'); when not even the first word fits it
 //    cuts by characters. Either way the drawn text fits the width; both apply to a single line.
+//  - DT_PATH_ELLIPSIS: a path wider than the rectangle loses characters in the middle instead,
+//    so that its last component (after the last '/' or '\\') stays whole: "C:\\Pro...\\plan.dwg".
+//    When not even "..." and the last component fit, the end of that is cut as DT_END_ELLIPSIS does.
 //  - DT_CALCRECT: draws nothing, sets rect->right and rect->bottom to the text's extent.
 //  - '&' is drawn as it stands (DT_NOPREFIX is implied).
 //  - A font with escapement 900 or 2700 turns the layout box with the text: the text runs along

@@ -423,7 +423,13 @@ void paintStatic(HWND h, HDC dc) {
         if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) fmt |= DT_SINGLELINE;
         else fmt |= DT_WORDBREAK;
         if (w->style & SS_CENTERIMAGE) fmt = (fmt & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
-        if (w->style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) fmt = (fmt & ~DT_WORDBREAK) | DT_SINGLELINE | DT_END_ELLIPSIS;
+        // The two ellipsis bits together are the word ellipsis, as on Windows.
+        if (const DWORD ellipsis = w->style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) {
+            const UINT cut = ellipsis == SS_ENDELLIPSIS    ? DT_END_ELLIPSIS
+                             : ellipsis == SS_PATHELLIPSIS ? DT_PATH_ELLIPSIS
+                                                           : DT_WORD_ELLIPSIS;
+            fmt = (fmt & ~DT_WORDBREAK) | DT_SINGLELINE | cut;
+        }
         RECT tr = r;
         const std::string text = (w->style & SS_NOPREFIX) ? w->text : stripMnemonic(w->text);
         DrawText(dc, text, &tr, fmt, controlFont(h), enabled ? theme::kText : theme::kGrayText);

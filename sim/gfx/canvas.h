@@ -29,7 +29,8 @@ std::size_t liveFontCount();
 // The family that replaces faces missing on the machine; the project installs it
 // (Debian fonts-dejavu-core).
 constexpr const char* kStandardFace = "DejaVu Sans";
-// The family a face name resolves to on this machine.
+// The family a face name resolves to on this machine. Characters the family lacks (Hangul, Han,
+// kana) are drawn from "WenQuanYi Micro Hei" (Debian fonts-wqy-microhei), which the project installs.
 std::string resolvedFamily(const std::string& face);
 
 }  // namespace sim::gfx

@@ -69,6 +69,19 @@ std::string resolveLocked(Text& t, const std::string& face) {
     return kStandardFace;
 }
 
+// Faces that draw what the chosen face lacks (Hangul, Han, kana), in the order they are tried.
+// Named, rather than left to the system's own fallback, so that every machine with the project's
+// fonts draws such text alike; a face that is not installed is left out.
+constexpr const char* kFallbackFaces[] = {"WenQuanYi Micro Hei"};
+
+// The family list of a font: the face, then the fallback faces.
+std::string familyListLocked(Text& t, const std::string& face) {
+    std::string list = resolveLocked(t, face);
+    for (const char* fallback : kFallbackFaces)
+        if (t.families.count(lower(fallback)) && lower(fallback) != lower(list)) list += std::string(",") + fallback;
+    return list;
+}
+
 Font* findLocked(Text& t, HFONT font) {
     auto it = t.fonts.find(reinterpret_cast<std::uintptr_t>(font));
     return it == t.fonts.end() ? nullptr : it->second.get();
@@ -157,6 +170,27 @@ std::string ellipsize(Text& t, Font& f, const std::string& s, int avail, bool wo
     return {};
 }
 
+// Drops characters at the end of the folder part so that its last component stays whole.
+std::string pathEllipsize(Text& t, Font& f, const std::string& s, int avail) {
+    const std::size_t slash = s.find_last_of("/\\");
+    const std::string tail = slash == std::string::npos ? std::string() : s.substr(slash);
+    const std::string head = slash == std::string::npos ? s : s.substr(0, slash);
+    // Character boundaries of the head; the longest cut that fits is found by halving, since a
+    // longer head is never narrower.
+    std::vector<std::size_t> cuts;
+    for (std::size_t i = 0; i < head.size(); ++i)
+        if ((static_cast<unsigned char>(head[i]) & 0xC0) != 0x80) cuts.push_back(i);
+    auto joined = [&](std::size_t n) { return head.substr(0, n) + std::string(kEllipsis) + tail; };
+    if (tail.empty() || measureLocked(t, f, joined(0)) > avail) return ellipsize(t, f, joined(0), avail, false);
+    std::size_t lo = 0, hi = cuts.size();   // cuts[lo - 1] fits (or nothing of the head); cuts[hi] does not
+    while (lo + 1 < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (measureLocked(t, f, joined(cuts[mid])) <= avail) lo = mid;
+        else hi = mid;
+    }
+    return joined(lo == 0 ? 0 : cuts[lo]);
+}
+
 struct Request {
     std::string text;
     int width = 0, height = 0;   // the rectangle
@@ -177,8 +211,9 @@ int render(Text& t, Font& f, const Request& q, cairo_t* cr) {
     const int bw = turned ? q.height : q.width, bh = turned ? q.width : q.height;   // box along the text
 
     std::string s = q.text;
-    if (single && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) && measureLocked(t, f, s) > bw)
-        s = ellipsize(t, f, s, std::max(0, bw), format & DT_WORD_ELLIPSIS);
+    if (single && (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) && measureLocked(t, f, s) > bw)
+        s = format & DT_PATH_ELLIPSIS ? pathEllipsize(t, f, s, std::max(0, bw))
+                                      : ellipsize(t, f, s, std::max(0, bw), format & DT_WORD_ELLIPSIS);
     PangoLayout* layout = layoutFor(t, f, s);
     if (!single && (format & DT_WORDBREAK) && bw > 0) {
         pango_layout_set_width(layout, int(bw / f.xScale * PANGO_SCALE));
@@ -364,7 +399,7 @@ HFONT CreateFontIndirect(const LOGFONT* record) {
     auto f = std::make_unique<Font>();
     f->record = *record;
     f->desc = pango_font_description_new();
-    pango_font_description_set_family(f->desc, sim::gfx::resolveLocked(t, record->lfFaceName).c_str());
+    pango_font_description_set_family(f->desc, sim::gfx::familyListLocked(t, record->lfFaceName).c_str());
     const LONG weight = record->lfWeight <= 0 ? FW_NORMAL : std::clamp<LONG>(record->lfWeight, 100, 1000);
     pango_font_description_set_weight(f->desc, PangoWeight(weight));
     pango_font_description_set_style(f->desc, record->lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);

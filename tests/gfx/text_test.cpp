@@ -133,6 +133,33 @@ TEST(Text, EllipsisAlwaysFitsAndCutsAtWordBreaks) {
     EXPECT_EQ(draw("Alpha", DT_WORD_ELLIPSIS), draw("Alpha", 0));
 }
 
+// A path loses characters from the middle: what is drawn is a head of the path, "..." and the
+// whole last component, and it fits.
+TEST(Text, PathEllipsisKeepsTheFileName) {
+    Font font(-12);
+    const std::string folder = "/Projekte/Überbauung Nord/Ebene 2", name = "/평면도 지하 2층.dwg";
+    const LONG nameWidth = KvGetTextExtent(nullptr, font, "..." + name).cx;
+    auto draw = [&](const std::string& s, LONG width, UINT mode) {
+        Canvas c(400, 24);
+        RECT r{0, 0, width, 24};
+        DrawText(c, s, &r, DT_SINGLELINE | DT_LEFT | DT_VCENTER | mode, font, kBlack);
+        return sim::gfx::canvasPixels(c);
+    };
+    for (LONG width : {nameWidth, nameWidth + 7, nameWidth + 40, nameWidth + 90}) {
+        const auto drawn = draw(folder + name, width, DT_PATH_ELLIPSIS);
+        bool matched = false;
+        for (std::size_t cut = 0; cut < folder.size() && !matched; ++cut) {
+            if ((static_cast<unsigned char>(folder[cut]) & 0xC0) == 0x80) continue;   // inside a character
+            const std::string shown = folder.substr(0, cut) + "..." + name;
+            matched = KvGetTextExtent(nullptr, font, shown).cx <= width && drawn == draw(shown, 400, 0);
+        }
+        EXPECT_TRUE(matched) << width;
+    }
+    // Too narrow for the name: its end goes, as with DT_END_ELLIPSIS; a path that fits stays whole.
+    EXPECT_EQ(draw(folder + name, nameWidth / 2, DT_PATH_ELLIPSIS), draw("..." + name, nameWidth / 2, DT_END_ELLIPSIS));
+    EXPECT_EQ(draw(name, 400, DT_PATH_ELLIPSIS), draw(name, 400, 0));
+}
+
 TEST(Text, CentredOnOneLineAndCalcRect) {
     Font font(-12);
     Canvas c(200, 40);

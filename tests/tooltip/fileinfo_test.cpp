@@ -103,6 +103,29 @@ TEST(FileInfo, PreviewFitsThePictureAndDrawsTheBand) {
     for (HBITMAP b : {raw, withBand, noBand}) DeleteObject(b);
 }
 
+// Every format line and the longest size line are drawn whole inside the band: the column before
+// the frame keeps the band's colour.
+TEST(FileInfo, TheBandLinesFitTheBand) {
+    std::vector<std::uint32_t> grey(20 * 20, 0xFF808080u);
+    HBITMAP raw = KvCreateBitmap(20, 20, grey.data());
+    for (int code = 0; code <= 10; ++code) {
+        for (std::uint64_t size : {std::uint64_t(26640), std::uint64_t(999999999999999)}) {
+            HBITMAP preview = KvComposePreview(raw, code, size, true);
+            int w = 0, h = 0;
+            std::vector<std::uint32_t> px;
+            ASSERT_TRUE(KvGetBitmapPixels(preview, &w, &h, &px));
+            int inked = 0;
+            for (int y = 145; y < h - 1; ++y) {
+                EXPECT_EQ(px[std::size_t(y * w + w - 2)] & 0xFFFFFF, 0xD3D3D3u) << "code " << code << " row " << y;
+                for (int x = 2; x < 40; ++x) inked += (px[std::size_t(y * w + x)] & 0xFFFFFF) != 0xD3D3D3u;
+            }
+            EXPECT_GT(inked, 0) << code;   // the lines are there
+            DeleteObject(preview);
+        }
+    }
+    DeleteObject(raw);
+}
+
 class FileInfoPlugin : public kvtest::PluginFixture {
 protected:
     std::string write(const std::string& name, sim::dwg::Release release, sim::dwg::Kind kind = sim::dwg::Kind::Dwg,
