@@ -17,6 +17,7 @@
 #include "core/files.h"
 #include "core/guard.h"
 #include "core/paths.h"
+#include "core/resource_scope.h"
 #include "core/text.h"
 #include "hosting/switcher.h"
 #include "res/resource.h"
@@ -237,8 +238,12 @@ bool hasExtension(const std::string& path, const char* extension) {
 class AcKvUiMultiScriptDialog {
 public:
     bool Create(HWND parent) {
-        hwnd_ = CreateDialogParam(App().resourceModule, IDD_BATCH_SCRIPT, parent,
-                                  [this](HWND h, UINT m, WPARAM wp, LPARAM lp) { return proc(h, m, wp, lp); }, 0);
+        hwnd_ = KvFromResources(
+            [&](HINSTANCE module) {
+                return CreateDialogParam(module, IDD_BATCH_SCRIPT, parent,
+                                         [this](HWND h, UINT m, WPARAM wp, LPARAM lp) { return proc(h, m, wp, lp); }, 0);
+            },
+            HWND(nullptr));
         return hwnd_ != nullptr;
     }
     HWND hwnd() const { return hwnd_; }

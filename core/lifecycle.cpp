@@ -244,6 +244,13 @@ void KvStartup() {
         KvSetInterfaceReload([] {
             removeSystemMenuEntries();
             addSystemMenuEntries();
+            // The switcher's labels come from its dialog resource: it is made again from the new
+            // language's. The tabs' descriptions and placeholder pictures carry texts too.
+            if (KvSwitcher()) {
+                KvDestroySwitcher();
+                KvCreateSwitcher(acedGetAcadFrame());
+            }
+            if (KvDockBar()) KvTabPanel().RefreshTexts();
         });
 
         KvRegisterCommands();

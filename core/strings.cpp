@@ -1,10 +1,13 @@
 #include "core/strings.h"
 
 #include <memory>
+#include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
+#include "res/resource.h"
 #include "win/module.h"
+#include "win/system.h"
 
 namespace {
 
@@ -86,4 +89,17 @@ std::string KvLoadString(UINT id) {
     std::string text;
     if (LoadString(module, id, &text) <= 0) return "Empty";
     return expandNewlines(std::move(text));
+}
+
+void KvTellPackIncomplete() {
+    // Once for each pack made current.
+    static HINSTANCE told = nullptr;
+    if (App().resourceModule == App().ownModule || App().resourceModule == told) return;
+    told = App().resourceModule;
+    std::string text = KvLoadString(IDS_LANGPACK_INCOMPLETE);
+    if (KvIsEmptyText(text)) {
+        KvResourceScope scope(App().ownModule);
+        LoadString(App().ownModule, IDS_LANGPACK_INCOMPLETE, &text);
+    }
+    MessageBox(acedGetAcadFrame(), text, "Korvane", MB_OK | MB_ICONWARNING);
 }

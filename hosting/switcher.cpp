@@ -115,12 +115,13 @@ AcKvUiTabCtrlDialog::~AcKvUiTabCtrlDialog() { Destroy(); }
 
 bool AcKvUiTabCtrlDialog::Create(HWND parent) {
     if (hwnd_) return true;
-    {
-        KvResourceScope scope(App().resourceModule);
-        hwnd_ = CreateDialogParam(App().resourceModule, IDD_SWITCHER, parent,
-                                  [this](HWND dlg, UINT msg, WPARAM wp, LPARAM lp) { return DialogProc(dlg, msg, wp, lp); },
-                                  0);
-    }
+    hwnd_ = KvFromResources(
+        [&](HINSTANCE module) {
+            return CreateDialogParam(
+                module, IDD_SWITCHER, parent,
+                [this](HWND dlg, UINT msg, WPARAM wp, LPARAM lp) { return DialogProc(dlg, msg, wp, lp); }, 0);
+        },
+        HWND(nullptr));
     return hwnd_ != nullptr;
 }
 

@@ -11,8 +11,7 @@ std::unique_ptr<AcKvUiContextApp> g_contextApp;
 }
 
 AcKvUiContextApp::AcKvUiContextApp() {
-    KvResourceScope scope(App().resourceModule);
-    resource_ = LoadMenu(App().resourceModule, IDR_CONTEXT_APP);
+    resource_ = KvFromResources([](HINSTANCE module) { return LoadMenu(module, IDR_CONTEXT_APP); }, HMENU(nullptr));
     if (resource_) popup_ = GetSubMenu(resource_, 0);
     if (!popup_ && resource_) {
         DestroyMenu(resource_);

@@ -30,7 +30,7 @@
 KvMenuBuilder::KvMenuBuilder(bool reversed) : reversed_(reversed) {
     // The plug-in's popup that holds one separator; made here when the resource cannot be read.
     menu_ = nullptr;
-    if (HMENU resource = LoadMenu(App().resourceModule, IDR_TAB_MENU)) {
+    if (HMENU resource = KvFromResources([](HINSTANCE module) { return LoadMenu(module, IDR_TAB_MENU); }, HMENU(nullptr))) {
         if (HMENU popup = GetSubMenu(resource, 0)) {
             RemoveMenu(resource, 0, MF_BYPOSITION);   // the popup outlives its menu bar
             menu_ = popup;
@@ -76,7 +76,9 @@ void KvMenuBuilder::separatorFor(UINT firstLabelId) {
 
 void KvMenuBuilder::separator() { insert(MF_SEPARATOR, 0, ""); }
 
-void KvMenuBuilder::title(const std::string& text) { insert(MF_STRING, 0, text); }
+void KvMenuBuilder::title(const std::string& text) {
+    if (!KvIsEmptyText(text)) insert(MF_STRING, 0, text);
+}
 
 void KvMenuBuilder::replaceSeparator(UINT id, const std::string& text) {
     const std::string shown = counter_ <= 9 ? KvNumbered(counter_++, text) : text;
@@ -108,8 +110,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Finds a top-level entry by its text (the first match).
+// Finds a top-level entry by its text (the first match). A title that reads "Empty" was left out,
+// so it names no entry, whatever else may read so.
 int findByText(HMENU menu, const std::string& text) {
+    if (KvIsEmptyText(text)) return -1;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         std::string item;
         GetMenuString(menu, UINT(i), &item, MF_BYPOSITION);
@@ -229,11 +233,11 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         if (menuBitmap_) SetMenuItemBitmaps(b.menu(), UINT(closeEntry), MF_BYPOSITION, menuBitmap_, menuBitmap_);
         if (!thumbnails) b.separator();   // the layouts submenu takes its place
         if (!viewNames.empty()) {
-            b.separator();
+            b.separatorFor(IDS_MENU_VIEW);
             b.title(KvResourceText(IDS_MENU_VIEW));
         }
         if (!layerStateNames.empty()) {
-            b.separator();
+            b.separatorFor(IDS_MENU_LAYER_STATES);
             b.title(KvResourceText(IDS_MENU_LAYER_STATES));
         }
         b.separatorFor(IDS_OPEN_ONLY_CURRENT);
@@ -283,7 +287,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         if (!several) b.numbered(ID_KV_FAVORITES_NEW_APPEND, IDS_FAVORITES_NEW_APPEND);
     }
     if (!several && GetSettingNumber(S::DrawingHistoryUse)) {
-        b.separator();
+        b.separatorFor(IDS_MENU_DRAWING_HISTORY);
         b.title(KvResourceText(IDS_MENU_DRAWING_HISTORY));
     }
     if (!several && GetSettingNumber(S::WindowsArrange)) {
@@ -291,7 +295,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         b.title("&Window");
     }
     if (!several && GetSettingNumber(S::UseUserCommand)) {
-        b.separator();
+        b.separatorFor(IDS_MENU_USER_COMMAND);
         b.title(KvResourceText(IDS_MENU_USER_COMMAND));
     }
     if (markedItems.size() == 2) {

@@ -56,7 +56,8 @@ public:
     // The separator that opens a group, unless the group's first label reads "Empty".
     void separatorFor(UINT firstLabelId);
     void separator();
-    // A title entry, replaced by its submenu once the sections are done.
+    // A title entry, replaced by its submenu once the sections are done; left out when its text
+    // is "Empty".
     void title(const std::string& text);
     // The first entry takes the place of the starting separator.
     void replaceSeparator(UINT id, const std::string& text);

@@ -27,9 +27,9 @@ INT_PTR AcKvUiMsgDialog::DoModal() {
     bool ticked = false;
     INT_PTR result;
     {
-        KvResourceScope scope(App().resourceModule);
-        picture = LoadBitmap(App().resourceModule, IDB_QUESTION);
-        result = DialogBoxParam(App().resourceModule, IDD_SAVE_PROMPT, acedGetAcadFrame(),
+        picture = KvFromResources([](HINSTANCE module) { return LoadBitmap(module, IDB_QUESTION); }, HBITMAP(nullptr));
+        const auto show = [&](HINSTANCE module) {
+          return DialogBoxParam(module, IDD_SAVE_PROMPT, acedGetAcadFrame(),
                                 [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
                                     if (msg == WM_INITDIALOG) {
                                         SetDlgItemText(dlg, IDC_PROMPT_TEXT, message_);
@@ -49,6 +49,8 @@ INT_PTR AcKvUiMsgDialog::DoModal() {
                                     return FALSE;
                                 },
                                 0);
+        };
+        result = KvFromResources(show, INT_PTR(-1));
     }
     if (picture) DeleteObject(picture);
     applyAll = ticked;

@@ -9,6 +9,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/profile.h"
+#include "core/resource_scope.h"
 #include "core/strings.h"
 #include "gfx/canvas.h"
 #include "gfx/font.h"
@@ -136,8 +137,12 @@ public:
     }
 
     bool Run(HWND parent) {
-        const INT_PTR r = DialogBoxParam(App().resourceModule, IDD_OPTIONS, parent,
-                                         [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+        const INT_PTR r = KvFromResources(
+            [&](HINSTANCE module) {
+                return DialogBoxParam(module, IDD_OPTIONS, parent,
+                                      [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+            },
+            INT_PTR(-1));
         return r == IDOK;
     }
     COptionsValues& Values() { return values_; }

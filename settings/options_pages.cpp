@@ -9,6 +9,7 @@
 #include "cadfile/cadfile.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "core/resource_scope.h"
 #include "core/strings.h"
 #include "gfx/canvas.h"
 #include "gfx/font.h"
@@ -27,8 +28,12 @@
 
 bool AcUiPrefsSubDlg::Create(HWND frame, OptionsPageContext& context) {
     context_ = &context;
-    hwnd_ = CreateDialogParam(App().resourceModule, template_, frame,
-                              [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+    hwnd_ = KvFromResources(
+        [&](HINSTANCE module) {
+            return CreateDialogParam(module, template_, frame,
+                                     [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+        },
+        HWND(nullptr));
     return hwnd_ != nullptr;
 }
 

@@ -427,6 +427,18 @@ void AcKvUiTabPanel::RefreshFileInfo(CItemData* item, const std::string& fileNam
     });
 }
 
+void AcKvUiTabPanel::RefreshTexts() {
+    KvGuard("RefreshTexts", [&] {
+        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+            CItemData* item = tab_.GetItem(i);
+            if (!item) continue;
+            makeThumbnail(item, item->pathName);
+            if (item->drawingDoc) item->description = summaryOf(item->drawingDoc);
+        }
+        tab_.Redraw();
+    });
+}
+
 LRESULT AcKvUiTabPanel::OnSelChanging() {
     LRESULT refuse = 0;
     KvGuard("OnSelchanging", [&] {

@@ -43,6 +43,9 @@ public:
     CItemData* FindItemByDocument(AcApDocument* doc) const;
     // The item's picture, format code and description from its file, as after a save.
     void RefreshFileInfo(CItemData* item, const std::string& fileName);
+    // After a change of language: every tab's description and picture made again, as they carry
+    // texts of the string table.
+    void RefreshTexts();
 
     // Opens the file of the link tab at the tab control's linkIndex, in the host's application
     // context; a file that no longer exists loses its tab.

@@ -745,8 +745,8 @@ void AcKvUiTabCtrl::OnKvDocfind() {
         std::string pattern;
         INT_PTR result;
         {
-            KvResourceScope scope(App().resourceModule);
-            result = DialogBoxParam(App().resourceModule, IDD_FIND, acedGetAcadFrame(),
+            const auto show = [&](HINSTANCE module) {
+              return DialogBoxParam(module, IDD_FIND, acedGetAcadFrame(),
                                     [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
                                         if (msg == WM_INITDIALOG) {
                                             SetDlgItemText(dlg, IDC_FIND_TEXT, kDefault);
@@ -760,6 +760,8 @@ void AcKvUiTabCtrl::OnKvDocfind() {
                                         return FALSE;
                                     },
                                     0);
+            };
+            result = KvFromResources(show, INT_PTR(-1));
         }
         // OK with the text left as offered counts as Cancel.
         if (result != IDOK || pattern == kDefault || pattern.empty()) return;

@@ -58,6 +58,9 @@ GERMAN = {
     'IDS_LANGPACK_NOT_FOUND': 'Die Sprachdatei für die Sprache ""%s"" wurde nicht gefunden.',
     'IDS_COMMAND_RUNNING': 'In der aktuellen Zeichnung läuft ein Befehl; beenden Sie ihn zuerst.',
     'IDS_NO_DRAWINGS_MARKED': 'Keine Zeichnung ist markiert.',
+    # Tooltip descriptions.
+    'IDS_DESC_NO_SUMMARY': 'Diese Zeichnung enthält keine Dateiinformationen.',
+    'IDS_DESC_NO_CUSTOM': 'Diese Zeichnung enthält keine benutzerdefinierten Dateiinformationen.',
 }
 
 # Literal texts in dialogs, by the text as it stands in the English script.

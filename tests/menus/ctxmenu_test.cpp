@@ -5,6 +5,8 @@
 #include "menu_fixture.h"
 #include "menus/ctxmenu.h"
 #include "core/registry.h"
+#include "core/strings.h"
+#include "win/module.h"
 #include "core/text.h"
 #include "win/registry.h"
 
@@ -153,6 +155,30 @@ TEST_F(ContextMenu, HistoryComesFromTheHostsRecentFiles) {
     for (const auto& line : lines(menu))
         checked = checked || (line.rfind("  &3 ", 0) == 0 && line.find("[78102] checked highlighted") != std::string::npos);
     EXPECT_TRUE(checked) << menu;   // the right-clicked drawing's own entry
+}
+
+TEST_F(ContextMenu, APackLeavesOutTheSubmenusItNamesEmpty) {
+    setNumber("Drawing History Use", 1);
+    setNumber("Favorites Use", 1);
+    ASSERT_TRUE(sim::host::openDrawing(rich("plan.dwg")));
+    start();
+    HMODULE pack = LoadLibrary(kvtest::binaryDir() + "/tests/menus/empty_titles.dll");
+    ASSERT_NE(pack, nullptr);
+    App().resourceModule = pack;
+    KvRebuildStringTable(pack);
+    const std::string menu = menuOf(0);
+    App().resourceModule = App().ownModule;
+    KvRebuildStringTable(App().ownModule);
+    FreeLibrary(pack);
+
+    EXPECT_EQ(menu.find("Empty"), std::string::npos) << menu;
+    // The user's commands belong to their own title, which the pack left out, not to another one.
+    EXPECT_EQ(menu.find("Save drawing"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("Zu Favoriten  ["), std::string::npos) << menu;   // entries of their own stay
+    EXPECT_TRUE(has(menu, "&1 \"plan.dwg\" Schlie\xc3\x9f" "en  [10004] with-bitmap")) << menu;
+    EXPECT_TRUE(has(menu, "&Window")) << menu;
+    // Leaving a title out leaves no pair of separators behind.
+    EXPECT_EQ(menu.find("---\n---"), std::string::npos) << menu;
 }
 
 TEST_F(ContextMenu, NothingWhileACommandRuns) {

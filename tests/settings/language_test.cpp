@@ -2,15 +2,19 @@
 // back to the built-in texts, the list of languages, and the help file.
 #include <filesystem>
 #include <fstream>
+#include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/registry.h"
 #include "core/strings.h"
+#include "hosting/switcher.h"
 #include "res/resource.h"
 #include "settings/language.h"
 #include "settings/settings.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
 #include "support/plugin_fixture.h"
+#include "tabstrip/panel.h"
+#include "win/menu.h"
 
 namespace {
 
@@ -34,6 +38,14 @@ protected:
         RegSetValueEx(k, "Language", REG_SZ, reinterpret_cast<const BYTE*>(language.c_str()), DWORD(language.size() + 1));
         RegCloseKey(k);
     }
+    static int shown(int templateId) {
+        int n = 0;
+        for (const auto& d : sim::desk::closedDialogs()) n += d.templateId == templateId;
+        return n;
+    }
+    static std::string switcherText() {
+        return KvSwitcher() ? sim::desk::dumpDialog(KvSwitcher()->GetSafeHwnd()) : std::string();
+    }
     std::vector<std::string> boxes() {
         std::vector<std::string> out;
         for (const auto& b : sim::Desktop::get().shownBoxes()) out.push_back(b.text);
@@ -48,8 +60,7 @@ TEST_F(Language, TheNewestPackOfTheLanguageIsUsed) {
     start();
     EXPECT_TRUE(KvLanguagePackLoaded());
     EXPECT_EQ(KvResourceText(IDS_CLOSE), "Close (ko 2.1.0.0)");
-    EXPECT_EQ(KvResourceText(IDS_SAVE_ALL), "Empty");   // what a pack lacks is left out
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(KvResourceText(IDS_SAVE_ALL), "Empty");   // a text a pack lacks leaves its entry out
 
     // Back to English: the built-in texts, the choice stored.
     ApplyLanguageChoice("English");
@@ -126,6 +137,65 @@ TEST_F(Language, HelpOpensTheFileThatExists) {
     OpenHelp(nullptr);
     ASSERT_EQ(sim::desk::shellRequests().size(), 2u);
     EXPECT_EQ(sim::desk::shellRequests()[1].file, windows + "KorvaneKr3.chm");
+}
+
+// A pack of texts only: its dialogs, menus and pictures come from the built-in resources, and the
+// user hears once that the pack is incomplete, instead of losing the switcher, Find and Options.
+TEST_F(Language, WhatAPackCannotSupplyComesFromTheBuiltInResources) {
+    const std::vector<std::string> told{
+        "The language pack lacks parts of the interface; those parts are shown in English."};
+    install("korean_2100", "KorvaneKr.dll");
+    choose("Korean");
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    start();
+    ASSERT_TRUE(KvLanguagePackLoaded());
+    EXPECT_NE(switcherText().find("Approx Num Objects :"), std::string::npos) << switcherText();
+    EXPECT_EQ(boxes(), told);
+    sim::host::typeLine("KV_CFG");
+    sim::host::pump();
+    EXPECT_EQ(shown(IDD_OPTIONS), 1) << transcript;
+    KvTabPanel().TabCtrl().OnKvDocfind();
+    EXPECT_EQ(shown(IDD_FIND), 1);
+    EXPECT_EQ(boxes(), told);   // once
+    EXPECT_EQ(sim::host::resourceStackDepth(), 0);
+    unload();
+
+    // Chosen in a running session: the same, from the moment of the choice.
+    choose("English");
+    start();
+    EXPECT_EQ(boxes().size(), 1u);
+    ApplyLanguageChoice("Korean");
+    EXPECT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(boxes().back(), told[0]);
+    EXPECT_NE(switcherText().find("Approx Num Objects :"), std::string::npos);
+    sim::host::typeLine("KV_CFG");
+    sim::host::pump();
+    EXPECT_EQ(shown(IDD_OPTIONS), 2) << transcript;
+}
+
+// A language chosen in the options reaches every window at once: the switcher's labels, the system
+// menu, and the tooltip texts of the tabs already open.
+TEST_F(Language, EveryWindowFollowsALanguageChange) {
+    fs::copy_file(kvtest::binaryDir() + "/module/KorvaneDe.dll", machine.moduleFolder + "KorvaneDe.dll");
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    start();
+    const CItemData* item = KvTabPanel().GetItem(0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(item->description.find("This drawing does not contain any custom summary information."), std::string::npos);
+    EXPECT_NE(switcherText().find("Approx Num Objects :"), std::string::npos);
+
+    ApplyLanguageChoice("German");
+    EXPECT_NE(switcherText().find("Objekte (ca.) :"), std::string::npos) << switcherText();
+    EXPECT_EQ(switcherText().find("Approx Num Objects :"), std::string::npos);
+    EXPECT_NE(item->description.find("Diese Zeichnung enth"), std::string::npos) << item->description;
+    std::string entry;
+    GetMenuString(GetSystemMenu(acedGetAcadFrame(), FALSE), 0, &entry, MF_BYPOSITION);
+    EXPECT_EQ(entry, "Nur aktuelle Zeichnung offen lassen");
+
+    ApplyLanguageChoice("English");
+    EXPECT_NE(switcherText().find("Approx Num Objects :"), std::string::npos);
+    EXPECT_NE(item->description.find("This drawing does not contain any custom"), std::string::npos);
+    EXPECT_TRUE(boxes().empty());   // a complete pack: nothing to say
 }
 
 }  // namespace
