@@ -319,10 +319,9 @@ void AcKvEdReactor::sysVarChanged(const std::string& name, bool) {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         for (int i = 0; i < tab.GetItemCount(); ++i)
             if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;
-        CKorvaneDialogBar* bar = KvDockBar();
-        if (!bar) return;
-        const bool oneTabHidden = GetSettingNumber(SettingId::OneTabHidden) != 0;
-        acedShowControlBar(bar, !oneTabHidden && (!App().sdi || App().sdiModeEnabled), true);
+        // The bar follows the rule every tab change applies, which counts the tabs: 'One tab
+        // hidden' must not hide a bar of several tabs.
+        KvTabPanel().UpdateBarVisibility();
     });
 }
 

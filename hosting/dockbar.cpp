@@ -118,7 +118,7 @@ bool KvCreateDockBar() {
                 if (!g_shared[i]) g_shared[i] = LoadBitmap(App().ownModule, ids[i]);
         }
         KvResourceScope scope(App().resourceModule);
-        const int dock = GetSettingNumber(SettingId::DockingPosition);
+        const int dock = GetUsableSettingNumber(SettingId::DockingPosition);
         if (!bar->Create(acedGetAcadFrame(), &panel, "3.2", kPanelTemplate, KvBarStyleFor(dock))) return;
         g_bar = std::move(bar);
         AcKvUiTabCtrl& tab = panel.TabCtrl();
@@ -166,16 +166,16 @@ void KvApplySettingsToTabStrip() {
     panel.ReadSettings();
     App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
     tab.SetFixedWidth(tab.fixedWidth, tab.fixedWidth ? tab.fixedWidthX : 4);
-    const int dock = GetSettingNumber(SettingId::DockingPosition);
+    const int dock = GetUsableSettingNumber(SettingId::DockingPosition);
     tab.ApplyDockStyle(dock);
     bar->SetBarStyle((bar->GetBarStyle() & ~CBRS_BAR_STYLE_BITS) | KvBarStyleFor(dock));
     tab.SetDefaultFonts();
     tab.SetFonts(GetSettingText(SettingId::SelectedTabFontStyle), GetSettingText(SettingId::UnselectedTabFontStyle));
+    // Captions are sized when a tab is made: the old tabs follow the new caption settings too.
+    panel.RefreshCaptions();
     panel.UpdateBanner();
-    const bool oneTabHidden = GetSettingNumber(SettingId::OneTabHidden) != 0;
-    const bool hide = acDocManager->documentCount() < 2 &&
-                      ((oneTabHidden && !App().sdi) || (App().sdi && !App().sdiModeEnabled));
-    acedShowControlBar(bar, !hide, true);
+    // The same rule as after every tab change: it counts tabs (links too), not documents.
+    panel.UpdateBarVisibility();
     acedRecalcFrameLayout();
     tab.Redraw();
 }

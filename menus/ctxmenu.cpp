@@ -192,7 +192,7 @@ void AcKvUiTabCtrl::OpenContextMenu(int index, POINT screen) {
         menuDocument = item->drawingDoc;
         HMENU menu = BuildContextMenu(*item);
         ReleaseCapture();
-        const int shift = GetSettingNumber(SettingId::MenuYPosition);
+        const int shift = GetUsableSettingNumber(SettingId::MenuYPosition);
         TrackPopupMenu(menu, 0, screen.x, screen.y + (dockSide == kDockTop ? shift : -shift), hwnd_);
         DestroyMenu(menu);
     });
@@ -226,8 +226,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
 
     int closeEntry = 0;
     if (!several) {
-        std::string name = item.displayName;
-        if (maxCharUse) name = KvShortenCaption(name, maxChars);
+        const std::string name = KvCaptionText(item.displayName, true, maxCharUse, maxChars);
         b.numberedText(ID_KV_CLOSE, "\"" + name + "\" " + KvResourceText(IDS_CLOSE));
         closeEntry = b.lastPosition();
         if (menuBitmap_) SetMenuItemBitmaps(b.menu(), UINT(closeEntry), MF_BYPOSITION, menuBitmap_, menuBitmap_);

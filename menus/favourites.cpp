@@ -142,6 +142,8 @@ void AcKvUiTabCtrl::OnFavoritesAllOpen() {
 
 void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
     KvGuard("OpenTemplatesMenu", [&] {
+        // Without templates the menu would hold nothing but its separator.
+        if (templates.empty()) return;
         HMENU menu;
         {
             KvResourceScope scope(App().resourceModule);

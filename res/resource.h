@@ -365,3 +365,5 @@
 #define IDS_OPTIONS_BAD_PORT 32950
 // More than the 30 entries a favourites or templates list keeps.
 #define IDS_OPTIONS_LIST_FULL 32951
+// A close button size outside the range the Tab Item page states.
+#define IDS_OPTIONS_BAD_CLOSE_SIZE 32966

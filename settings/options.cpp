@@ -29,7 +29,8 @@ COptionsValues KvReadOptionsValues() {
     COptionsValues v;
     for (int i = 1; i <= kSettingCount; ++i) {
         const auto id = SettingId(i);
-        if (GetSettingDef(id).kind == SettingKind::Numeric) v.number[std::size_t(i)] = GetSettingNumber(id);
+        // Numbers show as they are used, so that OK never writes back a value nothing can use.
+        if (GetSettingDef(id).kind == SettingKind::Numeric) v.number[std::size_t(i)] = GetUsableSettingNumber(id);
         else v.text[std::size_t(i)] = GetSettingText(id);
     }
     v.str(SettingId::UserPassword) = UnscramblePassword(v.str(SettingId::UserPassword));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "arx/aced.h"
+#include "arx/dockbar.h"
 #include "cadfile/cadfile.h"
 #include "core/app_state.h"
 #include "core/paths.h"
@@ -69,7 +70,9 @@ bool AcUiPrefsSubDlg::Store() {
     for (const Binding& b : bindings_) {
         switch (b.kind) {
         case Kind::Check: V().num(b.id) = Checked(b.control) ? 1 : 0; break;
-        case Kind::Number: V().num(b.id) = KvOptionsNumber(Text(b.control)); break;
+        // A number outside what its setting allows is brought into that range (a page that
+        // states a range refuses such a number first, in OnStore).
+        case Kind::Number: V().num(b.id) = UsableSettingNumber(b.id, KvOptionsNumber(Text(b.control))); break;
         case Kind::Text: V().str(b.id) = Text(b.control); break;
         case Kind::Index: {
             const auto sel = SendDlgItemMessage(hwnd_, b.control, CB_GETCURSEL, 0, 0);
@@ -173,6 +176,18 @@ protected:
         default: return false;
         }
         refresh();
+        return true;
+    }
+    bool OnStore() override {
+        // The page states the close button's sizes; a size outside them would turn the whole tab
+        // into the button.
+        const SettingDef& def = GetSettingDef(S::SubControlSize);
+        const int size = KvOptionsNumber(Text(IDC_OPT_CLOSE_SIZE));
+        if (IsWindowEnabled(Item(IDC_OPT_CLOSE_SIZE)) && (size < def.useLow || size > def.useHigh)) {
+            MessageBox(hwnd_, KvLoadString(IDS_OPTIONS_BAD_CLOSE_SIZE), "Korvane", MB_OK | MB_ICONWARNING);
+            SetFocus(Item(IDC_OPT_CLOSE_SIZE));
+            return false;
+        }
         return true;
     }
 
@@ -311,6 +326,9 @@ private:
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         if (selected) tab.SetFonts(record, "");
         else tab.SetFonts("", record);
+        // The bar's thickness follows the selected font; the font stays even when the dialog is
+        // cancelled, so the bar is laid out for it now.
+        acedRecalcFrameLayout();
         tab.Redraw();
         V().str(styleId) = record;
         V().num(colourId) = int(cf.rgbColors);

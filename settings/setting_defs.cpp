@@ -11,6 +11,7 @@ namespace {
 using K = SettingKind;
 using C = SettingCheck;
 using S = SettingId;
+using U = SettingUse;
 
 constexpr SettingDef Num(S id, const char* key, int def, C check = C::None, int low = 0, int high = 0) {
     return {id, key, K::Numeric, def, check, low, high, false};
@@ -23,11 +24,11 @@ constexpr SettingDef ButtonFace(S id, const char* key) {
 // Keys are the stored names letter for letter, misspellings included: files and registries in the
 // field use them.
 constexpr SettingDef kSettings[kSettingCount] = {
-    Num(S::DockingPosition, "Docking position", 8192, C::NotNegative),
+    Num(S::DockingPosition, "Docking position", 8192, C::NotNegative).Usable(U::DockSide, 0, 0),
     Num(S::SecureMode, "Secure mode", 1),
     Txt(S::Language, "Language"),
     Num(S::UseRegistry, "Use registry", -1, C::Range, 0, 2),
-    Num(S::MenuYPosition, "Menu Y-position", 20, C::Range, 1, 200),
+    Num(S::MenuYPosition, "Menu Y-position", 20, C::Range, 1, 200).Usable(U::OrDefault, 1, 200),
     Num(S::OneTabHidden, "One tab hidden", 0),
     Num(S::FileIcon, "file icon", 1, C::NotNegative),
     Num(S::ThumbnailIcon, "Thumbnail icon", 0),
@@ -40,7 +41,7 @@ constexpr SettingDef kSettings[kSettingCount] = {
     Num(S::UnselectedTabFontColor, "Unselected Tab font color", 0x808080, C::Positive),
     Txt(S::SelectedTabFontStyle, "Selected Tab font style"),
     Txt(S::UnselectedTabFontStyle, "Unselected Tab font style"),
-    Num(S::BackgroundColorEffect, "Background color effect", 2),
+    Num(S::BackgroundColorEffect, "Background color effect", 2).Usable(U::OrDefault, 0, 68),
     ButtonFace(S::StartBgColor, "Start bgcolor"),
     ButtonFace(S::MiddleBgColor, "Middle bgcolor"),
     Num(S::EndBgColor, "End bgcolor", 0x8E8E8E, C::NotNegative),
@@ -67,17 +68,17 @@ constexpr SettingDef kSettings[kSettingCount] = {
     Num(S::WebPlugins, "Web Plugins", 0),
     Txt(S::CachePath, "Cache Path"),
     Num(S::DeleteCacheFiles, "Delete Cache files", 0),
-    Num(S::FixedWidthX, "Fixed Width x", 32, C::NotNegative),
+    Num(S::FixedWidthX, "Fixed Width x", 32, C::NotNegative).Usable(U::Clamp, 16, 400),
     Num(S::UseBanner, "Use Banner", 0),
-    Num(S::SubControlSize, "Sub control size", 6, C::Range, 4, 14),
+    Num(S::SubControlSize, "Sub control size", 6, C::Range, 4, 14).Usable(U::OrDefault, 4, 14),
     Txt(S::SaveBeforeScript, "Save Before script"),
     Num(S::AutoEnglishMode, "Automatically English Mode", 0),
     Num(S::DrawingHistoryUse, "Drawing History Use", 0),
     Num(S::HistoryPathLength, "History Path Length", 0),
     Num(S::WindowsArrange, "Windows Arrage", 1, C::NotNegative),
     Num(S::MaxCharLengthUse, "Max Char Length Use", 0),
-    Num(S::MaxCharLength, "Max Char Length", 20, C::NotNegative),
-    Num(S::TabBorderLinetype, "Tab boarder linetype", 3),
+    Num(S::MaxCharLength, "Max Char Length", 20, C::NotNegative).Usable(U::Clamp, 1, 260),
+    Num(S::TabBorderLinetype, "Tab boarder linetype", 3).Usable(U::OrDefault, 0, 6),
     Num(S::AskWithoutSave, "Ask WithoutSave", 0),
     Num(S::UseUserCommand, "Use UserCommand", 1),
     Num(S::UseSortFunction, "Use SortFunction", 1),
@@ -95,7 +96,7 @@ constexpr SettingDef kSettings[kSettingCount] = {
     Num(S::UseTabMenu, "Use TabMenu", 1, C::NotNegative),
     Num(S::OutlineColor, "Outline Color", 0x80FFFF, C::NotNegative),
     Num(S::UseOutline, "Use Outline", 1),
-    Num(S::OutlineWidth, "Outline Width", 8, C::Range, 1, 8),
+    Num(S::OutlineWidth, "Outline Width", 8, C::Range, 1, 8).Usable(U::OrDefault, 1, 8),
 };
 
 constexpr bool TableIsWellFormed() {

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -253,6 +254,24 @@ int GetSettingNumber(SettingId id) {
     if (!e.valid) Fill(e, Now(), value);
     return value;
 }
+
+int UsableSettingNumber(SettingId id, int value) {
+    if (!IsValidSettingId(id)) return 0;
+    const SettingDef& def = GetSettingDef(id);
+    if (def.use == SettingUse::Any) return value;
+    const int v = Checked(def, value);
+    const bool inside = v >= def.useLow && v <= def.useHigh;
+    switch (def.use) {
+    case SettingUse::Any: return v;
+    case SettingUse::Clamp: return std::clamp(v, def.useLow, def.useHigh);
+    case SettingUse::OrDefault: return inside ? v : DefaultSettingNumber(id);
+    case SettingUse::DockSide:
+        return v == 4096 || v == 8192 || v == 16384 || v == 32768 ? v : DefaultSettingNumber(id);
+    }
+    return v;
+}
+
+int GetUsableSettingNumber(SettingId id) { return UsableSettingNumber(id, GetSettingNumber(id)); }
 
 std::string GetSettingText(SettingId id) {
     if (!IsValidSettingId(id)) return {};

@@ -41,6 +41,16 @@ enum class SettingCheck {
     Range,         // outside [low, high] -> default
 };
 
+// What a value must be where it is used: a size, count or index outside it would make the bar
+// unusable or a paint unbounded. Values from the settings file bypass the read check, and writes
+// are not checked, so consumers read sizes through GetUsableSettingNumber.
+enum class SettingUse {
+    Any,         // every value is usable (flags, colours, texts)
+    Clamp,       // outside [useLow, useHigh] -> the nearer bound
+    OrDefault,   // outside [useLow, useHigh] -> the default
+    DockSide,    // one of the four docking sides, else the default
+};
+
 struct SettingDef {
     SettingId id;
     const char* key;   // registry value name and `name` attribute, spelled exactly so
@@ -49,6 +59,14 @@ struct SettingDef {
     SettingCheck check;
     int low, high;
     bool defaultIsButtonFace;   // the default is the system button-face colour
+    SettingUse use = SettingUse::Any;
+    int useLow = 0, useHigh = 0;
+
+    constexpr SettingDef Usable(SettingUse rule, int lowest, int highest) const {
+        SettingDef d = *this;
+        d.use = rule, d.useLow = lowest, d.useHigh = highest;
+        return d;
+    }
 };
 
 // The row of a setting; id must be 1..73.
@@ -84,6 +102,12 @@ private:
 SettingsLock& TheSettingsLock();
 
 int GetSettingNumber(SettingId id);
+// A numeric value brought into the range its row allows where it is used: for a row with a usable
+// range, the row's read check first (a failing value reads as the default, as from the registry),
+// then that range. Other values are returned as they are.
+int UsableSettingNumber(SettingId id, int value);
+// GetSettingNumber, then UsableSettingNumber: how sizes, counts and indexes are read.
+int GetUsableSettingNumber(SettingId id);
 std::string GetSettingText(SettingId id);
 void SetSettingNumber(SettingId id, int value);   // no range check on writing
 void SetSettingText(SettingId id, std::string_view value);

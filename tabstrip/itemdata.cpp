@@ -22,9 +22,13 @@ std::string KvShortenCaption(const std::string& name, int maxChars) {
     return std::string(CharSubstr(name, 0, size_t(maxChars))) + "...";
 }
 
-std::string KvTabCaption(const std::string& path, bool showExtension, bool maxCharUse, int maxChars) {
+std::string KvCaptionText(const std::string& path, bool showExtension, bool maxCharUse, int maxChars) {
     const PathParts parts = SplitPath(path);
-    std::string caption = "####" + (maxCharUse ? KvShortenCaption(parts.name, maxChars) : parts.name);
-    if (showExtension) caption += parts.extension;
-    return caption;
+    std::string text = maxCharUse ? KvShortenCaption(parts.name, maxChars) : parts.name;
+    if (showExtension) text += parts.extension;
+    return text;
+}
+
+std::string KvTabCaption(const std::string& path, bool showExtension, bool maxCharUse, int maxChars) {
+    return "####" + KvCaptionText(path, showExtension, maxCharUse, maxChars);
 }

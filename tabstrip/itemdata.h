@@ -42,6 +42,8 @@ std::string KvTabPath(const CItemData& item);
 
 // A name cut to its first `maxChars` characters with "..." appended when it is longer.
 std::string KvShortenCaption(const std::string& name, int maxChars);
-// The caption stored with a tab (it sizes the tab): "####" (room for the icon), the name,
-// shortened when `maxCharUse`, and the extension when `showExtension`.
+// The text a tab shows for a file: its name, shortened when `maxCharUse`, and its extension when
+// `showExtension`. Only the name is ever cut, so the extension always reads whole.
+std::string KvCaptionText(const std::string& path, bool showExtension, bool maxCharUse, int maxChars);
+// The caption stored with a tab (it sizes the tab): "####" (room for the icon), then the text.
 std::string KvTabCaption(const std::string& path, bool showExtension, bool maxCharUse, int maxChars);

@@ -42,16 +42,18 @@ AcKvUiTabPanel::~AcKvUiTabPanel() { Destroy(); }
 
 void AcKvUiTabPanel::ReadSettings() {
     using S = SettingId;
+    // Sizes and indexes come through their usable ranges: a stored value never makes the bar
+    // unusable or its painting unbounded.
     AcKvUiTabCtrl& t = tab_;
     oneTabHidden_ = GetSettingNumber(S::OneTabHidden) != 0;
-    t.dockSide = GetSettingNumber(S::DockingPosition);
+    t.dockSide = GetUsableSettingNumber(S::DockingPosition);
     t.selTextColor = COLORREF(GetSettingNumber(S::SelectedTabFontColor));
     t.unselTextColor = COLORREF(GetSettingNumber(S::UnselectedTabFontColor));
     t.fixedWidth = GetSettingNumber(S::FixedWidth) != 0;
-    t.fixedWidthX = GetSettingNumber(S::FixedWidthX);
+    t.fixedWidthX = GetUsableSettingNumber(S::FixedWidthX);
     t.maxCharUse = GetSettingNumber(S::MaxCharLengthUse) != 0;
-    t.maxChars = GetSettingNumber(S::MaxCharLength);
-    t.subControlSize = GetSettingNumber(S::SubControlSize);
+    t.maxChars = GetUsableSettingNumber(S::MaxCharLength);
+    t.subControlSize = GetUsableSettingNumber(S::SubControlSize);
     t.thumbnailIcon = GetSettingNumber(S::ThumbnailIcon) != 0;
     t.fileIcon = GetSettingNumber(S::FileIcon) != 0;
     t.versionIcon = GetSettingNumber(S::VersionIcon) != 0;
@@ -61,11 +63,11 @@ void AcKvUiTabPanel::ReadSettings() {
     t.startColor = COLORREF(GetSettingNumber(S::StartBgColor));
     t.middleColor = COLORREF(GetSettingNumber(S::MiddleBgColor));
     t.endColor = COLORREF(GetSettingNumber(S::EndBgColor));
-    t.bgEffect = GetSettingNumber(S::BackgroundColorEffect);
-    t.borderLineType = GetSettingNumber(S::TabBorderLinetype);
+    t.bgEffect = GetUsableSettingNumber(S::BackgroundColorEffect);
+    t.borderLineType = GetUsableSettingNumber(S::TabBorderLinetype);
     t.outlineColor = COLORREF(GetSettingNumber(S::OutlineColor));
     t.useOutline = GetSettingNumber(S::UseOutline) != 0;
-    t.outlineWidth = GetSettingNumber(S::OutlineWidth);
+    t.outlineWidth = GetUsableSettingNumber(S::OutlineWidth);
     t.tooltipEnable = GetSettingNumber(S::TooltipEnable) != 0;
     t.showThumbnail = GetSettingNumber(S::ShowThumbnail) != 0;
     t.showDesc = GetSettingNumber(S::ShowDesc) != 0;
@@ -250,6 +252,12 @@ void AcKvUiTabPanel::ModifyItemData(int index, CItemData* item) {
         item->fileType = KvFileTypeOf(parts.extension);
         tab_.SetCaption(index, captionOf(path));
     });
+}
+
+void AcKvUiTabPanel::RefreshCaptions() {
+    for (int i = 0; i < tab_.GetItemCount(); ++i)
+        if (CItemData* item = tab_.GetItem(i)) ModifyItemData(i, item);
+    tab_.RefreshScrollArrows();
 }
 
 void AcKvUiTabPanel::ModifyDrawing(AcApDocument* doc) {
@@ -527,7 +535,20 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
             item = nullptr;
             SetCurTabFromDocument(acDocManager->curDocument());
         };
-        if (!std::filesystem::is_regular_file(item->pathName, ec)) {
+        CItemData* open = nullptr;
+        for (int i = 0; i < tab_.GetItemCount() && !open; ++i) {
+            CItemData* other = tab_.GetItem(i);
+            if (other && other->drawingDoc && EqualsNoCase(KvTabPath(*other), item->pathName)) open = other;
+        }
+        if (open) {
+            // The drawing is open already and has its own tab: the host would only bring it to the
+            // front, leaving this tab standing for nothing. The link goes; the drawing comes forward.
+            AcApDocument* doc = open->drawingDoc;
+            DeleteDrawing(item);
+            item = nullptr;
+            ActivateDrawing(doc);
+            SetCurTabFromDocument(doc);
+        } else if (!std::filesystem::is_regular_file(item->pathName, ec)) {
             dropTab();
         } else if (App().sdi) {
             acedSyncFileOpen(item->pathName);

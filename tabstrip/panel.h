@@ -28,6 +28,9 @@ public:
     void InsertLinkDrawing(const std::string& path);
     void ModifyDrawing(AcApDocument* doc);
     void ModifyItemData(int index, CItemData* item);
+    // Forms every tab's caption again (after the caption settings changed), so that each tab is
+    // sized for what it now shows.
+    void RefreshCaptions();
     int DeleteDrawing(AcApDocument* doc);
     int DeleteDrawing(AcApDocWindow* window);
     int DeleteDrawing(CItemData* item);

@@ -30,6 +30,10 @@
 namespace {
 
 constexpr COLORREF kBarBackground = RGB(138, 138, 138);
+// Tab font heights in pixels: the thickness rule's value without a font record, and the range a
+// font record's height is brought into.
+constexpr int kDefaultFontHeight = 12;
+constexpr long long kMinFontHeight = 6, kMaxFontHeight = 72;
 constexpr int kIconSize = 16;
 
 // The pictures, in the order of the picture table: the file icons (by KvFileIcon), the format
@@ -132,6 +136,10 @@ void AcKvUiTabCtrl::Destroy() {
 }
 
 void AcKvUiTabCtrl::Initialise() {
+    // The defaults are built from the control's own font as it came, never from a font the user
+    // chose later (a bad font record must not turn the previous choice into the "default").
+    HFONT own = reinterpret_cast<HFONT>(SendMessage(hwnd_, WM_GETFONT, 0, 0));
+    if (!own || !GetObject(own, &defaultBase_)) KvGetMessageFont(&defaultBase_);
     // The pictures come from the plug-in's own module; a missing one draws nothing.
     pictures_.assign(kPictureCount, nullptr);
     for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
@@ -172,15 +180,21 @@ void AcKvUiTabCtrl::buildFonts(const LOGFONT& base) {
 }
 
 void AcKvUiTabCtrl::SetDefaultFonts() {
-    LOGFONT base;
-    HFONT current = reinterpret_cast<HFONT>(SendMessage(hwnd_, WM_GETFONT, 0, 0));
-    if (!current || !GetObject(current, &base)) KvGetMessageFont(&base);
-    buildFonts(base);
+    buildFonts(defaultBase_);
+    // The bar's thickness rule takes 12 while no font record has been applied.
+    selectedFontHeight_ = kDefaultFontHeight;
 }
 
 void AcKvUiTabCtrl::SetFonts(const std::string& selectedRecord, const std::string& unselectedRecord) {
     auto sel = KvParseFontRecord(selectedRecord);
     auto unsel = KvParseFontRecord(unselectedRecord);
+    // A stored height outside what a tab can show would make the bar vanish or fill the frame.
+    for (auto* f : {&sel, &unsel}) {
+        if (!*f) continue;
+        const long long h = (*f)->lfHeight;
+        const long long size = h == 0 ? kDefaultFontHeight : std::clamp(h < 0 ? -h : h, kMinFontHeight, kMaxFontHeight);
+        (*f)->lfHeight = LONG(h > 0 ? size : -size);
+    }
     const LONG turn = vertical && !thumbnailIcon ? 2700 : 0;
     if (unsel) {
         unsel->lfEscapement = unsel->lfOrientation = turn;
@@ -292,10 +306,7 @@ std::string AcKvUiTabCtrl::PaintedCaption(int index) const {
     if (!item) return "";
     const std::string source =
         item->drawingDoc && item->drawingDoc->database() ? item->drawingDoc->fileName() : item->pathName;
-    const PathParts parts = SplitPath(source);
-    std::string caption = parts.name;
-    if (showExtension) caption += parts.extension;
-    return maxCharUse ? KvShortenCaption(caption, maxChars) : caption;
+    return KvCaptionText(source, showExtension, maxCharUse, maxChars);
 }
 
 RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const {
@@ -755,6 +766,10 @@ void AcKvUiTabCtrl::OnKvDocfind() {
                                         if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
                                             pattern = GetDlgItemText(dlg, IDC_FIND_TEXT);
                                             EndDialog(dlg, IDOK);
+                                            return TRUE;
+                                        }
+                                        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
+                                            EndDialog(dlg, IDCANCEL);
                                             return TRUE;
                                         }
                                         return FALSE;

@@ -220,5 +220,6 @@ private:
     bool headStepDone_ = false;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;
+    LOGFONT defaultBase_;   // what SetDefaultFonts builds on: the control's font as created
     std::vector<HBITMAP> pictures_;
 };
