@@ -9,7 +9,7 @@
 #include "core/registry.h"
 #include "hosting/dockbar.h"
 #include "res/resource.h"
-#include "menus/menu_fixture.h"
+#include "options/options_fixture.h"
 #include "settings/language.h"
 #include "settings/options.h"
 
@@ -64,62 +64,7 @@ TEST(OptionsRules, WriteOrderHoldsEveryEditedSettingOnce) {
     EXPECT_EQ(order.back(), S::OutlineWidth);
 }
 
-class Options : public kvtest::MenuFixture {
-protected:
-    // KV_CFG with the dialog answered by the lines.
-    void configure(std::initializer_list<std::string> lines) {
-        feed.assign(lines.begin(), lines.end());
-        sim::host::typeLine("KV_CFG");
-        settle();
-        EXPECT_TRUE(feed.empty()) << transcript;
-    }
-    // How the last options dialog ended.
-    INT_PTR lastResult() {
-        for (auto it = sim::desk::closedDialogs().rbegin(); it != sim::desk::closedDialogs().rend(); ++it)
-            if (it->templateId == IDD_OPTIONS) return it->result;
-        return -100;
-    }
-    int optionsShown() {
-        return int(std::count_if(sim::desk::closedDialogs().begin(), sim::desk::closedDialogs().end(),
-                                 [](const auto& d) { return d.templateId == IDD_OPTIONS; }));
-    }
-    // A value as the registry holds it now, bypassing the cache.
-    bool stored(const std::string& key, const std::string& name, std::string* text = nullptr) {
-        CRegistry reg(HKEY_CURRENT_USER);
-        if (!reg.Open(key)) return false;
-        std::string t;
-        if (reg.Read(name, &t)) {
-            if (text) *text = t;
-            return true;
-        }
-        CRegistry::Value v;
-        return reg.Read(name, &v);
-    }
-    // Whether a setting has been written: an `Item` of the settings file in file mode, a registry
-    // value otherwise.
-    bool storedSetting(S id) {
-        if (IsFileMode()) {
-            std::ifstream in(SettingsFilePath());
-            const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            return xml.find("name=\"" + std::string(GetSettingDef(id).key) + "\"") != std::string::npos;
-        }
-        return stored("SOFTWARE\\Stavlo\\Korvane\\3.2", GetSettingDef(id).key);
-    }
-    // The settings as they are read afresh from the registry.
-    int reread(S id) {
-        ResetSettingsStore();
-        return GetSettingNumber(id);
-    }
-    std::string rereadText(S id) {
-        ResetSettingsStore();
-        return GetSettingText(id);
-    }
-    std::vector<std::string> boxes() {
-        std::vector<std::string> out;
-        for (const auto& b : sim::Desktop::get().shownBoxes()) out.push_back(b.text);
-        return out;
-    }
-};
+using Options = kvtest::OptionsFixture;
 
 TEST_F(Options, OkStoresTheChangesAndTheRunningBarFollows) {
     open({"a.dwg", "b.dwg"});

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include "hosting/dockbar.h"
-#include "menus/menu_fixture.h"
+#include "options/options_fixture.h"
 #include "res/resource.h"
 #include "sim/desk/windows.h"
 #include "win/input.h"
@@ -31,15 +31,8 @@ TEST(UsableSettings, EachRuleOfTheTable) {
     EXPECT_EQ(UsableSettingNumber(S::OneTabHidden, -7), -7);
 }
 
-class Values : public kvtest::MenuFixture {
+class Values : public kvtest::OptionsFixture {
 protected:
-    void configure(std::initializer_list<std::string> lines) {
-        feed.assign(lines.begin(), lines.end());
-        sim::host::typeLine("KV_CFG");
-        settle();
-        EXPECT_TRUE(feed.empty()) << transcript;
-        feed.clear();
-    }
     // A settings file in the data folder, found by the next start: numeric items.
     void settingsFile(std::initializer_list<std::pair<std::string, std::string>> items) {
         fs::create_directories(dataFolder());
@@ -54,12 +47,16 @@ protected:
         GetWindowRect(KvDockBar()->GetSafeHwnd(), &r);
         return r;
     }
-    std::vector<std::string> boxes() {
-        std::vector<std::string> out;
-        for (const auto& b : sim::Desktop::get().shownBoxes()) out.push_back(b.text);
-        return out;
-    }
     std::string current() { return acDocManager->curDocument()->fileName(); }
+    // How far below the pointer the tab menu opens, right-clicking tab `index`.
+    int menuOffset(int index) {
+        run("@rclick " + std::to_string(index));
+        settle();
+        POINT cursor;
+        GetCursorPos(&cursor);
+        const auto menu = sim::desk::lastTrackedMenu();
+        return menu ? menu->y - cursor.y : -1;
+    }
     // The bar painted as it shows; the tabs' click targets are the rectangles it reports.
     void paint() {
         sim::desk::WindowManager::get().pump();
@@ -109,12 +106,7 @@ TEST_F(Values, StoredSizesAreUsedOnlyWithinTheirRanges) {
     EXPECT_EQ(current(), machine.drawings + "a.dwg");
 
     // The menu offset is 20, and the dialog shows it so.
-    run("@rclick 1");
-    settle();
-    POINT cursor;
-    GetCursorPos(&cursor);
-    ASSERT_TRUE(sim::desk::lastTrackedMenu());
-    EXPECT_EQ(sim::desk::lastTrackedMenu()->y, cursor.y + 20);
+    EXPECT_EQ(menuOffset(1), 20);
     configure({"@dialog dump", "@dialog press Cancel"});
     EXPECT_NE(transcript.find("1105 Edit \"20\""), std::string::npos) << transcript;
 }
@@ -141,12 +133,7 @@ TEST_F(Values, AMenuOffsetThatIsNoNumberReadsAs20) {
     start();
     configure({"@dialog set 1105 abc", "@dialog press OK"});
     EXPECT_EQ(GetSettingNumber(S::MenuYPosition), 20);
-    run("@rclick 0");
-    settle();
-    POINT cursor;
-    GetCursorPos(&cursor);
-    ASSERT_TRUE(sim::desk::lastTrackedMenu());
-    EXPECT_EQ(sim::desk::lastTrackedMenu()->y, cursor.y + 20);
+    EXPECT_EQ(menuOffset(0), 20);
 }
 
 TEST_F(Values, TheBarIsLaidOutForTheFontItShows) {
