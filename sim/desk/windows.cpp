@@ -15,6 +15,20 @@ namespace sim::desk {
 
 void paintFrame(HWND frame);
 
+namespace {
+thread_local int t_dispatchDepth = 0;
+
+// Counts a window procedure or filter on the stack for the time it runs.
+struct Dispatching {
+    Dispatching() { ++t_dispatchDepth; }
+    ~Dispatching() { --t_dispatchDepth; }
+    Dispatching(const Dispatching&) = delete;
+    Dispatching& operator=(const Dispatching&) = delete;
+};
+}  // namespace
+
+int WindowManager::dispatchDepth() { return t_dispatchDepth; }
+
 WindowManager& WindowManager::get() {
     static WindowManager wm;
     return wm;
@@ -130,6 +144,7 @@ LRESULT WindowManager::send(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (!w || !w->proc) return 0;
         proc = w->proc;   // a copy: the procedure may destroy its own window
     }
+    Dispatching inside;
     return proc(wnd, msg, wp, lp);
 }
 
@@ -164,6 +179,7 @@ void WindowManager::pump() {
         }
         bool consumed = false;
         for (Filter f : filters) {
+            Dispatching inside;
             if (f(&m)) {
                 consumed = true;
                 break;

@@ -44,6 +44,9 @@ public:
     // Dispatches posted messages until the queue is empty; each passes the filters first.
     void pump();
     size_t pendingMessages() const;
+    // Window procedures and message filters running on this thread: above zero, whatever called
+    // the desktop is still inside a message handler and not back at the message loop.
+    static int dispatchDepth();
 
     // Message filters (the host's acedRegisterFilterWinMsg).
     using Filter = bool (*)(MSG*);

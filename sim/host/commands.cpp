@@ -45,7 +45,7 @@ CmdResult cmdOpen(SimDocument*) {
     DrawingContent content;
     bool foreign = false;
     if (!readDrawing(rb.resval.rstring, &path, &content, &foreign)) return CmdResult::Failed;
-    Host::get().deferred.push_back([path, content, foreign] { openContent(path, content, foreign); });
+    Host::get().deferred.push_back({[path, content, foreign] { openContent(path, content, foreign); }});
     return CmdResult::Ended;
 }
 
@@ -60,7 +60,7 @@ CmdResult cmdNew(SimDocument*) {
         bool foreign = false;
         if (!readDrawing(answer, &path, &content, &foreign)) return CmdResult::Failed;
     }
-    Host::get().deferred.push_back([answer] { Host::get().createNew(answer); });
+    Host::get().deferred.push_back({[answer] { Host::get().createNew(answer); }});
     return CmdResult::Ended;
 }
 
@@ -326,7 +326,7 @@ CmdResult cmdDelay(SimDocument* doc) {
 }
 
 CmdResult cmdNewTab(SimDocument*) {
-    Host::get().deferred.push_back([] { Host::get().openStartPage(); });
+    Host::get().deferred.push_back({[] { Host::get().openStartPage(); }});
     return CmdResult::Ended;
 }
 

@@ -601,7 +601,7 @@ public:
     void executeInApplicationContext(void (*callback)(void*), void* data) override {
         if (!callback) return;
         OpScope op;
-        Host::get().deferred.push_back([callback, data] { callback(data); });
+        Host::get().deferred.push_back({[callback, data] { callback(data); }, reinterpret_cast<const void*>(callback)});
     }
     // Closing from application context discards the drawing's changes: no question, no save.
     Acad::ErrorStatus closeDocument(AcApDocument* doc) override {

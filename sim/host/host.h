@@ -27,10 +27,15 @@ void setModuleFolder(const std::string& folder);
 // Text typed by the user on the command line of the current document, followed by Enter.
 // "^C" in typed text stands for one Escape (Ctrl+C), as in menu macros.
 void typeLine(const std::string& text);
-// Runs whatever can run now: deferred application-context work, pending activations, queued
-// text of the current document when it is idle, and the end of timed commands (DELAY).
-// Host entry points call it themselves; call it after moving the clock.
+// The host's command loop takes a turn: deferred application-context work, pending activations,
+// queued text of the current document when it is idle, the end of timed commands (DELAY) and the
+// end of QUIT. Nothing runs while a window procedure or message filter is on the stack (the loop
+// is not where the stack is): what a handler queues waits until it has returned. Host entry
+// points call it themselves; call it after moving the clock.
 void pump();
+// The loop between two user actions: posted window messages and the command line, in turns,
+// until neither has anything left (what a script runs between its lines).
+void idle();
 // Scripted answers for prompts (@input), used when the command line has no queued tokens.
 void queueInput(const std::string& text);
 void clearInput();

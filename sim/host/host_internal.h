@@ -147,7 +147,12 @@ public:
     std::map<std::string, resbuf> vars;        // global system variables by upper-case name
     std::vector<HINSTANCE> resourceStack;
     std::deque<std::string> input;             // @input answers
-    std::deque<std::function<void()>> deferred;   // application-context work
+    // Application-context work, with the code it calls (dropped when that code's module goes).
+    struct Deferred {
+        std::function<void()> work;
+        const void* code = nullptr;
+    };
+    std::deque<Deferred> deferred;
     SimDocWindow* pendingActivation = nullptr;
     bool quit = false;
     bool quitPending = false;   // QUIT ran; the program ends after the closes
@@ -218,7 +223,9 @@ public:
     void sendMessage(Module& m, AcRx::AppMsgCode msg, SimDocument* doc);
 
     // ---- Command line (interpreter.cpp)
+    bool atLoop() const;   // no window procedure, filter or pump of this host's loop on the stack
     void pumpNow();
+    void finishQuit();
     void queueText(SimDocument* doc, const std::string& text, bool echo, bool script, bool front = false);
     std::deque<Segment>& queueOf(SimDocument* doc);
     // Next token for a prompt: inline tokens, the document's queue, scripted input, the terminal.
@@ -233,7 +240,8 @@ public:
     void registerBuiltins();
 };
 
-// Host operations nest; the outermost one pumps the command line when it ends.
+// Host operations nest; the outermost one pumps the command line when it ends, provided the stack
+// is back at the host's loop (see Host::pumpNow).
 struct OpScope {
     OpScope() { ++Host::get().opDepth; }
     ~OpScope();

@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <iostream>
 #include "sim/desk/desktop.h"
+#include "sim/desk/windows.h"
 #include "sim/host/host_internal.h"
 
 namespace sim::host {
@@ -292,13 +293,7 @@ bool Host::runCommand(SimDocument* doc, const std::string& typed) {
     }
     if (active() && active()->closePending) closing.push_back(active());
     for (SimDocument* d : closing) destroyDocument(d);
-    if (quitPending) {
-        quitPending = false;
-        closeAllDocuments(false);
-        while (!wins.empty()) destroyStartPage(wins.back().get());
-        while (!modules.empty()) unloadModuleImpl(*modules.back(), true);
-        quit = true;
-    }
+    // QUIT itself ends in the host's loop (pumpNow), where no module code is on the stack.
     return r == CmdResult::Ended;
 }
 
@@ -355,13 +350,34 @@ void Host::runLisp(SimDocument* doc, const std::string& expr) {
     fire(edReactors, [&](AcEditorReactor* r) { r->lispEnded(); });
 }
 
-// Runs whatever can run now; see host.h.
+// QUIT: every drawing goes without questions (the command asked them), then the start page, then
+// every module. Only ever from the host's loop: a module unloaded here has no code on the stack.
+void Host::finishQuit() {
+    quitPending = false;
+    closeAllDocuments(false);
+    while (!wins.empty()) destroyStartPage(wins.back().get());
+    while (!modules.empty()) unloadModuleImpl(*modules.back(), true);
+    quit = true;
+}
+
+bool Host::atLoop() const { return !inPump && desk::WindowManager::dispatchDepth() == 0; }
+
+// The host's command loop: runs whatever can run now; see host.h. It runs only when the stack has
+// returned to the loop. Called from inside a window procedure or a message filter (a menu
+// handler, a key, a click), or from a nested pump, it leaves everything queued: the text sent
+// and the work handed to the application context then run after that handler has returned, as
+// on the real host, where they wait for its command loop.
 void Host::pumpNow() {
-    if (inPump) return;
+    if (!atLoop()) return;
     inPump = true;
     for (int guard = 0; guard < 1000000; ++guard) {
+        if (quitPending) {
+            OpScope op;
+            finishQuit();
+            continue;
+        }
         if (!deferred.empty()) {
-            auto work = std::move(deferred.front());
+            auto work = std::move(deferred.front().work);
             deferred.pop_front();
             OpScope op;
             work();
@@ -406,6 +422,17 @@ void Host::pumpNow() {
 
 void pump() {
     OpScope op;
+}
+
+void idle() {
+    auto& wm = desk::WindowManager::get();
+    // Each round may post messages (window procedures) or queue commands (their handlers); a
+    // plug-in that keeps posting to itself cannot hold the loop for ever.
+    for (int round = 0; round < 1000; ++round) {
+        wm.pump();
+        pump();
+        if (wm.pendingMessages() == 0) return;
+    }
 }
 
 void typeLine(const std::string& text) {
@@ -578,6 +605,6 @@ int acedCommandC(AcEdCoroutineCallback callback, void* data, int rtype, ...) {
     Host& h = Host::get();
     OpScope op;
     h.queueText(h.current(), text, cmdEcho(), false, true);
-    if (callback) h.deferred.push_back([callback, data] { callback(data); });
+    if (callback) h.deferred.push_back({[callback, data] { callback(data); }, reinterpret_cast<const void*>(callback)});
     return RTNORM;
 }

@@ -46,18 +46,33 @@ void collectFrom(const std::vector<R*>& list, const void* base, std::set<const v
     }
 }
 
-std::set<const void*> reactorsOf(Module& m) {
-    std::set<const void*> found;
+// Where the module's image starts (null when unknown).
+const void* imageBase(const Module& m) {
     Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(m.entry), &info) || !info.dli_fbase) return found;
+    if (!dladdr(reinterpret_cast<void*>(m.entry), &info)) return nullptr;
+    return info.dli_fbase;
+}
+
+// Application-context work whose code is in the module would call into unmapped code.
+size_t dropDeferredWork(const void* base) {
+    if (!base) return 0;
+    return std::erase_if(Host::get().deferred, [&](const Host::Deferred& d) {
+        Dl_info info{};
+        return d.code && dladdr(d.code, &info) && info.dli_fbase == base;
+    });
+}
+
+std::set<const void*> reactorsOf(const void* base) {
+    std::set<const void*> found;
+    if (!base) return found;
     Host& h = Host::get();
-    collectFrom(h.docReactors, info.dli_fbase, found);
-    collectFrom(h.edReactors, info.dli_fbase, found);
-    collectFrom(h.winReactors, info.dli_fbase, found);
-    for (auto& w : h.wins) collectFrom(w->reactors, info.dli_fbase, found);
+    collectFrom(h.docReactors, base, found);
+    collectFrom(h.edReactors, base, found);
+    collectFrom(h.winReactors, base, found);
+    for (auto& w : h.wins) collectFrom(w->reactors, base, found);
     for (auto& c : h.uiContexts) {
         Dl_info ci{};
-        if (dladdr(*reinterpret_cast<void* const*>(c.context), &ci) && ci.dli_fbase == info.dli_fbase) found.insert(c.context);
+        if (dladdr(*reinterpret_cast<void* const*>(c.context), &ci) && ci.dli_fbase == base) found.insert(c.context);
     }
     return found;
 }
@@ -153,13 +168,15 @@ bool unloadModuleImpl(Module& mod, bool force) {
     for (auto& d : h.docs) {
         std::erase_if(d->lispFunctions, [&](auto& kv) { return kv.second.first == gone; });
     }
-    const std::set<const void*> reactors = reactorsOf(mod);
+    const void* base = imageBase(mod);
+    const std::set<const void*> reactors = reactorsOf(base);
     const std::string name = baseName(mod.path);
     void* dl = mod.dl;
     releaseLoadedModule(mod.handle);
     std::erase_if(h.modules, [&](auto& m) { return m.get() == gone; });
     dlclose(dl);   // the module's statics are destroyed here, as when the host frees a module
     left += dropReactors(reactors);
+    dropDeferredWork(base);
     if (left) print("\n" + name + " left " + std::to_string(left) + " registrations behind; removed.\n");
     return true;
 }

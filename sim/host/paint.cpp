@@ -103,10 +103,7 @@ void installDrawingAreaPainter() {
     desk::frameCommandHandler() = [](UINT command) {
         if (command != kFileClose) return false;
         Host& h = Host::get();
-        if (SimDocument* doc = h.active()) {
-            acDocManager->sendStringToExecute(doc, "_CLOSE ", true, false, false);
-            pump();
-        }
+        if (SimDocument* doc = h.active()) acDocManager->sendStringToExecute(doc, "_CLOSE ", true, false, false);
         return true;
     };
     desk::drawingAreaPainter() = paintDrawingArea;

@@ -204,6 +204,11 @@ std::string lastUnloaded;
 
 void registerHostVerbs(Runner& runner) {
     runner.typeLine = [](const std::string& line) { typeLine(line); };
+    // After QUIT the host has ended: the rest of the script has no host to talk to.
+    runner.afterLine = [](Runner& r) {
+        idle();
+        if (quitRequested()) r.exitRequested = true;
+    };
 
     runner.addVerb("make-drawing", [](Runner&, const Args& a) { makeDrawing(a); },
                    "@make-drawing PATH [format=R12..2018] [title=] [author=] [layouts=a,b] [views=a,b] "

@@ -78,6 +78,7 @@ bool Runner::runLine(const std::string& rawLine) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line[start] == '#') return true;
+    bool ok = true;
     try {
         if (line[start] == '@') {
             auto words = splitWords(line.substr(start + 1));
@@ -91,14 +92,19 @@ bool Runner::runLine(const std::string& rawLine) {
         } else {
             throw VerbError("no host to type into");
         }
-        // What the line posted (frame layout, deferred notifications) is handled before the next.
-        desk::WindowManager::get().pump();
-        return true;
     } catch (const std::exception& e) {
         Desktop::get().print("script: " + std::to_string(lineNumber) + ": " + e.what() + "\n");
         failed_ = true;
-        return false;
+        ok = false;
     }
+    // What the line posted or queued (frame layout, deferred notifications, commands sent to the
+    // command line) is handled before the next line, failed or not.
+    if (afterLine) {
+        afterLine(*this);
+    } else {
+        desk::WindowManager::get().pump();
+    }
+    return ok;
 }
 
 bool Runner::run(std::istream& in) {

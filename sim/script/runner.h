@@ -31,6 +31,10 @@ public:
     bool hasVerb(const std::string& name) const { return verbs_.count(name) != 0; }
     // Text typed on the command line followed by Enter; set by the host.
     std::function<void(const std::string&)> typeLine;
+    // The host's loop between two lines (a line is the user acting at that loop), set by the
+    // host: what the line posted or queued runs before the next line. Without it, only posted
+    // window messages are handled.
+    std::function<void(Runner&)> afterLine;
 
     bool exitRequested = false;
     int lineNumber = 0;

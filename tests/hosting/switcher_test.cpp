@@ -78,6 +78,8 @@ protected:
     void SetUp() override {
         PluginFixture::SetUp();
         sim::desk::registerDeskVerbs(runner);
+        // Between lines the host's loop runs what the keys sent to the command line.
+        runner.afterLine = [](sim::script::Runner&) { sim::host::idle(); };
     }
     std::string drawing(const std::string& name, int saves = 0, int lines = 0) {
         sim::dwg::Drawing d;

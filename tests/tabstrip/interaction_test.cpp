@@ -12,6 +12,8 @@ protected:
     void SetUp() override {
         PluginFixture::SetUp();
         sim::desk::registerDeskVerbs(runner);
+        // Between lines the host's loop runs what the clicks sent to the command line.
+        runner.afterLine = [](sim::script::Runner&) { sim::host::idle(); };
     }
     void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << transcript; }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
@@ -370,6 +372,8 @@ TEST_F(Glyphs, AGlyphShowsPressedWhileTheButtonIsHeld) {
     DeleteDC(dc);
     EXPECT_EQ(acDocManager->documentCount(), 2);   // nothing happens before the button comes up
     SendMessage(tab, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(acDocManager->documentCount(), 2);   // the close waits for the host's loop
+    sim::host::idle();
     EXPECT_EQ(acDocManager->documentCount(), 1);
     EXPECT_EQ(tabs().pressedGlyph, 0);
 }
