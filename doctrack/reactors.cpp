@@ -31,6 +31,18 @@ void insertDrawingTab(AcApDocument* doc) {
     commitDiskFormat(doc);
 }
 
+// Single-document mode without the plug-in's own handling leaves the tabs alone while it lasts;
+// when the tabs are kept again, the drawings opened meanwhile get theirs and the current one is
+// selected.
+void addMissingDrawingTabs() {
+    AcKvUiTabPanel& panel = KvTabPanel();
+    std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
+    for (; it && !it->done(); it->step()) {
+        if (AcApDocument* doc = it->document(); doc && !panel.FindItemByDocument(doc)) insertDrawingTab(doc);
+    }
+    if (AcApDocument* cur = acDocManager->curDocument()) panel.SetCurTabFromDocument(cur);
+}
+
 
 }  // namespace
 
@@ -95,7 +107,10 @@ void AcKvDocReactor::documentCreated(AcApDocument* doc) {
 void AcKvDocReactor::documentToBeDestroyed(AcApDocument* doc) {
     KvGuard("documentToBeDestroyed", [&] {
         KvBatchDialogDocumentEvent(doc->fileName(), false);
-        if (documentReactorKeepsTabs()) KvTabPanel().DeleteDrawing(doc);
+        // In single-document mode the window reactor stays out, so the tab goes here: also when
+        // the plug-in's handling is off and no tab is made, since a tab made before must not
+        // outlive its document (it becomes a link when it was to be kept as one).
+        if (App().sdi) KvTabPanel().DeleteDrawing(doc);
     });
 }
 
@@ -316,6 +331,7 @@ void AcKvEdReactor::sysVarChanged(const std::string& name, bool) {
     KvGuard("sysVarChanged", [] {
         int sdi = 0;
         if (KvGetVarInt("SDI", &sdi) == RTNORM) App().sdi = sdi != 0;
+        if (!App().sdi || App().sdiModeEnabled) addMissingDrawingTabs();
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         for (int i = 0; i < tab.GetItemCount(); ++i)
             if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;

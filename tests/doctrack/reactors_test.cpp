@@ -54,6 +54,36 @@ TEST_F(Reactors, SingleDocumentModeWithoutSdiModeLeavesDrawingTabsAlone) {
     EXPECT_EQ(tabs().GetItemCount(), 0);
 }
 
+// Single-document mode without the plug-in's own handling: the reactors make no tabs, but the tab
+// of a drawing that closes must not stay behind holding it. Shown again in multi-document mode,
+// the bar has a link tab for the closed drawing and a drawing tab for the open one.
+TEST_F(Reactors, NoTabOutlivesItsDocumentInSingleDocumentMode) {
+    start();
+    const std::string a = drawing("a.dwg");
+    sim::host::openDrawing(a);
+    sim::host::setVariable("SDI", "1");
+    sim::host::openDrawing(drawing("b.dwg"));   // closes a first
+    AcApDocument* b = acDocManager->curDocument();
+    ASSERT_EQ(acDocManager->documentCount(), 1);
+    sim::host::setVariable("SDI", "0");
+    layout();
+    HDC dc = sim::desk::renderWindow(tabs().GetSafeHwnd());   // reads every tab's document
+    DeleteDC(dc);
+    ASSERT_EQ(tabs().GetItemCount(), 2);
+    EXPECT_TRUE(tabs().GetItem(0)->isLink);
+    EXPECT_EQ(tabs().GetItem(0)->drawingDoc, nullptr);
+    EXPECT_EQ(tabs().GetItem(0)->pathName, a);
+    EXPECT_EQ(tabsOf(b), 1);
+    EXPECT_EQ(selected()->drawingDoc, b);
+
+    // With the plug-in's handling on, the document reactor does the same.
+    App().sdiModeEnabled = true;
+    sim::host::setVariable("SDI", "1");
+    sim::host::openDrawing(drawing("c.dwg"));   // closes b first
+    for (int i = 0; i < tabs().GetItemCount(); ++i) EXPECT_NE(tabs().GetItem(i)->drawingDoc, b) << i;
+    EXPECT_EQ(tabsOf(acDocManager->curDocument()), 1);
+}
+
 TEST_F(Reactors, SdiModeHidesTheBarUnlessEnabled) {
     sim::host::openDrawing(drawing("a.dwg"));
     sim::host::openDrawing(drawing("b.dwg"));
