@@ -170,13 +170,13 @@ bool unloadModuleImpl(Module& mod, bool force) {
     }
     const void* base = imageBase(mod);
     const std::set<const void*> reactors = reactorsOf(base);
+    dropDeferredWork(base);
     const std::string name = baseName(mod.path);
     void* dl = mod.dl;
     releaseLoadedModule(mod.handle);
     std::erase_if(h.modules, [&](auto& m) { return m.get() == gone; });
     dlclose(dl);   // the module's statics are destroyed here, as when the host frees a module
     left += dropReactors(reactors);
-    dropDeferredWork(base);
     if (left) print("\n" + name + " left " + std::to_string(left) + " registrations behind; removed.\n");
     return true;
 }

@@ -1,5 +1,9 @@
 // The command line: queueing per document, tokens, prefixes, prompts, cancelling, scripts.
+#include <dlfcn.h>
+#include <algorithm>
+#include <functional>
 #include "host_fixture.h"
+#include "win/window.h"
 
 namespace {
 
@@ -107,6 +111,104 @@ TEST_F(HostTest, ScriptRunsItsLinesAndStopsAtAFailingCommand) {
     EXPECT_NE(transcript.find("*Script stopped*"), std::string::npos);
     run("SCRIPT \"" + path("missing.scr") + "\"");
     EXPECT_NE(transcript.find("Cannot find script file"), std::string::npos);
+}
+
+// A function of the test module, found in the module the host loaded.
+template <class F>
+F moduleFunction(const char* name) {
+    void* dl = dlopen(KV_TEST_MODULE, RTLD_NOW | RTLD_NOLOAD);
+    F f = dl ? reinterpret_cast<F>(dlsym(dl, name)) : nullptr;
+    if (dl) dlclose(dl);   // the host's own handle keeps it loaded
+    return f;
+}
+
+// A window whose procedure runs `handler` on WM_USER, as a plug-in's menu handler runs.
+HWND handlerWindow(std::function<void()>* handler) {
+    CREATEWINDOW p;
+    p.className = "KvWindow";
+    p.proc = [handler](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == WM_USER) (*handler)();
+        return 0;
+    };
+    return CreateWindowEx(p);
+}
+
+// Text sent and work handed to the application context from inside a window procedure wait until
+// the procedure has returned and the host's loop has its turn (between two script lines); only
+// then do they run, the work first. A command queued by a reactor runs after the notifications of
+// the operation that fired it.
+TEST_F(HostTest, QueuedCommandsWaitForTheHostsLoop) {
+    make("a.dwg");
+    make("b.dwg");
+    run("@open " + path("a.dwg"));
+    int objectsInside = -1;
+    bool laterInside = true;
+    std::function<void()> handler = [&] {
+        acDocManager->sendStringToExecute(doc(), "_LINE 0,0 1,1  ", false, false, false);
+        bool ran = false;
+        acDocManager->executeInApplicationContext(+[](void* flag) { *static_cast<bool*>(flag) = true; }, &ran);
+        objectsInside = doc()->database()->approxNumObjects();
+        laterInside = ran;
+        handler = [] {};
+    };
+    HWND wnd = handlerWindow(&handler);
+    takeEvents();
+    SendMessage(wnd, WM_USER, 0, 0);
+    EXPECT_EQ(objectsInside, 0);
+    EXPECT_FALSE(laterInside);
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 0);   // the handler has returned; the loop has not run
+    EXPECT_TRUE(takeEvents().empty());
+    PostMessage(wnd, WM_USER, 0, 0);   // handled with nothing queued
+    run("@print next line");
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+    DestroyWindow(wnd);
+
+    struct Sender : AcApDocManagerReactor {
+        void documentActivated(AcApDocument* d) override {
+            acDocManager->sendStringToExecute(d, "_LINE 0,0 2,2  ", false, false, false);
+        }
+    } sender;
+    acDocManager->addReactor(&sender);
+    takeEvents();
+    run("@open " + path("b.dwg"));
+    acDocManager->removeReactor(&sender);
+    const auto e = takeEvents();
+    const auto at = [&](const std::string& name) { return std::find(e.begin(), e.end(), name) - e.begin(); };
+    EXPECT_LT(at("documentWindowActivated b.dwg"), at("commandWillStart LINE"));
+    EXPECT_LT(at("commandWillStart LINE"), std::ptrdiff_t(e.size()));
+    EXPECT_EQ(doc()->database()->approxNumObjects(), 1);
+}
+
+// QUIT sent by a module's handler ends the host only once that handler has returned: the module is
+// unloaded with none of its code on the stack. Work a module queued goes with the module.
+TEST_F(HostTest, QuitAndQueuedWorkWaitUntilTheModulesCodeHasReturned) {
+    make("a.dwg");
+    run("@open " + path("a.dwg"));
+    ASSERT_TRUE(sim::host::loadModule(KV_TEST_MODULE));
+    auto log = moduleFunction<const char* (*)()>("kvTestModuleLog");
+    auto queueLater = moduleFunction<void (*)()>("kvTestQueueLater");
+    auto sendQuit = moduleFunction<void (*)()>("kvTestSendQuit");
+    ASSERT_TRUE(log && queueLater && sendQuit);
+
+    std::function<void()> handler = queueLater;
+    HWND wnd = handlerWindow(&handler);
+    SendMessage(wnd, WM_USER, 0, 0);
+    run("@unload");   // the work would call into the unloaded module
+    EXPECT_EQ(transcript.find("[module] later"), std::string::npos) << transcript;
+    run("@load " + std::string(KV_TEST_MODULE));
+    log = moduleFunction<const char* (*)()>("kvTestModuleLog");
+    sendQuit = moduleFunction<void (*)()>("kvTestSendQuit");
+
+    handler = sendQuit;
+    run("@answer No");
+    SendMessage(wnd, WM_USER, 0, 0);
+    EXPECT_NE(std::string(log()).find("after quit was sent"), std::string::npos);
+    EXPECT_FALSE(sim::host::quitRequested());
+    run("@print the loop's turn");
+    EXPECT_TRUE(sim::host::quitRequested());
+    EXPECT_TRUE(sim::host::loadedModules().empty());
+    EXPECT_EQ(acDocManager->documentCount(), 0);
+    DestroyWindow(wnd);
 }
 
 TEST_F(HostTest, CommandsRunFromModulesAndQuitEndsEverything) {

@@ -74,6 +74,16 @@ __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::App
     return AcRx::kRetOK;
 }
 
+// What a plug-in's menu handler does: sends QUIT to the command line, then goes on running.
+__attribute__((visibility("default"))) void kvTestSendQuit() {
+    acDocManager->sendStringToExecute(acDocManager->curDocument(), "_QUIT ", true, false, false);
+    note("after quit was sent");
+}
+
+__attribute__((visibility("default"))) void kvTestQueueLater() {
+    acDocManager->executeInApplicationContext(+[](void*) { note("later"); }, nullptr);
+}
+
 __attribute__((visibility("default"))) const char* kvTestModuleLog() { return g_log.c_str(); }
 __attribute__((visibility("default"))) void kvTestModuleClear() { g_log.clear(); }
 }
