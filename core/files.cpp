@@ -5,9 +5,15 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <random>
 #include <sstream>
+#include <vector>
 #include <thread>
+#include "arx/aced.h"
+#include "core/text.h"
+#include "win/sync.h"
 
 namespace fs = std::filesystem;
 
@@ -67,4 +73,52 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
         return ok;
     }
     return false;
+}
+
+KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) {
+    const std::string full = "Local\\Korvane." + std::string(name);
+    mutex_ = CreateMutex(nullptr, FALSE, full);
+    const DWORD got = mutex_ ? WaitForSingleObject(mutex_, waitMs) : WAIT_FAILED;
+    // An abandoned mutex is owned all the same; what it guards is only ever replaced whole.
+    owned_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+    if (!owned_ && report)
+        acutPrintf("\nKorvane: another host keeps \"%s\" locked; writing without waiting for it.\n",
+                   std::string(name).c_str());
+}
+
+KvHostsLock::~KvHostsLock() {
+    if (owned_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
+}
+
+std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, std::string_view ext, int which) {
+    // The claims live as long as the module: a name once taken is this process's until it ends.
+    static std::mutex guard;
+    static std::map<std::string, std::string> names;   // (folder, stem, ext, which) -> name
+    static std::vector<KvHostsLock> claims;
+    std::lock_guard lock(guard);
+    const std::string prefix = folder + '\n' + std::string(stem) + std::string(ext) + '\n';
+    const std::string key = prefix + std::to_string(which);
+    if (auto it = names.find(key); it != names.end()) return it->second;
+    auto mine = [&](const std::string& name) {
+        for (auto it = names.lower_bound(prefix); it != names.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+            if (it->second == name) return true;
+        return false;
+    };
+    std::string name;
+    for (int n = 0;; ++n) {
+        name = std::string(stem) + (n ? std::to_string(n) : std::string()) + std::string(ext);
+        if (mine(name)) continue;
+        // Lock names are case-blind, as the host's file names are.
+        char id[40];
+        std::snprintf(id, sizeof id, "name.%016zx", std::hash<std::string>()(FoldCase(folder + name)));
+        KvHostsLock claim = KvHostsLock::TryNow(id);
+        if (claim.Held()) {
+            claims.push_back(std::move(claim));
+            break;
+        }
+        if (n == 99) break;   // a hundred hosts at once: share the last name rather than fail
+    }
+    names[key] = name;
+    return name;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+struct KvKernelObject__;   // a kernel object handle (win/process.h)
+
 // The file's bytes; nothing when it cannot be opened or read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 
@@ -13,3 +15,36 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // its name (letter case included) and its permissions; a symbolic link is followed. False, with
 // the old file untouched, when the new one cannot be written.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Serialises a read-modify-write of something that other host processes on the same user profile
+// share: the settings file, the registry lists, the batch script list. The holder reads the shared
+// thing as it is now, changes its own part and writes it back, so no process's write is lost.
+// The wait is short: when the lock cannot be had (a host that hangs while holding it), the work
+// goes on without it after a line on the command line, so no host ever hangs on another.
+class KvHostsLock {
+public:
+    explicit KvHostsLock(std::string_view name) : KvHostsLock(name, kWaitMs, true) {}
+    // Takes the lock only when it is free now, quietly; Held() tells.
+    static KvHostsLock TryNow(std::string_view name) { return KvHostsLock(name, 0, false); }
+    KvHostsLock(KvHostsLock&& other) noexcept : mutex_(other.mutex_), owned_(other.owned_) {
+        other.mutex_ = nullptr;
+        other.owned_ = false;
+    }
+    ~KvHostsLock();
+    KvHostsLock(const KvHostsLock&) = delete;
+    KvHostsLock& operator=(const KvHostsLock&) = delete;
+    bool Held() const { return owned_; }
+
+private:
+    // Long enough for any write a host makes under the lock, short enough not to feel like a hang.
+    static constexpr unsigned kWaitMs = 1500;
+    KvHostsLock(std::string_view name, unsigned waitMs, bool report);
+    KvKernelObject__* mutex_ = nullptr;
+    bool owned_ = false;
+};
+
+// A file name in `folder` that no other host process running now uses: stem + ext when it is free,
+// else stem1 + ext, stem2 + ext, ... The name stays this process's for its whole life, so a file
+// generated under it (a script the host will run) is never overwritten by another host's. `which`
+// asks for a further name of this process's own (1: a second one, when the first cannot be written).
+std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, std::string_view ext, int which = 0);

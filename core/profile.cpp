@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 #include "arx/aced.h"
+#include "core/files.h"
 #include "core/paths.h"
 #include "core/registry.h"
 #include "core/text.h"
@@ -34,17 +35,11 @@ void KvCopyShippedFile(const std::string& moduleFolder, const std::string& dataF
     if (!source) return;
     auto existing = FindFileNoCase(dataFolder, name);
     if (existing && !replace) return;
-    std::error_code ec;
     const std::string target = existing ? *existing : dataFolder + name;
-    // Write beside the target first, so that a failed copy never leaves half a file behind.
-    const std::string temp = target + ".kvtmp";
-    fs::copy_file(*source, temp, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return;
-    }
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
+    // Replaced in one step through a temporary file of this process's own, so that a failed copy
+    // never leaves half a file behind and two hosts starting at once never write into each other's
+    // copy.
+    if (const auto bytes = ReadFileBytes(*source)) WriteFileAtomic(target, *bytes);
 }
 
 std::string KvPrepareDataFolder(const std::string& moduleFolder) {

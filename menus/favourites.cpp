@@ -1,9 +1,11 @@
 // Favourites and drawing templates: two short lists of "path;name" entries kept by the tab control
 // and stored in the plug-in's registry branch, slots 00 to 29.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include "arx/aced.h"
 #include "core/app_state.h"
+#include "core/files.h"
 #include "core/guard.h"
 #include "core/registry.h"
 #include "core/resource_scope.h"
@@ -62,7 +64,14 @@ std::vector<std::string> loadEntryList(const char* list, const char* prefix) {
     return out;
 }
 
-void saveEntryList(const char* list, const char* prefix, const std::vector<std::string>& entries) {
+// Stores the list merged with what another host stored since `stored` was read; both lists
+// become the merged one.
+void saveEntryList(const char* list, const char* prefix, std::vector<std::string>& entries,
+                   std::vector<std::string>& stored) {
+    KvHostsLock hosts(list);
+    entries = KvMergeEntryLists(stored, entries, loadEntryList(list, prefix));
+    if (entries.size() > size_t(kSlots)) entries.resize(size_t(kSlots));
+    stored = entries;
     const std::string key = listKey(list);
     CRegistry reg(HKEY_CURRENT_USER);
     if (key.empty() || !reg.Create(key)) return;
@@ -72,14 +81,30 @@ void saveEntryList(const char* list, const char* prefix, const std::vector<std::
 
 }  // namespace
 
-void AcKvUiTabCtrl::LoadFavourites() {
-    favourites = loadEntryList("favorites", "zzfav");
-    templates = loadEntryList("templates", "zztempl");
+std::vector<std::string> KvMergeEntryLists(const std::vector<std::string>& base, const std::vector<std::string>& mine,
+                                           const std::vector<std::string>& theirs) {
+    std::vector<std::string> out;
+    for (const std::string& entry : mine) {
+        const std::string path = KvEntryPath(entry);
+        const bool removedThere = listed(base, path) && !listed(theirs, path);
+        const bool unchangedHere = std::find(base.begin(), base.end(), entry) != base.end();
+        if (!(removedThere && unchangedHere)) out.push_back(entry);
+    }
+    for (const std::string& entry : theirs) {
+        const std::string path = KvEntryPath(entry);
+        if (!listed(base, path) && !listed(out, path)) out.push_back(entry);
+    }
+    return out;
 }
 
-void AcKvUiTabCtrl::SaveFavourites() const {
-    saveEntryList("favorites", "zzfav", favourites);
-    saveEntryList("templates", "zztempl", templates);
+void AcKvUiTabCtrl::LoadFavourites() {
+    favourites = storedFavourites = loadEntryList("favorites", "zzfav");
+    templates = storedTemplates = loadEntryList("templates", "zztempl");
+}
+
+void AcKvUiTabCtrl::SaveFavourites() {
+    saveEntryList("favorites", "zzfav", favourites, storedFavourites);
+    saveEntryList("templates", "zztempl", templates, storedTemplates);
 }
 
 void AcKvUiTabCtrl::OnFavoritesAdd() {

@@ -40,8 +40,9 @@ std::string KvWriteTempScript(const std::string& dataFolder, const std::string& 
     if (!script) throw std::runtime_error("the script cannot be read");
     const std::string text = KvChainedScript(*script);
     const std::string folder = entryPath(dataFolder, "Script");
-    for (const char* name : {"temp.scr", "temp1.scr"}) {
-        const std::string path = entryPath(folder, name);
+    // Names of this host's own, so that another host never runs (or overwrites) this one's copy.
+    for (int which : {0, 1}) {
+        const std::string path = entryPath(folder, KvHostOwnFileName(folder, "temp", ".scr", which).c_str());
         if (WriteFileAtomic(path, text)) return path;
     }
     throw std::runtime_error("the temporary script cannot be written");

@@ -34,6 +34,12 @@ struct Store {
     std::string filePath;   // as found, letter case included; saves keep this name
     int groupDepth = 0;
     bool unsaved = false;   // the document changed inside a write group
+    // Items written since the last save, in order: a save puts these into the file as it is on disk
+    // then, so that another host's writes in between are kept.
+    struct Written {
+        std::string key, type, value;
+    };
+    std::vector<Written> written;
 };
 
 Store& TheStore() {
@@ -152,13 +158,52 @@ void Fill(SettingCacheEntry& e, std::int64_t stamp, std::string text) {
     e.text = std::move(text);
 }
 
+// Finds or adds the item of key under Korvane/config of the document and gives it the value.
+void SpliceItem(CMarkupSTL& d, const std::string& key, const std::string& type, const std::string& value) {
+    d.ResetPosition();
+    if (!d.FindElement()) d.AddElement(kRootName);
+    if (!d.FindChildElement(kConfigName)) d.AddChildElement(kConfigName);
+    d.EnterElement();
+    bool found = false;
+    while (d.FindChildElement(kItemName)) {
+        if (d.GetChildAttribute("name") == key) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) d.AddChildElement(kItemName, value);
+    d.SetChildAttribute("name", key);
+    d.SetChildAttribute("type", type);
+    if (found) d.SetChildText(value);
+}
+
+// Writes this host's items into the settings file as another host may have left it: under the
+// hosts' lock, the file is read again, the items written here since the last save are spliced in,
+// and the result replaces the file. A file that no longer parses is replaced by this host's copy.
+void WriteBack(Store& s) {
+    KvHostsLock hosts("settings");
+    if (const auto bytes = ReadFileBytes(s.filePath); bytes && !bytes->empty()) {
+        std::string_view text = *bytes;
+        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        CMarkupSTL disk;
+        bool ok = disk.SetDocument(text);
+        disk.ResetPosition();
+        if (ok && disk.FindElement() && disk.GetTagName() == kRootName) {
+            for (const auto& w : s.written) SpliceItem(disk, w.key, w.type, w.value);
+            s.doc = std::move(disk);
+        }
+    }
+    s.written.clear();
+    // A file that cannot be written loses the write silently; the cache keeps the new value.
+    s.doc.SaveDocument(s.filePath);
+}
+
 void SaveDocument(Store& s) {
     if (s.groupDepth > 0) {
         s.unsaved = true;
         return;
     }
-    // A file that cannot be written loses the write silently; the cache keeps the new value.
-    s.doc.SaveDocument(s.filePath);
+    WriteBack(s);
 }
 
 // Reads the items of the settings document into the cache: only `Item` elements of the first
@@ -216,24 +261,9 @@ void LoadOnce(Store& s) {
     s.filePath = *path;
 }
 
-// Finds or adds the item of key under Korvane/config and gives it the value.
 void WriteItem(Store& s, const char* key, const char* type, const std::string& value) {
-    CMarkupSTL& d = s.doc;
-    d.ResetPosition();
-    if (!d.FindElement()) d.AddElement(kRootName);
-    if (!d.FindChildElement(kConfigName)) d.AddChildElement(kConfigName);
-    d.EnterElement();
-    bool found = false;
-    while (d.FindChildElement(kItemName)) {
-        if (d.GetChildAttribute("name") == key) {
-            found = true;
-            break;
-        }
-    }
-    if (!found) d.AddChildElement(kItemName, value);
-    d.SetChildAttribute("name", key);
-    d.SetChildAttribute("type", type);
-    if (found) d.SetChildText(value);
+    SpliceItem(s.doc, key, type, value);
+    s.written.push_back({key, type, value});
     SaveDocument(s);
 }
 
@@ -348,7 +378,7 @@ SettingsWriteGroup::~SettingsWriteGroup() {
     Store& s = TheStore();
     if (--s.groupDepth == 0 && s.unsaved) {
         s.unsaved = false;
-        if (s.fileMode) s.doc.SaveDocument(s.filePath);
+        if (s.fileMode) WriteBack(s);
     }
     s.lock.unlock();
 }
@@ -362,6 +392,7 @@ void ResetSettingsStore() {
     s.doc.SetDocument();
     s.filePath.clear();
     s.unsaved = false;
+    s.written.clear();
 }
 
 // ---- Password scrambling ----------------------------------------------------------------------------

@@ -159,8 +159,11 @@ public:
     CXmlMenu userMenu;
     // Favourites and drawing templates: "path;name" entries, stored in the registry.
     std::vector<std::string> templates;
+    // The two lists as they were last read from or written to the registry: what another host
+    // added or removed meanwhile is told from them when the lists are saved.
+    std::vector<std::string> storedFavourites, storedTemplates;
     void LoadFavourites();
-    void SaveFavourites() const;
+    void SaveFavourites();
     void OnFavoritesAdd();
     void OnFavoritesRemove();
     void OnFavoritesAllOpen();

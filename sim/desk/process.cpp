@@ -4,6 +4,7 @@
 // root. Worker threads are real threads; the desktop keeps a list so that scripts and tests can
 // wait for them.
 #include "sim/desk/process.h"
+#include "sim/desk/sync.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -24,15 +25,17 @@
 #include "sim/machine.h"
 #include "sim/script/runner.h"
 #include "win/process.h"
+#include "win/sync.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
 
 struct KvKernelObject__ {
-    enum class Kind { Process, Thread } kind = Kind::Process;
+    enum class Kind { Process, Thread, Mutex } kind = Kind::Process;
     std::shared_ptr<struct SimProcess> process;
     std::shared_ptr<struct SimThread> thread;
+    std::shared_ptr<sim::desk::SimMutex> mutex = {};
 };
 
 struct SimProcess {
@@ -476,6 +479,7 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
+    if (h->kind == KvKernelObject__::Kind::Mutex) return sim::desk::waitMutex(*h->mutex, ms);
     if (h->kind == KvKernelObject__::Kind::Thread) {
         std::unique_lock lock(h->thread->mutex);
         auto done = [&] { return h->thread->finished; };
@@ -515,4 +519,23 @@ void Sleep(DWORD ms) {
     const std::uint64_t realStart = realMs(), deskStart = desk.nowMs();
     while (realMs() - realStart < ms && desk.nowMs() - deskStart < ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min<DWORD>(ms, 5)));
+}
+
+HANDLE CreateMutex(void*, BOOL initialOwner, const std::string& name) {
+    auto mutex = sim::desk::openNamedMutex(name);
+    if (!mutex) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    HANDLE h = new KvKernelObject__{KvKernelObject__::Kind::Mutex, nullptr, nullptr, mutex};
+    if (initialOwner) WaitForSingleObject(h, INFINITE);
+    return h;
+}
+
+BOOL ReleaseMutex(HANDLE h) {
+    if (!h || h->kind != KvKernelObject__::Kind::Mutex) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return sim::desk::releaseMutex(*h->mutex) ? TRUE : FALSE;
 }

@@ -1,0 +1,231 @@
+// Several host processes on one user profile at once: each one's writes survive the others'.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include "settings/markup.h"
+
+extern char** environ;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The host program under test; KV_HOST_UNDER_TEST names another build of it.
+std::string hostProgram() {
+    const char* other = std::getenv("KV_HOST_UNDER_TEST");
+    return other && *other ? other : KV_HOST_PROGRAM;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Hosts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("kvhosts_" + std::to_string(getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+        // The first start makes the profile: keys, the data folder, the settings file.
+        ASSERT_EQ(wait(start("setup", "@print ready\n")), 0);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path dataFolder() const { return root / "AppData/Roaming/Stavlo/Korvane"; }
+    // The settings file as the first start copied it (its name's letter case is the shipped one's).
+    fs::path settingsFile() const { return dataFolder() / "Korvane.xml"; }
+
+    // Starts korvane-host on the shared root with the script; returns its process id.
+    pid_t start(const std::string& name, const std::string& script) {
+        const fs::path file = root / (name + ".kvs");
+        std::ofstream(file) << script;
+        const std::string out = (root / (name + ".out")).string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const std::string program = hostProgram(), rootArg = root.string(), scriptArg = file.string();
+        std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>("--root"),
+                                   const_cast<char*>(rootArg.c_str()), const_cast<char*>("--script"),
+                                   const_cast<char*>(scriptArg.c_str()), nullptr};
+        pid_t pid = -1;
+        const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0 ? pid : -1;
+    }
+    // The process's exit status (-1 when it did not exit normally).
+    static int wait(pid_t pid) {
+        int status = 0;
+        if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string output(const std::string& name) { return readFile(root / (name + ".out")); }
+
+    // A third process reads what the others left.
+    std::string readBack(const std::string& script) {
+        EXPECT_EQ(wait(start("check", script)), 0);
+        return output("check");
+    }
+
+    fs::path root;
+};
+
+// Each host writes its own setting many times while the other writes another one.
+std::string settingWrites(const std::string& key, const std::vector<std::string>& values) {
+    std::string script;
+    for (const auto& v : values) script += "@setting \"" + key + "\" " + v + "\n";
+    return script;
+}
+
+std::vector<std::string> numbers(int count) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) out.push_back(std::to_string(10 + i % 90));
+    return out;
+}
+
+std::vector<std::string> paths(int count) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) out.push_back("/scripts/run" + std::to_string(i));
+    return out;
+}
+
+TEST_F(Hosts, SettingsWrittenByTwoHostsAtOnceAllSurviveInTheFile) {
+    ASSERT_TRUE(fs::exists(settingsFile()));
+    const pid_t a = start("a", settingWrites("Menu Y-position", numbers(300)));
+    const pid_t b = start("b", settingWrites("Script path", paths(300)));
+    ASSERT_EQ(wait(a), 0) << output("a");
+    ASSERT_EQ(wait(b), 0) << output("b");
+
+    const std::string seen = readBack("@setting \"Menu Y-position\"\n@setting \"Script path\"\n");
+    EXPECT_NE(seen.find("setting \"Menu Y-position\" = 39"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("setting \"Script path\" = /scripts/run299"), std::string::npos) << seen;
+    CMarkupSTL doc;
+    EXPECT_TRUE(doc.SetDocument(readFile(settingsFile()))) << doc.GetError();
+}
+
+TEST_F(Hosts, SettingsWrittenByTwoHostsAtOnceAllSurviveInTheRegistry) {
+    // "Use registry" = 2 in the settings key keeps the settings in the registry.
+    ASSERT_EQ(wait(start("version", "@reg export HKCU\\SOFTWARE\\Stavlo\\Korvane\n")), 0);
+    const std::string reg = output("version");
+    const size_t at = reg.find("\"CurVer\"=\"");
+    ASSERT_NE(at, std::string::npos) << reg;
+    const std::string version = reg.substr(at + 10, reg.find('"', at + 10) - at - 10);
+    ASSERT_EQ(wait(start("mode", "@reg set HKCU\\SOFTWARE\\Stavlo\\Korvane\\" + version +
+                                     " \"Use registry\" dword 2\n")), 0) << output("mode");
+    const std::string before = readFile(settingsFile());
+    const pid_t a = start("a", settingWrites("Menu Y-position", numbers(150)));
+    const pid_t b = start("b", settingWrites("Script path", paths(150)));
+    ASSERT_EQ(wait(a), 0) << output("a");
+    ASSERT_EQ(wait(b), 0) << output("b");
+    EXPECT_EQ(readFile(settingsFile()), before);
+    const std::string seen = readBack("@setting \"Menu Y-position\"\n@setting \"Script path\"\n");
+    EXPECT_NE(seen.find("setting \"Menu Y-position\" = 69"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("setting \"Script path\" = /scripts/run149"), std::string::npos) << seen;
+}
+
+// Each host adds its own drawing to the favourites while both run; the lists are stored at unload.
+TEST_F(Hosts, FavouritesAddedByTwoHostsAreBothKept) {
+    auto adds = [&](const std::string& name) {
+        const std::string path = (root / "Drawings" / (name + ".dwg")).string();
+        return "@make-drawing \"" + path + "\"\n@open \"" + path + "\"\n@wait 500\n@click 0\n" +
+               "@menu \"Add to Favorites\"\n@rclick 0\n@wait 300\n@unload\n";
+    };
+    const pid_t a = start("a", adds("alpha"));
+    const pid_t b = start("b", adds("beta"));
+    ASSERT_EQ(wait(a), 0) << output("a");
+    ASSERT_EQ(wait(b), 0) << output("b");
+    const std::string seen = readBack("@reg export HKCU\\SOFTWARE\\Stavlo\\Korvane\n");
+    EXPECT_NE(seen.find("alpha.dwg;"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("beta.dwg;"), std::string::npos) << seen;
+}
+
+// A host that holds the settings lock and never lets go does not stop another host's write.
+TEST_F(Hosts, ALockNobodyReleasesCostsAShortWaitAndALine) {
+    // The lock files live under the root; an advisory lock taken here plays a hung host.
+    const fs::path lockFile = root / "locks" / "Local_Korvane.settings.lock";
+    fs::create_directories(lockFile.parent_path());
+    const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    ASSERT_EQ(wait(start("a", settingWrites("Menu Y-position", {"44"}))), 0);
+    ::close(fd);
+    EXPECT_NE(output("a").find("another host keeps \"settings\" locked"), std::string::npos) << output("a");
+    EXPECT_NE(readBack("@setting \"Menu Y-position\"\n").find("= 44"), std::string::npos);
+    CMarkupSTL doc;
+    EXPECT_TRUE(doc.SetDocument(readFile(settingsFile())));
+}
+
+}  // namespace
+
+#include "menus/favourites.h"
+
+namespace {
+
+using List = std::vector<std::string>;
+
+TEST(MergeEntryLists, KeepsWhatEitherHostAddedAndDropsWhatEitherRemoved) {
+    const List base = {"/d/a.dwg;", "/d/b.dwg;", "/d/c.dwg;"};
+    // This host added x and removed b; the other added y and removed c.
+    const List mine = {"/d/a.dwg;", "/d/c.dwg;", "/d/x.dwg;"};
+    const List theirs = {"/d/a.dwg;", "/d/b.dwg;", "/d/y.dwg;"};
+    EXPECT_EQ(KvMergeEntryLists(base, mine, theirs), (List{"/d/a.dwg;", "/d/x.dwg;", "/d/y.dwg;"}));
+    // Nobody else wrote: this host's list as it stands.
+    EXPECT_EQ(KvMergeEntryLists(base, mine, base), mine);
+    // Both added the same drawing (letter case aside): once, as this host spelt it.
+    EXPECT_EQ(KvMergeEntryLists({}, {"/d/X.dwg;"}, {"/D/x.DWG;Plan"}), (List{"/d/X.dwg;"}));
+}
+
+TEST(MergeEntryLists, ATitleChangedHereSurvivesARemovalThere) {
+    const List base = {"/d/a.dwg;Old"};
+    EXPECT_EQ(KvMergeEntryLists(base, {"/d/a.dwg;New"}, {}), (List{"/d/a.dwg;New"}));
+    EXPECT_EQ(KvMergeEntryLists(base, base, {}), List{});
+}
+
+}  // namespace
+
+#include "core/files.h"
+
+namespace {
+
+// A generated file's name stays with the process that claimed it while that process lives.
+TEST(HostOwnFileName, ASecondProcessGetsANameOfItsOwn) {
+    const std::string folder = (fs::temp_directory_path() / ("kvnames_" + std::to_string(getpid()))).string() + "/";
+    int toParent[2], toChild[2];
+    ASSERT_EQ(pipe(toParent), 0);
+    ASSERT_EQ(pipe(toChild), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string name = KvHostOwnFileName(folder, "temp", ".scr");
+        (void)!write(toParent[1], name.c_str(), name.size());
+        char c;
+        (void)!read(toChild[0], &c, 1);   // holds the name until the parent has asked
+        _exit(0);
+    }
+    char got[64] = {};
+    ASSERT_GT(read(toParent[0], got, sizeof got - 1), 0);
+    EXPECT_STREQ(got, "temp.scr");
+    EXPECT_EQ(KvHostOwnFileName(folder, "temp", ".scr"), "temp1.scr");
+    EXPECT_EQ(KvHostOwnFileName(folder, "temp", ".scr"), "temp1.scr");       // kept
+    EXPECT_EQ(KvHostOwnFileName(folder, "temp", ".scr", 1), "temp2.scr");    // a second one of its own
+    EXPECT_EQ(KvHostOwnFileName(folder, "mtemp", ".scr"), "mtemp.scr");      // another stem is free
+    (void)!write(toChild[1], "x", 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
