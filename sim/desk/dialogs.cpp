@@ -273,7 +273,8 @@ HWND topDialog() {
     std::uint64_t order = 0;
     for (const auto& [h, st] : states()) {
         Window* w = win(h);
-        if (!w || w->parent || st->ended || !w->visible) continue;
+        // A modeless dialog that was ended is only hidden: shown again, it is the script's again.
+        if (!w || w->parent || (st->modal && st->ended) || !w->visible) continue;
         if (st->order > order) {
             order = st->order;
             best = h;
@@ -352,12 +353,12 @@ void resetDialogs() {
     resetMenuPicks();
 }
 
-// Cancels a dialog as Escape does: IDCANCEL to its procedure; one that ignores it is ended anyway,
-// so a script never hangs on a dialog.
+// Cancels a dialog as Escape does: IDCANCEL to its procedure; a modal one that ignores it is ended
+// anyway, so a script never hangs on a dialog.
 void cancelDialog(HWND dlg) {
     SendMessage(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(dlg, IDCANCEL)));
     auto st = stateOf(dlg);
-    if (st && !st->ended && IsWindow(dlg)) EndDialog(dlg, IDCANCEL);
+    if (st && st->modal && !st->ended && IsWindow(dlg)) EndDialog(dlg, IDCANCEL);
 }
 
 }  // namespace sim::desk

@@ -152,8 +152,13 @@ void dragTab(const script::Args& a) {
         throw script::VerbError("no such tab");
     const bool vertical = (GetWindowLongPtr(tabs, GWL_STYLE) & TCS_VERTICAL) != 0;
     const POINT start{(from.left + from.right) / 2, (from.top + from.bottom) / 2};
-    const POINT drop = vertical ? POINT{(to.left + to.right) / 2, to.bottom - to.Height() / 4}
-                                : POINT{to.right - to.Width() / 4, (to.top + to.bottom) / 2};
+    // Moving forward the pointer rests past TO's middle (the tab lands after TO); moving back it
+    // rests before the middle (the tab takes TO's place).
+    const bool forward = std::stoi(a[1]) > std::stoi(a[0]);
+    const POINT drop = vertical ? POINT{(to.left + to.right) / 2,
+                                        forward ? to.bottom - to.Height() / 4 : to.top + to.Height() / 4}
+                                : POINT{forward ? to.right - to.Width() / 4 : to.left + to.Width() / 4,
+                                        (to.top + to.bottom) / 2};
     auto& desk = Desktop::get();
     auto at = [](POINT p) { return LPARAM((p.y << 16) | (p.x & 0xFFFF)); };
     desk.dragComing = true;

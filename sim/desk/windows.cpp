@@ -256,6 +256,7 @@ HWND WindowManager::frame() {
     p.proc = [](HWND wnd, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
         if (msg == kFrameLayoutMessage) layoutFrame();
         if (msg == WM_COMMAND && frameCommandHandler()) return frameCommandHandler()(LOWORD(wp)) ? 0 : 1;
+        if ((msg == WM_MOVE || msg == WM_SIZE) && frameMovedHandler()) frameMovedHandler()(msg == WM_MOVE);
         if (msg == WM_PAINT) paintFrame(wnd);
         return 0;
     };
@@ -291,6 +292,11 @@ HWND WindowManager::drawingView() {
 
 std::function<bool(UINT)>& frameCommandHandler() {
     static std::function<bool(UINT)> handler;
+    return handler;
+}
+
+std::function<void(bool)>& frameMovedHandler() {
+    static std::function<void(bool)> handler;
     return handler;
 }
 

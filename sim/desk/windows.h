@@ -119,6 +119,9 @@ struct StatusProgress {
 std::function<StatusProgress()>& statusProgress();
 // The host's handling of command messages to its frame (File Close, ...); true when handled.
 std::function<bool(UINT command)>& frameCommandHandler();
+// Told when the frame has moved (true) or changed size (false), as the host tells its editor
+// reactors (set by the host).
+std::function<void(bool moved)>& frameMovedHandler();
 // Paints the drawing area (set by the host: the current drawing).
 std::function<void(struct HDC__*, const RECT&)>& drawingAreaPainter();
 // The right-click menu of the drawing area (set by the host), opened on a right button release

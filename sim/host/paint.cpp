@@ -106,6 +106,11 @@ void installDrawingAreaPainter() {
         if (SimDocument* doc = h.active()) acDocManager->sendStringToExecute(doc, "_CLOSE ", true, false, false);
         return true;
     };
+    desk::frameMovedHandler() = [](bool moved) {
+        HWND frame = acedGetAcadFrame();
+        Host& h = Host::get();
+        h.fire(h.edReactors, [&](AcEditorReactor* r) { r->mainFrameMovedOrResized(frame, moved); });
+    };
     desk::drawingAreaPainter() = paintDrawingArea;
     desk::statusProgress() = [] {
         const Progress p = progress();

@@ -190,6 +190,16 @@ TEST_F(Startup, SystemMenuWithThreeMonitors) {
     RECT r;
     GetWindowRect(acedGetAcadFrame(), &r);
     EXPECT_EQ(r.left, 3840);
+    // The frame reports its move: the check follows the drawing view and the way back is open.
+    EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED), MF_CHECKED | MF_GRAYED);
+    EXPECT_EQ(GetMenuState(popup, 0, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED), 0u);
+
+    PostMessage(acedGetAcadFrame(), WM_SYSCOMMAND, 10031, 0);
+    sim::desk::WindowManager::get().pump();
+    GetWindowRect(acedGetAcadFrame(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(GetMenuState(popup, 0, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED), MF_CHECKED | MF_GRAYED);
+    EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED), 0u);
 }
 
 TEST_F(Startup, PackWithoutAnEntryLeavesItsMenuItemOut) {

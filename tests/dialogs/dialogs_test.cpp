@@ -163,6 +163,26 @@ TEST_F(DialogFixture, ModelessDialogTakesActionsAndRefusesDisabledButtons) {
     EXPECT_FALSE(run("@dialog dump"));
 }
 
+TEST_F(DialogFixture, ModelessDialogShownAgainIsReachedAgain) {
+    // A modeless dialog that only hides itself on Cancel, as the plug-in's do.
+    HWND dlg = CreateDialogParam(module, 103, nullptr, [](HWND d, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
+        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) ShowWindow(d, SW_HIDE);
+        return msg == WM_COMMAND;
+    }, 0);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(run("@cancel-dialog"));
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    ShowWindow(dlg, SW_SHOW);
+    EXPECT_EQ(sim::desk::topDialog(), dlg);
+    EXPECT_TRUE(run("@dialog dump"));
+
+    // One ended with EndDialog and shown again is the script's dialog again too.
+    EXPECT_TRUE(EndDialog(dlg, IDOK));
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    ShowWindow(dlg, SW_SHOW);
+    EXPECT_EQ(sim::desk::topDialog(), dlg);
+}
+
 TEST_F(DialogFixture, ChildPageControlsAreReachedThroughTheirFrame) {
     HWND frame = CreateDialogParam(module, 103, nullptr, nullptr, 0);
     HWND page = CreateDialogParam(module, 102, frame, nullptr, 0);

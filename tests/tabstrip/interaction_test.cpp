@@ -226,12 +226,12 @@ TEST_F(Clicks, DraggingTheSelectedFirstTabPastTheMiddleOfTheThird) {
     EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "a.dwg");
     EXPECT_EQ(GetCapture(), nullptr);
 
-    // Dragging to the left drops before the tab under the pointer's half.
+    // Dragging to the left puts the tab in the place of the one it is dropped on.
     run("@drag 2 0");
     order.clear();
     for (int i = 0; i < tabs().GetItemCount(); ++i) order.push_back(tabs().GetItem(i)->displayName);
-    EXPECT_EQ(order, (std::vector<std::string>{"b.dwg", "a.dwg", "c.dwg", "d.dwg"}));
-    EXPECT_EQ(tabs().GetCurSel(), 1);
+    EXPECT_EQ(order, (std::vector<std::string>{"a.dwg", "b.dwg", "c.dwg", "d.dwg"}));
+    EXPECT_EQ(tabs().GetCurSel(), 0);
 }
 
 }  // namespace
