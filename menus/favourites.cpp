@@ -1,12 +1,12 @@
 // Favourites and drawing templates: two short lists of "path;name" entries kept by the tab control
 // and stored in the plug-in's registry branch, slots 00 to 29.
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/files.h"
 #include "core/guard.h"
+#include "core/listmerge.h"
 #include "core/registry.h"
 #include "core/resource_scope.h"
 #include "core/text.h"
@@ -83,18 +83,7 @@ void saveEntryList(const char* list, const char* prefix, std::vector<std::string
 
 std::vector<std::string> KvMergeEntryLists(const std::vector<std::string>& base, const std::vector<std::string>& mine,
                                            const std::vector<std::string>& theirs) {
-    std::vector<std::string> out;
-    for (const std::string& entry : mine) {
-        const std::string path = KvEntryPath(entry);
-        const bool removedThere = listed(base, path) && !listed(theirs, path);
-        const bool unchangedHere = std::find(base.begin(), base.end(), entry) != base.end();
-        if (!(removedThere && unchangedHere)) out.push_back(entry);
-    }
-    for (const std::string& entry : theirs) {
-        const std::string path = KvEntryPath(entry);
-        if (!listed(base, path) && !listed(out, path)) out.push_back(entry);
-    }
-    return out;
+    return KvMergeLists(base, mine, theirs, [](const std::string& entry) { return KvEntryPath(entry); });
 }
 
 void AcKvUiTabCtrl::LoadFavourites() {
