@@ -691,7 +691,7 @@ LRESULT comboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
                 FillSolidRect(dc, r, enabled ? theme::kButtonFill : RGB(204, 204, 204));
                 KvFrameRect(dc, r, KVPEN{PS_SOLID, 1, enabled ? theme::kButtonBorder : RGB(191, 191, 191)});
             }
-            paintChevron(dc, arrow, false, enabled ? theme::kGlyph : theme::kGrayText);
+            paintChevron(dc, arrow, Chevron::Down, enabled ? theme::kGlyph : theme::kGrayText);
             RECT tr{r.left + 4, r.top + 1, arrow.left - 2, r.bottom - 1};
             DrawText(dc, win(h)->text, &tr, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, controlFont(h),
                      enabled ? theme::kText : theme::kGrayText);
@@ -846,15 +846,17 @@ LRESULT upDownProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         c.hi = int(lp);
         return 0;
     case WM_LBUTTONDOWN: {
-        // A click on one arrow moves the position by one towards that arrow's end (the left or
-        // bottom arrow goes down, as the scroll arrows of a tab row do), and tells the parent.
+        // A click on one arrow moves the position by one: the up (or right) arrow towards the
+        // upper limit, the down (or left) arrow towards the lower one. With the upper limit below
+        // the lower one (the control's default range) the up arrow counts down. The parent hears.
         RECT r;
         GetClientRect(h, &r);
         Window* w = win(h);
         const bool horizontal = w && (w->style & UDS_HORZ);
         const int x = std::int16_t(LOWORD(LPARAM(lp))), y = std::int16_t(HIWORD(LPARAM(lp)));
         const bool down = horizontal ? x < r.right / 2 : y >= r.bottom / 2;
-        const int target = std::clamp(c.pos + (down ? -1 : 1), std::min(c.lo, c.hi), std::max(c.lo, c.hi));
+        const int upward = c.hi >= c.lo ? 1 : -1;
+        const int target = std::clamp(c.pos + (down ? -upward : upward), std::min(c.lo, c.hi), std::max(c.lo, c.hi));
         if (target == c.pos) return 0;
         NMUPDOWN nm;
         nm.hdr.code = UDN_DELTAPOS;
@@ -910,13 +912,20 @@ LRESULT upDownProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         if (HDC dc = BeginPaint(h, &ps)) {
+            // Two arrow buttons: side by side, pointing left and right, with UDS_HORZ; else
+            // stacked, pointing up and down.
             const RECT r = clientOf(h);
-            const bool enabled = IsWindowEnabled(h);
-            const int mid = (r.top + r.bottom) / 2;
-            for (RECT part : {RECT{r.left, r.top, r.right, mid}, RECT{r.left, mid, r.right, r.bottom}}) {
+            const COLORREF glyph = IsWindowEnabled(h) ? theme::kGlyph : theme::kGrayText;
+            const bool horizontal = win(h)->style & UDS_HORZ;
+            const int midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
+            const RECT first = horizontal ? RECT{r.left, r.top, midX, r.bottom} : RECT{r.left, r.top, r.right, midY};
+            const RECT second = horizontal ? RECT{midX, r.top, r.right, r.bottom} : RECT{r.left, midY, r.right, r.bottom};
+            const std::pair<RECT, Chevron> parts[] = {{first, horizontal ? Chevron::Left : Chevron::Up},
+                                                      {second, horizontal ? Chevron::Right : Chevron::Down}};
+            for (const auto& [part, direction] : parts) {
                 FillSolidRect(dc, part, theme::kButtonFill);
                 KvFrameRect(dc, part, KVPEN{PS_SOLID, 1, theme::kButtonBorder});
-                paintChevron(dc, part, part.top == r.top, enabled ? theme::kGlyph : theme::kGrayText);
+                paintChevron(dc, part, direction, glyph);
             }
         }
         EndPaint(h, &ps);
@@ -1046,12 +1055,17 @@ void paintCheckBox(HDC dc, int x, int y, UINT state, bool enabled) {
     }
 }
 
-void paintChevron(HDC dc, const RECT& r, bool up, COLORREF colour) {
+void paintChevron(HDC dc, const RECT& r, Chevron direction, COLORREF colour) {
     const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     const int d = std::max(2, std::min(4, std::min(r.Width(), r.Height()) / 4));
-    const POINT down[] = {{cx - d, cy - d / 2}, {cx, cy + d / 2}, {cx + d, cy - d / 2}};
-    const POINT upPts[] = {{cx - d, cy + d / 2}, {cx, cy - d / 2}, {cx + d, cy + d / 2}};
-    KvPolyline(dc, up ? upPts : down, 3, KVPEN{PS_SOLID, 1, colour, true});
+    POINT pts[3];
+    switch (direction) {
+    case Chevron::Up: pts[0] = {cx - d, cy + d / 2}, pts[1] = {cx, cy - d / 2}, pts[2] = {cx + d, cy + d / 2}; break;
+    case Chevron::Down: pts[0] = {cx - d, cy - d / 2}, pts[1] = {cx, cy + d / 2}, pts[2] = {cx + d, cy - d / 2}; break;
+    case Chevron::Left: pts[0] = {cx + d / 2, cy - d}, pts[1] = {cx - d / 2, cy}, pts[2] = {cx + d / 2, cy + d}; break;
+    case Chevron::Right: pts[0] = {cx - d / 2, cy - d}, pts[1] = {cx + d / 2, cy}, pts[2] = {cx - d / 2, cy + d}; break;
+    }
+    KvPolyline(dc, pts, 3, KVPEN{PS_SOLID, 1, colour, true});
 }
 
 void registerControlClasses(WindowManager& wm) {

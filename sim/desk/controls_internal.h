@@ -56,8 +56,9 @@ constexpr COLORREF kGlyph = RGB(51, 51, 51);
 void paintCheckBox(HDC dc, int x, int y, UINT state, bool enabled);
 // An antialiased filled circle (centre and radius in pixels).
 void fillCircle(HDC dc, double cx, double cy, double r, COLORREF colour);
-// A small chevron pointing down (or up) centred in the rectangle.
-void paintChevron(HDC dc, const RECT& r, bool up, COLORREF colour);
+// A small chevron centred in the rectangle, pointing the given way.
+enum class Chevron { Up, Down, Left, Right };
+void paintChevron(HDC dc, const RECT& r, Chevron direction, COLORREF colour);
 // Text height of the font (ascent plus descent).
 int fontHeight(HFONT font);
 // Sends the parent a WM_COMMAND notification / a WM_NOTIFY record from the control.

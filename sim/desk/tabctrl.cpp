@@ -1,8 +1,11 @@
 // The tab common control as Windows lays it out: one row with scroll arrows when its tabs do not
 // fit (tabs at the top, or at the bottom with TCS_BOTTOM), or, with TCS_VERTICAL, columns of tabs
-// running downward (on the right with TCS_RIGHT). Tab widths come from the caption measured in
-// the control's font plus the padding, or from the size set by the owner with TCS_FIXEDWIDTH;
-// never below the minimum tab width. The owner may refuse a selection change.
+// running downward (on the right with TCS_RIGHT). A vertical control whose columns do not fit
+// side by side in its width shows one column that scrolls with an up-down pair, as a row does
+// with its left-right pair. Tab widths come from the caption measured in the control's font plus
+// the padding, or from the size set by the owner with TCS_FIXEDWIDTH; never below the minimum
+// tab width. The owner may refuse a selection change. Whatever the sizes, layout and scrolling
+// take a bounded number of steps per tab.
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -19,7 +22,12 @@ struct Tab {
     int image = -1;
     LPARAM param = 0;
     DWORD state = 0;
+    long long textWidth = -1;   // the caption's extent in the control's font; -1: not measured yet
 };
+
+// How the tabs are laid out: one row (or, vertical without room for its columns, one column)
+// that scrolls with arrows, or the columns of a multi-line vertical control.
+enum class Lines { Row, Column, Columns };
 
 struct TabControl {
     std::vector<Tab> tabs;
@@ -28,11 +36,15 @@ struct TabControl {
     SIZE padding{6, 3};
     int minTabWidth = -1;     // -1: the platform's default
     HFONT font = nullptr;
-    int firstVisible = 0;     // scroll position of a single row
+    int firstVisible = 0;     // scroll position of a single row or column
     HWND arrows = nullptr;
     // The tabs' rectangles, kept until something that moves them changes.
     std::vector<RECT> rects;
+    std::vector<long long> starts;   // of a scrolling line: each tab's offset from the first tab
+    std::vector<long long> lengths;
+    Lines lines = Lines::Row;
     bool needArrows = false;
+    int maxFirst = 0;         // the last scroll position that still leaves tabs to show
     bool valid = false;
     RECT clientAtLayout{};
     DWORD styleAtLayout = 0;
@@ -43,11 +55,17 @@ std::map<HWND, TabControl>& controls() {
     return c;
 }
 
-constexpr int kArrowsWidth = 34;
-constexpr int kArrowsHeight = 17;
+// The arrows' size along the line and across it.
+constexpr int kArrowsLength = 34;
+constexpr int kArrowsBreadth = 17;
+// Item sizes travel as 16-bit values; a minimum width may say more, but no tab is longer.
+constexpr long long kMaxTabLength = 0x7FFF;
+// Coordinates of tabs far out of view stop here, so that no sum of lengths overflows a RECT.
+constexpr long long kFar = 1LL << 30;
+
+LONG saturated(long long v) { return LONG(std::clamp(v, -kFar, kFar)); }
 
 DWORD styleOf(HWND wnd) { return DWORD(GetWindowLongPtr(wnd, GWL_STYLE)); }
-bool isVertical(HWND wnd) { return (styleOf(wnd) & TCS_VERTICAL) != 0; }
 
 int textHeight(const TabControl& c) {
     TEXTMETRIC tm;
@@ -55,96 +73,185 @@ int textHeight(const TabControl& c) {
     return 16;
 }
 
-// Extent of a tab along the row (its width in a row, its height in a column).
-int tabLength(HWND wnd, const TabControl& c, const Tab& t) {
-    const int minWidth = c.minTabWidth < 0 ? 42 : c.minTabWidth;
-    int length;
+// Extent of a tab along its line (its width in a row, its height in a column). A caption is
+// measured once; the font, the padding or a new caption drop the measure.
+long long tabLength(HWND wnd, TabControl& c, Tab& t) {
+    const long long minWidth = c.minTabWidth < 0 ? 42 : c.minTabWidth;
+    long long length;
     if (styleOf(wnd) & TCS_FIXEDWIDTH) {
         length = c.itemSize.cx > 0 ? c.itemSize.cx : 96;
     } else {
-        SIZE s = KvGetTextExtent(nullptr, c.font, t.text);
-        length = s.cx + 2 * c.padding.cx;
+        if (t.textWidth < 0) t.textWidth = KvGetTextExtent(nullptr, c.font, t.text).cx;
+        length = t.textWidth + 2LL * c.padding.cx;
     }
-    return std::max(length, minWidth);
+    return std::clamp(std::max(length, minWidth), 1LL, kMaxTabLength);
+}
+
+void forgetMeasures(TabControl& c) {
+    for (Tab& t : c.tabs) t.textWidth = -1;
 }
 
 // Thickness of a row (the tab height in a row, the width of a column).
 int rowThickness(const TabControl& c) {
-    return c.itemSize.cy > 0 ? c.itemSize.cy : textHeight(c) + 2 * c.padding.cy + 2;
+    const int thick = c.itemSize.cy > 0 ? c.itemSize.cy : textHeight(c) + 2 * c.padding.cy + 2;
+    return std::max(1, thick);
 }
 
-std::vector<RECT> computeLayout(HWND wnd, TabControl& c, bool* needArrows);
+void computeLayout(HWND wnd, TabControl& c);
 
-// The rectangles of all tabs in client coordinates, the scroll position applied. Measuring every
-// caption is the costly part, so the result is kept until the tabs, the font, the sizes, the
-// style or the window change.
-const std::vector<RECT>& layout(HWND wnd, TabControl& c, bool* needArrows = nullptr) {
+// The rectangles of all tabs in client coordinates, the scroll position applied. The result is
+// kept until the tabs, the font, the sizes, the style, the scroll position or the window change.
+const std::vector<RECT>& layout(HWND wnd, TabControl& c) {
     RECT client;
     GetClientRect(wnd, &client);
     const DWORD style = styleOf(wnd);
     if (!c.valid || style != c.styleAtLayout || client.right != c.clientAtLayout.right ||
         client.bottom != c.clientAtLayout.bottom) {
-        c.rects = computeLayout(wnd, c, &c.needArrows);
+        computeLayout(wnd, c);
         c.valid = true;
         c.styleAtLayout = style;
         c.clientAtLayout = client;
     }
-    if (needArrows) *needArrows = c.needArrows;
     return c.rects;
 }
 
-std::vector<RECT> computeLayout(HWND wnd, TabControl& c, bool* needArrows) {
+// Multi-line vertical: columns running downward, the first at the outer edge.
+void layOutColumns(HWND wnd, TabControl& c, const RECT& client, int thick) {
+    const bool right = (styleOf(wnd) & TCS_RIGHT) != 0;
+    long long col = 0, y = 0;
+    for (size_t i = 0; i < c.tabs.size(); ++i) {
+        const long long len = c.lengths[i];
+        if (y > 0 && y + len > client.bottom) {
+            ++col;
+            y = 0;
+        }
+        const long long x = right ? client.right - (col + 1) * thick : col * thick;
+        c.rects.push_back({saturated(x), saturated(y), saturated(x + thick), saturated(y + len)});
+        y += len;
+    }
+}
+
+// Columns needed to hold every tab, each at most the client's height.
+long long columnsNeeded(const TabControl& c, const RECT& client) {
+    long long cols = c.tabs.empty() ? 0 : 1, y = 0;
+    for (long long len : c.lengths) {
+        if (y > 0 && y + len > client.bottom) {
+            ++cols;
+            y = 0;
+        }
+        y += len;
+    }
+    return cols;
+}
+
+void computeLayout(HWND wnd, TabControl& c) {
     RECT client;
     GetClientRect(wnd, &client);
-    std::vector<RECT> rects;
+    const DWORD style = styleOf(wnd);
     const int thick = rowThickness(c);
-    if (isVertical(wnd)) {
-        const bool right = (styleOf(wnd) & TCS_RIGHT) != 0;
-        int col = 0, y = 0;
-        for (const Tab& t : c.tabs) {
-            const int len = tabLength(wnd, c, t);
-            if (y > 0 && y + len > client.bottom) {
-                ++col;
-                y = 0;
+    c.rects.clear();
+    c.lengths.clear();
+    c.starts.clear();
+    long long total = 0;
+    for (Tab& t : c.tabs) {
+        c.starts.push_back(total);
+        c.lengths.push_back(tabLength(wnd, c, t));
+        total += c.lengths.back();
+    }
+    c.lines = Lines::Row;
+    if (style & TCS_VERTICAL) {
+        // Columns while they fit side by side; a bar one column thick scrolls its one column
+        // instead, so that every tab can still be reached.
+        const long long cols = columnsNeeded(c, client);
+        c.lines = (style & TCS_MULTILINE) && (cols <= 1 || cols * thick <= client.right) ? Lines::Columns
+                                                                                          : Lines::Column;
+    }
+    c.needArrows = false;
+    c.maxFirst = 0;
+    if (c.lines == Lines::Columns) {
+        c.firstVisible = 0;
+        layOutColumns(wnd, c, client, thick);
+        return;
+    }
+    const long long extent = c.lines == Lines::Row ? client.right : client.bottom;
+    const long long visible = extent - kArrowsLength;
+    c.needArrows = total > extent;
+    if (c.needArrows) {
+        // The last position is the first from which the rest of the line fits beside the arrows.
+        const int n = int(c.tabs.size());
+        c.maxFirst = n - 1;
+        for (int k = 0; k < n; ++k) {
+            if (total - c.starts[size_t(k)] <= visible) {
+                c.maxFirst = k;
+                break;
             }
-            const int x = right ? client.right - (col + 1) * thick : col * thick;
-            rects.push_back({x, y, x + thick, y + len});
-            y += len;
         }
-        if (needArrows) *needArrows = false;
-        return rects;
     }
-    const bool bottom = (styleOf(wnd) & TCS_BOTTOM) != 0;
-    const int top = bottom ? client.bottom - thick : 0;
-    int total = 0;
-    for (const Tab& t : c.tabs) total += tabLength(wnd, c, t);
-    const bool arrows = total > client.right;
-    if (!arrows) c.firstVisible = 0;
-    c.firstVisible = std::clamp(c.firstVisible, 0, std::max(0, int(c.tabs.size()) - 1));
-    int x = 0;
-    for (int i = 0; i < c.firstVisible; ++i) x -= tabLength(wnd, c, c.tabs[size_t(i)]);
-    for (const Tab& t : c.tabs) {
-        const int len = tabLength(wnd, c, t);
-        rects.push_back({x, top, x + len, top + thick});
-        x += len;
+    c.firstVisible = std::clamp(c.firstVisible, 0, c.maxFirst);
+    const long long origin = c.tabs.empty() ? 0 : c.starts[size_t(c.firstVisible)];
+    const bool far = (style & TCS_BOTTOM) != 0;   // TCS_RIGHT for a column: the same bit
+    const long long across = far ? (c.lines == Lines::Row ? client.bottom : client.right) - thick : 0;
+    for (size_t i = 0; i < c.tabs.size(); ++i) {
+        const long long from = c.starts[i] - origin, to = from + c.lengths[i];
+        if (c.lines == Lines::Row)
+            c.rects.push_back({saturated(from), saturated(across), saturated(to), saturated(across + thick)});
+        else
+            c.rects.push_back({saturated(across), saturated(from), saturated(across + thick), saturated(to)});
     }
-    if (needArrows) *needArrows = arrows;
-    return rects;
+}
+
+// Scrolls a line so that the selected tab shows whole beside the arrows, as far as it can. Only
+// a line that shows its arrows scrolls; the walk is bounded by the number of tabs.
+void ensureSelectionVisible(HWND wnd, TabControl& c) {
+    layout(wnd, c);
+    if (!c.needArrows || c.cursel < 0 || c.cursel >= int(c.tabs.size())) return;
+    const size_t sel = size_t(c.cursel);
+    const long long extent = c.lines == Lines::Row ? c.clientAtLayout.right : c.clientAtLayout.bottom;
+    const long long visible = extent - kArrowsLength;
+    const long long end = c.starts[sel] + c.lengths[sel];
+    int first = c.firstVisible;
+    if (c.cursel < first || c.lengths[sel] >= visible) {
+        first = c.cursel;
+    } else {
+        for (int i = first; i <= c.cursel; ++i) {
+            if (end - c.starts[size_t(i)] <= visible) {
+                first = i;
+                break;
+            }
+        }
+    }
+    first = std::clamp(first, 0, c.maxFirst);
+    if (first != c.firstVisible) {
+        c.firstVisible = first;
+        c.valid = false;
+    }
 }
 
 void updateArrows(HWND wnd, TabControl& c) {
     c.valid = false;
-    bool need = false;
-    layout(wnd, c, &need);
+    layout(wnd, c);
     if (!c.arrows || !IsWindow(c.arrows)) return;
-    RECT client;
-    GetClientRect(wnd, &client);
-    const bool bottom = (styleOf(wnd) & TCS_BOTTOM) != 0;
+    const RECT& client = c.clientAtLayout;
     const int thick = rowThickness(c);
-    const int top = bottom ? client.bottom - thick + (thick - kArrowsHeight) / 2 : (thick - kArrowsHeight) / 2;
-    MoveWindow(c.arrows, client.right - kArrowsWidth, std::max(0, top), kArrowsWidth, kArrowsHeight, FALSE);
-    ShowWindow(c.arrows, need ? SW_SHOW : SW_HIDE);
-    SendMessage(c.arrows, UDM_SETRANGE32, 0, LPARAM(std::max<size_t>(1, c.tabs.size()) - 1));
+    const bool far = (styleOf(wnd) & TCS_BOTTOM) != 0;
+    DWORD style = DWORD(GetWindowLongPtr(c.arrows, GWL_STYLE));
+    if (c.lines == Lines::Row) {
+        // A left-right pair at the right end of the row, centred on it.
+        const int row = far ? client.bottom - thick : 0;
+        const int top = row + (thick - kArrowsBreadth) / 2;
+        MoveWindow(c.arrows, client.right - kArrowsLength, std::max(0, top), kArrowsLength, kArrowsBreadth, FALSE);
+        SetWindowLongPtr(c.arrows, GWL_STYLE, LONG_PTR(style | UDS_HORZ));
+        SendMessage(c.arrows, UDM_SETRANGE32, 0, c.maxFirst);
+    } else {
+        // An up-down pair at the bottom of the column; the upper arrow goes back to the first
+        // tab, so the range runs downward.
+        const int col = far ? client.right - thick : 0;
+        const int left = col + (thick - kArrowsBreadth) / 2;
+        MoveWindow(c.arrows, std::max(0, left), client.bottom - kArrowsLength, kArrowsBreadth, kArrowsLength, FALSE);
+        SetWindowLongPtr(c.arrows, GWL_STYLE, LONG_PTR(style & ~UDS_HORZ));
+        SendMessage(c.arrows, UDM_SETRANGE32, WPARAM(c.maxFirst), 0);
+    }
+    ShowWindow(c.arrows, c.needArrows ? SW_SHOW : SW_HIDE);
     SendMessage(c.arrows, UDM_SETPOS32, 0, c.firstVisible);
 }
 
@@ -201,7 +308,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         a.className = UPDOWN_CLASS;
         a.style = WS_CHILD | UDS_HORZ;
         a.parent = wnd;
-        a.rect = {0, 0, kArrowsWidth, kArrowsHeight};
+        a.rect = {0, 0, kArrowsLength, kArrowsBreadth};
         c.arrows = CreateWindowEx(a);
         return 0;
     }
@@ -214,6 +321,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_SETFONT:
         c.font = reinterpret_cast<HFONT>(wp);
+        forgetMeasures(c);
         updateArrows(wnd, c);
         return 0;
     case WM_GETFONT:
@@ -247,7 +355,10 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (item->mask & TCIF_PARAM) item->lParam = t.param;
             if (item->mask & TCIF_STATE) item->dwState = t.state & item->dwStateMask;
         } else {
-            if (item->mask & TCIF_TEXT) t.text = item->text;
+            if ((item->mask & TCIF_TEXT) && t.text != item->text) {
+                t.text = item->text;
+                t.textWidth = -1;
+            }
             if (item->mask & TCIF_IMAGE) t.image = item->iImage;
             if (item->mask & TCIF_PARAM) t.param = item->lParam;
             if (item->mask & TCIF_STATE) t.state = (t.state & ~item->dwStateMask) | (item->dwState & item->dwStateMask);
@@ -276,19 +387,9 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         const int old = c.cursel;
         if (int(wp) < 0 || wp >= c.tabs.size()) return -1;
         c.cursel = int(wp);
-        // A selected tab scrolled out of a row is brought into view.
-        if (!isVertical(wnd)) {
-            RECT client;
-            GetClientRect(wnd, &client);
-            if (c.cursel < c.firstVisible) c.firstVisible = c.cursel;
-            c.valid = false;
-            const int visibleRight = client.right - kArrowsWidth;
-            while (c.firstVisible < c.cursel && layout(wnd, c)[size_t(c.cursel)].right > visibleRight) {
-                ++c.firstVisible;
-                c.valid = false;
-            }
-            updateArrows(wnd, c);
-        }
+        // A selected tab scrolled out of its line is brought into view.
+        ensureSelectionVisible(wnd, c);
+        updateArrows(wnd, c);
         return old;
     }
     case TCM_GETITEMRECT: {
@@ -313,6 +414,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case TCM_SETPADDING:
         c.padding = {LONG(LOWORD(LPARAM(lp))), LONG(HIWORD(LPARAM(lp)))};
+        forgetMeasures(c);
         updateArrows(wnd, c);
         return 0;
     case TCM_SETMINTABWIDTH: {
@@ -322,8 +424,8 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return old;
     }
     case TCM_GETROWCOUNT: {
-        if (!isVertical(wnd)) return c.tabs.empty() ? 0 : 1;
         const auto& rects = layout(wnd, c);
+        if (c.lines != Lines::Columns) return c.tabs.empty() ? 0 : 1;
         int cols = 0;
         LONG lastX = 0x7FFFFFFF;
         for (const RECT& r : rects) {
@@ -346,6 +448,8 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (hit < 0 || hit == c.cursel) return 0;
         if (notifyParent(wnd, TCN_SELCHANGING) != 0) return 0;   // the owner refused
         c.cursel = hit;
+        ensureSelectionVisible(wnd, c);   // a tab half hidden by the arrows comes into view
+        updateArrows(wnd, c);
         InvalidateRect(wnd, nullptr, TRUE);
         notifyParent(wnd, TCN_SELCHANGE);
         return 0;

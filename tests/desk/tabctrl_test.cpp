@@ -1,15 +1,17 @@
-// The desktop's tab control: layout, hit testing, scrolling and refusable selection changes.
+// The desktop's tab control: layout, hit testing, scrolling and refusable selection changes;
+// its scroll arrows; tabs of any size.
 #include <gtest/gtest.h>
 #include <vector>
 #include "gfx/canvas.h"
 #include "gfx/font.h"
+#include "sim/gfx/canvas.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/windows.h"
 #include "win/tabctrl.h"
 
 namespace {
 
-class TabControl : public ::testing::Test {
+class TabControlBase : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::Desktop::get().reset();
@@ -66,6 +68,8 @@ protected:
     std::vector<UINT> notes;
     bool refuse = false;
 };
+
+class TabControl : public TabControlBase {};
 
 TEST_F(TabControl, FixedWidthAndItemSize) {
     HWND tab = create(TCS_FIXEDWIDTH | TCS_OWNERDRAWFIXED);
@@ -160,6 +164,89 @@ TEST_F(TabControl, HitTestAndRefusableSelection) {
     EXPECT_EQ(item.lParam, 22);
     SendMessage(tab, TCM_DELETEITEM, 1, 0);
     EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), -1);
+}
+
+}  // namespace
+
+namespace {
+
+class TabScrolling : public TabControlBase {};
+
+// A row longer than the space beside the arrows but no longer than the control shows no arrows
+// and never scrolls, whichever tab is selected.
+TEST_F(TabScrolling, RowWithinTheArrowsOfFittingNeverScrolls) {
+    HWND tab = create(TCS_FIXEDWIDTH);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 62));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 62);
+    for (int i = 0; i < 6; ++i) add(tab, "n0092" + std::to_string(i) + ".dwg");   // 372 of 400 pixels
+    SendMessage(tab, TCM_SETCURSEL, 5, 0);
+    EXPECT_FALSE(IsWindowVisible(GetWindow(tab, GW_CHILD)));
+    EXPECT_EQ(rect(tab, 0).left, 0);
+    EXPECT_EQ(rect(tab, 5).right, 372);
+}
+
+// A vertical multi-line control one column wide scrolls its column with an up-down pair at the
+// bottom: the lower arrow brings later tabs, and a selected tab comes into view.
+TEST_F(TabScrolling, NarrowVerticalControlScrollsOneColumn) {
+    HWND tab = create(TCS_VERTICAL | TCS_MULTILINE | TCS_FIXEDWIDTH, {0, 0, 30, 200});
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 40));
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 40);
+    for (int i = 0; i < 10; ++i) add(tab, "t");
+    HWND arrows = GetWindow(tab, GW_CHILD);
+    ASSERT_TRUE(IsWindowVisible(arrows));
+    EXPECT_FALSE(GetWindowLongPtr(arrows, GWL_STYLE) & UDS_HORZ);
+    EXPECT_EQ(SendMessage(tab, TCM_GETROWCOUNT, 0, 0), 1);
+    EXPECT_EQ(rect(tab, 9).left, 0);
+    EXPECT_EQ(rect(tab, 9).top, 360);
+    RECT a;
+    GetClientRect(arrows, &a);
+    SendMessage(arrows, WM_LBUTTONDOWN, 0, LPARAM(((a.bottom - 2) << 16) | 5));   // the lower arrow
+    EXPECT_EQ(rect(tab, 1).top, 0);
+    SendMessage(arrows, WM_LBUTTONDOWN, 0, LPARAM((2 << 16) | 5));                // the upper arrow
+    EXPECT_EQ(rect(tab, 0).top, 0);
+    SendMessage(tab, TCM_SETCURSEL, 9, 0);
+    EXPECT_LE(rect(tab, 9).bottom, 200 - 34);
+    EXPECT_GE(rect(tab, 9).top, 0);
+    // Pressed further, the arrows stop once the last tab shows.
+    for (int i = 0; i < 20; ++i) SendMessage(arrows, WM_LBUTTONDOWN, 0, LPARAM(((a.bottom - 2) << 16) | 5));
+    EXPECT_LE(rect(tab, 9).bottom, 200 - 34);
+    EXPECT_GT(rect(tab, 9).bottom, 200 - 34 - 40);
+}
+
+// Tabs of absurd widths: the layout neither overflows nor loops, scrolling reaches the last tab
+// and painting ends.
+TEST_F(TabScrolling, AbsurdTabWidthsStayBounded) {
+    HWND tab = create(0);
+    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 0x7FFFFFFF);
+    for (int i = 0; i < 5; ++i) add(tab, "t");
+    for (int i = 1; i < 5; ++i) {
+        EXPECT_GT(rect(tab, i).right, rect(tab, i).left);
+        EXPECT_EQ(rect(tab, i).left, rect(tab, i - 1).right);
+    }
+    SendMessage(tab, TCM_SETCURSEL, 4, 0);
+    EXPECT_EQ(rect(tab, 4).left, 0);
+    HDC dc = sim::desk::renderWindow(tab);
+    ASSERT_NE(dc, nullptr);
+    DeleteDC(dc);
+}
+
+// The arrows of a row are a left-right pair: their two buttons meet in a vertical line.
+TEST_F(TabScrolling, RowArrowsAreALeftRightPair) {
+    HWND tab = create(TCS_FIXEDWIDTH);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 60));
+    for (int i = 0; i < 20; ++i) add(tab, "t");
+    HWND arrows = GetWindow(tab, GW_CHILD);
+    ASSERT_TRUE(IsWindowVisible(arrows));
+    HDC dc = sim::desk::renderWindow(arrows);
+    int w = 0, h = 0;
+    const auto px = sim::gfx::canvasPixels(dc, &w, &h);
+    DeleteDC(dc);
+    ASSERT_GT(w, h);
+    const std::uint32_t border = px[0];
+    for (int y = 0; y < h; ++y) {
+        EXPECT_EQ(px[size_t(y * w + w / 2 - 1)], border) << y;
+        EXPECT_EQ(px[size_t(y * w + w / 2)], border) << y;
+    }
 }
 
 }  // namespace
