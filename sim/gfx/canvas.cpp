@@ -301,9 +301,10 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
     return colour & 0xFFFFFF;
 }
 
-void FillSolidRect(HDC dc, const RECT& r, COLORREF colour) {
+void FillSolidRect(HDC dc, const RECT& whole, COLORREF colour) {
     Canvas* c = lookup(dc);
-    if (!c || r.right <= r.left || r.bottom <= r.top) return;
+    RECT r;
+    if (!c || !sim::gfx::partOnSurface(*c, whole, &r)) return;
     cairo_save(c->cr);
     pixelMode(c->cr);
     setColour(c->cr, colour);
@@ -332,25 +333,33 @@ void KvFrameRect(HDC dc, const RECT& r, const KVPEN& pen) {
     pixelMode(cr);
     setColour(cr, pen.colour);
     // Walk the frame clockwise one pixel step at a time and add each run of "on" steps as one
-    // rectangle of the side's band; the dash pattern continues round the corners.
-    long p = 0;
-    auto side = [&](int steps, auto band) {
-        int runStart = -1;
-        for (int i = 0; i <= steps; ++i) {
-            const bool on = i < steps && sim::gfx::dashOn(pattern, period, p + i);
+    // rectangle of the side's band; the dash pattern continues round the corners. Only the steps
+    // that land on the surface are walked: the others just move the pattern on.
+    const long long L = r.left, T = r.top, R = r.right, B = r.bottom;
+    const long long x0 = -1LL - c->origin.x, x1 = c->width + 1LL - c->origin.x;
+    const long long y0 = -1LL - c->origin.y, y1 = c->height + 1LL - c->origin.y;
+    long long p = 0;
+    // steps: the side's length; [from, to): the steps on the surface; shows: its band does.
+    auto side = [&](long long steps, long long from, long long to, bool shows, auto band) {
+        from = std::clamp(from, 0LL, steps);
+        to = shows ? std::clamp(to, from, steps) : from;
+        long long runStart = -1;
+        for (long long i = from; i <= to; ++i) {
+            const bool on = i < to && sim::gfx::dashOn(pattern, period, p + i);
             if (on && runStart < 0) runStart = i;
             if (!on && runStart >= 0) {
-                band(runStart, i);
+                band(double(runStart), double(i));
                 runStart = -1;
             }
         }
         p += steps;
     };
-    const int W = r.right - r.left, H = r.bottom - r.top;
-    side(W, [&](int a, int b) { cairo_rectangle(cr, r.left + a, r.top, b - a, w); });
-    side(H, [&](int a, int b) { cairo_rectangle(cr, r.right - w, r.top + a, w, b - a); });
-    side(W, [&](int a, int b) { cairo_rectangle(cr, r.right - b, r.bottom - w, b - a, w); });
-    side(H, [&](int a, int b) { cairo_rectangle(cr, r.left, r.bottom - b, w, b - a); });
+    const bool topShows = T < y1 && T + w > y0, bottomShows = B - w < y1 && B > y0;
+    const bool rightShows = R - w < x1 && R > x0, leftShows = L < x1 && L + w > x0;
+    side(R - L, x0 - L, x1 - L, topShows, [&](double a, double b) { cairo_rectangle(cr, L + a, T, b - a, w); });
+    side(B - T, y0 - T, y1 - T, rightShows, [&](double a, double b) { cairo_rectangle(cr, R - w, T + a, w, b - a); });
+    side(R - L, R - x1, R - x0, bottomShows, [&](double a, double b) { cairo_rectangle(cr, R - b, B - w, b - a, w); });
+    side(B - T, B - y1, B - y0, leftShows, [&](double a, double b) { cairo_rectangle(cr, L, B - b, w, b - a); });
     cairo_fill(cr);
     cairo_restore(cr);
 }
@@ -393,12 +402,13 @@ void KvLine(HDC dc, POINT from, POINT to, const KVPEN& pen) {
 void KvGradientFill(HDC dc, const RECT& r, const COLORREF* colours, const float* positions, int count,
                     DWORD mode) {
     Canvas* c = lookup(dc);
-    if (!c || !colours || count < 1 || r.right <= r.left || r.bottom <= r.top) return;
+    RECT shown;
+    if (!c || !colours || count < 1 || !sim::gfx::partOnSurface(*c, r, &shown)) return;
     if (count == 1) return FillSolidRect(dc, r, colours[0]);
     // From the centre of the first pixel to the centre of the last one, so that the end colours
     // are exact.
     const double x0 = r.left + 0.5, y0 = r.top + 0.5;
-    const double w1 = r.right - r.left - 1, h1 = r.bottom - r.top - 1;
+    const double w1 = double(r.right) - r.left - 1, h1 = double(r.bottom) - r.top - 1;
     cairo_pattern_t* g;
     if (mode == KV_GRADIENT_DIAGONAL) {
         const double d = (w1 + h1) / 2;   // isolines at 45 degrees, corner to corner
@@ -417,7 +427,7 @@ void KvGradientFill(HDC dc, const RECT& r, const COLORREF* colours, const float*
     cairo_save(c->cr);
     pixelMode(c->cr);
     cairo_set_source(c->cr, g);
-    cairo_rectangle(c->cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cairo_rectangle(c->cr, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
     cairo_fill(c->cr);
     cairo_restore(c->cr);
     cairo_pattern_destroy(g);
@@ -433,12 +443,14 @@ BOOL KvDrawBitmap(HDC dc, int x, int y, int cx, int cy, HBITMAP bitmap, int xSrc
     // Keep the source rectangle inside the bitmap.
     const int sx0 = std::clamp(xSrc, 0, bw), sy0 = std::clamp(ySrc, 0, bh);
     const int sx1 = std::clamp(xSrc + cxSrc, 0, bw), sy1 = std::clamp(ySrc + cySrc, 0, bh);
-    if (cx > 0 && cy > 0 && sx1 > sx0 && sy1 > sy0) {
+    const RECT dest{x, y, LONG(std::min<long long>(0x7FFFFFFF, 0LL + x + cx)), LONG(std::min<long long>(0x7FFFFFFF, 0LL + y + cy))};
+    RECT shown;
+    if (cx > 0 && cy > 0 && sx1 > sx0 && sy1 > sy0 && sim::gfx::partOnSurface(*c, dest, &shown)) {
         cairo_surface_t* part = cairo_surface_create_for_rectangle(img, sx0, sy0, sx1 - sx0, sy1 - sy0);
         const double scaleX = double(cx) / (sx1 - sx0), scaleY = double(cy) / (sy1 - sy0);
         cairo_t* cr = c->cr;
         cairo_save(cr);
-        cairo_rectangle(cr, x, y, cx, cy);
+        cairo_rectangle(cr, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
         cairo_clip(cr);
         cairo_translate(cr, x, y);
         cairo_scale(cr, scaleX, scaleY);

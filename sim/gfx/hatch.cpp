@@ -132,9 +132,10 @@ bool KvGetHatchTile(int style, BYTE rows[8]) {
     return true;
 }
 
-void KvFillHatch(HDC dc, const RECT& r, int style, COLORREF fore, COLORREF back) {
+void KvFillHatch(HDC dc, const RECT& whole, int style, COLORREF fore, COLORREF back) {
     sim::gfx::Canvas* c = sim::gfx::lookup(dc);
-    if (!c || r.right <= r.left || r.bottom <= r.top) return;
+    RECT r;
+    if (!c || !sim::gfx::partOnSurface(*c, whole, &r)) return;
     BYTE rows[8];
     if (!KvGetHatchTile(style, rows)) return FillSolidRect(dc, r, back);
     cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8);

@@ -316,8 +316,10 @@ int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font
     if (format & DT_SINGLELINE)
         for (char& ch : q.text)
             if (ch == '\r' || ch == '\n') ch = ' ';
-    q.width = rect->right - rect->left;
-    q.height = rect->bottom - rect->top;
+    // Boxes beyond any surface are cut to a size that still positions text within reach.
+    constexpr long long kMaxBox = 1 << 22;
+    q.width = int(std::clamp<long long>(0LL + rect->right - rect->left, -kMaxBox, kMaxBox));
+    q.height = int(std::clamp<long long>(0LL + rect->bottom - rect->top, -kMaxBox, kMaxBox));
     q.format = format & ~UINT(DT_NOPREFIX);
     q.colour = colour & 0xFFFFFF;
     q.halo = halo && haloWidth >= 1;
@@ -335,6 +337,13 @@ int drawText(HDC dc, std::string_view input, RECT* rect, UINT format, HFONT font
     }
     Canvas* c = lookup(dc);
     if (!c) return 0;
+    RECT shown;
+    if (!(format & DT_NOCLIP) && !partOnSurface(*c, *rect, &shown)) {
+        PangoLayout* layout = layoutFor(t, *f, q.text);   // nothing shows; only the height counts
+        const int h = extentOf(layout, *f).cy;
+        g_object_unref(layout);
+        return h;
+    }
 
     const bool cacheable = !(format & DT_NOCLIP) && q.width > 0 && q.height > 0 &&
                            std::int64_t(q.width) * q.height <= (1 << 20);

@@ -4,6 +4,8 @@
 
 #include <set>
 #include <string>
+#include "gfx/bitmap.h"
+#include "gfx/font.h"
 #include "gfx/gdiplus.h"
 #include "sim/gfx/canvas.h"
 
@@ -257,6 +259,46 @@ TEST(Canvas, PngRoundTrip) {
     EXPECT_EQ(sim::gfx::canvasPixels(back), sim::gfx::canvasPixels(c));
     DeleteDC(back);
     EXPECT_EQ(sim::gfx::readPng(path + ".missing"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Shapes of any size, far beyond the surface, draw what shows of them and no more: a frame of a
+// 2,147,483,647-pixel tab keeps its dash phase, and fills of the widest rectangles fill the row.
+TEST(Canvas, AbsurdSizesDrawOnlyWhatShows) {
+    constexpr LONG kMax = 0x7FFFFFFF, kMin = -kMax - 1;
+    Canvas c(64, 32);
+    KvFrameRect(c, {-100, 2, kMax, 30}, KVPEN{PS_DOT, 1, kRed});
+    // 100 steps along the dotted top edge lie left of the surface: pixel 0 is step 100.
+    EXPECT_EQ(c.row(2, 0, 12, kRed), "..###...###.");
+    EXPECT_EQ(c.column(0, 3, 29, kRed), std::string(26, '.'));   // the left edge is far away
+    KvFrameRect(c, {kMin, kMin, kMax, kMax}, KVPEN{PS_SOLID, 3, kBlue});
+    EXPECT_EQ(c.count(kBlue), 0);
+
+    Canvas f(16, 8);
+    FillSolidRect(f, {kMin, 1, kMax, 2}, kRed);
+    EXPECT_EQ(f.row(1, 0, 16, kRed), std::string(16, '#'));
+    Draw3dRect(f, {kMin, 3, kMax, 6}, kBlue, kBlue);
+    EXPECT_EQ(f.row(3, 0, 16, kBlue), std::string(16, '#'));
+    EXPECT_EQ(f.row(4, 0, 16, kBlue), std::string(16, '.'));
+    const COLORREF two[] = {kRed, kRed};
+    KvGradientFill(f, {kMin, 6, kMax, 7}, two, nullptr, 2, GRADIENT_FILL_RECT_H);
+    EXPECT_EQ(f.row(6, 0, 16, kRed), std::string(16, '#'));
+    KvFillHatch(f, {kMin, 7, kMax, kMax}, 0, kBlue, kBlue);
+    EXPECT_EQ(f.row(7, 0, 16, kBlue), std::string(16, '#'));
+    const std::uint32_t blue[] = {0xFF0000FFu};
+    HBITMAP dot = KvCreateBitmap(1, 1, blue);
+    KvDrawBitmap(f, kMin / 2, 0, kMax, 1, dot, 0, 0, 1, 1, 0);
+    EXPECT_EQ(f.row(0, 0, 16, kBlue), std::string(16, '#'));
+    DeleteObject(dot);
+    RECT text{kMin, 0, kMax, kMax};
+    LOGFONT lf;
+    lf.lfHeight = -12;
+    HFONT font = CreateFontIndirect(&lf);
+    DrawText(f, "wide", &text, DT_SINGLELINE | DT_CENTER | DT_VCENTER, font, kRed);
+    DeleteObject(font);
 }
 
 }  // namespace
