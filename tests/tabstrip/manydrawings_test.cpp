@@ -6,13 +6,14 @@
 #include <tuple>
 #include "arx/docman.h"
 #include "support/tabs_fixture.h"
+#include "gfx/canvas.h"
 #include "win/tabctrl.h"
 
 namespace {
 
 using Case = std::tuple<int, int>;   // dock side, number of drawings
 
-class ManyDrawings : public kvtest::TabsFixture, public ::testing::WithParamInterface<Case> {
+class ManyDrawingsFixture : public kvtest::TabsFixture {
 protected:
     static std::string name(int i) {
         char buf[16];
@@ -68,6 +69,8 @@ protected:
     }
 };
 
+class ManyDrawings : public ManyDrawingsFixture, public ::testing::WithParamInterface<Case> {};
+
 TEST_P(ManyDrawings, EveryTabReachableAndTheSelectedOneInView) {
     const auto [side, count] = GetParam();
     setNumber("Docking position", DWORD(side));
@@ -108,6 +111,22 @@ TEST_P(ManyDrawings, EveryTabReachableAndTheSelectedOneInView) {
     settle();
     EXPECT_EQ(tabs().GetItemCount(), 0);
     EXPECT_EQ(acDocManager->documentCount(), 0);
+}
+
+// Tabs as wide as a size can say: painting the bar takes what shows, on every side.
+TEST_F(ManyDrawingsFixture, AbsurdTabWidthsPaintInBoundedTime) {
+    start();
+    for (int i = 0; i < 3; ++i) run("@open \"" + drawing(name(i)) + "\"");
+    settle();
+    for (int side : {kDockTop, kDockLeft, kDockBottom, kDockRight}) {
+        tabs().ApplyDockStyle(side);
+        tabs().SetFixedWidth(true, 0x7FFFFFFF);
+        SendMessage(bar(), TCM_SETCURSEL, 2, 0);
+        EXPECT_TRUE(inView(2) || rectOf(2).left == 0 || rectOf(2).top == 0);
+        HDC dc = sim::desk::renderWindow(bar());
+        ASSERT_NE(dc, nullptr);
+        DeleteDC(dc);
+    }
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {
