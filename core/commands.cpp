@@ -120,13 +120,7 @@ void cmdLinkFolderOpen() {
         if (folder.empty()) return;
         g_lastLinkFolderPick = folder;
         folder = WithTrailingSeparator(folder);
-        std::vector<std::string> drawings;
-        std::error_code ec;
-        for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            if (it->is_regular_file(ec) && EqualsNoCase(it->path().extension().string(), ".dwg"))
-                drawings.push_back(it->path().string());
-        }
-        std::sort(drawings.begin(), drawings.end());
+        const std::vector<std::string> drawings = FindDrawingsBelow(folder);
         acedSetStatusBarProgressMeter("Links open in drawing...", 0, int(drawings.size()));
         for (size_t i = 0; i < drawings.size(); ++i) {
             KvTabPanel().InsertLinkDrawing(drawings[i]);

@@ -1,5 +1,6 @@
 #include "core/paths.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/text.h"
@@ -43,6 +44,25 @@ std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_v
     }
     if (!best) return std::nullopt;
     return JoinPath(folder, *best);
+}
+
+std::vector<std::string> FindDrawingsBelow(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> found;
+    std::error_code ec;
+    // The name is looked at first: it needs no call to the file system, and most entries of a
+    // large tree are no drawings.
+    constexpr std::string_view kExtension = ".dwg";
+    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string& path = it->path().native();
+        if (path.size() <= kExtension.size() || path[path.size() - kExtension.size() - 1] == kPathSeparator ||
+            !EqualsNoCase(std::string_view(path).substr(path.size() - kExtension.size()), kExtension))
+            continue;
+        if (it->is_regular_file(ec)) found.push_back(path);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 std::string FolderOf(std::string_view path) { return SplitPath(path).folder; }

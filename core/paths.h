@@ -24,6 +24,10 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // the current folder, and the result is the bare entry name. Nothing when there is none.
 std::optional<std::string> FindFileNoCase(std::string_view folder, std::string_view name);
 
+// The drawing files (".dwg" in any letter case) in `folder` and every folder below it, in byte
+// order of their paths. Folders that cannot be read are passed over.
+std::vector<std::string> FindDrawingsBelow(const std::string& folder);
+
 // Folder of `path` with its trailing separator; empty when it has none.
 std::string FolderOf(std::string_view path);
 // `folder` ending with one separator (an empty folder stays empty).

@@ -15,6 +15,14 @@ CItemData::~CItemData() {
     if (thumbnail) DeleteObject(thumbnail);
 }
 
+const std::string& CItemData::SortName() const {
+    if (sortPath_ != pathName) {
+        sortPath_ = pathName;
+        sortName_ = FoldCase(SplitPath(pathName).name);
+    }
+    return sortName_;
+}
+
 std::string KvTabPath(const CItemData& item) { return item.drawingDoc ? item.drawingDoc->fileName() : item.pathName; }
 
 std::string KvShortenCaption(const std::string& name, int maxChars) {

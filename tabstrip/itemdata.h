@@ -34,6 +34,12 @@ struct CItemData {
 
     bool isDrawing() const { return drawingDoc != nullptr; }
     bool isWindow() const { return drawingDoc == nullptr && docWindow != nullptr; }
+    // The file name without extension, case folded, that sorted insertion compares; worked out
+    // once per path, since each new tab is compared with every tab of the bar.
+    const std::string& SortName() const;
+
+private:
+    mutable std::string sortPath_, sortName_;
 };
 
 // The file a tab stands for: a drawing's file, else the tab's own path (a link's file, a

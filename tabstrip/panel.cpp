@@ -152,7 +152,7 @@ int AcKvUiTabPanel::InsertionIndex(const std::string& path) const {
     const std::string name = FoldCase(SplitPath(path).name);
     for (int i = 0; i < count; ++i) {
         const CItemData* item = tab_.GetItem(i);
-        if (item && FoldCase(SplitPath(item->pathName).name) >= name) return i;
+        if (item && item->SortName() >= name) return i;
     }
     return count;
 }
@@ -325,7 +325,8 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
     KvGuard("SetCurTabFromDocument", [&] {
         // The marked set follows: a list left behind would still name tabs no longer marked.
         tab_.markedItems.clear();
-        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+        const int count = tab_.GetItemCount();
+        for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->drawingDoc == doc && doc ? 1 : 0;
@@ -341,7 +342,8 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
 void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
     KvGuard("SetCurTabFromDocument", [&] {
         tab_.markedItems.clear();
-        for (int i = 0; i < tab_.GetItemCount(); ++i) {
+        const int count = tab_.GetItemCount();
+        for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;

@@ -332,10 +332,23 @@ void AcKvUiTabCtrl::Paint(HDC target) {
         return vertical ? (r.bottom <= client.top || r.top >= client.bottom)
                         : (r.right <= client.left || r.left >= client.right);
     };
-    for (int i = count - 1; i >= 0; --i) {
+    // A long row costs no more than what shows. Its tabs follow one another, so the last one
+    // that starts inside the client area is found by halving.
+    int last = count - 1;
+    if (!vertical) {
+        int lo = 0, hi = count - 1;
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if (GetItemRect(mid).left < client.right) lo = mid;
+            else hi = mid - 1;
+        }
+        last = lo;
+    }
+    for (int i = last; i >= 0; --i) {
         if (i == selected) continue;
         const RECT r = GetItemRect(i);
-        if (outside(r)) continue;   // a long row costs no more than what shows
+        if (!vertical && r.right <= client.left) break;   // so do all tabs before it
+        if (outside(r)) continue;
         DrawItem(dc, i, r, false);
         kvui::FrameStyled(dc, r, borderLineType, 1, startColor);
     }

@@ -75,10 +75,10 @@ int textHeight(const TabControl& c) {
 
 // Extent of a tab along its line (its width in a row, its height in a column). A caption is
 // measured once; the font, the padding or a new caption drop the measure.
-long long tabLength(HWND wnd, TabControl& c, Tab& t) {
+long long tabLength(DWORD style, TabControl& c, Tab& t) {
     const long long minWidth = c.minTabWidth < 0 ? 42 : c.minTabWidth;
     long long length;
-    if (styleOf(wnd) & TCS_FIXEDWIDTH) {
+    if (style & TCS_FIXEDWIDTH) {
         length = c.itemSize.cx > 0 ? c.itemSize.cx : 96;
     } else {
         if (t.textWidth < 0) t.textWidth = KvGetTextExtent(nullptr, c.font, t.text).cx;
@@ -155,7 +155,7 @@ void computeLayout(HWND wnd, TabControl& c) {
     long long total = 0;
     for (Tab& t : c.tabs) {
         c.starts.push_back(total);
-        c.lengths.push_back(tabLength(wnd, c, t));
+        c.lengths.push_back(tabLength(style, c, t));
         total += c.lengths.back();
     }
     c.lines = Lines::Row;
@@ -227,8 +227,8 @@ void ensureSelectionVisible(HWND wnd, TabControl& c) {
     }
 }
 
-void updateArrows(HWND wnd, TabControl& c) {
-    c.valid = false;
+// Places, shows or hides the arrows and gives them the range and position of the layout.
+void placeArrows(HWND wnd, TabControl& c) {
     layout(wnd, c);
     if (!c.arrows || !IsWindow(c.arrows)) return;
     const RECT& client = c.clientAtLayout;
@@ -255,6 +255,12 @@ void updateArrows(HWND wnd, TabControl& c) {
     SendMessage(c.arrows, UDM_SETPOS32, 0, c.firstVisible);
 }
 
+// After anything that moves the tabs: lays them out afresh and the arrows with them.
+void updateArrows(HWND wnd, TabControl& c) {
+    c.valid = false;
+    placeArrows(wnd, c);
+}
+
 LRESULT notifyParent(HWND wnd, UINT code) {
     NMHDR hdr;
     hdr.hwndFrom = wnd;
@@ -279,7 +285,13 @@ void paintDefault(HWND wnd, TabControl& c) {
     FillSolidRect(dc, ps.rcPaint, GetSysColor(COLOR_BTNFACE));
     const auto rects = layout(wnd, c);
     const bool ownerDraw = (styleOf(wnd) & TCS_OWNERDRAWFIXED) != 0;
+    RECT client;
+    GetClientRect(wnd, &client);
     for (size_t i = 0; i < rects.size(); ++i) {
+        const RECT& r = rects[i];
+        // Tabs scrolled out of view are not drawn: painting costs what shows.
+        if (r.right <= client.left || r.left >= client.right || r.bottom <= client.top || r.top >= client.bottom)
+            continue;
         if (ownerDraw) {
             DRAWITEMSTRUCT dis;
             dis.CtlID = UINT(GetDlgCtrlID(wnd));
@@ -389,7 +401,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         c.cursel = int(wp);
         // A selected tab scrolled out of its line is brought into view.
         ensureSelectionVisible(wnd, c);
-        updateArrows(wnd, c);
+        placeArrows(wnd, c);
         return old;
     }
     case TCM_GETITEMRECT: {
@@ -449,7 +461,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (notifyParent(wnd, TCN_SELCHANGING) != 0) return 0;   // the owner refused
         c.cursel = hit;
         ensureSelectionVisible(wnd, c);   // a tab half hidden by the arrows comes into view
-        updateArrows(wnd, c);
+        placeArrows(wnd, c);
         InvalidateRect(wnd, nullptr, TRUE);
         notifyParent(wnd, TCN_SELCHANGE);
         return 0;
@@ -471,6 +483,9 @@ void registerTabControlClasses(WindowManager& wm) {
 }  // namespace sim::desk
 
 LRESULT CallWindowClassProc(const std::string& className, HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A subclassed tab control passes every message it does not handle itself on to its class,
+    // so that one is reached without a look-up.
+    if (className == WC_TABCONTROL) return sim::desk::tabProc(wnd, message, wParam, lParam);
     auto proc = sim::desk::WindowManager::get().classProc(className);
     return proc ? proc(wnd, message, wParam, lParam) : 0;
 }

@@ -68,12 +68,21 @@ bool Host::isOpen(const SimDocument* doc) const {
     return doc && std::any_of(docs.begin(), docs.end(), [&](auto& d) { return d.get() == doc; });
 }
 
+// Two spellings of one file find the same document. Paths are compared in their resolved form
+// (a path that cannot be resolved stands for itself), each resolved once.
 SimDocument* Host::find(const std::string& path) const {
-    std::error_code ec;
-    for (auto& d : docs) {
-        if (!d->titled) continue;
-        if (d->path == path || fs::equivalent(d->path, path, ec)) return d.get();
-    }
+    auto resolved = [this](const std::string& p) -> const std::string& {
+        auto it = resolvedPaths.find(p);
+        if (it == resolvedPaths.end()) {
+            std::error_code ec;
+            std::string r = fs::weakly_canonical(p, ec).string();
+            it = resolvedPaths.emplace(p, ec ? p : r).first;
+        }
+        return it->second;
+    };
+    const std::string& wanted = resolved(path);
+    for (auto& d : docs)
+        if (d->titled && resolved(d->path) == wanted) return d.get();
     return nullptr;
 }
 
@@ -528,6 +537,7 @@ void Host::resetAll() {
     pendingActivation = nullptr;
     wins.clear();
     docs.clear();
+    resolvedPaths.clear();
     ctxDoc = nullptr;
     defaultFormat = AcApDocument::k2018_dwg;
     untitledCounter = 0;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include "arx/aced.h"
 #include "arx/docman.h"
@@ -192,6 +193,10 @@ public:
     SimDocument* current() const;                // curDocument
     SimDocument* active() const { return activeWin ? activeWin->doc : nullptr; }
     SimDocument* find(const std::string& path) const;
+    // The resolved form of each path find() has compared (symbolic links, "." and ".." taken
+    // out), so that opening the thousandth drawing does not ask the file system about the
+    // other 999.
+    mutable std::unordered_map<std::string, std::string> resolvedPaths;
     SimDocWindow* windowOf(const AcApDocument* doc) const;
     bool isOpen(const SimDocument* doc) const;
     // Opens a drawing file (application context). False with a message when it cannot.

@@ -61,6 +61,16 @@ TEST_F(Files, FindFileNoCasePrefersTheExactName) {
     EXPECT_EQ(FindFileNoCase(folder(), "../x"), std::nullopt);
 }
 
+TEST_F(Files, DrawingsBelowAFolderInAnyLetterCase) {
+    fs::create_directories(dir_ / "b" / "deep");
+    fs::create_directories(dir_ / "folder.dwg");   // a folder, not a drawing
+    for (const char* name : {"a.dwg", "b/deep/C.DWG", "b/plan.Dwg", "b/plan.dxf", "b/.dwg", "b/dwg", "b/x.dwg.bak"})
+        std::ofstream(dir_ / name) << "x";
+    EXPECT_EQ(FindDrawingsBelow(folder()),
+              (std::vector<std::string>{folder() + "a.dwg", folder() + "b/deep/C.DWG", folder() + "b/plan.Dwg"}));
+    EXPECT_TRUE(FindDrawingsBelow(folder() + "missing/").empty());
+}
+
 TEST_F(Files, AtomicWritesReplaceWholeFilesOnly) {
     const std::string file = folder() + "Settings.xml";
     ASSERT_TRUE(WriteFileAtomic(file, "one"));
