@@ -56,6 +56,14 @@ protected:
         item.lParam = param;
         SendMessage(tab, TCM_INSERTITEM, SendMessage(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&item));
     }
+    // A control of `count` fixed-size tabs, `length` along their line and `thick` across it.
+    HWND fixedTabs(DWORD style, RECT area, int length, int thick, int count) {
+        HWND tab = create(style | TCS_FIXEDWIDTH, area);
+        SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((thick << 16) | length));
+        SendMessage(tab, TCM_SETMINTABWIDTH, 0, length);
+        for (int i = 0; i < count; ++i) add(tab, "n0092" + std::to_string(i) + ".dwg");
+        return tab;
+    }
     RECT rect(HWND tab, int i) {
         RECT r;
         EXPECT_TRUE(SendMessage(tab, TCM_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&r)));
@@ -104,10 +112,7 @@ TEST_F(TabControl, BottomRowSitsAtTheBottom) {
 }
 
 TEST_F(TabControl, RowScrollsWithArrowsWhenTabsDoNotFit) {
-    HWND tab = create(TCS_FIXEDWIDTH);
-    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 60));
-    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 60);
-    for (int i = 0; i < 5; ++i) add(tab, "t" + std::to_string(i));
+    HWND tab = fixedTabs(0, {0, 0, 400, 30}, 60, 22, 5);
     HWND arrows = GetWindow(tab, GW_CHILD);
     ASSERT_NE(arrows, nullptr);
     EXPECT_FALSE(IsWindowVisible(arrows));
@@ -123,10 +128,7 @@ TEST_F(TabControl, RowScrollsWithArrowsWhenTabsDoNotFit) {
 }
 
 TEST_F(TabControl, VerticalTabsRunDownInColumns) {
-    HWND tab = create(TCS_VERTICAL | TCS_MULTILINE | TCS_FIXEDWIDTH, {0, 0, 60, 100});
-    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 40));
-    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 40);
-    for (int i = 0; i < 3; ++i) add(tab, "t");
+    HWND tab = fixedTabs(TCS_VERTICAL | TCS_MULTILINE, {0, 0, 60, 100}, 40, 24, 3);
     EXPECT_EQ(rect(tab, 0).top, 0);
     EXPECT_EQ(rect(tab, 1).top, 40);
     EXPECT_EQ(rect(tab, 0).Width(), 24);
@@ -175,10 +177,7 @@ class TabScrolling : public TabControlBase {};
 // A row longer than the space beside the arrows but no longer than the control shows no arrows
 // and never scrolls, whichever tab is selected.
 TEST_F(TabScrolling, RowWithinTheArrowsOfFittingNeverScrolls) {
-    HWND tab = create(TCS_FIXEDWIDTH);
-    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 62));
-    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 62);
-    for (int i = 0; i < 6; ++i) add(tab, "n0092" + std::to_string(i) + ".dwg");   // 372 of 400 pixels
+    HWND tab = fixedTabs(0, {0, 0, 400, 30}, 62, 22, 6);   // 372 of 400 pixels
     SendMessage(tab, TCM_SETCURSEL, 5, 0);
     EXPECT_FALSE(IsWindowVisible(GetWindow(tab, GW_CHILD)));
     EXPECT_EQ(rect(tab, 0).left, 0);
@@ -188,10 +187,7 @@ TEST_F(TabScrolling, RowWithinTheArrowsOfFittingNeverScrolls) {
 // A vertical multi-line control one column wide scrolls its column with an up-down pair at the
 // bottom: the lower arrow brings later tabs, and a selected tab comes into view.
 TEST_F(TabScrolling, NarrowVerticalControlScrollsOneColumn) {
-    HWND tab = create(TCS_VERTICAL | TCS_MULTILINE | TCS_FIXEDWIDTH, {0, 0, 30, 200});
-    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 40));
-    SendMessage(tab, TCM_SETMINTABWIDTH, 0, 40);
-    for (int i = 0; i < 10; ++i) add(tab, "t");
+    HWND tab = fixedTabs(TCS_VERTICAL | TCS_MULTILINE, {0, 0, 30, 200}, 40, 24, 10);
     HWND arrows = GetWindow(tab, GW_CHILD);
     ASSERT_TRUE(IsWindowVisible(arrows));
     EXPECT_FALSE(GetWindowLongPtr(arrows, GWL_STYLE) & UDS_HORZ);
@@ -232,9 +228,7 @@ TEST_F(TabScrolling, AbsurdTabWidthsStayBounded) {
 
 // The arrows of a row are a left-right pair: their two buttons meet in a vertical line.
 TEST_F(TabScrolling, RowArrowsAreALeftRightPair) {
-    HWND tab = create(TCS_FIXEDWIDTH);
-    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 60));
-    for (int i = 0; i < 20; ++i) add(tab, "t");
+    HWND tab = fixedTabs(0, {0, 0, 400, 30}, 60, 22, 20);
     HWND arrows = GetWindow(tab, GW_CHILD);
     ASSERT_TRUE(IsWindowVisible(arrows));
     HDC dc = sim::desk::renderWindow(arrows);
