@@ -1,0 +1,329 @@
+// kv-sessfuzz: runs random user sessions through the simulated host, each in a child process
+// watched by this one, and turns a failing session into the shortest korvane-host script that
+// still fails the same way. See docs/sessfuzz.md.
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <set>
+#include <sstream>
+#include "sessfuzz/session.h"
+
+#ifndef KV_BUILD_MODULE_DIR
+#define KV_BUILD_MODULE_DIR ""
+#endif
+#ifndef KV_SOURCE_DIR
+#define KV_SOURCE_DIR ""
+#endif
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using sessfuzz::SessionPlan;
+using sessfuzz::Step;
+
+namespace {
+
+struct Options {
+    std::uint64_t firstSeed = 1, lastSeed = 1;
+    bool randomSeeds = false;
+    double seconds = 0;             // run random sessions for this long
+    int steps = 60;
+    double stepTimeout = 20;        // seconds of real time a step may take
+    int maxReplays = 120;           // replays spent on shortening one failure
+    std::string replay;             // a script to run once
+    std::string outDir = ".";
+    bool verbose = false;
+};
+
+struct Result {
+    bool failed = false;
+    std::string signature;          // what kind of failure: shortening keeps it
+    std::string message;
+    std::vector<Step> steps;        // the steps run, up to the failing one
+    std::string log;                // the child's transcript and sanitizer output
+    double seconds = 0;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The sanitizer's own words for what it found, when the log holds a report.
+std::string sanitizerFinding(const std::string& log) {
+    for (const char* marker : {"ERROR: AddressSanitizer: ", "ERROR: LeakSanitizer: ", "runtime error: "}) {
+        auto at = log.find(marker);
+        if (at == std::string::npos) continue;
+        auto end = log.find_first_of(" \n", at + std::strlen(marker));
+        return std::string(marker) + log.substr(at + std::strlen(marker), end - at - std::strlen(marker));
+    }
+    return {};
+}
+
+std::string lastLines(const std::string& text, int count) {
+    size_t at = text.size();
+    for (int n = 0; n <= count && at != std::string::npos && at > 0; ++n) at = text.rfind('\n', at - 1);
+    return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+// Runs one session in a child process and follows it line by line.
+Result runChild(const SessionPlan& plan, const Options& opt) {
+    Result r;
+    const auto start = Clock::now();
+    char logName[] = "/tmp/kv-sessfuzz-log-XXXXXX";
+    const int logFd = mkstemp(logName);
+    int p[2];
+    if (logFd < 0 || pipe(p) != 0) {
+        r.failed = true;
+        r.signature = r.message = "cannot start a session";
+        return r;
+    }
+    std::cout.flush();
+    std::cerr.flush();
+    const pid_t child = fork();
+    if (child == 0) {
+        close(p[0]);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        close(logFd);
+        const int status = sessfuzz::runSession(plan, p[1]);
+        std::cout.flush();
+        std::cerr.flush();
+        std::exit(status);   // exit, not _exit: the leak check runs at the end
+    }
+    close(p[1]);
+    close(logFd);
+
+    std::string root, buffer, failure;
+    bool ended = false, timedOut = false, inStep = false;
+    for (;;) {
+        pollfd pfd{p[0], POLLIN, 0};
+        const int ready = poll(&pfd, 1, int(opt.stepTimeout * 1000));
+        if (ready == 0) {
+            timedOut = true;
+            kill(child, SIGKILL);
+            break;
+        }
+        char chunk[4096];
+        const ssize_t n = read(p[0], chunk, sizeof chunk);
+        if (n <= 0) break;
+        buffer.append(chunk, size_t(n));
+        size_t nl;
+        while ((nl = buffer.find('\n')) != std::string::npos) {
+            const std::string line = buffer.substr(0, nl);
+            buffer.erase(0, nl + 1);
+            const char tag = line.empty() ? ' ' : line[0];
+            const std::string rest = line.size() > 2 ? line.substr(2) : "";
+            if (tag == 'R') root = rest;
+            if (tag == 'S') {
+                r.steps.push_back({});
+                inStep = true;
+            }
+            if (tag == 'L' && !r.steps.empty()) r.steps.back().lines.push_back(rest);
+            if (tag == 'E') inStep = false;
+            if (tag == 'F') failure = rest;
+            if (tag == 'X') ended = true;
+        }
+    }
+    close(p[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    r.log = readFile(logName);
+    unlink(logName);
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::error_code ec;
+    if (!root.empty() && root.rfind("/tmp/", 0) == 0) fs::remove_all(root, ec);
+
+    const std::string finding = sanitizerFinding(r.log);
+    if (timedOut) {
+        r.signature = "hang";
+        r.message = "a step ran for more than " + std::to_string(int(opt.stepTimeout)) + " s (watchdog)";
+    } else if (!failure.empty()) {
+        r.signature = "check " + failure.substr(0, failure.find(':'));
+        r.message = failure;
+    } else if (!finding.empty()) {
+        r.signature = finding;
+        r.message = finding;
+    } else if (WIFSIGNALED(status)) {
+        r.signature = "signal " + std::to_string(WTERMSIG(status));
+        r.message = std::string("killed by ") + strsignal(WTERMSIG(status));
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !ended) {
+        r.signature = "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        r.message = "the session ended with status " + std::to_string(WEXITSTATUS(status));
+    }
+    r.failed = !r.signature.empty();
+    // Only the steps up to the failing one matter; a hang or crash happened in the last one started.
+    (void)inStep;
+    return r;
+}
+
+SessionPlan basePlan(const Options& opt) {
+    SessionPlan plan;
+    plan.steps = opt.steps;
+    const fs::path self = fs::canonical("/proc/self/exe");
+    // The module folder of the build tree this program belongs to, else the configured one.
+    const fs::path beside = self.parent_path().parent_path().parent_path() / "module";
+    std::error_code ec;
+    plan.moduleDir = fs::exists(beside / "Korvane.arx", ec) ? beside.string() : KV_BUILD_MODULE_DIR;
+    plan.shippedDir = std::string(KV_SOURCE_DIR) + "/shipped";
+    return plan;
+}
+
+Result replay(const Options& opt, const std::vector<Step>& steps) {
+    SessionPlan plan = basePlan(opt);
+    plan.replaying = true;
+    plan.replay = steps;
+    return runChild(plan, opt);
+}
+
+// Delta debugging over the steps, then over the lines of the steps left: the shortest session that
+// still fails with the same signature.
+std::vector<Step> shorten(const Options& opt, Result failing, int* replays) {
+    std::vector<Step> steps = failing.steps;
+    auto stillFails = [&](const std::vector<Step>& candidate) {
+        if (*replays >= opt.maxReplays || candidate.empty()) return false;
+        ++*replays;
+        Result r = replay(opt, candidate);
+        if (!r.failed || r.signature != failing.signature) return false;
+        steps = r.steps;   // what ran, with the dialogs the user had to close
+        return true;
+    };
+    size_t chunks = 2;
+    while (steps.size() >= 2 && *replays < opt.maxReplays) {
+        const size_t size = (steps.size() + chunks - 1) / chunks;
+        bool reduced = false;
+        for (size_t start = 0; start < steps.size(); start += size) {
+            std::vector<Step> without(steps.begin(), steps.begin() + long(start));
+            without.insert(without.end(), steps.begin() + long(std::min(steps.size(), start + size)), steps.end());
+            if (stillFails(without)) {
+                chunks = std::max<size_t>(chunks - 1, 2);
+                reduced = true;
+                break;
+            }
+        }
+        if (!reduced) {
+            if (chunks >= steps.size()) break;
+            chunks = std::min(steps.size(), chunks * 2);
+        }
+    }
+    for (size_t i = 0; i < steps.size(); ++i) {
+        for (size_t j = 0; steps.size() > i && j < steps[i].lines.size() && steps[i].lines.size() > 1;) {
+            std::vector<Step> candidate = steps;
+            candidate[i].lines.erase(candidate[i].lines.begin() + long(j));
+            if (!stillFails(candidate)) ++j;
+        }
+    }
+    return steps;
+}
+
+// Reports a failure: the seed, the message, the shortest session as a script (printed and written
+// to the output folder) and the end of its transcript.
+void reportFailure(const Options& opt, const std::string& origin, const Result& first) {
+    int replays = 0;
+    std::vector<Step> steps = shorten(opt, first, &replays);
+    Result last = replay(opt, steps);
+    if (!last.failed) last = first;   // flaky: keep the original
+    if (!last.failed || last.signature != first.signature) steps = first.steps;
+    std::string header = "# korvane-host script found by kv-sessfuzz (" + origin + ")\n# fails: " + first.message +
+                         "\n# shortened from " + std::to_string(first.steps.size()) + " to " +
+                         std::to_string(steps.size()) + " steps in " + std::to_string(replays) + " replays\n";
+    const std::string script = sessfuzz::scriptOfSteps(steps, header);
+    std::string safe = origin;
+    for (auto& c : safe)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
+    const std::string file = (fs::path(opt.outDir) / ("sessfuzz-" + safe + ".kvs")).string();
+    std::ofstream(file) << script;
+    std::cout << "FAIL " << origin << ": " << first.message << "\n" << script << "(written to " << file << ")\n"
+              << "--- the end of its transcript:\n"
+              << lastLines(last.log, 40) << "---\n";
+}
+
+std::uint64_t parseSeed(const std::string& s) { return std::stoull(s); }
+
+int usage() {
+    std::cerr << "usage: kv-sessfuzz [--seed N | --seeds A-B | --seconds S] [--steps N] [--step-timeout S]\n"
+                 "                   [--max-replays N] [--out DIR] [--verbose]\n"
+                 "       kv-sessfuzz --replay FILE.kvs [--step-timeout S]\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) std::exit(usage());
+            return argv[++i];
+        };
+        if (a == "--seed") opt.firstSeed = opt.lastSeed = parseSeed(next());
+        else if (a == "--seeds") {
+            const std::string range = next();
+            const auto dash = range.find('-');
+            opt.firstSeed = parseSeed(range.substr(0, dash));
+            opt.lastSeed = dash == std::string::npos ? opt.firstSeed : parseSeed(range.substr(dash + 1));
+        } else if (a == "--seconds") {
+            opt.seconds = std::stod(next());
+            opt.randomSeeds = true;
+        } else if (a == "--steps") opt.steps = std::stoi(next());
+        else if (a == "--step-timeout") opt.stepTimeout = std::stod(next());
+        else if (a == "--max-replays") opt.maxReplays = std::stoi(next());
+        else if (a == "--replay") opt.replay = next();
+        else if (a == "--out") opt.outDir = next();
+        else if (a == "--verbose") opt.verbose = true;
+        else return usage();
+    }
+    fs::create_directories(opt.outDir);
+
+    if (!opt.replay.empty()) {
+        const std::string text = readFile(opt.replay);
+        if (text.empty()) {
+            std::cerr << "kv-sessfuzz: cannot read " << opt.replay << "\n";
+            return 2;
+        }
+        Result r = replay(opt, sessfuzz::stepsOfScript(text));
+        if (opt.verbose || r.failed) std::cout << r.log;
+        std::cout << (r.failed ? "FAIL " : "ok ") << opt.replay << ": " << r.steps.size() << " steps, "
+                  << r.seconds << " s" << (r.failed ? " -- " + r.message : "") << "\n";
+        return r.failed ? 1 : 0;
+    }
+
+    std::set<std::string> seen;   // signatures already reported (soak)
+    int sessions = 0, failures = 0, steps = 0;
+    const auto start = Clock::now();
+    std::mt19937_64 seeds(std::uint64_t(std::time(nullptr)) ^ std::uint64_t(getpid()));
+    for (std::uint64_t seed = opt.firstSeed;; ++seed) {
+        if (opt.randomSeeds) {
+            if (std::chrono::duration<double>(Clock::now() - start).count() >= opt.seconds) break;
+            seed = seeds() % 1000000000;
+        } else if (seed > opt.lastSeed) {
+            break;
+        }
+        SessionPlan plan = basePlan(opt);
+        plan.seed = seed;
+        Result r = runChild(plan, opt);
+        ++sessions;
+        steps += int(r.steps.size());
+        if (opt.verbose || r.failed)
+            std::cout << (r.failed ? "FAIL" : "ok") << " seed " << seed << ": " << r.steps.size() << " steps, "
+                      << r.seconds << " s" << (r.failed ? " -- " + r.message : "") << std::endl;
+        if (!r.failed) continue;
+        ++failures;
+        if (seen.insert(r.signature).second) reportFailure(opt, "seed " + std::to_string(seed), r);
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    std::cout << "kv-sessfuzz: " << sessions << " sessions, " << steps << " steps, " << failures << " failed ("
+              << seen.size() << " kinds), " << elapsed << " s\n";
+    return failures ? 1 : 0;
+}

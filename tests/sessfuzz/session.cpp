@@ -1,0 +1,600 @@
+// One session in the child process: the simulated machine set up as korvane-host sets it up, steps
+// generated from what the host shows (or replayed from a script), and the checks after each step.
+#include "sessfuzz/session.h"
+
+#include <unistd.h>
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include "apps/korvane-host/app_verbs.h"
+#include "arx/aced.h"
+#include "arx/docman.h"
+#include "sim/desk/desktop.h"
+#include "sim/desk/dialogs.h"
+#include "sim/desk/windows.h"
+#include "sim/host/host.h"
+#include "sim/host/verbs.h"
+#include "sim/machine.h"
+#include "sim/script/runner.h"
+#include "win/tabctrl.h"
+#include "win/window.h"
+
+namespace sim::desk {
+HWND findByClass(HWND root, const std::string& className);   // sim/desk/verbs.cpp
+}
+
+namespace fs = std::filesystem;
+
+namespace sessfuzz {
+namespace {
+
+// ---- Reporting to the parent ------------------------------------------------------------------
+
+int g_fd = -1;
+
+void report(const std::string& text) {
+    std::string line = text + "\n";
+    const char* p = line.data();
+    size_t left = line.size();
+    while (left > 0) {
+        ssize_t n = ::write(g_fd, p, left);
+        if (n <= 0) return;
+        p += n;
+        left -= size_t(n);
+    }
+}
+
+// ---- What the host shows ----------------------------------------------------------------------
+
+struct Tab {
+    std::string caption, kind, flags, path;
+    bool has(const std::string& flag) const { return ("," + flags + ",").find("," + flag + ",") != std::string::npos; }
+};
+
+struct Doc {
+    const void* id = nullptr;
+    std::string path;
+    int dbmod = 0;
+    bool readOnly = false;
+};
+
+struct State {
+    bool loaded = false;
+    bool bar = false;                       // the plug-in shows a tab strip
+    std::vector<Tab> tabs;
+    int controlItems = -1, controlSelection = -1;   // the tab control's own view, by its messages
+    std::vector<Doc> docs;
+    int pages = 0;                          // windows without a drawing (the start page)
+    std::map<std::string, std::size_t> files;   // path under the root -> size and content hash
+};
+
+std::string g_capture;   // the transcript since the capture was last cleared
+
+std::string captured(const std::function<void()>& fn) {
+    const size_t from = g_capture.size();
+    fn();
+    return g_capture.substr(from);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::stringstream ss(text);
+    std::string line;
+    while (std::getline(ss, line)) out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        out.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) return out;
+        start = tab + 1;
+    }
+}
+
+// Files of the machine that the user's work may touch: everything under the root but the
+// plug-in's data folder, the registry and the module folder.
+std::map<std::string, std::size_t> fileSnapshot(const std::string& root) {
+    std::map<std::string, std::size_t> out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string rel = it->path().lexically_relative(root).string();
+        if (it->is_directory() && (rel == "AppData" || rel == "registry" || rel == "Program Files")) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (!it->is_regular_file()) continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        out[it->path().string()] = std::hash<std::string>{}(bytes.str()) ^ (bytes.str().size() << 1);
+    }
+    return out;
+}
+
+class Session {
+public:
+    Session(const SessionPlan& plan) : plan_(plan), rng_(plan.seed) {}
+    int run();
+
+private:
+    // Machine and observation
+    void setUp();
+    State observe();
+    // Steps
+    Step generate(const State& s);
+    void runStep(const Step& step);
+    void runLine(const std::string& line);
+    // Checks
+    std::optional<std::string> check(const State& before, const State& after, const Step& step,
+                                     const std::string& transcript);
+    std::optional<std::string> checkSettings();
+
+    // Random choices
+    int pick(int n) { return n <= 0 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng_) < p; }
+    template <class T> const T& any(const std::vector<T>& v) { return v[size_t(pick(int(v.size())))]; }
+    std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+    std::string tabIndex(const State& s) { return std::to_string(pick(int(s.tabs.size()) + (chance(0.05) ? 1 : 0))); }
+    std::string answer() { return any<std::string>({"Yes", "No", "Cancel", "Yes", "No"}); }
+    void saveQuestionAnswers(std::vector<std::string>& lines);
+
+    SessionPlan plan_;
+    std::mt19937_64 rng_;
+    sim::script::Runner runner_;
+    sim::MachineLayout machine_;
+    std::deque<std::string> pending_;     // lines of the running step not yet run
+    std::vector<std::string> made_;       // drawing files the session made (relative to the root)
+    std::set<std::string> foreign_;       // drawings another program wrote: never written over
+    std::map<std::string, std::string> settings_;   // setting key -> value read back after writing
+    int autoCancels_ = 0;
+};
+
+// ---- The machine -------------------------------------------------------------------------------
+
+void Session::setUp() {
+    auto& desk = sim::Desktop::get();
+    desk.useRealClock(false);
+    desk.setInteractive(false);
+    desk.setTranscriptSink([](const std::string& text) {
+        g_capture += text;
+        std::cerr << text;
+    });
+    const std::string root = sim::makeTemporaryRoot();
+    machine_ = sim::setupMachine(root, plan_.moduleDir, plan_.shippedDir);
+    fs::current_path(machine_.root);
+    report("R " + machine_.root);
+
+    sim::desk::registerDeskVerbs(runner_);
+    sim::desk::registerDialogVerbs(runner_);
+    sim::host::registerHostVerbs(runner_);
+    kvapp::registerAppVerbs(runner_, machine_);
+    // A modal dialog runs the step's next lines; when the step has none left, the user closes it.
+    sim::desk::setScriptFeed([this]() {
+        if (!pending_.empty()) {
+            std::string line = pending_.front();
+            pending_.pop_front();
+            runLine(line);
+            return true;
+        }
+        if (sim::desk::topDialog() && autoCancels_ < 3) {
+            ++autoCancels_;
+            runLine("@cancel-dialog");
+            return true;
+        }
+        return false;
+    });
+    sim::host::loadModule(machine_.moduleFolder + "Korvane.arx");
+}
+
+State Session::observe() {
+    State s;
+    s.loaded = !sim::host::loadedModules().empty();
+    for (AcApDocWindow* w : sim::host::windows()) {
+        AcApDocument* d = w->document();
+        if (!d) {
+            ++s.pages;
+            continue;
+        }
+        s.docs.push_back({d, d->fileName(), acdbGetDbmod(d->database()), d->isReadOnly()});
+    }
+    if (s.loaded) {
+        const std::string out = captured([&] { runner_.runLine("@tabs"); });
+        s.bar = out.find("script:") == std::string::npos;
+        for (const auto& line : splitLines(out)) {
+            auto cols = splitTabs(line);
+            if (cols.size() == 5) s.tabs.push_back({cols[1], cols[2], cols[3], cols[4]});
+        }
+    }
+    if (HWND control = sim::desk::findByClass(acedGetAcadFrame(), WC_TABCONTROL)) {
+        s.controlItems = int(SendMessage(control, TCM_GETITEMCOUNT, 0, 0));
+        s.controlSelection = int(SendMessage(control, TCM_GETCURSEL, 0, 0));
+    }
+    s.files = fileSnapshot(machine_.root);
+    return s;
+}
+
+// ---- Steps -------------------------------------------------------------------------------------
+
+void Session::runLine(const std::string& line) {
+    report("L " + line);
+    const std::string out = captured([&] { runner_.runLine(line); });
+    // What a setting reads back right after it was written is what it must read from now on.
+    std::vector<std::string> words;
+    try {
+        words = sim::script::splitWords(line);
+    } catch (const std::exception&) {
+    }
+    if (words.size() == 3 && words[0] == "@setting") {
+        const std::string head = "setting \"" + words[1] + "\" = ";
+        auto at = out.find(head);
+        if (at != std::string::npos) {
+            auto end = out.find('\n', at);
+            settings_[words[1]] = out.substr(at + head.size(), end - at - head.size());
+        }
+    }
+    if (line.rfind("@make-drawing", 0) == 0 && words.size() >= 2) {
+        std::error_code ec;
+        const std::string path = fs::absolute(words[1], ec).lexically_normal().string();
+        const bool readOnly = std::find(words.begin(), words.end(), "readonly") != words.end();
+        if (readOnly && out.find("script:") == std::string::npos) foreign_.insert(path);
+        if (!readOnly) foreign_.erase(path);
+    }
+}
+
+void Session::runStep(const Step& step) {
+    report("S");
+    autoCancels_ = 0;
+    pending_.assign(step.lines.begin(), step.lines.end());
+    while (!pending_.empty()) {
+        std::string line = pending_.front();
+        pending_.pop_front();
+        runLine(line);
+        if (sim::host::quitRequested()) break;
+    }
+    pending_.clear();
+}
+
+// Answers for the save questions an operation over several drawings may ask, in the order a
+// person might give them: Yes, No, Cancel, with "Apply All" ticked now and then.
+void Session::saveQuestionAnswers(std::vector<std::string>& lines) {
+    for (int n = pick(4); n > 0; --n) {
+        if (chance(0.2)) lines.push_back("@dialog check 1012 on");
+        lines.push_back(any<std::string>({"@dialog press 6", "@dialog press 7", "@dialog press Cancel"}));
+    }
+}
+
+Step Session::generate(const State& s) {
+    static const std::vector<std::string> names = {
+        "plan", "n00922", "n01844", "n02766", "plan 1", "평면도", "도면 2", "Σχέδιο", "ΠΛΑΝΟ β", "A-101", "x"};
+    static const std::vector<std::string> exts = {".dwg", ".dwg", ".dwg", ".dxf", ".dwt"};
+    static const std::vector<std::string> formats = {"R14", "2000", "2004", "2007", "2010", "2013", "2018"};
+    static const std::vector<std::string> menus = {
+        "#0", "Open Only Current Document", "Save All", "Save All to Other Folder", "Save and Close All",
+        "Don't Save and Close All", "Save and Close All - Exit", "Don't Save and Close All - Exit",
+        "Change to link tab", "Add to Favorites", "Remove from Favorites", "Open All Favorites",
+        "Favorites new append", "Window>Cascade", "Window>Tile Horizontally", "Window>Tile Vertically",
+        "Window>Arrange Icons", "Sort Ascending", "Sort Descending", "Link File Open...",
+        "Link Folder Open...", "User Command>Save drawing", "User Command>Line", "User Command>Zoom>Extents",
+        "Open Containing Folder..."};
+    static const std::vector<std::string> keys = {
+        "Ctrl+Right", "Ctrl+Left", "Right", "Left", "Home", "End", "Ctrl+A", "Ctrl+C", "Shift+Right",
+        "Shift+Left", "Up", "Down", "Enter", "Esc", "Tab", "Ctrl+Shift+Right"};
+    static const std::vector<std::pair<std::string, std::vector<std::string>>> settingValues = {
+        {"Open sort", {"0", "1"}},           {"fixed width", {"0", "1"}},     {"Extention", {"0", "1"}},
+        {"Show close button", {"0", "1"}},   {"version icon", {"0", "1"}},    {"file icon", {"0", "1"}},
+        {"Menu Y-position", {"1", "20", "200"}}, {"One tab hidden", {"0", "1"}}, {"Tooltip enable", {"0", "1"}},
+        {"Link tab close", {"0", "1"}},      {"Script path", {"", "Drawings", "도면"}}};
+
+    auto newName = [&]() {
+        std::string name = any(names);
+        if (chance(0.5)) name += std::to_string(pick(40));
+        return "Drawings/" + name + any(exts);
+    };
+    auto existing = [&]() { return made_.empty() || chance(0.08) ? newName() : any(made_); };
+    Step st;
+    auto& L = st.lines;
+    if (!s.loaded) {
+        if (chance(0.7)) {
+            L.push_back("@load");
+            return st;
+        }
+    }
+    // Weighted kinds; a session with few drawings makes and opens more.
+    const int drawings = int(s.docs.size());
+    const int k = pick(100);
+    if (k < (made_.size() < 3 ? 20 : 6)) {
+        std::string path = newName();
+        std::string line = "@make-drawing " + quoted(path) + " format=" + any(formats);
+        if (chance(0.15)) line += " readonly";
+        if (chance(0.2)) line += " layouts=A,B views=V1";
+        L.push_back(line);
+        made_.push_back(path);
+    } else if (k < (drawings < 3 ? 40 : 20)) {
+        if (s.docs.size() == 1 && chance(0.5)) L.push_back("@answer " + answer());
+        if (chance(0.8)) L.push_back("@open " + quoted(existing()));
+        else L.push_back("OPEN " + quoted(existing()));
+    } else if (k < 23) {
+        L.push_back("@new");
+    } else if (k < 30) {
+        L.push_back("@answer " + answer());
+        L.push_back("@close " + std::to_string(1 + pick(int(s.docs.size()) + s.pages)));
+    } else if (k < 34) {
+        L.push_back("@activate " + std::to_string(1 + pick(int(s.docs.size()) + s.pages)));
+    } else if (k < 42) {
+        L.push_back("LINE 0,0 " + std::to_string(1 + pick(50)) + "," + std::to_string(pick(50)) + " ");
+    } else if (k < 47) {
+        const int what = pick(4);
+        if (what == 0) L.push_back("_QSAVE");
+        else if (what == 1) L.push_back("SAVE " + quoted(newName()));
+        else L.push_back("SAVEAS " + any(formats) + " " + quoted(chance(0.7) ? newName() : existing()));
+        if (chance(0.3)) L.insert(L.begin(), "@files " + quoted(newName()));
+    } else if (k < 57) {
+        std::string extra = any<std::string>({"", "", " ctrl", " shift"});
+        L.push_back("@click " + tabIndex(s) + extra);
+    } else if (k < 59) {
+        L.push_back("@mclick " + tabIndex(s));
+    } else if (k < 70) {
+        const std::string entry = any(menus);
+        if (entry == "Save All to Other Folder" || entry == "Link Folder Open...")
+            L.push_back("@folder " + quoted(chance(0.8) ? "Drawings/out" : "Drawings"));
+        if (entry == "Link File Open...") L.push_back("@files " + quoted(existing()));
+        if (entry.find("Close") != std::string::npos || entry == "#0" || entry == "Change to link tab" ||
+            entry == "Open Only Current Document")
+            if (chance(0.3)) L.push_back("@answer " + answer());
+        L.push_back("@menu " + quoted(entry));
+        L.push_back("@rclick " + tabIndex(s));
+        saveQuestionAnswers(L);
+    } else if (k < 73) {
+        int from = -1;
+        for (size_t i = 0; i < s.tabs.size(); ++i)
+            if (s.tabs[i].has("selected")) from = int(i);
+        L.push_back("@drag " + std::to_string(from < 0 ? 0 : from) + " " + tabIndex(s));
+    } else if (k < 79) {
+        L.push_back("@key " + any(keys) + (chance(0.5) ? " over=bar" : ""));
+    } else if (k < 81) {
+        L.push_back(std::string("@wheel ") + (chance(0.5) ? "+1" : "-1") + (chance(0.3) ? " over=drawing" : ""));
+    } else if (k < 83) {
+        L.push_back("@key Ctrl+F over=bar");
+        L.push_back("@dialog set 1001 " + any<std::string>({"*.dwg", "n0*", "평*", "*", "zz"}));
+        L.push_back(chance(0.8) ? "@dialog press OK" : "@dialog press Cancel");
+    } else if (k < 86) {
+        L.push_back("@keydown Ctrl");
+        for (int n = 1 + pick(3); n > 0; --n) L.push_back("@key Tab");
+        L.push_back("@keyup Ctrl");
+    } else if (k < 88) {
+        if (chance(0.5) && s.docs.size() == 1) L.push_back("@answer " + answer());
+        L.push_back(std::string("@set SDI ") + (chance(0.5) ? "1" : "0"));
+    } else if (k < 90) {
+        L.push_back("@link " + quoted(existing()));
+    } else if (k < 92) {
+        L.push_back("@answer " + answer());
+        L.push_back("@glyph " + tabIndex(s) + " " + any<std::string>({"close", "link"}));
+    } else if (k < 94) {
+        L.push_back("@wait " + std::to_string(pick(3000)));
+    } else if (k < 95) {
+        L.push_back("@hover " + tabIndex(s) + " ms=" + std::to_string(50 + pick(1000)));
+    } else if (k < 97) {
+        const auto& [key, values] = any(settingValues);
+        L.push_back("@setting " + quoted(key) + " " + quoted(any(values)));
+    } else if (k < 98) {
+        L.push_back(s.loaded ? "@unload" : "@load");
+    } else {
+        L.push_back("@startpage");
+    }
+    return st;
+}
+
+// ---- Checks ------------------------------------------------------------------------------------
+
+bool contains(const std::vector<std::string>& lines, const std::string& text) {
+    for (const auto& l : lines)
+        if (l.find(text) != std::string::npos) return true;
+    return false;
+}
+
+std::string describe(const std::multiset<std::string>& paths) {
+    std::string out;
+    for (const auto& p : paths) out += (out.empty() ? "" : ", ") + p;
+    return "{" + out + "}";
+}
+
+std::optional<std::string> Session::check(const State& before, const State& after, const Step& step,
+                                          const std::string& transcript) {
+    // The tabs are exactly the open documents' windows plus the link tabs.
+    if (after.loaded && after.bar) {
+        std::multiset<std::string> tabPaths, docPaths;
+        int windowTabs = 0, selected = -1;
+        for (size_t i = 0; i < after.tabs.size(); ++i) {
+            const Tab& t = after.tabs[i];
+            if (t.kind == "drawing") tabPaths.insert(t.path);
+            if (t.kind == "window") ++windowTabs;
+            if (t.has("selected")) selected = int(i);
+        }
+        for (const auto& d : after.docs) docPaths.insert(d.path);
+        if (tabPaths != docPaths)
+            return "tabs: the drawing tabs " + describe(tabPaths) + " are not the open drawings " + describe(docPaths);
+        if (windowTabs != after.pages)
+            return "tabs: " + std::to_string(windowTabs) + " window tabs for " + std::to_string(after.pages) +
+                   " windows without a drawing";
+        // The control is found only while it shows (a bar with one tab may hide it).
+        if (after.controlItems >= 0 && after.controlItems != int(after.tabs.size()))
+            return "tabs: the tab control holds " + std::to_string(after.controlItems) + " items, the bar lists " +
+                   std::to_string(after.tabs.size());
+        if (after.controlItems >= 0 && after.controlSelection != selected)
+            return "tabs: the tab control selects " + std::to_string(after.controlSelection) +
+                   ", the bar flags " + std::to_string(selected);
+    }
+
+    const auto lines = splitLines(transcript);
+    const bool userSaidNo = contains(lines, "-> No") || contains(lines, "[menu] Don't Save");
+    const bool quitting = sim::host::quitRequested();
+    auto written = [&](const std::string& path) {
+        auto b = before.files.find(path), a = after.files.find(path);
+        return a != after.files.end() && (b == before.files.end() || b->second != a->second);
+    };
+    std::set<const void*> stillOpen;
+    for (const auto& d : after.docs) stillOpen.insert(d.id);
+
+    // No drawing with unsaved changes is closed unless the user answered No.
+    for (const auto& d : before.docs) {
+        if (d.dbmod == 0 || d.readOnly || stillOpen.count(d.id)) continue;
+        std::error_code ec;
+        const bool titled = fs::path(d.path).is_absolute();
+        if (titled && written(d.path)) continue;
+        if (!userSaidNo)
+            return "closed: " + d.path + " had unsaved changes and was closed without a No" +
+                   (quitting ? " (host quit)" : "");
+    }
+
+    // No file is written that no step asked to write.
+    std::set<std::string> targets;   // files or folders the step named
+    bool saves = false;
+    for (const auto& line : step.lines) {
+        std::vector<std::string> words;
+        try {
+            words = sim::script::splitWords(line);
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (words.empty()) continue;
+        std::string verb = words[0];
+        while (!verb.empty() && std::string("_.'-").find(verb[0]) != std::string::npos) verb.erase(0, 1);
+        for (auto& c : verb) c = char(std::toupper(static_cast<unsigned char>(c)));
+        if (verb == "QSAVE" || verb == "SAVE" || verb == "SAVEAS" || verb == "CLOSE" || verb == "CLOSEALL" ||
+            verb == "QUIT" || verb == "@AUTOSAVE")
+            saves = true;
+        if (verb == "@MENU" && line.find("Save") != std::string::npos && line.find("Don't") == std::string::npos)
+            saves = true;
+        if (verb == "@MAKE-DRAWING" || verb == "@FILES" || verb == "@FOLDER" || verb == "SAVE" || verb == "SAVEAS") {
+            for (size_t i = 1; i < words.size(); ++i) {
+                std::error_code ec;
+                targets.insert(fs::absolute(words[i], ec).lexically_normal().string());
+            }
+        }
+    }
+    if (contains(lines, "-> Yes") || contains(lines, "Save drawing") || contains(lines, "[menu] Save")) saves = true;
+    std::set<std::string> saveable;
+    for (const State* s : {&before, &after}) {
+        for (const auto& d : s->docs) saveable.insert(d.path);
+        for (const auto& t : s->tabs) saveable.insert(t.path);
+    }
+    auto allowed = [&](const std::string& path) {
+        for (const auto& t : targets) {
+            if (path == t || path == t + ".dwg" || path.rfind(t + "/", 0) == 0) return true;
+        }
+        if (!saves) return false;
+        for (const auto& p : saveable) {
+            std::string stem = p.substr(0, p.rfind('.'));
+            if (path == p || path == stem + ".bak" || path == fs::absolute(p).lexically_normal().string()) return true;
+        }
+        return false;
+    };
+    for (const auto& [path, hash] : after.files) {
+        if (!written(path)) continue;
+        if (foreign_.count(path) && !targets.count(path)) return "written: " + path + " (another program's drawing)";
+        if (!allowed(path)) return "written: " + path + " (no step asked to write it)";
+    }
+    for (const auto& [path, hash] : before.files)
+        if (!after.files.count(path)) return "deleted: " + path;
+    // Drawings opened read-only are another program's: never written over.
+    for (const auto& d : after.docs)
+        if (d.readOnly) foreign_.insert(d.path);
+    return std::nullopt;
+}
+
+// Settings read back as they were written, also after the plug-in was unloaded and loaded again.
+std::optional<std::string> Session::checkSettings() {
+    if (sim::host::loadedModules().empty()) return std::nullopt;
+    for (const auto& [key, value] : settings_) {
+        const std::string out = captured([&] { runner_.runLine("@setting " + quoted(key)); });
+        const std::string expected = "setting \"" + key + "\" = " + value + "\n";
+        if (out.find(expected) == std::string::npos)
+            return "setting: " + key + " was written as '" + value + "' but reads " + out;
+    }
+    return std::nullopt;
+}
+
+int Session::run() {
+    setUp();
+    State before = observe();
+    const int count = plan_.replaying ? int(plan_.replay.size()) : plan_.steps;
+    int status = 0;
+    for (int i = 0; i < count; ++i) {
+        const Step step = plan_.replaying ? plan_.replay[size_t(i)] : generate(before);
+        g_capture.clear();
+        runStep(step);
+        const std::string transcript = g_capture;
+        State after = observe();
+        auto failure = check(before, after, step, transcript);
+        if (!failure && contains(step.lines, "@load")) failure = checkSettings();
+        if (failure) {
+            report("F " + *failure);
+            status = 3;
+            break;
+        }
+        report("E");
+        if (sim::host::quitRequested()) {
+            report("Q");
+            break;
+        }
+        before = std::move(after);
+    }
+    if (!sim::host::quitRequested() && !sim::host::loadedModules().empty()) sim::host::unloadModule();
+    sim::host::reset();
+    sim::Desktop::get().setTranscriptSink(nullptr);
+    std::error_code ec;
+    fs::current_path("/", ec);
+    fs::remove_all(machine_.root, ec);
+    report("X");
+    return status;
+}
+
+}  // namespace
+
+int runSession(const SessionPlan& plan, int fd) {
+    g_fd = fd;
+    Session session(plan);
+    return session.run();
+}
+
+std::vector<Step> stepsOfScript(const std::string& text) {
+    std::vector<Step> steps;
+    const bool marked = text.find("# step") != std::string::npos;
+    std::stringstream ss(text);
+    std::string line;
+    while (std::getline(ss, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("# end", 0) == 0) break;
+        if (line.rfind("# step", 0) == 0) {
+            steps.push_back({});
+            continue;
+        }
+        if (line.empty() || line[0] == '#') continue;
+        if (!marked || steps.empty()) steps.push_back({});
+        steps.back().lines.push_back(line);
+    }
+    return steps;
+}
+
+std::string scriptOfSteps(const std::vector<Step>& steps, const std::string& header) {
+    std::string out = header;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        out += "# step " + std::to_string(i + 1) + "\n";
+        for (const auto& l : steps[i].lines) out += l + "\n";
+    }
+    return out + "# end of the session: the state it left\n@docs\n@tabs\n";
+}
+
+}  // namespace sessfuzz
