@@ -39,6 +39,7 @@ struct Options {
     double stepTimeout = 20;        // seconds of real time a step may take
     int maxReplays = 120;           // replays spent on shortening one failure
     std::string replay;             // a script to run once
+    bool shortenReplay = false;     // and shorten it when it fails
     std::string outDir = ".";
     bool verbose = false;
 };
@@ -149,7 +150,8 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
         r.signature = "hang";
         r.message = "a step ran for more than " + std::to_string(int(opt.stepTimeout)) + " s (watchdog)";
     } else if (!failure.empty()) {
-        r.signature = "check " + failure.substr(0, failure.find(':'));
+        // The check and the shape of its message, without the paths and numbers of this session.
+        r.signature = "check " + failure.substr(0, failure.find_first_of("{/0123456789'"));
         r.message = failure;
     } else if (!finding.empty()) {
         r.signature = finding;
@@ -253,7 +255,7 @@ std::uint64_t parseSeed(const std::string& s) { return std::stoull(s); }
 int usage() {
     std::cerr << "usage: kv-sessfuzz [--seed N | --seeds A-B | --seconds S] [--steps N] [--step-timeout S]\n"
                  "                   [--max-replays N] [--out DIR] [--verbose]\n"
-                 "       kv-sessfuzz --replay FILE.kvs [--step-timeout S]\n";
+                 "       kv-sessfuzz --replay|--shorten FILE.kvs [--step-timeout S] [--out DIR]\n";
     return 2;
 }
 
@@ -280,6 +282,10 @@ int main(int argc, char** argv) {
         else if (a == "--step-timeout") opt.stepTimeout = std::stod(next());
         else if (a == "--max-replays") opt.maxReplays = std::stoi(next());
         else if (a == "--replay") opt.replay = next();
+        else if (a == "--shorten") {
+            opt.replay = next();
+            opt.shortenReplay = true;
+        }
         else if (a == "--out") opt.outDir = next();
         else if (a == "--verbose") opt.verbose = true;
         else return usage();
@@ -293,6 +299,10 @@ int main(int argc, char** argv) {
             return 2;
         }
         Result r = replay(opt, sessfuzz::stepsOfScript(text));
+        if (r.failed && opt.shortenReplay) {
+            reportFailure(opt, fs::path(opt.replay).stem().string(), r);
+            return 1;
+        }
         if (opt.verbose || r.failed) std::cout << r.log;
         std::cout << (r.failed ? "FAIL " : "ok ") << opt.replay << ": " << r.steps.size() << " steps, "
                   << r.seconds << " s" << (r.failed ? " -- " + r.message : "") << "\n";

@@ -69,6 +69,8 @@ struct Doc {
 struct State {
     bool loaded = false;
     bool bar = false;                       // the plug-in shows a tab strip
+    bool sdi = false;                       // the host runs in single-document mode
+    bool sdiFollowed = false;               // and the bar follows it ('Enable SDIMode')
     std::vector<Tab> tabs;
     int controlItems = -1, controlSelection = -1;   // the tab control's own view, by its messages
     std::vector<Doc> docs;
@@ -149,6 +151,8 @@ private:
     std::string tabIndex(const State& s) { return std::to_string(pick(int(s.tabs.size()) + (chance(0.05) ? 1 : 0))); }
     std::string answer() { return any<std::string>({"Yes", "No", "Cancel", "Yes", "No"}); }
     void saveQuestionAnswers(std::vector<std::string>& lines);
+    void optionsDialog(std::vector<std::string>& lines);
+    std::optional<std::string> checkOptions(const Step& step, const std::string& transcript);
 
     SessionPlan plan_;
     std::mt19937_64 rng_;
@@ -158,6 +162,7 @@ private:
     std::vector<std::string> made_;       // drawing files the session made (relative to the root)
     std::set<std::string> foreign_;       // drawings another program wrote: never written over
     std::map<std::string, std::string> settings_;   // setting key -> value read back after writing
+    std::set<const void*> untracked_;     // drawings opened in single-document mode the bar did not follow
     int autoCancels_ = 0;
 };
 
@@ -209,7 +214,13 @@ State Session::observe() {
         }
         s.docs.push_back({d, d->fileName(), acdbGetDbmod(d->database()), d->isReadOnly()});
     }
+    resbuf sdi;
+    s.sdi = acedGetVar("SDI", &sdi) == RTNORM && sdi.resval.rint != 0;
     if (s.loaded) {
+        if (s.sdi) {
+            const std::string out = captured([&] { runner_.runLine("@setting \"Enable SDIMode\""); });
+            s.sdiFollowed = out.find("= 0\n") == std::string::npos;
+        }
         const std::string out = captured([&] { runner_.runLine("@tabs"); });
         s.bar = out.find("script:") == std::string::npos;
         for (const auto& line : splitLines(out)) {
@@ -390,10 +401,31 @@ Step Session::generate(const State& s) {
         L.push_back("@setting " + quoted(key) + " " + quoted(any(values)));
     } else if (k < 98) {
         L.push_back(s.loaded ? "@unload" : "@load");
+    } else if (k < 99) {
+        optionsDialog(L);
     } else {
-        L.push_back("@startpage");
+        L.push_back(chance(0.5) ? "@startpage" : "@answer " + answer());
+        if (L.back() != "@startpage") L.push_back(chance(0.7) ? "CLOSE" : "CLOSEALL");
     }
     return st;
+}
+
+// The options dialog with random choices on its first two pages, ended with OK or Cancel.
+void Session::optionsDialog(std::vector<std::string>& lines) {
+    lines.push_back("KV_CFG");
+    if (chance(0.5)) {
+        lines.push_back("@dialog select 242 \"Korvane Shape\"");
+        if (chance(0.5)) lines.push_back("@dialog check " + std::to_string(1101 + pick(4)) + " on");
+        if (chance(0.5)) lines.push_back("@dialog set 1105 " + any<std::string>({"1", "20", "77", "200", "0", "9999"}));
+    } else {
+        lines.push_back("@dialog select 242 \"Tab Item\"");
+        for (int n = 1 + pick(4); n > 0; --n) {
+            const int id = any<int>({1110, 1112, 1113, 1114, 1115, 1117, 1119, 1121, 1122});
+            lines.push_back("@dialog check " + std::to_string(id) + (chance(0.5) ? " on" : " off"));
+        }
+        if (chance(0.3)) lines.push_back("@dialog set 1118 " + any<std::string>({"40", "120", "300", "0"}));
+    }
+    lines.push_back(chance(0.8) ? "@dialog press OK" : "@dialog press Cancel");
 }
 
 // ---- Checks ------------------------------------------------------------------------------------
@@ -422,7 +454,12 @@ std::optional<std::string> Session::check(const State& before, const State& afte
             if (t.kind == "window") ++windowTabs;
             if (t.has("selected")) selected = int(i);
         }
-        for (const auto& d : after.docs) docPaths.insert(d.path);
+        // Drawings opened while the host ran in single-document mode without the bar following it
+        // have no tab; none may have a tab that outlived it.
+        std::multiset<std::string> untrackedPaths;
+        for (const auto& d : after.docs) (untracked_.count(d.id) ? untrackedPaths : docPaths).insert(d.path);
+        for (const auto& p : untrackedPaths)
+            if (tabPaths.count(p)) tabPaths.erase(tabPaths.find(p));
         if (tabPaths != docPaths)
             return "tabs: the drawing tabs " + describe(tabPaths) + " are not the open drawings " + describe(docPaths);
         if (windowTabs != after.pages)
@@ -526,6 +563,39 @@ std::optional<std::string> Session::checkSettings() {
     return std::nullopt;
 }
 
+// What the options dialog stored on OK: its independent boxes read back as they were left.
+std::optional<std::string> Session::checkOptions(const Step& step, const std::string& transcript) {
+    if (transcript.find("[dialog] Korvane [3.2] -> OK") == std::string::npos) return std::nullopt;
+    static const std::map<std::string, std::string> checks = {
+        {"1114", "Extention"}, {"1115", "Show close button"}, {"1121", "Open sort"}, {"1122", "One tab hidden"}};
+    static const std::map<std::string, std::string> sides = {
+        {"1101", "8192"}, {"1102", "32768"}, {"1103", "4096"}, {"1104", "16384"}};
+    std::map<std::string, std::string> expected;
+    for (const auto& line : step.lines) {
+        std::vector<std::string> w;
+        try {
+            w = sim::script::splitWords(line);
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (w.size() == 4 && w[0] == "@dialog" && w[1] == "check" && checks.count(w[2]))
+            expected[checks.at(w[2])] = w[3] == "on" ? "1" : "0";
+        if (w.size() == 4 && w[0] == "@dialog" && w[1] == "check" && sides.count(w[2]) && w[3] == "on")
+            expected["Docking position"] = sides.at(w[2]);
+        if (w.size() == 4 && w[0] == "@dialog" && w[1] == "set" && w[2] == "1105") {
+            const int y = std::atoi(w[3].c_str());
+            if (y >= 1 && y <= 200) expected["Menu Y-position"] = std::to_string(y);
+        }
+    }
+    for (const auto& [key, value] : expected) {
+        const std::string out = captured([&] { runner_.runLine("@setting " + quoted(key)); });
+        if (out.find("setting \"" + key + "\" = " + value + "\n") == std::string::npos)
+            return "options: " + key + " was left at " + value + " on OK but reads " + out;
+        settings_[key] = value;
+    }
+    return std::nullopt;
+}
+
 int Session::run() {
     setUp();
     State before = observe();
@@ -537,7 +607,16 @@ int Session::run() {
         runStep(step);
         const std::string transcript = g_capture;
         State after = observe();
+        // In single-document mode without 'Enable SDIMode' no tab follows the drawings by design.
+        std::set<const void*> known, open;
+        for (const auto& d : before.docs) known.insert(d.id);
+        for (const auto& d : after.docs) open.insert(d.id);
+        std::erase_if(untracked_, [&](const void* id) { return !open.count(id); });
+        if (after.loaded && after.sdi && !after.sdiFollowed)
+            for (const auto& d : after.docs)
+                if (!known.count(d.id)) untracked_.insert(d.id);
         auto failure = check(before, after, step, transcript);
+        if (!failure && contains(step.lines, "KV_CFG")) failure = checkOptions(step, transcript);
         if (!failure && contains(step.lines, "@load")) failure = checkSettings();
         if (failure) {
             report("F " + *failure);
