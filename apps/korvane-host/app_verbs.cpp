@@ -94,6 +94,15 @@ void tabsVerb(Runner&, const Args& a) {
     sim::Desktop::get().print(count == 0 ? std::string("tabs: none\n") : std::string(out.data()));
 }
 
+void markedVerb(Runner&, const Args& a) {
+    if (!a.empty()) throw VerbError("usage: @marked");
+    sim::desk::WindowManager::get().pump();
+    std::vector<char> out(1 << 16);
+    const int count = callPlugin<int (*)(char*, int)>("AcKvMarked", out.data(), int(out.size()));
+    if (count < 0) throw VerbError("the plug-in has no tab strip");
+    sim::Desktop::get().print("marked: " + (count == 0 ? std::string("none") : std::string(out.data())) + "\n");
+}
+
 void glyphVerb(Runner& runner, const Args& a) {
     static const std::map<std::string, int> glyphs = {{"close", 1}, {"menu", 2}, {"link", 3}};
     if (a.size() != 2 || !glyphs.count(a[1])) throw VerbError("usage: @glyph N close|menu|link");
@@ -130,6 +139,7 @@ void settingVerb(Runner&, const Args& a) {
 void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
     runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
     runner.addVerb("tabs", tabsVerb, "@tabs");
+    runner.addVerb("marked", markedVerb, "@marked");
     runner.addVerb("link", linkVerb, "@link PATH");
     runner.addVerb("glyph", glyphVerb, "@glyph N close|menu|link");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");

@@ -60,8 +60,14 @@ std::string readFile(const std::string& path) {
     return ss.str();
 }
 
-// The sanitizer's own words for what it found, when the log holds a report.
+// The sanitizer's own words for what it found, when the log holds a report: its summary line
+// (the kind and the place), else its first error line.
 std::string sanitizerFinding(const std::string& log) {
+    if (auto at = log.find("SUMMARY: AddressSanitizer: "); at != std::string::npos) {
+        std::string summary = log.substr(at + 9, log.find('\n', at) - at - 9);
+        if (summary.find("leaked") == std::string::npos) return summary;
+        return "LeakSanitizer: memory leaks";
+    }
     for (const char* marker : {"ERROR: AddressSanitizer: ", "ERROR: LeakSanitizer: ", "runtime error: "}) {
         auto at = log.find(marker);
         if (at == std::string::npos) continue;

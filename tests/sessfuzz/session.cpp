@@ -72,9 +72,10 @@ struct State {
     bool sdi = false;                       // the host runs in single-document mode
     bool sdiFollowed = false;               // and the bar follows it ('Enable SDIMode')
     std::vector<Tab> tabs;
+    std::vector<int> markedSet;             // the tabs of the plug-in's marked set (-1: not a tab)
     int controlItems = -1, controlSelection = -1;   // the tab control's own view, by its messages
     std::vector<Doc> docs;
-    int pages = 0;                          // windows without a drawing (the start page)
+    std::vector<const void*> pages;         // windows without a drawing (the start page)
     std::map<std::string, std::size_t> files;   // path under the root -> size and content hash
 };
 
@@ -162,7 +163,9 @@ private:
     std::vector<std::string> made_;       // drawing files the session made (relative to the root)
     std::set<std::string> foreign_;       // drawings another program wrote: never written over
     std::map<std::string, std::string> settings_;   // setting key -> value read back after writing
-    std::set<const void*> untracked_;     // drawings opened in single-document mode the bar did not follow
+    // Drawings opened in single-document mode that the bar did not follow, and windows without a
+    // drawing that were open when the plug-in was loaded.
+    std::set<const void*> untracked_;
     int autoCancels_ = 0;
 };
 
@@ -209,7 +212,7 @@ State Session::observe() {
     for (AcApDocWindow* w : sim::host::windows()) {
         AcApDocument* d = w->document();
         if (!d) {
-            ++s.pages;
+            s.pages.push_back(w);
             continue;
         }
         s.docs.push_back({d, d->fileName(), acdbGetDbmod(d->database()), d->isReadOnly()});
@@ -226,6 +229,12 @@ State Session::observe() {
         for (const auto& line : splitLines(out)) {
             auto cols = splitTabs(line);
             if (cols.size() == 5) s.tabs.push_back({cols[1], cols[2], cols[3], cols[4]});
+        }
+        const std::string marked = captured([&] { runner_.runLine("@marked"); });
+        if (marked.rfind("marked: ", 0) == 0 && marked.find("none") == std::string::npos) {
+            std::stringstream ss(marked.substr(8));
+            int index;
+            while (ss >> index) s.markedSet.push_back(index);
         }
     }
     if (HWND control = sim::desk::findByClass(acedGetAcadFrame(), WC_TABCONTROL)) {
@@ -340,9 +349,9 @@ Step Session::generate(const State& s) {
         L.push_back("@new");
     } else if (k < 30) {
         L.push_back("@answer " + answer());
-        L.push_back("@close " + std::to_string(1 + pick(int(s.docs.size()) + s.pages)));
+        L.push_back("@close " + std::to_string(1 + pick(int(s.docs.size() + s.pages.size()))));
     } else if (k < 34) {
-        L.push_back("@activate " + std::to_string(1 + pick(int(s.docs.size()) + s.pages)));
+        L.push_back("@activate " + std::to_string(1 + pick(int(s.docs.size() + s.pages.size()))));
     } else if (k < 42) {
         L.push_back("LINE 0,0 " + std::to_string(1 + pick(50)) + "," + std::to_string(pick(50)) + " ");
     } else if (k < 47) {
@@ -462,8 +471,23 @@ std::optional<std::string> Session::check(const State& before, const State& afte
             if (tabPaths.count(p)) tabPaths.erase(tabPaths.find(p));
         if (tabPaths != docPaths)
             return "tabs: the drawing tabs " + describe(tabPaths) + " are not the open drawings " + describe(docPaths);
-        if (windowTabs != after.pages)
-            return "tabs: " + std::to_string(windowTabs) + " window tabs for " + std::to_string(after.pages) +
+        // The marked set agrees with the tabs' flags.
+        std::vector<int> flagged, set = after.markedSet;
+        for (size_t i = 0; i < after.tabs.size(); ++i)
+            if (after.tabs[i].has("marked")) flagged.push_back(int(i));
+        std::sort(set.begin(), set.end());
+        if (set != flagged) {
+            std::string a, b;
+            for (int i : set) a += " " + std::to_string(i);
+            for (int i : flagged) b += " " + std::to_string(i);
+            return "marked: the marked set holds tabs {" + a + " } but the flags mark {" + b + " }";
+        }
+        // A window that was there when the plug-in started has no tab: only drawings are announced
+        // to a module as it loads.
+        int pages = 0;
+        for (const void* w : after.pages) pages += untracked_.count(w) ? 0 : 1;
+        if (windowTabs != pages)
+            return "tabs: " + std::to_string(windowTabs) + " window tabs for " + std::to_string(pages) +
                    " windows without a drawing";
         // The control is found only while it shows (a bar with one tab may hide it).
         if (after.controlItems >= 0 && after.controlItems != int(after.tabs.size()))
@@ -611,7 +635,9 @@ int Session::run() {
         std::set<const void*> known, open;
         for (const auto& d : before.docs) known.insert(d.id);
         for (const auto& d : after.docs) open.insert(d.id);
+        for (const void* w : after.pages) open.insert(w);
         std::erase_if(untracked_, [&](const void* id) { return !open.count(id); });
+        if (after.loaded && !before.loaded) untracked_.insert(after.pages.begin(), after.pages.end());
         if (after.loaded && after.sdi && !after.sdiFollowed)
             for (const auto& d : after.docs)
                 if (!known.count(d.id)) untracked_.insert(d.id);
