@@ -103,6 +103,26 @@ void markedVerb(Runner&, const Args& a) {
     sim::Desktop::get().print("marked: " + (count == 0 ? std::string("none") : std::string(out.data())) + "\n");
 }
 
+// Writes a text file (scripts for the batch runner, files that are no drawings); "\n" in the
+// text stands for a line end.
+void writeFileVerb(Runner&, const Args& a) {
+    if (a.size() != 2) throw VerbError("usage: @write-file PATH TEXT");
+    std::string text;
+    for (size_t i = 0; i < a[1].size(); ++i) {
+        if (a[1][i] == '\\' && i + 1 < a[1].size() && a[1][i + 1] == 'n') {
+            text += '\n';
+            ++i;
+        } else {
+            text += a[1][i];
+        }
+    }
+    std::error_code ec;
+    if (std::filesystem::path(a[0]).has_parent_path())
+        std::filesystem::create_directories(std::filesystem::path(a[0]).parent_path(), ec);
+    std::ofstream out(a[0], std::ios::binary);
+    if (!(out << text)) throw VerbError("cannot write " + a[0]);
+}
+
 void glyphVerb(Runner& runner, const Args& a) {
     static const std::map<std::string, int> glyphs = {{"close", 1}, {"menu", 2}, {"link", 3}};
     if (a.size() != 2 || !glyphs.count(a[1])) throw VerbError("usage: @glyph N close|menu|link");
@@ -140,6 +160,7 @@ void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
     runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
     runner.addVerb("tabs", tabsVerb, "@tabs");
     runner.addVerb("marked", markedVerb, "@marked");
+    runner.addVerb("write-file", writeFileVerb, "@write-file PATH TEXT");
     runner.addVerb("link", linkVerb, "@link PATH");
     runner.addVerb("glyph", glyphVerb, "@glyph N close|menu|link");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");

@@ -175,14 +175,22 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
     return r;
 }
 
+// The module folder of the build tree this program belongs to, else the configured one; looked up
+// once, since the program may be rebuilt while it runs.
+const std::string& moduleDir() {
+    static const std::string dir = [] {
+        std::error_code ec;
+        const fs::path self = fs::canonical("/proc/self/exe", ec);
+        const fs::path beside = self.parent_path().parent_path().parent_path() / "module";
+        return !ec && fs::exists(beside / "Korvane.arx", ec) ? beside.string() : std::string(KV_BUILD_MODULE_DIR);
+    }();
+    return dir;
+}
+
 SessionPlan basePlan(const Options& opt) {
     SessionPlan plan;
     plan.steps = opt.steps;
-    const fs::path self = fs::canonical("/proc/self/exe");
-    // The module folder of the build tree this program belongs to, else the configured one.
-    const fs::path beside = self.parent_path().parent_path().parent_path() / "module";
-    std::error_code ec;
-    plan.moduleDir = fs::exists(beside / "Korvane.arx", ec) ? beside.string() : KV_BUILD_MODULE_DIR;
+    plan.moduleDir = moduleDir();
     plan.shippedDir = std::string(KV_SOURCE_DIR) + "/shipped";
     return plan;
 }
@@ -297,6 +305,7 @@ int main(int argc, char** argv) {
         else return usage();
     }
     fs::create_directories(opt.outDir);
+    moduleDir();
 
     if (!opt.replay.empty()) {
         const std::string text = readFile(opt.replay);

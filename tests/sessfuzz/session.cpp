@@ -107,13 +107,15 @@ std::vector<std::string> splitTabs(const std::string& line) {
 }
 
 // Files of the machine that the user's work may touch: everything under the root but the
-// plug-in's data folder, the registry and the module folder.
+// plug-in's data folder, the registry, the module folder and the simulator's logs of the programs
+// it started.
 std::map<std::string, std::size_t> fileSnapshot(const std::string& root) {
     std::map<std::string, std::size_t> out;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string rel = it->path().lexically_relative(root).string();
-        if (it->is_directory() && (rel == "AppData" || rel == "registry" || rel == "Program Files")) {
+        if (it->is_directory() &&
+            (rel == "AppData" || rel == "registry" || rel == "Program Files" || rel == "processes")) {
             it.disable_recursion_pending();
             continue;
         }
@@ -153,6 +155,7 @@ private:
     std::string answer() { return any<std::string>({"Yes", "No", "Cancel", "Yes", "No"}); }
     void saveQuestionAnswers(std::vector<std::string>& lines);
     void optionsDialog(std::vector<std::string>& lines);
+    void batchRun(std::vector<std::string>& lines);
     std::optional<std::string> checkOptions(const Step& step, const std::string& transcript);
 
     SessionPlan plan_;
@@ -345,8 +348,17 @@ Step Session::generate(const State& s) {
         if (s.docs.size() == 1 && chance(0.5)) L.push_back("@answer " + answer());
         if (chance(0.8)) L.push_back("@open " + quoted(existing()));
         else L.push_back("OPEN " + quoted(existing()));
-    } else if (k < 23) {
+    } else if (k < 22) {
         L.push_back("@new");
+    } else if (k < 25) {
+        // A dozen drawings with names of one length opened one after another.
+        for (int n = 4 + pick(12); n > 0; --n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Drawings/n%05d.dwg", pick(100000));
+            L.push_back("@make-drawing " + std::string(name) + " format=" + any(formats));
+            L.push_back("@open " + std::string(name));
+            made_.push_back(name);
+        }
     } else if (k < 30) {
         L.push_back("@answer " + answer());
         L.push_back("@close " + std::to_string(1 + pick(int(s.docs.size() + s.pages.size()))));
@@ -409,9 +421,18 @@ Step Session::generate(const State& s) {
         const auto& [key, values] = any(settingValues);
         L.push_back("@setting " + quoted(key) + " " + quoted(any(values)));
     } else if (k < 98) {
-        L.push_back(s.loaded ? "@unload" : "@load");
+        if (chance(0.5)) L.push_back(s.loaded ? "@unload" : "@load");
+        else batchRun(L);
     } else if (k < 99) {
-        optionsDialog(L);
+        if (chance(0.6)) optionsDialog(L);
+        else {
+            // A script over the open drawings.
+            L.push_back("@write-file Drawings/work.scr \"ZOOM E\\nLINE 0,0 3,3 \\n\"");
+            L.push_back("@files Drawings/work.scr");
+            L.push_back("@menu \"Script...\"");
+            L.push_back("@rclick " + tabIndex(s));
+            saveQuestionAnswers(L);
+        }
     } else {
         L.push_back(chance(0.5) ? "@startpage" : "@answer " + answer());
         if (L.back() != "@startpage") L.push_back(chance(0.7) ? "CLOSE" : "CLOSEALL");
@@ -435,6 +456,53 @@ void Session::optionsDialog(std::vector<std::string>& lines) {
         if (chance(0.3)) lines.push_back("@dialog set 1118 " + any<std::string>({"40", "120", "300", "0"}));
     }
     lines.push_back(chance(0.8) ? "@dialog press OK" : "@dialog press Cancel");
+}
+
+// The batch script dialog over a few drawing files, with a script that succeeds, one that waits
+// for input nobody gives (the console hangs until its time-out) and a file that is no drawing.
+void Session::batchRun(std::vector<std::string>& lines) {
+    std::vector<std::string> scripts = {"Drawings/ok.scr"};
+    lines.push_back("@write-file Drawings/ok.scr \"ZOOM E\\nQSAVE\\nQUIT\\n\"");
+    if (chance(0.4)) {
+        lines.push_back("@write-file Drawings/hang.scr \"-LAYOUT\\nS\\nNoSuchLayout\\nQSAVE\\nQUIT\\n\"");
+        scripts.push_back("Drawings/hang.scr");
+    }
+    std::vector<std::string> drawings;
+    for (int n = 1 + pick(3); n > 0 && !made_.empty(); --n) {
+        const std::string d = any(made_);
+        if (d.rfind("Drawings/", 0) == 0 && d.find('/', 9) == std::string::npos &&
+            std::find(drawings.begin(), drawings.end(), d) == drawings.end())
+            drawings.push_back(d);
+    }
+    if (chance(0.3) || drawings.empty()) {
+        lines.push_back("@write-file Drawings/broken.dwg \"not a drawing\"");
+        drawings.push_back("Drawings/broken.dwg");
+    }
+    lines.push_back("KV_BSCRIPT");
+    std::string files = "@files";
+    for (const auto& f : scripts) files += " " + quoted(f);
+    lines.push_back(files);
+    lines.push_back("@dialog press 297");
+    files = "@files";
+    for (const auto& f : drawings) files += " " + quoted(f);
+    lines.push_back(files);
+    lines.push_back("@dialog press 299");
+    lines.push_back("@dialog press 300");
+    // One console per drawing, one after another; programs are numbered over the whole session.
+    const std::string listed = captured([&] { runner_.runLine("@processes"); });
+    int started = 0;
+    for (size_t at = 0; (at = listed.find("[process ", at)) != std::string::npos; ++at) ++started;
+    if (chance(0.2)) {
+        lines.push_back("@await-process " + std::to_string(started + 1) + " 10000");
+        lines.push_back("@dialog press 3");   // Stop
+    } else {
+        for (size_t n = 1; n <= drawings.size(); ++n) {
+            lines.push_back("@await-process " + std::to_string(started + int(n)) + " 10000");
+            if (scripts.size() > 1) lines.push_back("@wait 1200100");   // past the time-out
+        }
+    }
+    lines.push_back("@await-work 10000");
+    lines.push_back("@dialog press 1");
 }
 
 // ---- Checks ------------------------------------------------------------------------------------
@@ -538,7 +606,7 @@ std::optional<std::string> Session::check(const State& before, const State& afte
             saves = true;
         if (verb == "@MENU" && line.find("Save") != std::string::npos && line.find("Don't") == std::string::npos)
             saves = true;
-        if (verb == "@MAKE-DRAWING" || verb == "@FILES" || verb == "@FOLDER" || verb == "SAVE" || verb == "SAVEAS") {
+        if (verb == "@MAKE-DRAWING" || verb == "@WRITE-FILE" || verb == "@FILES" || verb == "@FOLDER" || verb == "SAVE" || verb == "SAVEAS") {
             for (size_t i = 1; i < words.size(); ++i) {
                 std::error_code ec;
                 targets.insert(fs::absolute(words[i], ec).lexically_normal().string());
@@ -551,7 +619,12 @@ std::optional<std::string> Session::check(const State& before, const State& afte
         for (const auto& d : s->docs) saveable.insert(d.path);
         for (const auto& t : s->tabs) saveable.insert(t.path);
     }
-    auto allowed = [&](const std::string& path) {
+    auto allowed = [&](std::string path) {
+        // A file is written through a temporary one beside it (".NAME.kvtmp-XXXXXX").
+        const fs::path file(path);
+        const std::string name = file.filename().string();
+        if (const auto tmp = name.find(".kvtmp-"); name.size() > 1 && name[0] == '.' && tmp != std::string::npos)
+            path = (file.parent_path() / name.substr(1, tmp - 1)).string();
         for (const auto& t : targets) {
             if (path == t || path == t + ".dwg" || path.rfind(t + "/", 0) == 0) return true;
         }
