@@ -12,10 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
 #include "sessfuzz/session.h"
+#include "sessfuzz/shorten.h"
 
 #ifndef KV_BUILD_MODULE_DIR
 #define KV_BUILD_MODULE_DIR ""
@@ -204,39 +206,22 @@ Result replay(const Options& opt, const std::vector<Step>& steps) {
 
 // Delta debugging over the steps, then over the lines of the steps left: the shortest session that
 // still fails with the same signature.
-std::vector<Step> shorten(const Options& opt, Result failing, int* replays) {
-    std::vector<Step> steps = failing.steps;
-    auto stillFails = [&](const std::vector<Step>& candidate) {
-        if (*replays >= opt.maxReplays || candidate.empty()) return false;
+std::vector<Step> shorten(const Options& opt, const Result& failing, int* replays) {
+    auto stillFails = [&](const std::vector<Step>& candidate) -> std::optional<std::vector<Step>> {
+        if (*replays >= opt.maxReplays) return std::nullopt;
         ++*replays;
         Result r = replay(opt, candidate);
-        if (!r.failed || r.signature != failing.signature) return false;
-        steps = r.steps;   // what ran, with the dialogs the user had to close
-        return true;
+        if (!r.failed || r.signature != failing.signature) return std::nullopt;
+        return r.steps;   // what ran, with the dialogs the user had to close
     };
-    size_t chunks = 2;
-    while (steps.size() >= 2 && *replays < opt.maxReplays) {
-        const size_t size = (steps.size() + chunks - 1) / chunks;
-        bool reduced = false;
-        for (size_t start = 0; start < steps.size(); start += size) {
-            std::vector<Step> without(steps.begin(), steps.begin() + long(start));
-            without.insert(without.end(), steps.begin() + long(std::min(steps.size(), start + size)), steps.end());
-            if (stillFails(without)) {
-                chunks = std::max<size_t>(chunks - 1, 2);
-                reduced = true;
-                break;
-            }
-        }
-        if (!reduced) {
-            if (chunks >= steps.size()) break;
-            chunks = std::min(steps.size(), chunks * 2);
-        }
-    }
+    std::vector<Step> steps = sessfuzz::deltaDebug(failing.steps, stillFails);
+    // Then the lines of the steps left, one at a time.
     for (size_t i = 0; i < steps.size(); ++i) {
-        for (size_t j = 0; steps.size() > i && j < steps[i].lines.size() && steps[i].lines.size() > 1;) {
+        for (size_t j = 0; i < steps.size() && j < steps[i].lines.size() && steps[i].lines.size() > 1;) {
             std::vector<Step> candidate = steps;
             candidate[i].lines.erase(candidate[i].lines.begin() + long(j));
-            if (!stillFails(candidate)) ++j;
+            if (auto ran = stillFails(candidate)) steps = std::move(*ran);
+            else ++j;
         }
     }
     return steps;
