@@ -114,7 +114,7 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
     close(logFd);
 
     std::string root, buffer, failure;
-    bool ended = false, timedOut = false, inStep = false;
+    bool ended = false, timedOut = false;
     for (;;) {
         pollfd pfd{p[0], POLLIN, 0};
         const int ready = poll(&pfd, 1, int(opt.stepTimeout * 1000));
@@ -134,12 +134,8 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
             const char tag = line.empty() ? ' ' : line[0];
             const std::string rest = line.size() > 2 ? line.substr(2) : "";
             if (tag == 'R') root = rest;
-            if (tag == 'S') {
-                r.steps.push_back({});
-                inStep = true;
-            }
+            if (tag == 'S') r.steps.push_back({});
             if (tag == 'L' && !r.steps.empty()) r.steps.back().lines.push_back(rest);
-            if (tag == 'E') inStep = false;
             if (tag == 'F') failure = rest;
             if (tag == 'X') ended = true;
         }
@@ -157,6 +153,7 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
     if (timedOut) {
         r.signature = "hang";
         r.message = "a step ran for more than " + std::to_string(int(opt.stepTimeout)) + " s (watchdog)";
+        if (!r.steps.empty() && !r.steps.back().lines.empty()) r.message += " in: " + r.steps.back().lines.back();
     } else if (!failure.empty()) {
         // The check and the shape of its message, without the paths and numbers of this session.
         r.signature = "check " + failure.substr(0, failure.find_first_of("{/0123456789'"));
@@ -164,6 +161,14 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
     } else if (!finding.empty()) {
         r.signature = finding;
         r.message = finding;
+        // A crash without a place (the module's code is gone): the menu pick before it tells kinds apart.
+        if (finding.find(".cpp:") == std::string::npos) {
+            const auto crash = r.log.find(finding.substr(finding.find(':') + 2));
+            const auto menu = r.log.rfind("\n[menu] ", crash);
+            if (menu != std::string::npos)
+                r.signature += " after" + r.log.substr(menu + 7, r.log.find('\n', menu + 1) - menu - 7);
+            r.message = r.signature;
+        }
     } else if (WIFSIGNALED(status)) {
         r.signature = "signal " + std::to_string(WTERMSIG(status));
         r.message = std::string("killed by ") + strsignal(WTERMSIG(status));
@@ -171,9 +176,8 @@ Result runChild(const SessionPlan& plan, const Options& opt) {
         r.signature = "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
         r.message = "the session ended with status " + std::to_string(WEXITSTATUS(status));
     }
+    // The steps run end with the failing one: the child stops there, or died in it.
     r.failed = !r.signature.empty();
-    // Only the steps up to the failing one matter; a hang or crash happened in the last one started.
-    (void)inStep;
     return r;
 }
 

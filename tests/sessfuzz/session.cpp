@@ -576,7 +576,8 @@ std::optional<std::string> Session::check(const State& before, const State& afte
     std::set<const void*> stillOpen;
     for (const auto& d : after.docs) stillOpen.insert(d.id);
 
-    // No drawing with unsaved changes is closed unless the user answered No.
+    // No drawing with unsaved changes is closed unless the user answered No. A read-only drawing
+    // cannot be saved where it is: the operations over several drawings drop its changes.
     for (const auto& d : before.docs) {
         if (d.dbmod == 0 || d.readOnly || stillOpen.count(d.id)) continue;
         std::error_code ec;
