@@ -1,6 +1,7 @@
 // One session in the child process: the simulated machine set up as korvane-host sets it up, steps
 // generated from what the host shows (or replayed from a script), and the checks after each step.
 #include "sessfuzz/session.h"
+#include "sessfuzz/writes.h"
 
 #include <unistd.h>
 #include <algorithm>
@@ -566,8 +567,7 @@ std::optional<std::string> Session::check(const State& before, const State& afte
                    ", the bar flags " + std::to_string(selected);
     }
 
-    const auto lines = splitLines(transcript);
-    const bool userSaidNo = contains(lines, "-> No") || contains(lines, "[menu] Don't Save");
+    const bool userSaidNo = userDeclinedSaving(transcript);
     const bool quitting = sim::host::quitRequested();
     auto written = [&](const std::string& path) {
         auto b = before.files.find(path), a = after.files.find(path);
@@ -589,57 +589,16 @@ std::optional<std::string> Session::check(const State& before, const State& afte
     }
 
     // No file is written that no step asked to write.
-    std::set<std::string> targets;   // files or folders the step named
-    bool saves = false;
-    for (const auto& line : step.lines) {
-        std::vector<std::string> words;
-        try {
-            words = sim::script::splitWords(line);
-        } catch (const std::exception&) {
-            continue;
-        }
-        if (words.empty()) continue;
-        std::string verb = words[0];
-        while (!verb.empty() && std::string("_.'-").find(verb[0]) != std::string::npos) verb.erase(0, 1);
-        for (auto& c : verb) c = char(std::toupper(static_cast<unsigned char>(c)));
-        if (verb == "QSAVE" || verb == "SAVE" || verb == "SAVEAS" || verb == "CLOSE" || verb == "CLOSEALL" ||
-            verb == "QUIT" || verb == "@AUTOSAVE")
-            saves = true;
-        if (verb == "@MENU" && line.find("Save") != std::string::npos && line.find("Don't") == std::string::npos)
-            saves = true;
-        if (verb == "@MAKE-DRAWING" || verb == "@WRITE-FILE" || verb == "@FILES" || verb == "@FOLDER" || verb == "SAVE" || verb == "SAVEAS") {
-            for (size_t i = 1; i < words.size(); ++i) {
-                std::error_code ec;
-                targets.insert(fs::absolute(words[i], ec).lexically_normal().string());
-            }
-        }
-    }
-    if (contains(lines, "-> Yes") || contains(lines, "Save drawing") || contains(lines, "[menu] Save")) saves = true;
-    std::set<std::string> saveable;
+    WritePolicy policy = WritePolicy::of(step.lines, transcript);
     for (const State* s : {&before, &after}) {
-        for (const auto& d : s->docs) saveable.insert(d.path);
-        for (const auto& t : s->tabs) saveable.insert(t.path);
+        for (const auto& d : s->docs) policy.saveable.insert(d.path);
+        for (const auto& t : s->tabs) policy.saveable.insert(t.path);
     }
-    auto allowed = [&](std::string path) {
-        // A file is written through a temporary one beside it (".NAME.kvtmp-XXXXXX").
-        const fs::path file(path);
-        const std::string name = file.filename().string();
-        if (const auto tmp = name.find(".kvtmp-"); name.size() > 1 && name[0] == '.' && tmp != std::string::npos)
-            path = (file.parent_path() / name.substr(1, tmp - 1)).string();
-        for (const auto& t : targets) {
-            if (path == t || path == t + ".dwg" || path.rfind(t + "/", 0) == 0) return true;
-        }
-        if (!saves) return false;
-        for (const auto& p : saveable) {
-            std::string stem = p.substr(0, p.rfind('.'));
-            if (path == p || path == stem + ".bak" || path == fs::absolute(p).lexically_normal().string()) return true;
-        }
-        return false;
-    };
     for (const auto& [path, hash] : after.files) {
         if (!written(path)) continue;
-        if (foreign_.count(path) && !targets.count(path)) return "written: " + path + " (another program's drawing)";
-        if (!allowed(path)) return "written: " + path + " (no step asked to write it)";
+        if (foreign_.count(path) && !policy.targets.count(path))
+            return "written: " + path + " (another program's drawing)";
+        if (!policy.allows(path)) return "written: " + path + " (no step asked to write it)";
     }
     for (const auto& [path, hash] : before.files)
         if (!after.files.count(path)) return "deleted: " + path;
@@ -746,34 +705,6 @@ int runSession(const SessionPlan& plan, int fd) {
     g_fd = fd;
     Session session(plan);
     return session.run();
-}
-
-std::vector<Step> stepsOfScript(const std::string& text) {
-    std::vector<Step> steps;
-    const bool marked = text.find("# step") != std::string::npos;
-    std::stringstream ss(text);
-    std::string line;
-    while (std::getline(ss, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("# end", 0) == 0) break;
-        if (line.rfind("# step", 0) == 0) {
-            steps.push_back({});
-            continue;
-        }
-        if (line.empty() || line[0] == '#') continue;
-        if (!marked || steps.empty()) steps.push_back({});
-        steps.back().lines.push_back(line);
-    }
-    return steps;
-}
-
-std::string scriptOfSteps(const std::vector<Step>& steps, const std::string& header) {
-    std::string out = header;
-    for (size_t i = 0; i < steps.size(); ++i) {
-        out += "# step " + std::to_string(i + 1) + "\n";
-        for (const auto& l : steps[i].lines) out += l + "\n";
-    }
-    return out + "# end of the session: the state it left\n@docs\n@tabs\n";
 }
 
 }  // namespace sessfuzz
