@@ -85,22 +85,26 @@ auto callPlugin(const char* name, Args... args) {
     return result;
 }
 
-void tabsVerb(Runner&, const Args& a) {
-    if (!a.empty()) throw VerbError("usage: @tabs");
+// The text a listing export of the tab strip fills in (empty when it lists nothing), once what
+// the last line posted has been handled.
+std::string tabStripListing(const char* exportName) {
     sim::desk::WindowManager::get().pump();
     std::vector<char> out(1 << 20);
-    const int count = callPlugin<int (*)(char*, int)>("AcKvTabs", out.data(), int(out.size()));
+    const int count = callPlugin<int (*)(char*, int)>(exportName, out.data(), int(out.size()));
     if (count < 0) throw VerbError("the plug-in has no tab strip");
-    sim::Desktop::get().print(count == 0 ? std::string("tabs: none\n") : std::string(out.data()));
+    return count == 0 ? std::string() : std::string(out.data());
+}
+
+void tabsVerb(Runner&, const Args& a) {
+    if (!a.empty()) throw VerbError("usage: @tabs");
+    const std::string tabs = tabStripListing("AcKvTabs");
+    sim::Desktop::get().print(tabs.empty() ? "tabs: none\n" : tabs);
 }
 
 void markedVerb(Runner&, const Args& a) {
     if (!a.empty()) throw VerbError("usage: @marked");
-    sim::desk::WindowManager::get().pump();
-    std::vector<char> out(1 << 16);
-    const int count = callPlugin<int (*)(char*, int)>("AcKvMarked", out.data(), int(out.size()));
-    if (count < 0) throw VerbError("the plug-in has no tab strip");
-    sim::Desktop::get().print("marked: " + (count == 0 ? std::string("none") : std::string(out.data())) + "\n");
+    const std::string marked = tabStripListing("AcKvMarked");
+    sim::Desktop::get().print("marked: " + (marked.empty() ? std::string("none") : marked) + "\n");
 }
 
 // Writes a text file (scripts for the batch runner, files that are no drawings); "\n" in the

@@ -19,13 +19,6 @@
 #include "sessfuzz/session.h"
 #include "sessfuzz/shorten.h"
 
-#ifndef KV_BUILD_MODULE_DIR
-#define KV_BUILD_MODULE_DIR ""
-#endif
-#ifndef KV_SOURCE_DIR
-#define KV_SOURCE_DIR ""
-#endif
-
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using sessfuzz::SessionPlan;
