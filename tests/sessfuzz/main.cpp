@@ -37,6 +37,7 @@ struct Options {
     bool shortenReplay = false;     // and shorten it when it fails
     std::string outDir = ".";
     bool verbose = false;
+    Clock::time_point deadline = Clock::time_point::max();   // shortening stops here too
 };
 
 struct Result {
@@ -205,7 +206,7 @@ Result replay(const Options& opt, const std::vector<Step>& steps) {
 // still fails with the same signature.
 std::vector<Step> shorten(const Options& opt, const Result& failing, int* replays) {
     auto stillFails = [&](const std::vector<Step>& candidate) -> std::optional<std::vector<Step>> {
-        if (*replays >= opt.maxReplays) return std::nullopt;
+        if (*replays >= opt.maxReplays || Clock::now() >= opt.deadline) return std::nullopt;
         ++*replays;
         Result r = replay(opt, candidate);
         if (!r.failed || r.signature != failing.signature) return std::nullopt;
@@ -309,6 +310,9 @@ int main(int argc, char** argv) {
     std::set<std::string> seen;   // signatures already reported (soak)
     int sessions = 0, failures = 0, steps = 0;
     const auto start = Clock::now();
+    // A soak ends on time: shortening what it found may take a quarter more.
+    if (opt.randomSeeds)
+        opt.deadline = start + std::chrono::milliseconds(std::int64_t(opt.seconds * 1250));
     std::mt19937_64 seeds(std::uint64_t(std::time(nullptr)) ^ std::uint64_t(getpid()));
     for (std::uint64_t seed = opt.firstSeed;; ++seed) {
         if (opt.randomSeeds) {
