@@ -303,7 +303,7 @@ Step Session::generate(const State& s) {
     static const std::vector<std::string> names = {
         "plan", "n00922", "n01844", "n02766", "plan 1", "평면도", "도면 2", "Σχέδιο", "ΠΛΑΝΟ β", "A-101", "x"};
     static const std::vector<std::string> exts = {".dwg", ".dwg", ".dwg", ".dxf", ".dwt"};
-    static const std::vector<std::string> formats = {"R14", "2000", "2004", "2007", "2010", "2013", "2018"};
+    static const std::vector<std::string> formats = {"R12", "R13", "R14", "2000", "2004", "2007", "2010", "2013", "2018"};
     static const std::vector<std::string> menus = {
         "#0", "Open Only Current Document", "Save All", "Save All to Other Folder", "Save and Close All",
         "Don't Save and Close All", "Save and Close All - Exit", "Don't Save and Close All - Exit",
