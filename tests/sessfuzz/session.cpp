@@ -335,17 +335,16 @@ Step Session::generate(const State& s) {
             return st;
         }
     }
-    // Weighted kinds; a session with few drawings makes and opens more.
-    const int drawings = int(s.docs.size());
-    const int k = pick(100);
-    if (k < (made_.size() < 3 ? 20 : 6)) {
+    // Kinds by weight (out of 100); a session with few drawings makes and opens more.
+    const int k = made_.size() < 3 && chance(0.4) ? 0 : s.docs.size() < 3 && chance(0.25) ? 10 : pick(100);
+    if (k < 6) {
         std::string path = newName();
         std::string line = "@make-drawing " + quoted(path) + " format=" + any(formats);
         if (chance(0.15)) line += " readonly";
         if (chance(0.2)) line += " layouts=A,B views=V1";
         L.push_back(line);
         made_.push_back(path);
-    } else if (k < (drawings < 3 ? 40 : 20)) {
+    } else if (k < 20) {
         if (s.docs.size() == 1 && chance(0.5)) L.push_back("@answer " + answer());
         if (chance(0.8)) L.push_back("@open " + quoted(existing()));
         else L.push_back("OPEN " + quoted(existing()));
