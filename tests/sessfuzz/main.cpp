@@ -27,7 +27,7 @@ using sessfuzz::Step;
 namespace {
 
 struct Options {
-    std::uint64_t firstSeed = 1, lastSeed = 1;
+    std::vector<std::uint64_t> seeds = {1};
     bool randomSeeds = false;
     double seconds = 0;             // run random sessions for this long
     int steps = 60;
@@ -250,7 +250,7 @@ void reportFailure(const Options& opt, const std::string& origin, const Result& 
 std::uint64_t parseSeed(const std::string& s) { return std::stoull(s); }
 
 int usage() {
-    std::cerr << "usage: kv-sessfuzz [--seed N | --seeds A-B | --seconds S] [--steps N] [--step-timeout S]\n"
+    std::cerr << "usage: kv-sessfuzz [--seed N | --seeds A-B,C,... | --seconds S] [--steps N] [--step-timeout S]\n"
                  "                   [--max-replays N] [--out DIR] [--verbose]\n"
                  "       kv-sessfuzz --replay|--shorten FILE.kvs [--step-timeout S] [--out DIR]\n";
     return 2;
@@ -266,12 +266,18 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) std::exit(usage());
             return argv[++i];
         };
-        if (a == "--seed") opt.firstSeed = opt.lastSeed = parseSeed(next());
+        if (a == "--seed") opt.seeds = {parseSeed(next())};
         else if (a == "--seeds") {
-            const std::string range = next();
-            const auto dash = range.find('-');
-            opt.firstSeed = parseSeed(range.substr(0, dash));
-            opt.lastSeed = dash == std::string::npos ? opt.firstSeed : parseSeed(range.substr(dash + 1));
+            // "1-12" or "1,3,6-14"
+            opt.seeds.clear();
+            std::stringstream list(next());
+            std::string item;
+            while (std::getline(list, item, ',')) {
+                const auto dash = item.find('-');
+                const std::uint64_t first = parseSeed(item.substr(0, dash));
+                const std::uint64_t last = dash == std::string::npos ? first : parseSeed(item.substr(dash + 1));
+                for (std::uint64_t seed = first; seed <= last; ++seed) opt.seeds.push_back(seed);
+            }
         } else if (a == "--seconds") {
             opt.seconds = std::stod(next());
             opt.randomSeeds = true;
@@ -314,11 +320,14 @@ int main(int argc, char** argv) {
     if (opt.randomSeeds)
         opt.deadline = start + std::chrono::milliseconds(std::int64_t(opt.seconds * 1250));
     std::mt19937_64 seeds(std::uint64_t(std::time(nullptr)) ^ std::uint64_t(getpid()));
-    for (std::uint64_t seed = opt.firstSeed;; ++seed) {
+    for (size_t n = 0;; ++n) {
+        std::uint64_t seed;
         if (opt.randomSeeds) {
             if (std::chrono::duration<double>(Clock::now() - start).count() >= opt.seconds) break;
             seed = seeds() % 1000000000;
-        } else if (seed > opt.lastSeed) {
+        } else if (n < opt.seeds.size()) {
+            seed = opt.seeds[n];
+        } else {
             break;
         }
         SessionPlan plan = basePlan(opt);

@@ -108,15 +108,15 @@ std::vector<std::string> splitTabs(const std::string& line) {
 }
 
 // Files of the machine that the user's work may touch: everything under the root but the
-// plug-in's data folder, the registry, the module folder and the simulator's logs of the programs
-// it started.
+// plug-in's data folder, the registry, the module folder and the simulator's own bookkeeping (the
+// logs of the programs it started, the files behind named mutexes).
 std::map<std::string, std::size_t> fileSnapshot(const std::string& root) {
+    static const std::set<std::string> skipped = {"AppData", "registry", "Program Files", "processes", "locks"};
     std::map<std::string, std::size_t> out;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string rel = it->path().lexically_relative(root).string();
-        if (it->is_directory() &&
-            (rel == "AppData" || rel == "registry" || rel == "Program Files" || rel == "processes")) {
+        if (it->is_directory() && skipped.count(rel)) {
             it.disable_recursion_pending();
             continue;
         }
