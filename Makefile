@@ -1,6 +1,6 @@
 # Korvane: the two commands a new user needs are `make demo` and `make test`.
 JOBS ?= 2
-.PHONY: all deps build test demo bench fuzz clean
+.PHONY: all deps build test demo bench fuzz soak clean
 
 all: build
 
@@ -29,6 +29,14 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh
+
+# Random user sessions through the simulated host under the sanitizers (docs/sessfuzz.md).
+SECONDS ?= 600
+soak: deps
+	@cmake --preset test >/dev/null
+	@cmake --build --preset test -j $(JOBS) --target kv-sessfuzz
+	@mkdir -p out/soak
+	@./build/test/tests/sessfuzz/kv-sessfuzz --seconds $(SECONDS) --out out/soak
 
 clean:
 	rm -rf build out

@@ -72,6 +72,23 @@ KV_EXPORT int AcKvTabs(char* out, int outSize) {
     return count;
 }
 
+// The marked set as the operations over several drawings use it: the index of each of its items
+// among the tabs (-1 for an item that is not a tab any more), in the set's order. Returns the size
+// of the set, or -1 when there is no tab strip.
+KV_EXPORT int AcKvMarked(char* out, int outSize) {
+    int count = -1;
+    KvGuard("AcKvMarked", [&] {
+        if (!KvDockBar()) return;
+        const auto& marked = KvTabPanel().TabCtrl().markedItems;
+        std::string text;
+        for (const CItemData* item : marked)
+            text += (text.empty() ? "" : " ") + std::to_string(KvTabPanel().FindItemIndex(item));
+        if (out && outSize > 0) std::snprintf(out, size_t(outSize), "%s", text.c_str());
+        count = int(marked.size());
+    });
+    return count;
+}
+
 // Adds a link tab as the link commands do.
 KV_EXPORT int AcKvAddLink(const char* path) {
     int ok = 0;

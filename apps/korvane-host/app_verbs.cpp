@@ -85,13 +85,46 @@ auto callPlugin(const char* name, Args... args) {
     return result;
 }
 
-void tabsVerb(Runner&, const Args& a) {
-    if (!a.empty()) throw VerbError("usage: @tabs");
+// The text a listing export of the tab strip fills in (empty when it lists nothing), once what
+// the last line posted has been handled.
+std::string tabStripListing(const char* exportName) {
     sim::desk::WindowManager::get().pump();
     std::vector<char> out(1 << 20);
-    const int count = callPlugin<int (*)(char*, int)>("AcKvTabs", out.data(), int(out.size()));
+    const int count = callPlugin<int (*)(char*, int)>(exportName, out.data(), int(out.size()));
     if (count < 0) throw VerbError("the plug-in has no tab strip");
-    sim::Desktop::get().print(count == 0 ? std::string("tabs: none\n") : std::string(out.data()));
+    return count == 0 ? std::string() : std::string(out.data());
+}
+
+void tabsVerb(Runner&, const Args& a) {
+    if (!a.empty()) throw VerbError("usage: @tabs");
+    const std::string tabs = tabStripListing("AcKvTabs");
+    sim::Desktop::get().print(tabs.empty() ? "tabs: none\n" : tabs);
+}
+
+void markedVerb(Runner&, const Args& a) {
+    if (!a.empty()) throw VerbError("usage: @marked");
+    const std::string marked = tabStripListing("AcKvMarked");
+    sim::Desktop::get().print("marked: " + (marked.empty() ? std::string("none") : marked) + "\n");
+}
+
+// Writes a text file (scripts for the batch runner, files that are no drawings); "\n" in the
+// text stands for a line end.
+void writeFileVerb(Runner&, const Args& a) {
+    if (a.size() != 2) throw VerbError("usage: @write-file PATH TEXT");
+    std::string text;
+    for (size_t i = 0; i < a[1].size(); ++i) {
+        if (a[1][i] == '\\' && i + 1 < a[1].size() && a[1][i + 1] == 'n') {
+            text += '\n';
+            ++i;
+        } else {
+            text += a[1][i];
+        }
+    }
+    std::error_code ec;
+    if (std::filesystem::path(a[0]).has_parent_path())
+        std::filesystem::create_directories(std::filesystem::path(a[0]).parent_path(), ec);
+    std::ofstream out(a[0], std::ios::binary);
+    if (!(out << text)) throw VerbError("cannot write " + a[0]);
 }
 
 void glyphVerb(Runner& runner, const Args& a) {
@@ -130,6 +163,8 @@ void settingVerb(Runner&, const Args& a) {
 void registerAppVerbs(Runner& runner, const sim::MachineLayout& machine) {
     runner.addVerb("setting", settingVerb, "@setting KEY [VALUE]");
     runner.addVerb("tabs", tabsVerb, "@tabs");
+    runner.addVerb("marked", markedVerb, "@marked");
+    runner.addVerb("write-file", writeFileVerb, "@write-file PATH TEXT");
     runner.addVerb("link", linkVerb, "@link PATH");
     runner.addVerb("glyph", glyphVerb, "@glyph N close|menu|link");
     runner.addVerb("reg", regVerb, "@reg export [KEY] | import FILE | set KEY NAME sz|dword VALUE");
