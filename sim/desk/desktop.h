@@ -51,6 +51,15 @@ public:
     // Interactive use: ask the terminal when nothing is queued.
     void setInteractive(bool on) { interactive_ = on; }
     bool interactive() const { return interactive_; }
+    // Interactive use: one line from the person, after showing the prompt (the host's prompts,
+    // message boxes, file questions). Nothing at the end of the input. The default reads standard
+    // input; the program installs a terminal with line editing, or the live window's command line.
+    using LineReader = std::function<std::optional<std::string>(const std::string& prompt)>;
+    void setLineReader(LineReader reader);
+    std::optional<std::string> readLine(const std::string& prompt);
+    // Interactive use with a live pointer: DragDetect asks it whether the pointer leaves the drag
+    // rectangle around the point before the button goes up (the scripted @drag needs none).
+    std::function<bool(POINT screen)> dragDetector;
 
     // ---- System colours.
     COLORREF sysColor(int index) const;
@@ -82,6 +91,7 @@ private:
     std::deque<int> answers_;
     std::vector<ShownBox> shownBoxes_;
     bool interactive_ = false;
+    LineReader lineReader_;
     std::map<int, COLORREF> colours_;
     mutable std::recursive_mutex mutex_;
 };
