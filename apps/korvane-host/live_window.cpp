@@ -278,10 +278,13 @@ private:
         return focus && IsWindow(focus) ? focus : acedGetAcadFrame();
     }
 
-    // Typed text goes to a focused control of a dialog, else to the host's command line.
+    // Typed text goes to an edit box of a dialog that has the focus, else to the host's command
+    // line (where @dialog lines act on the open dialog too).
     bool typingIntoDialog() const {
         HWND focus = GetFocus();
-        return focus && IsWindow(focus) && topLevelOf(focus) != acedGetAcadFrame();
+        auto* w = focus ? WindowManager::get().find(focus) : nullptr;
+        return w && topLevelOf(focus) != acedGetAcadFrame() &&
+               WindowManager::get().canonicalClassName(w->className) == WindowManager::get().canonicalClassName("Edit");
     }
 
     void key(const SDL_KeyboardEvent& k, bool down) {
@@ -471,6 +474,14 @@ private:
             line += " " + std::to_string(p.x - origin().x) + "," + std::to_string(p.y - origin().y);
         }
         if (line != lastTabs_) trace(lastTabs_ = line);
+        HWND dialog = sim::desk::topDialog();
+        RECT r{};
+        if (dialog) GetWindowRect(dialog, &r);
+        const std::string where = dialog ? "dialog at " + std::to_string(r.left - origin().x) + "," +
+                                               std::to_string(r.top - origin().y) + " " + GetWindowText(dialog)
+                                         : "";
+        if (where != lastDialog_ && !where.empty()) trace(where);
+        lastDialog_ = where;
     }
 
     void traceMenu(HMENU menu) const {
@@ -498,7 +509,7 @@ private:
     HWND hover_ = nullptr;
     HDC overlay_ = nullptr;
     POINT overlayAt_{};
-    std::string lastTabs_;
+    std::string lastTabs_, lastDialog_;
 };
 
 }  // namespace
@@ -506,6 +517,9 @@ private:
 bool liveWindowBuilt() { return true; }
 
 bool runLiveWindow(sim::script::Runner& runner, int width, int height) {
+    // The picture is composed by the simulator: the window system's own surface is enough, no
+    // accelerated renderer (and no graphics driver) behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << "korvane-host: cannot open a window: " << SDL_GetError() << "\n";
         return false;

@@ -24,7 +24,8 @@ for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 
 xdotool getmouselocation >/dev/null 2>&1 || skip "no X server could start (Xvfb :$n)"
 
 KV_WINDOW_TRACE=1 "$host" --window --demo-drawings --root "$work/root" >"$work/out" 2>"$work/err" &
-pids+=($!)
+hostpid=$!
+pids+=($hostpid)
 # Waits until a pattern shows in a file (fixed strings), at most 90 seconds.
 wait_for() {
   for _ in $(seq 450); do grep -qF -- "$1" "$2" && return 0; sleep 0.2; done
@@ -67,6 +68,17 @@ xdotool mouseup 1; sleep 1
 order=$(tabs_now drag | cut -f2 | tr '\n' ,)
 [ "${order%%,*}" = "old site.dwg" ] || fail "dragging the tab to the front did not move it: $order"
 
+# A modal dialog answers the mouse: a tree item shows its page, Cancel closes it.
+typed "KV_CFG" "Command: KV_CFG"
+wait_for "window: dialog at" "$work/err"
+at=$(grep "window: dialog at" "$work/err" | tail -1 | awk '{print $4}')
+dx=${at%,*} dy=${at#*,}
+xdotool mousemove --window "$win" $((dx + 82)) $((dy + 88)) click 1; sleep 1
+typed "@dialog dump" "dialog 244"
+wait_for 'sel="Korvane Shape>Tab Style"' "$work/out"
+xdotool mousemove --window "$win" $((dx + 542)) $((dy + 410)) click 1
+wait_for "-> Cancel" "$work/out"
+
 # Resizing the window resizes the frame; the screenshot is the simulator's own picture.
 xdotool windowsize "$win" 1000 640; sleep 2
 typed "@snapshot $work/frame.png" "snapshot $work/frame.png"
@@ -81,4 +93,10 @@ diff=$(compare -metric AE "$work/window-top.png" "$work/frame-top.png" null: 2>&
 [ "${diff%% *}" = "0" ] || fail "the window does not show the simulator's picture ($diff pixels differ)"
 
 typed "@exit" "Command: @exit"
+# The program ends by itself, cleanly, while the display is still there.
+for _ in $(seq 300); do kill -0 "$hostpid" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$hostpid" 2>/dev/null && fail "korvane-host did not end after @exit"
+wait "$hostpid"; rc=$?
+[ "$rc" = 0 ] || fail "korvane-host ended with $rc"
+grep -qE "Sanitizer|runtime error" "$work/err" && fail "the sanitizers reported an error"
 echo "live window: click, menu pick, Ctrl+Tab, drag and resize passed (screenshot $work/window.png)"
