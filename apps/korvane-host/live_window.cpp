@@ -25,6 +25,7 @@ bool runLiveWindow(sim::script::Runner&, int, int) {
 #include "apps/korvane-host/prompt.h"
 #include "arx/aced.h"
 #include "gfx/canvas.h"
+#include "gfx/font.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
@@ -32,6 +33,7 @@ bool runLiveWindow(sim::script::Runner&, int, int) {
 #include "sim/host/host.h"
 #include "win/input.h"
 #include "win/menu.h"
+#include "win/system.h"
 #include "win/tabctrl.h"
 #include "win/window.h"
 
@@ -86,6 +88,9 @@ public:
         auto& desk = sim::Desktop::get();
         desk.setLineReader([this](const std::string& prompt) { return readLine(prompt); });
         desk.dragDetector = [this](POINT screen) { return detectDrag(screen); };
+        desk.boxAsker = [this](const std::string& caption, const std::string& text, UINT type, int answer) {
+            return askBox(caption, text, type, answer);
+        };
         sim::desk::liveMenuTracker() = [this](HMENU menu, POINT at) { return trackMenu(menu, at); };
         sim::desk::commandLineInput() = [this] { return prompt_ + input_ + "_"; };
         // A modal dialog keeps the window alive: its loop runs the window's events.
@@ -106,6 +111,7 @@ public:
         auto& desk = sim::Desktop::get();
         desk.setLineReader(nullptr);
         desk.dragDetector = nullptr;
+        desk.boxAsker = nullptr;
         sim::desk::liveMenuTracker() = nullptr;
         sim::desk::commandLineInput() = nullptr;
         sim::desk::setInteractiveDialogFeed(nullptr);
@@ -456,6 +462,113 @@ private:
         return result;
     }
 
+    // ---- Message boxes: drawn over the screen; a button click, Enter or Escape answers -----------
+    int askBox(const std::string& caption, const std::string& text, UINT type, int defaultAnswer) {
+        const auto buttons = sim::Desktop::boxButtons(type);
+        static HFONT font = [] {
+            LOGFONT lf;
+            KvGetMessageFont(&lf);
+            return CreateFontIndirect(&lf);
+        }();
+        std::vector<std::string> lines;
+        for (size_t start = 0; start <= text.size();) {
+            const size_t nl = text.find('\n', start);
+            lines.push_back(text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+            if (nl == std::string::npos) break;
+            start = nl + 1;
+        }
+        constexpr int kCaption = 30, kLine = 20, kButtonW = 88, kButtonH = 26, kGap = 10;
+        int width = int(buttons.size()) * (kButtonW + kGap) + 3 * kGap;
+        for (const auto& line : lines) width = std::max(width, int(KvGetTextExtent(nullptr, font, line).cx) + 60);
+        width = std::max(width, int(KvGetTextExtent(nullptr, font, caption).cx) + 60);
+        const int height = kCaption + 24 + int(lines.size()) * kLine + 24 + kButtonH + 2 * kGap;
+        std::vector<RECT> buttonRects;
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            const int right = width - kGap - int(buttons.size() - 1 - i) * (kButtonW + kGap);
+            buttonRects.push_back(RECT{right - kButtonW, height - kGap - kButtonH, right, height - kGap});
+        }
+        auto draw = [&](int pressed) {
+            if (overlay_) DeleteDC(overlay_);
+            overlay_ = KvCreateBufferDC(nullptr, width, height);
+            FillSolidRect(overlay_, RECT{0, 0, width, height}, RGB(255, 255, 255));
+            FillSolidRect(overlay_, RECT{0, height - 2 * kGap - kButtonH, width, height}, RGB(240, 240, 240));
+            KvFrameRect(overlay_, RECT{0, 0, width, height}, KVPEN{PS_SOLID, 1, RGB(112, 112, 112)});
+            RECT title{12, 0, width - 12, kCaption};
+            DrawText(overlay_, caption, &title, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, font, RGB(0, 0, 0));
+            int y = kCaption + 24;
+            for (const auto& line : lines) {
+                RECT r{30, y, width - 30, y + kLine};
+                DrawText(overlay_, line, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, font, RGB(0, 0, 0));
+                y += kLine;
+            }
+            for (size_t i = 0; i < buttons.size(); ++i) {
+                const RECT& b = buttonRects[i];
+                const bool isDefault = buttons[i].second == defaultAnswer;
+                FillSolidRect(overlay_, b, int(i) == pressed ? RGB(204, 228, 247) : RGB(225, 225, 225));
+                KvFrameRect(overlay_, b, KVPEN{PS_SOLID, isDefault ? 2 : 1, isDefault ? RGB(0, 120, 215) : RGB(173, 173, 173)});
+                RECT label = b;
+                DrawText(overlay_, buttons[i].first, &label, DT_SINGLELINE | DT_VCENTER | DT_CENTER, font, RGB(0, 0, 0));
+            }
+            int ww = 0, wh = 0;
+            SDL_GetWindowSize(window_, &ww, &wh);
+            overlayAt_ = {std::max(0, (ww - width) / 2), std::max(0, (wh - height) / 2)};
+            render();
+        };
+        draw(-1);
+        for (size_t i = 0; i < buttons.size(); ++i)
+            trace("box-button " + std::to_string(overlayAt_.x + (buttonRects[i].left + buttonRects[i].right) / 2) + "," +
+                  std::to_string(overlayAt_.y + (buttonRects[i].top + buttonRects[i].bottom) / 2) + " " + buttons[i].first);
+        auto buttonAt = [&](int x, int y) {
+            for (size_t i = 0; i < buttonRects.size(); ++i) {
+                const RECT& b = buttonRects[i];
+                if (x - overlayAt_.x >= b.left && x - overlayAt_.x < b.right && y - overlayAt_.y >= b.top &&
+                    y - overlayAt_.y < b.bottom)
+                    return int(i);
+            }
+            return -1;
+        };
+        int answer = defaultAnswer, pressed = -1;
+        bool done = false;
+        while (!done && !quit_) {
+            pull(true);
+            while (!pending_.empty() && !done) {
+                const SDL_Event e = pending_.front();
+                pending_.pop_front();
+                if (e.type == SDL_QUIT) {
+                    quit_ = true;
+                    done = true;
+                } else if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
+                    pressed = buttonAt(e.button.x, e.button.y);
+                    if (pressed >= 0) draw(pressed);
+                } else if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && pressed >= 0) {
+                    // A button acts when the press and the release are both on it.
+                    if (buttonAt(e.button.x, e.button.y) == pressed) {
+                        answer = buttons[size_t(pressed)].second;
+                        done = true;
+                    } else {
+                        pressed = -1;
+                        draw(-1);
+                    }
+                } else if (e.type == SDL_KEYDOWN && (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER)) {
+                    done = true;
+                } else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) {
+                    // Escape is Cancel where the box has one, OK for a box with OK alone; a Yes/No
+                    // box waits for one of its buttons.
+                    for (const auto& [name, id] : buttons) {
+                        if (id == IDCANCEL || buttons.size() == 1) {
+                            answer = id;
+                            done = true;
+                        }
+                    }
+                }
+            }
+        }
+        if (overlay_) DeleteDC(overlay_);
+        overlay_ = nullptr;
+        dirty_ = true;
+        return answer;
+    }
+
     // ---- Trace for tests (KV_WINDOW_TRACE): where things are, on standard error -------------------
     void trace(const std::string& line) const {
         if (std::getenv("KV_WINDOW_TRACE")) std::cerr << "window: " << line << std::endl;
@@ -482,6 +595,9 @@ private:
                                          : "";
         if (where != lastDialog_ && !where.empty()) trace(where);
         lastDialog_ = where;
+        const bool tip = !WindowManager::get().topmostWindows().empty();
+        if (tip && !tipShown_) trace("tooltip shown");
+        tipShown_ = tip;
     }
 
     void traceMenu(HMENU menu) const {
@@ -510,6 +626,7 @@ private:
     HDC overlay_ = nullptr;
     POINT overlayAt_{};
     std::string lastTabs_, lastDialog_;
+    bool tipShown_ = false;
 };
 
 }  // namespace

@@ -39,6 +39,7 @@ void Desktop::reset() {
     interactive_ = false;
     lineReader_ = nullptr;
     dragDetector = nullptr;
+    boxAsker = nullptr;
     focus = nullptr;
     keysDown.clear();
     dragComing = false;
@@ -125,6 +126,14 @@ std::optional<std::string> Desktop::readLine(const std::string& prompt) {
     // No terminal shows piped input: the transcript shows the line after its prompt.
     if (isatty(STDIN_FILENO) != 1) print(line + "\n");
     return line;
+}
+
+std::vector<std::pair<std::string, int>> Desktop::boxButtons(UINT type) {
+    static const std::vector<std::pair<std::string, int>> byType[] = {
+        {{"OK", IDOK}}, {{"OK", IDOK}, {"Cancel", IDCANCEL}}, {}, {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}},
+        {{"Yes", IDYES}, {"No", IDNO}}};
+    const UINT buttons = type & 0xF;
+    return buttons < 5 ? byType[buttons] : std::vector<std::pair<std::string, int>>{};
 }
 
 std::vector<std::string> Desktop::recentLines(size_t count) const {
@@ -224,12 +233,8 @@ namespace {
 // first letter, or Enter for the default button), so a line meant for the command line is never
 // taken as the answer. At the end of the input the default button answers.
 int askPerson(const std::string& box, UINT type, int fallback) {
-    static const std::vector<std::pair<std::string, int>> choicesByType[] = {
-        {{"OK", IDOK}}, {{"OK", IDOK}, {"Cancel", IDCANCEL}}, {}, {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}},
-        {{"Yes", IDYES}, {"No", IDNO}}};
-    const UINT buttons = type & 0xF;
-    if (buttons >= 5 || choicesByType[buttons].empty()) return fallback;
-    const auto& choices = choicesByType[buttons];
+    const auto choices = sim::Desktop::boxButtons(type);
+    if (choices.empty()) return fallback;
     std::string names;
     for (const auto& [name, id] : choices) names += (names.empty() ? "" : "/") + name;
     auto& desk = sim::Desktop::get();
@@ -260,7 +265,10 @@ int MessageBox(HWND, const std::string& text, const std::string& caption, UINT t
     int answer = desk.takeAnswer(type);
     static const char* const names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
     const std::string box = "[MessageBox] " + (caption.empty() ? std::string() : caption + ": ") + text;
-    if (!scripted && desk.interactive()) {
+    if (!scripted && desk.interactive() && desk.boxAsker && !sim::Desktop::boxButtons(type).empty()) {
+        answer = desk.boxAsker(caption, text, type, answer);
+        desk.print(box + " -> " + (answer >= 0 && answer <= 7 ? names[answer] : "?") + "\n");
+    } else if (!scripted && desk.interactive()) {
         answer = askPerson(box, type, answer);
         desk.print(std::string("-> ") + (answer >= 0 && answer <= 7 ? names[answer] : "?") + "\n");
     } else {

@@ -57,6 +57,11 @@ public:
     using LineReader = std::function<std::optional<std::string>(const std::string& prompt)>;
     void setLineReader(LineReader reader);
     std::optional<std::string> readLine(const std::string& prompt);
+    // The buttons of a message box of the given type, left to right, with their answers.
+    static std::vector<std::pair<std::string, int>> boxButtons(UINT type);
+    // Interactive use with a live window: shows a message box and returns the button the person
+    // chose (the given default for Enter). Without it, the box asks on the command line.
+    std::function<int(const std::string& caption, const std::string& text, UINT type, int defaultAnswer)> boxAsker;
     // Interactive use with a live pointer: DragDetect asks it whether the pointer leaves the drag
     // rectangle around the point before the button goes up (the scripted @drag needs none).
     std::function<bool(POINT screen)> dragDetector;

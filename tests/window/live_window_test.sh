@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The live window with a real mouse and keyboard under a virtual X server: click a tab, pick an
-# entry of the tab menu, Ctrl+Tab, drag a tab, resize; the result is checked through the
-# transcript and a screenshot of the real window.
+# entry of the tab menu, Ctrl+Tab, drag a tab, answer a message box, rest on a tab for its
+# tooltip, click in a modal dialog, resize; the result is checked through the transcript, the
+# window's trace and a screenshot of the real window.
 # usage: live_window_test.sh KORVANE_HOST WORK_DIR     (exit 77: skipped, with the reason)
 set -uo pipefail
 host=$1 work=$2
@@ -68,6 +69,16 @@ xdotool mouseup 1; sleep 1
 order=$(tabs_now drag | cut -f2 | tr '\n' ,)
 [ "${order%%,*}" = "old site.dwg" ] || fail "dragging the tab to the front did not move it: $order"
 
+# A message box is drawn over the window; its OK button answers a click.
+typed "KV_ABOUT" "Command: KV_ABOUT"
+wait_for "window: box-button" "$work/err"
+move "$(grep 'window: box-button' "$work/err" | tail -1 | awk '{print $3}')"; xdotool click 1
+wait_for "(build 3.2.0) -> OK" "$work/out"
+
+# The pointer resting on a tab shows its tooltip after the delay, on the real clock.
+move "$(tab 1)"; xdotool mousemove_relative 2 1
+wait_for "window: tooltip shown" "$work/err"
+
 # A modal dialog answers the mouse: a tree item shows its page, Cancel closes it.
 typed "KV_CFG" "Command: KV_CFG"
 wait_for "window: dialog at" "$work/err"
@@ -99,4 +110,4 @@ kill -0 "$hostpid" 2>/dev/null && fail "korvane-host did not end after @exit"
 wait "$hostpid"; rc=$?
 [ "$rc" = 0 ] || fail "korvane-host ended with $rc"
 grep -qE "Sanitizer|runtime error" "$work/err" && fail "the sanitizers reported an error"
-echo "live window: click, menu pick, Ctrl+Tab, drag and resize passed (screenshot $work/window.png)"
+echo "live window: click, menu pick, Ctrl+Tab, drag, message box, tooltip, dialog and resize passed (screenshot $work/window.png)"
