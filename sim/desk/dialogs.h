@@ -8,6 +8,7 @@
 #include "win/types.h"
 
 namespace sim::script { class Runner; }
+struct HDC__;
 
 namespace sim::desk {
 
@@ -66,7 +67,7 @@ bool writeLastMenuPicture(const std::string& path);
 // the person dismissed the menu.
 std::function<std::optional<std::vector<size_t>>(HMENU, POINT)>& liveMenuTracker();
 // A picture of a menu with the submenus along `path` open (the caller deletes it with DeleteDC).
-struct HDC__* renderMenuPicture(HMENU menu, const std::vector<size_t>& path);
+HDC__* renderMenuPicture(HMENU menu, const std::vector<size_t>& path);
 // The entry under `at` (relative to the menu's top left corner) with the submenus along `open`
 // shown: its path, its MF_ flags and its text as a pick names it.
 struct MenuRow { std::vector<size_t> path; UINT flags = 0; std::string text; };
