@@ -17,6 +17,7 @@ bool runLiveWindow(sim::script::Runner&, int, int) {
 #include <SDL.h>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -384,6 +385,24 @@ private:
         }
     }
 
+    // A loop of its own (a tracked menu, a message box): every event goes to `handle` until it
+    // says the loop is done, or the window closes.
+    void modalLoop(const std::function<bool(const SDL_Event&)>& handle) {
+        bool done = false;
+        while (!done && !quit_) {
+            pull(true);
+            while (!pending_.empty() && !done) {
+                const SDL_Event e = pending_.front();
+                pending_.pop_front();
+                if (e.type == SDL_QUIT) quit_ = done = true;
+                else done = handle(e);
+            }
+        }
+        if (overlay_) DeleteDC(overlay_);
+        overlay_ = nullptr;
+        dirty_ = true;
+    }
+
     // ---- Drag detection: the pointer leaves a small square around the press before release ----
     bool detectDrag(POINT screen) {
         const POINT start{screen.x - origin().x, screen.y - origin().y};
@@ -419,46 +438,35 @@ private:
         traceMenu(menu);
         bool armed = false;   // a release picks only after the pointer moved or pressed in the menu
         std::optional<std::vector<size_t>> result;
-        bool done = false;
-        while (!done && !quit_) {
-            pull(true);
-            while (!pending_.empty() && !done) {
-                const SDL_Event e = pending_.front();
-                pending_.pop_front();
-                auto rowAt = [&](int x, int y) {
-                    return sim::desk::menuRowAt(menu, open, POINT{x - overlayAt_.x, y - overlayAt_.y});
-                };
-                if (e.type == SDL_QUIT) {
-                    quit_ = true;
-                    done = true;
-                } else if (e.type == SDL_MOUSEMOTION) {
-                    auto row = rowAt(e.motion.x, e.motion.y);
-                    if (row) armed = true;
-                    if (row && !(row->flags & MF_SEPARATOR) && row->path != open) {
-                        open = row->path;
-                        show();
-                    }
-                } else if (e.type == SDL_MOUSEBUTTONDOWN) {
-                    if (!rowAt(e.button.x, e.button.y)) done = true;   // a press outside dismisses
-                    armed = true;
-                } else if (e.type == SDL_MOUSEBUTTONUP && armed) {
-                    auto row = rowAt(e.button.x, e.button.y);
-                    if (!row || (row->flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED))) continue;
-                    if (row->flags & MF_POPUP) {
-                        open = row->path;
-                        show();
-                        continue;
-                    }
-                    result = row->path;
-                    done = true;
-                } else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) {
-                    done = true;
+        auto rowAt = [&](int x, int y) {
+            return sim::desk::menuRowAt(menu, open, POINT{x - overlayAt_.x, y - overlayAt_.y});
+        };
+        modalLoop([&](const SDL_Event& e) {
+            if (e.type == SDL_MOUSEMOTION) {
+                auto row = rowAt(e.motion.x, e.motion.y);
+                if (row) armed = true;
+                if (row && !(row->flags & MF_SEPARATOR) && row->path != open) {
+                    open = row->path;
+                    show();
                 }
+            } else if (e.type == SDL_MOUSEBUTTONDOWN) {
+                armed = true;
+                return !rowAt(e.button.x, e.button.y);   // a press outside dismisses
+            } else if (e.type == SDL_MOUSEBUTTONUP && armed) {
+                auto row = rowAt(e.button.x, e.button.y);
+                if (!row || (row->flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED))) return false;
+                if (row->flags & MF_POPUP) {
+                    open = row->path;
+                    show();
+                    return false;
+                }
+                result = row->path;
+                return true;
+            } else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) {
+                return true;
             }
-        }
-        if (overlay_) DeleteDC(overlay_);
-        overlay_ = nullptr;
-        dirty_ = true;
+            return false;
+        });
         return result;
     }
 
@@ -528,44 +536,32 @@ private:
             return -1;
         };
         int answer = defaultAnswer, pressed = -1;
-        bool done = false;
-        while (!done && !quit_) {
-            pull(true);
-            while (!pending_.empty() && !done) {
-                const SDL_Event e = pending_.front();
-                pending_.pop_front();
-                if (e.type == SDL_QUIT) {
-                    quit_ = true;
-                    done = true;
-                } else if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
-                    pressed = buttonAt(e.button.x, e.button.y);
-                    if (pressed >= 0) draw(pressed);
-                } else if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && pressed >= 0) {
-                    // A button acts when the press and the release are both on it.
-                    if (buttonAt(e.button.x, e.button.y) == pressed) {
-                        answer = buttons[size_t(pressed)].second;
-                        done = true;
-                    } else {
-                        pressed = -1;
-                        draw(-1);
-                    }
-                } else if (e.type == SDL_KEYDOWN && (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER)) {
-                    done = true;
-                } else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) {
-                    // Escape is Cancel where the box has one, OK for a box with OK alone; a Yes/No
-                    // box waits for one of its buttons.
-                    for (const auto& [name, id] : buttons) {
-                        if (id == IDCANCEL || buttons.size() == 1) {
-                            answer = id;
-                            done = true;
-                        }
+        modalLoop([&](const SDL_Event& e) {
+            if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
+                pressed = buttonAt(e.button.x, e.button.y);
+                if (pressed >= 0) draw(pressed);
+            } else if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && pressed >= 0) {
+                // A button acts when the press and the release are both on it.
+                if (buttonAt(e.button.x, e.button.y) == pressed) {
+                    answer = buttons[size_t(pressed)].second;
+                    return true;
+                }
+                pressed = -1;
+                draw(-1);
+            } else if (e.type == SDL_KEYDOWN && (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER)) {
+                return true;
+            } else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) {
+                // Escape is Cancel where the box has one, OK for a box with OK alone; a Yes/No
+                // box waits for one of its buttons.
+                for (const auto& [name, id] : buttons) {
+                    if (id == IDCANCEL || buttons.size() == 1) {
+                        answer = id;
+                        return true;
                     }
                 }
             }
-        }
-        if (overlay_) DeleteDC(overlay_);
-        overlay_ = nullptr;
-        dirty_ = true;
+            return false;
+        });
         return answer;
     }
 

@@ -11,14 +11,8 @@ using namespace dlgtest;
 
 namespace {
 
-class LiveInputTest : public DialogFixture {
+class LiveInputTest : public ShownDialogFixture {
 protected:
-    void SetUp() override {
-        DialogFixture::SetUp();
-        dlg = CreateDialogParam(module, 100, nullptr, rec.proc(), 0);
-        ASSERT_NE(dlg, nullptr);
-        ShowWindow(dlg, SW_SHOW);
-    }
     // The middle of row N of a list or tree whose rows are `height` high and start at `top`.
     static LPARAM rowPoint(int x, int top, int height, int row) {
         return LPARAM(((top + row * height + height / 2) << 16) | x);
@@ -27,14 +21,12 @@ protected:
         HFONT font = reinterpret_cast<HFONT>(SendMessage(control, WM_GETFONT, 0, 0));
         return sim::desk::fontHeight(font ? font : sim::desk::defaultControlFont()) + extra;
     }
-    Recorder rec;
-    HWND dlg = nullptr;
 };
 
 }  // namespace
 
 TEST_F(LiveInputTest, ClicksOnTreeAndListRows) {
-    HWND tree = GetDlgItem(dlg, 1012);
+    HWND tree = item(1012);
     const auto insert = [&](HTREEITEM parent, const std::string& text) {
         TVINSERTSTRUCT ins;
         ins.hParent = parent;
@@ -71,7 +63,7 @@ TEST_F(LiveInputTest, ClicksOnTreeAndListRows) {
     SendMessage(tree, WM_LBUTTONDOWN, MK_LBUTTON, rowPoint(60, 2, rh, 7));
     EXPECT_EQ(caret(), shape);
 
-    HWND list = GetDlgItem(dlg, 1011);
+    HWND list = item(1011);
     for (const char* text : {"a.dwg", "b.dwg", "c.dwg"}) {
         LVITEM it;
         it.mask = LVIF_TEXT;
@@ -133,7 +125,7 @@ TEST_F(LiveInputTest, DragDetectionAndTheComposedScreen) {
         asked.push_back(screen);
         return true;
     };
-    HWND edit = GetDlgItem(dlg, 1001);
+    HWND edit = item(1001);
     EXPECT_TRUE(DragDetect(edit, POINT{3, 4}));
     POINT expected{3, 4};
     ClientToScreen(edit, &expected);
