@@ -150,10 +150,8 @@ private:
             pending_.pop_front();
             dispatch(e);
         }
-        auto& wm = WindowManager::get();
-        wm.fireDueTimers(sim::Desktop::get().nowMs());
-        wm.pump();
-        sim::host::pump();
+        WindowManager::get().fireDueTimers(sim::Desktop::get().nowMs());
+        sim::host::idle();
         if (dirty_ || SDL_GetTicks() - lastRender_ >= kIdleRedrawMs) render();
     }
 
@@ -262,8 +260,7 @@ private:
 
     void post(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
         PostMessage(target, msg, wp, lp);
-        WindowManager::get().pump();
-        sim::host::pump();
+        sim::host::idle();
         dirty_ = true;
     }
 

@@ -96,7 +96,8 @@ void runPromptLine(sim::script::Runner& runner, const std::string& line) {
     if (start != std::string::npos && line[start] != '@' && line[start] != '#') {
         ++runner.lineNumber;
         sim::host::typeLine(line.substr(start), true);
-        sim::desk::WindowManager::get().pump();
+        if (runner.afterLine) runner.afterLine(runner);
+        else sim::desk::WindowManager::get().pump();
         return;
     }
     runner.runLine(line);
