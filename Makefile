@@ -1,6 +1,6 @@
 # Korvane: the two commands a new user needs are `make demo` and `make test`.
 JOBS ?= 2
-.PHONY: all deps build test demo bench fuzz soak clean
+.PHONY: all deps build test demo run bench fuzz soak clean
 
 all: build
 
@@ -19,6 +19,11 @@ test: deps
 demo: build
 	@rm -rf out/demo
 	@./build/default/apps/korvane-host/korvane-host --demo --root out/demo
+
+# The host in a live window with a few drawings open: click, drag and right-click the tabs.
+run: build
+	@rm -rf out/run
+	@./build/default/apps/korvane-host/korvane-host --window --demo-drawings --root out/run
 
 bench: deps
 	@cmake --preset release >/dev/null

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 #include "apps/korvane-host/app_verbs.h"
+#include "apps/korvane-host/live_window.h"
+#include "apps/korvane-host/prompt.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
@@ -27,7 +29,10 @@ namespace {
 
 void usage() {
     std::cout << "usage: korvane-host [--root DIR] [--script FILE|-] [--snapshot FILE.png] [--demo] [--real-time]\n"
-                 "  Without --script or --demo: an interactive command line (type @help for the verbs).\n";
+                 "                    [--window] [--demo-drawings]\n"
+                 "  Without --script or --demo: an interactive command line (type @help for help).\n"
+                 "  --window: the host in a live window, driven with the mouse and the keyboard.\n"
+                 "  --demo-drawings: a few drawings open before the command line or the window starts.\n";
 }
 
 // The build's module folder: beside the executable's build tree, else the configured one.
@@ -51,7 +56,7 @@ std::string sourceDir(const char* argv0) {
 
 int main(int argc, char** argv) {
     std::string root, scriptPath, snapshot;
-    bool demo = false, realTime = false;
+    bool demo = false, realTime = false, window = false, demoDrawings = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -66,6 +71,8 @@ int main(int argc, char** argv) {
         else if (a == "--snapshot") snapshot = next();
         else if (a == "--demo") demo = true;
         else if (a == "--real-time") realTime = true;
+        else if (a == "--window") window = true;
+        else if (a == "--demo-drawings") demoDrawings = true;
         else if (a == "--help" || a == "-h") {
             usage();
             return 0;
@@ -79,6 +86,14 @@ int main(int argc, char** argv) {
     // folder, so that scripts name drawings relative to it.
     if (!scriptPath.empty() && scriptPath != "-") scriptPath = fs::absolute(scriptPath).string();
     if (!snapshot.empty()) snapshot = fs::absolute(snapshot).string();
+    if (window && (demo || !scriptPath.empty())) {
+        std::cerr << "korvane-host: --window runs the command line in the window; drop --script and --demo\n";
+        return 2;
+    }
+    if (window && !kvapp::liveWindowBuilt()) {
+        std::cerr << "korvane-host: this build has no live window (install libsdl2-dev and build again)\n";
+        return 1;
+    }
     const bool interactive = scriptPath.empty() && !demo;
     auto& desk = sim::Desktop::get();
     desk.useRealClock(realTime || interactive);
@@ -110,9 +125,18 @@ int main(int argc, char** argv) {
     sim::desk::registerDialogVerbs(runner);
     sim::host::registerHostVerbs(runner);
     kvapp::registerAppVerbs(runner, m);
+    kvapp::registerHelpVerb(runner);
 
     desk.print("Korvane host, root " + m.root + "\n");
+    if (interactive) desk.print(kvapp::startHint());
     sim::host::loadModule(m.moduleFolder + "Korvane.arx");
+    if (demoDrawings) {
+        std::ifstream in(src + "/apps/korvane-host/demo-drawings.kvs");
+        if (!in || !runner.run(in)) {
+            std::cerr << "korvane-host: the demo drawings could not be opened\n";
+            return 1;
+        }
+    }
 
     bool ok = true;
     if (demo) {
@@ -134,18 +158,10 @@ int main(int argc, char** argv) {
             }
             ok = runner.run(in);
         }
+    } else if (window) {
+        ok = kvapp::runLiveWindow(runner, 1280, 800);
     } else {
-        std::string line;
-        while (!runner.exitRequested && !sim::host::quitRequested()) {
-            desk.print("\nCommand: ");
-            if (!std::getline(std::cin, line)) break;
-            if (line == "@help") {
-                for (const auto& u : runner.usageLines()) desk.print("  " + u + "\n");
-                continue;
-            }
-            runner.runLine(line);
-        }
-        desk.print("\n");
+        kvapp::runTerminalPrompt(runner);
     }
     if (!snapshot.empty()) runner.runLine("@snapshot \"" + snapshot + "\"");
     if (!sim::host::quitRequested()) sim::host::unloadModule();

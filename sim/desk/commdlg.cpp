@@ -41,10 +41,7 @@ State& st() {
 // Interactive use with nothing queued: the terminal asks.
 std::optional<std::string> askTerminal(const std::string& question) {
     if (!Desktop::get().interactive()) return std::nullopt;
-    Desktop::get().print(question);
-    std::string line;
-    if (!std::getline(std::cin, line)) return std::nullopt;
-    return line;
+    return Desktop::get().readLine(question);
 }
 
 BOOL fileDialog(OPENFILENAME* ofn, bool save) {

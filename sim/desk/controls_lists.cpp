@@ -274,6 +274,20 @@ void paintListView(HWND h, HDC dc) {
     KvFrameRect(dc, r, KVPEN{PS_SOLID, 1, theme::kListBorder});
 }
 
+// The row under a client point as paintListView lays the rows out; -1 for none.
+int listRowAt(HWND h, int y) {
+    auto l = lv(h);
+    Window* w = win(h);
+    int top = 1;
+    if ((w->style & LVS_TYPEMASK) == LVS_REPORT && !(w->style & LVS_NOCOLUMNHEADER) && !l->columns.empty())
+        top += fontHeight(fontOf(l->font)) + 8;
+    if (y < top) return -1;
+    const int row = std::max(0, l->top) + (y - top) / rowHeight(*l);
+    return row < int(l->rows.size()) ? row : -1;
+}
+
+void clickRow(HWND h, int index, UINT code);
+
 LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto l = lv(h);
     const int n = int(l->rows.size());
@@ -297,6 +311,20 @@ LRESULT listViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         void* old = slot;
         slot = reinterpret_cast<void*>(lp);
         return LRESULT(old);
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // A click selects the row under the pointer; on a check box it also turns the check.
+        const int x = std::int16_t(LOWORD(LPARAM(lp))), y = std::int16_t(HIWORD(LPARAM(lp)));
+        const int row = listRowAt(h, y);
+        if (!valid(row)) return 0;
+        if (msg == WM_LBUTTONDOWN && (l->ex & LVS_EX_CHECKBOXES) && x < 20) {
+            const UINT img = (l->rows[size_t(row)].state & LVIS_STATEIMAGEMASK) >> 12;
+            changeState(h, row, INDEXTOSTATEIMAGEMASK(img == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
+        }
+        clickRow(h, row, msg == WM_LBUTTONDOWN ? NM_CLICK : NM_DBLCLK);
+        InvalidateRect(h, nullptr, TRUE);
+        return 0;
     }
     case WM_KEYDOWN: {
         // The arrow keys, Home and End move the focus and the selection to one row.
@@ -682,6 +710,37 @@ void paintTreeView(HWND h, HDC dc) {
     KvFrameRect(dc, r, KVPEN{PS_SOLID, 1, theme::kListBorder});
 }
 
+// A click in a tree view as paintTreeView lays the rows out: the button opens or closes the
+// item, the check box turns its check, anywhere else on the row selects it.
+void treeClick(HWND h, int x, int y, bool twice) {
+    auto t = tv(h);
+    Window* w = win(h);
+    const int rh = fontHeight(fontOf(t->font)) + 4;
+    std::vector<std::pair<HTREEITEM, int>> rows;
+    visibleNodes(*t, t->roots, 0, rows);
+    if (y < 2 || (y - 2) / rh >= int(rows.size())) return;
+    const auto [item, depth] = rows[size_t((y - 2) / rh)];
+    TreeNode& n = t->nodes[item];
+    const bool rootButtons = (w->style & TVS_HASBUTTONS) && (w->style & TVS_LINESATROOT);
+    const int left = 2 + depth * 19 + (rootButtons ? 19 : 0);
+    const bool hasKids = !n.kids.empty() || n.cChildren > 0;
+    if (!twice && (w->style & TVS_HASBUTTONS) && hasKids && (depth > 0 || rootButtons) && x >= left - 19 && x < left) {
+        expandNode(h, item, TVE_TOGGLE);
+    } else if (!twice && (w->style & TVS_CHECKBOXES) && x >= left && x < left + 16) {
+        const UINT img = (n.state & 0xF000) >> 12;
+        n.state = (n.state & ~0xF000u) | INDEXTOSTATEIMAGEMASK(img == 2 ? 1 : 2);
+        NMHDR nm;
+        nm.code = NM_CLICK;
+        notifyParent(h, &nm);
+    } else {
+        selectNode(h, item, TVC_BYMOUSE);
+        NMHDR nm;
+        nm.code = twice ? NM_DBLCLK : NM_CLICK;
+        if (!notifyParent(h, &nm) && twice) expandNode(h, item, TVE_TOGGLE);
+    }
+    InvalidateRect(h, nullptr, TRUE);
+}
+
 LRESULT treeViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto t = tv(h);
     const auto item = reinterpret_cast<HTREEITEM>(lp);
@@ -699,6 +758,10 @@ LRESULT treeViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(h, &ps);
         return 0;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        treeClick(h, std::int16_t(LOWORD(LPARAM(lp))), std::int16_t(HIWORD(LPARAM(lp))), msg == WM_LBUTTONDBLCLK);
+        return 0;
     case TVM_INSERTITEM: return lp ? LRESULT(insertNode(h, *reinterpret_cast<const TVINSERTSTRUCT*>(lp))) : 0;
     case TVM_DELETEITEM:
         if (item == TVI_ROOT || item == nullptr) {

@@ -1,11 +1,13 @@
 #include "sim/desk/desktop.h"
 
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <cctype>
 #include <iostream>
 #include "win/input.h"
 #include "win/system.h"
+#include "win/window.h"
 
 namespace sim {
 namespace {
@@ -35,6 +37,9 @@ void Desktop::reset() {
     answers_.clear();
     shownBoxes_.clear();
     interactive_ = false;
+    lineReader_ = nullptr;
+    dragDetector = nullptr;
+    boxAsker = nullptr;
     focus = nullptr;
     keysDown.clear();
     dragComing = false;
@@ -100,6 +105,35 @@ void Desktop::setEnv(const std::string& name, std::optional<std::string> value) 
 void Desktop::setTranscriptSink(std::function<void(const std::string&)> sink) {
     std::lock_guard lock(mutex_);
     sink_ = std::move(sink);
+}
+
+void Desktop::setLineReader(LineReader reader) {
+    std::lock_guard lock(mutex_);
+    lineReader_ = std::move(reader);
+}
+
+std::optional<std::string> Desktop::readLine(const std::string& prompt) {
+    LineReader reader;
+    {
+        std::lock_guard lock(mutex_);
+        reader = lineReader_;
+    }
+    if (reader) return reader(prompt);
+    print(prompt);
+    std::string line;
+    if (!std::getline(std::cin, line)) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No terminal shows piped input: the transcript shows the line after its prompt.
+    if (isatty(STDIN_FILENO) != 1) print(line + "\n");
+    return line;
+}
+
+std::vector<std::pair<std::string, int>> Desktop::boxButtons(UINT type) {
+    static const std::vector<std::pair<std::string, int>> byType[] = {
+        {{"OK", IDOK}}, {{"OK", IDOK}, {"Cancel", IDCANCEL}}, {}, {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}},
+        {{"Yes", IDYES}, {"No", IDNO}}};
+    const UINT buttons = type & 0xF;
+    return buttons < 5 ? byType[buttons] : std::vector<std::pair<std::string, int>>{};
 }
 
 std::vector<std::string> Desktop::recentLines(size_t count) const {
@@ -194,22 +228,34 @@ ULONGLONG GetTickCount64() { return sim::Desktop::get().nowMs(); }
 COLORREF GetSysColor(int index) { return sim::Desktop::get().sysColor(index); }
 
 namespace {
-// Interactive use: the person at the terminal answers a box that the script did not.
-int askTerminal(const std::string& text, const std::string& caption, UINT type, int fallback) {
-    static const std::vector<std::pair<std::string, int>> choicesByType[] = {
-        {{"OK", IDOK}}, {{"OK", IDOK}, {"Cancel", IDCANCEL}}, {}, {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}},
-        {{"Yes", IDYES}, {"No", IDNO}}};
-    const UINT buttons = type & 0xF;
-    if (buttons >= 5 || choicesByType[buttons].empty()) return fallback;
-    const auto& choices = choicesByType[buttons];
-    std::string prompt;
-    for (const auto& [name, id] : choices) prompt += (prompt.empty() ? "" : "/") + name;
-    std::cout << "\n[" << (caption.empty() ? "Message" : caption) << "] " << text << "\n" << prompt << "? " << std::flush;
-    std::string line;
-    if (!std::getline(std::cin, line)) return fallback;
-    for (const auto& [name, id] : choices)
-        if (!line.empty() && std::toupper(static_cast<unsigned char>(line[0])) == name[0]) return id;
-    return fallback;
+// Interactive use: the person answers a box that the script did not. The box shows once, with its
+// buttons as its own prompt ("[Yes/No/Cancel] "); only an answer closes it (a button's name or
+// first letter, or Enter for the default button), so a line meant for the command line is never
+// taken as the answer. At the end of the input the default button answers.
+int askPerson(const std::string& box, UINT type, int fallback) {
+    const auto choices = sim::Desktop::boxButtons(type);
+    if (choices.empty()) return fallback;
+    std::string names;
+    for (const auto& [name, id] : choices) names += (names.empty() ? "" : "/") + name;
+    auto& desk = sim::Desktop::get();
+    desk.print(box + "\n");
+    while (true) {
+        auto line = desk.readLine("[" + names + "] ");
+        if (!line) return fallback;
+        std::string word;
+        for (char c : *line)
+            if (c != ' ' && c != '\t' && c != '\r') word += char(std::toupper(static_cast<unsigned char>(c)));
+        if (word.empty()) return fallback;
+        for (const auto& [name, id] : choices) {
+            std::string upperName = name;
+            for (char& c : upperName) c = char(std::toupper(static_cast<unsigned char>(c)));
+            if (word == upperName || (word.size() == 1 && word[0] == upperName[0])) return id;
+        }
+        std::string defaultName = choices.front().first;
+        for (const auto& [name, id] : choices)
+            if (id == fallback) defaultName = name;
+        desk.print("The message box waits for its answer: " + names + " (Enter: " + defaultName + ").\n");
+    }
 }
 }  // namespace
 
@@ -217,10 +263,17 @@ int MessageBox(HWND, const std::string& text, const std::string& caption, UINT t
     auto& desk = sim::Desktop::get();
     const bool scripted = desk.hasQueuedAnswer();
     int answer = desk.takeAnswer(type);
-    if (!scripted && desk.interactive()) answer = askTerminal(text, caption, type, answer);
     static const char* const names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
-    const char* name = answer >= 0 && answer <= 7 ? names[answer] : "?";
-    desk.print("[MessageBox] " + (caption.empty() ? std::string() : caption + ": ") + text + " -> " + name + "\n");
+    const std::string box = "[MessageBox] " + (caption.empty() ? std::string() : caption + ": ") + text;
+    if (!scripted && desk.interactive() && desk.boxAsker && !sim::Desktop::boxButtons(type).empty()) {
+        answer = desk.boxAsker(caption, text, type, answer);
+        desk.print(box + " -> " + (answer >= 0 && answer <= 7 ? names[answer] : "?") + "\n");
+    } else if (!scripted && desk.interactive()) {
+        answer = askPerson(box, type, answer);
+        desk.print(std::string("-> ") + (answer >= 0 && answer <= 7 ? names[answer] : "?") + "\n");
+    } else {
+        desk.print(box + " -> " + (answer >= 0 && answer <= 7 ? names[answer] : "?") + "\n");
+    }
     desk.recordBox({caption, text, type, answer});
     return answer;
 }
@@ -246,8 +299,12 @@ BOOL GetCursorPos(POINT* point) {
     return TRUE;
 }
 
-BOOL DragDetect(HWND, POINT) {
+BOOL DragDetect(HWND wnd, POINT pt) {
     auto& desk = sim::Desktop::get();
+    if (desk.dragDetector) {
+        ClientToScreen(wnd, &pt);
+        return desk.dragDetector(pt) ? TRUE : FALSE;
+    }
     const bool drag = desk.dragComing;
     desk.dragComing = false;
     return drag;

@@ -51,6 +51,20 @@ public:
     // Interactive use: ask the terminal when nothing is queued.
     void setInteractive(bool on) { interactive_ = on; }
     bool interactive() const { return interactive_; }
+    // Interactive use: one line from the person, after showing the prompt (the host's prompts,
+    // message boxes, file questions). Nothing at the end of the input. The default reads standard
+    // input; the program installs a terminal with line editing, or the live window's command line.
+    using LineReader = std::function<std::optional<std::string>(const std::string& prompt)>;
+    void setLineReader(LineReader reader);
+    std::optional<std::string> readLine(const std::string& prompt);
+    // The buttons of a message box of the given type, left to right, with their answers.
+    static std::vector<std::pair<std::string, int>> boxButtons(UINT type);
+    // Interactive use with a live window: shows a message box and returns the button the person
+    // chose (the given default for Enter). Without it, the box asks on the command line.
+    std::function<int(const std::string& caption, const std::string& text, UINT type, int defaultAnswer)> boxAsker;
+    // Interactive use with a live pointer: DragDetect asks it whether the pointer leaves the drag
+    // rectangle around the point before the button goes up (the scripted @drag needs none).
+    std::function<bool(POINT screen)> dragDetector;
 
     // ---- System colours.
     COLORREF sysColor(int index) const;
@@ -82,6 +96,7 @@ private:
     std::deque<int> answers_;
     std::vector<ShownBox> shownBoxes_;
     bool interactive_ = false;
+    LineReader lineReader_;
     std::map<int, COLORREF> colours_;
     mutable std::recursive_mutex mutex_;
 };

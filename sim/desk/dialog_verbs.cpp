@@ -9,7 +9,6 @@
 
 namespace sim::desk {
 
-void setInteractiveDialogFeed(ScriptFeed feed);   // dialogs.cpp
 void cancelDialog(HWND dlg);                      // dialogs.cpp
 
 namespace {
@@ -117,10 +116,10 @@ COLORREF parseColour(const Args& a) {
 void registerDialogVerbs(Runner& runner) {
     // Interactive use: a modal dialog reads its actions from the terminal.
     setInteractiveDialogFeed([&runner]() {
-        Desktop::get().print("Dialog: ");
-        std::string line;
-        if (runner.exitRequested || !std::getline(std::cin, line)) return false;
-        runner.runLine(line);
+        if (runner.exitRequested) return false;
+        auto line = Desktop::get().readLine("Dialog: ");
+        if (!line) return false;
+        runner.runLine(*line);
         return true;
     });
     snapshotTargets()["dialog"] = [] {

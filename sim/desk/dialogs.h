@@ -8,6 +8,7 @@
 #include "win/types.h"
 
 namespace sim::script { class Runner; }
+struct HDC__;
 
 namespace sim::desk {
 
@@ -19,6 +20,9 @@ namespace sim::desk {
 // is cancelled as Escape would cancel it.
 using ScriptFeed = std::function<bool()>;
 ScriptFeed setScriptFeed(ScriptFeed feed);   // returns the previous feed
+// Interactive use, when no script feeds the dialog: what a modal loop runs while the dialog is
+// open (the terminal's "Dialog: " lines, or the live window's events).
+void setInteractiveDialogFeed(ScriptFeed feed);
 
 // ---- Open dialogs -------------------------------------------------------------------------------
 // The most recently opened top-level dialog that is still open and visible; null when none.
@@ -58,6 +62,16 @@ struct TrackedMenu { std::string dump; UINT flags = 0; int x = 0, y = 0; HWND ow
 std::optional<TrackedMenu> lastTrackedMenu();
 // A picture of the last menu tracked, with the submenus of the picked entry open, as PNG.
 bool writeLastMenuPicture(const std::string& path);
+// Interactive use with a live pointer: tracks a popup menu shown at the screen point while no
+// pick is queued, and returns the picked entry's path (positions down the submenus); nothing when
+// the person dismissed the menu.
+std::function<std::optional<std::vector<size_t>>(HMENU, POINT)>& liveMenuTracker();
+// A picture of a menu with the submenus along `path` open (the caller deletes it with DeleteDC).
+HDC__* renderMenuPicture(HMENU menu, const std::vector<size_t>& path);
+// The entry under `at` (relative to the menu's top left corner) with the submenus along `open`
+// shown: its path, its MF_ flags and its text as a pick names it.
+struct MenuRow { std::vector<size_t> path; UINT flags = 0; std::string text; };
+std::optional<MenuRow> menuRowAt(HMENU menu, const std::vector<size_t>& open, POINT at);
 
 // ---- Script verbs -------------------------------------------------------------------------------
 // @dialog, @cancel-dialog, @files, @folder, @font, @color, @clipboard, @menu, @menu-dump.

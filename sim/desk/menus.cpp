@@ -244,15 +244,16 @@ void drawPanel(HDC dc, const Menu& m, int x, int y, SIZE size, int openRow) {
     }
 }
 
-// Draws `menu` and the submenus at `path` (item positions) into a new canvas.
-HDC renderMenu(HMENU menu, const std::vector<size_t>& path) {
+// Where the panels of `menu` and of the submenus open along `path` (item positions) stand,
+// relative to the first panel's top left corner.
+struct Placed {
+    const Menu* m;
+    int x, y;
+    SIZE size;
+    int openRow;
+};
+std::vector<Placed> placePanels(HMENU menu, const std::vector<size_t>& path) {
     HDC measure = KvCreateBufferDC(nullptr, 1, 1);
-    struct Placed {
-        const Menu* m;
-        int x, y;
-        SIZE size;
-        int openRow;
-    };
     std::vector<Placed> panels;
     int x = 0, y = 0;
     const Menu* m = menus().find(menu);
@@ -268,6 +269,12 @@ HDC renderMenu(HMENU menu, const std::vector<size_t>& path) {
         m = menus().find(reinterpret_cast<HMENU>(m->items[size_t(open)].id));
     }
     DeleteDC(measure);
+    return panels;
+}
+
+// Draws `menu` and the submenus at `path` (item positions) into a new canvas.
+HDC renderMenu(HMENU menu, const std::vector<size_t>& path) {
+    const std::vector<Placed> panels = placePanels(menu, path);
     int width = 1, height = 1;
     for (const Placed& p : panels) {
         width = std::max(width, p.x + int(p.size.cx) + 4);
@@ -335,6 +342,38 @@ void queueMenuPick(std::string path) {
 bool writeLastMenuPicture(const std::string& path) {
     std::lock_guard lock(menus().mutex);
     return gPicture && sim::gfx::writePng(gPicture, path);
+}
+
+std::function<std::optional<std::vector<size_t>>(HMENU, POINT)>& liveMenuTracker() {
+    static std::function<std::optional<std::vector<size_t>>(HMENU, POINT)> tracker;
+    return tracker;
+}
+
+HDC renderMenuPicture(HMENU menu, const std::vector<size_t>& path) { return renderMenu(menu, path); }
+
+std::optional<MenuRow> menuRowAt(HMENU menu, const std::vector<size_t>& open, POINT at) {
+    const std::vector<Placed> panels = placePanels(menu, open);
+    // The deepest panel first: a submenu overlaps its parent's edge.
+    for (size_t level = panels.size(); level-- > 0;) {
+        const Placed& p = panels[level];
+        if (at.x < p.x || at.x >= p.x + p.size.cx || at.y < p.y || at.y >= p.y + p.size.cy) continue;
+        int top = p.y + 2;
+        for (size_t i = 0; i < p.m->items.size(); ++i) {
+            const Item& it = p.m->items[i];
+            const int h = rowHeight(it);
+            if (at.y >= top && at.y < top + h) {
+                MenuRow row;
+                row.path.assign(open.begin(), open.begin() + long(std::min(level, open.size())));
+                row.path.push_back(i);
+                row.flags = it.flags;
+                row.text = (it.flags & MF_BITMAP) ? "#" + std::to_string(i) : plainText(it.text);
+                return row;
+            }
+            top += h;
+        }
+        return std::nullopt;   // on the panel's border
+    }
+    return std::nullopt;
 }
 
 std::optional<TrackedMenu> lastTrackedMenu() {
@@ -544,11 +583,26 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
             gPicks.pop_front();
         }
     }
+    // A person with a live pointer picks the entry; the pick is walked by position.
+    std::string shown;
+    if (!pick && liveMenuTracker()) {
+        if (auto path = liveMenuTracker()(menu, POINT{x, y}); path && !path->empty()) {
+            pick.emplace();
+            Menu* at = menus().find(menu);
+            for (size_t i = 0; i < path->size() && at && (*path)[i] < at->items.size(); ++i) {
+                const Item& it = at->items[(*path)[i]];
+                *pick += (i ? ">#" : "#") + std::to_string((*path)[i]);
+                shown += (i ? ">" : "") + ((it.flags & MF_BITMAP) ? "#" + std::to_string((*path)[i]) : plainText(it.text));
+                at = (it.flags & MF_POPUP) ? menus().find(reinterpret_cast<HMENU>(it.id)) : nullptr;
+            }
+        }
+    }
     if (!pick) {
         keepPicture(renderMenu(menu, {}));
         desk.print("[menu] dismissed\n");
         return FALSE;
     }
+    if (shown.empty()) shown = *pick;
     // Walk "Parent>Child" down the submenus.
     Menu* m = menus().find(menu);
     Item* item = nullptr;
@@ -581,7 +635,7 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
         std::lock_guard lock(menus().mutex);
         gTracked->picked = id;
     }
-    desk.print("[menu] " + *pick + " (" + std::to_string(id) + ")\n");
+    desk.print("[menu] " + shown + " (" + std::to_string(id) + ")\n");
     if (flags & TPM_RETURNCMD) return BOOL(id);
     // The command id stands whole in wParam (ids above 0xFFFF included); the notification code 0.
     if (!(flags & TPM_NONOTIFY)) PostMessage(owner, WM_COMMAND, WPARAM(id), 0);

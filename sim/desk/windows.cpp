@@ -246,6 +246,14 @@ std::vector<HWND> WindowManager::topmostWindows() {
     return out;   // handles grow with creation
 }
 
+std::vector<HWND> WindowManager::popupWindows() {
+    std::lock_guard lock(mutex_);
+    std::vector<HWND> out;
+    for (const auto& [h, w] : windows_)
+        if (!w->destroyed && !w->parent && w->visible && !(w->exStyle & WS_EX_TOPMOST) && h != frame_) out.push_back(h);
+    return out;
+}
+
 HWND WindowManager::frame() {
     if (frame_ && find(frame_)) return frame_;
     CREATEWINDOW p;
@@ -310,6 +318,11 @@ std::function<void(POINT)>& drawingContextMenu() {
     return handler;
 }
 
+std::function<std::string()>& commandLineInput() {
+    static std::function<std::string()> input;
+    return input;
+}
+
 std::function<void(HDC, const RECT&)>& drawingAreaPainter() {
     static std::function<void(HDC, const RECT&)> painter;
     return painter;
@@ -328,7 +341,13 @@ void paintFrame(HWND frame) {
         lf.lfFaceName = "DejaVu Sans Mono";
         return CreateFontIndirect(&lf);
     }();
-    const auto lines = Desktop::get().recentLines(3);
+    auto lines = Desktop::get().recentLines(3);
+    if (commandLineInput()) {
+        // The line being typed stays at the bottom, below whatever was printed meanwhile.
+        if (lines.empty() || !lines.back().empty()) lines.emplace_back();
+        lines.back() = commandLineInput()();
+        if (lines.size() > 3) lines.erase(lines.begin());
+    }
     int y = a.commandLine.top + 4;
     for (const auto& line : lines) {
         RECT r{a.commandLine.left + 8, y, a.commandLine.right - 8, y + 18};
@@ -433,6 +452,25 @@ void composeTopmost(HDC dc, HWND frame) {
             DeleteDC(tdc);
         }
     }
+}
+
+HDC renderScreen() {
+    auto& wm = WindowManager::get();
+    const HWND frame = wm.frame();
+    HDC dc = renderWindow(frame);
+    if (!dc) return nullptr;
+    RECT fr;
+    GetWindowRect(frame, &fr);
+    for (HWND popup : wm.popupWindows()) {
+        RECT r;
+        GetWindowRect(popup, &r);
+        if (HDC pdc = renderWindow(popup)) {
+            BitBlt(dc, r.left - fr.left, r.top - fr.top, r.Width(), r.Height(), pdc, 0, 0);
+            DeleteDC(pdc);
+        }
+    }
+    composeTopmost(dc, frame);
+    return dc;
 }
 
 bool snapshotWindow(HWND wnd, const std::string& path) {

@@ -72,6 +72,8 @@ public:
 
     // Visible top-level windows that stay above the others (WS_EX_TOPMOST: tooltips), oldest first.
     std::vector<HWND> topmostWindows();
+    // Visible top-level windows other than the frame and the topmost ones (dialogs), oldest first.
+    std::vector<HWND> popupWindows();
 
     // The host frame and its drawing view, created on first use.
     HWND frame();
@@ -102,6 +104,12 @@ void resetDialogs();
 struct HDC__* renderWindow(HWND wnd);
 // Renders the window to a PNG file; false when it cannot be written.
 bool snapshotWindow(HWND wnd, const std::string& path);
+// The screen over the frame's rectangle as a person sees it: the frame, the dialogs over it and the
+// topmost popups (tooltips) over those. The caller deletes it with DeleteDC.
+struct HDC__* renderScreen();
+// The command line's prompt and what the person is typing after it, shown as its last line below
+// the output (the live window).
+std::function<std::string()>& commandLineInput();
 
 // The frame's areas as the frame lays them out: docked bars around the drawing area, the command
 // line and the status bar at the bottom.
@@ -151,6 +159,8 @@ void resetMenus();
 namespace sim::script { class Runner; }
 namespace sim::desk {
 void registerDeskVerbs(sim::script::Runner& runner);
+// The first visible window of a class at or below `root`, depth first; null when none.
+HWND findByClass(HWND root, const std::string& className);
 // Named windows that @snapshot can picture besides the frame ("bar", "dialog"): each part of the
 // desktop that owns such a window registers how to find it.
 std::map<std::string, std::function<HWND()>>& snapshotTargets();

@@ -325,6 +325,13 @@ CmdResult cmdDelay(SimDocument* doc) {
     return CmdResult::Timed;
 }
 
+// HELP (and '?') at the simulator's command line: what a newcomer can type here.
+CmdResult cmdHelp(SimDocument*) {
+    print("Type the host's commands here (OPEN, NEW, QSAVE, CLOSE, LINE, ZOOM, ...) and the plug-in's\n"
+          "KV_ commands (KV_ABOUT, KV_CFG, ...). @help lists them all, with the simulator's @ verbs.\n");
+    return CmdResult::Ended;
+}
+
 CmdResult cmdNewTab(SimDocument*) {
     Host::get().deferred.push_back({[] { Host::get().openStartPage(); }});
     return CmdResult::Ended;
@@ -338,6 +345,7 @@ void Host::registerBuiltins() {
         {"SAVEAS", cmdSaveAs},   {"CLOSE", cmdClose},       {"CLOSEALL", cmdCloseAll}, {"QUIT", cmdQuit},
         {"SCRIPT", cmdScript},   {"LAYOUT", cmdLayout},     {"-VIEW", cmdView},    {"PLOT", cmdPlot},
         {"LINE", cmdLine},       {"ZOOM", cmdZoom},         {"DELAY", cmdDelay},   {"NEWTAB", cmdNewTab},
+        {"HELP", cmdHelp},       {"?", cmdHelp},
     };
 }
 

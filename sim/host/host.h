@@ -25,8 +25,11 @@ void setModuleFolder(const std::string& folder);
 
 // ---- Command line ----------------------------------------------------------------------------
 // Text typed by the user on the command line of the current document, followed by Enter.
-// "^C" in typed text stands for one Escape (Ctrl+C), as in menu macros.
-void typeLine(const std::string& text);
+// "^C" in typed text stands for one Escape (Ctrl+C), as in menu macros. shownAtPrompt: the person's
+// own prompt already shows the line ("Command: KV_ABOUT"), so the host does not echo the command.
+void typeLine(const std::string& text, bool shownAtPrompt = false);
+// The commands modules registered (global names), in registration order.
+std::vector<std::string> registeredCommands();
 // The host's command loop takes a turn: deferred application-context work, pending activations,
 // queued text of the current document when it is idle, the end of timed commands (DELAY) and the
 // end of QUIT. Nothing runs while a window procedure or message filter is on the stack (the loop

@@ -167,6 +167,8 @@ public:
     // Inline tokens of acedCommandS, innermost last.
     std::vector<std::deque<std::string>> inlineTokens;
     bool cancelSeen = false;   // a prompt of the running command was cancelled
+    // The person's prompt already shows the command just typed: the next command is not echoed.
+    bool shownAtPrompt = false;
 
     // Reactors
     std::vector<AcApDocManagerReactor*> docReactors;

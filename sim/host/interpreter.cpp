@@ -196,12 +196,10 @@ int Host::promptToken(const std::string& prompt, bool allowSpaces, std::string* 
     }
     // 4. The person at the terminal.
     if (Desktop::get().interactive()) {
-        print(prompt);
-        std::string line;
-        if (std::getline(std::cin, line)) {
-            std::erase(line, '\r');
-            if (line.find("^C") == std::string::npos && line.find('\x1b') == std::string::npos) {
-                *out = line;
+        if (auto line = Desktop::get().readLine(prompt)) {
+            std::erase(*line, '\r');
+            if (line->find("^C") == std::string::npos && line->find('\x1b') == std::string::npos) {
+                *out = *line;
                 return RTNORM;
             }
         }
@@ -215,8 +213,9 @@ int Host::promptToken(const std::string& prompt, bool allowSpaces, std::string* 
 }
 
 void Host::runToken(SimDocument* doc, const std::string& token, bool echo, bool script) {
+    const bool shown = std::exchange(shownAtPrompt, false);
     if (token.empty()) return;   // Enter at the command prompt
-    if (echo) print("Command: " + token + "\n");
+    if (echo && !shown) print("Command: " + token + "\n");
     if (token[0] == '(') {
         runLisp(doc, token);
         return;
@@ -244,7 +243,8 @@ bool Host::runCommand(SimDocument* doc, const std::string& typed) {
     } else if ((reg = findRegisteredCommand(typed))) {
         global = reg->globalName;
     } else {
-        print("Unknown command \"" + name + "\".  Press F1 for help.\n");
+        // There is no F1 at a terminal: point to the simulator's own help instead.
+        print("Unknown command \"" + name + "\".  Type @help for help.\n");
         return false;
     }
     OpScope op;
@@ -435,7 +435,7 @@ void idle() {
     }
 }
 
-void typeLine(const std::string& text) {
+void typeLine(const std::string& text, bool shownAtPrompt) {
     std::string t;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '^' && i + 1 < text.size() && (text[i + 1] == 'C' || text[i + 1] == 'c')) {
@@ -447,6 +447,7 @@ void typeLine(const std::string& text) {
     }
     Host& h = Host::get();
     OpScope op;
+    h.shownAtPrompt = shownAtPrompt;
     h.queueText(h.current(), t + "\n", true, false);
 }
 

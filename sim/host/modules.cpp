@@ -181,6 +181,12 @@ bool unloadModuleImpl(Module& mod, bool force) {
     return true;
 }
 
+std::vector<std::string> registeredCommands() {
+    std::vector<std::string> out;
+    for (const auto& c : Host::get().commands) out.push_back(c.globalName);
+    return out;
+}
+
 std::vector<std::string> loadedModules() {
     std::vector<std::string> out;
     for (auto& m : Host::get().modules) out.push_back(m->path);

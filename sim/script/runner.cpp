@@ -84,7 +84,7 @@ bool Runner::runLine(const std::string& rawLine) {
             auto words = splitWords(line.substr(start + 1));
             if (words.empty()) throw VerbError("empty verb");
             auto it = verbs_.find(words[0]);
-            if (it == verbs_.end()) throw VerbError("unknown verb @" + words[0]);
+            if (it == verbs_.end()) throw VerbError("unknown verb @" + words[0] + " (try @help)");
             Args args(words.begin() + 1, words.end());
             it->second.verb(*this, args);
         } else if (typeLine) {
@@ -93,7 +93,9 @@ bool Runner::runLine(const std::string& rawLine) {
             throw VerbError("no host to type into");
         }
     } catch (const std::exception& e) {
-        Desktop::get().print("script: " + std::to_string(lineNumber) + ": " + e.what() + "\n");
+        // A line number helps in a script; at the prompt the person just typed the line.
+        const std::string where = scriptDepth_ ? "script: " + std::to_string(lineNumber) + ": " : "";
+        Desktop::get().print(where + e.what() + "\n");
         failed_ = true;
         ok = false;
     }
@@ -116,7 +118,9 @@ bool Runner::run(std::istream& in) {
         return true;
     });
     std::string line;
+    ++scriptDepth_;
     while (!exitRequested && std::getline(in, line)) runLine(line);
+    --scriptDepth_;
     desk::setScriptFeed(std::move(previous));
     return !failed_;
 }

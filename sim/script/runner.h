@@ -10,7 +10,8 @@
 
 namespace sim::script {
 
-// A verb's failure: printed as "script: LINE: message", the script goes on.
+// A verb's failure: printed as "script: LINE: message" (at the prompt, the message alone); the
+// script goes on.
 struct VerbError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -47,6 +48,7 @@ private:
     struct Entry { Verb verb; std::string usage; };
     std::map<std::string, Entry> verbs_;
     bool failed_ = false;
+    int scriptDepth_ = 0;   // lines come from a script (run), not from a person at the prompt
 };
 
 // Splits a line into words: blanks separate, double quotes keep blanks ("a b" is one word).

@@ -12,15 +12,8 @@ using namespace dlgtest;
 
 namespace {
 
-class ControlsTest : public DialogFixture {
+class ControlsTest : public ShownDialogFixture {
 protected:
-    void SetUp() override {
-        DialogFixture::SetUp();
-        dlg = CreateDialogParam(module, 100, nullptr, rec.proc(), 0);
-        ASSERT_NE(dlg, nullptr);
-        ShowWindow(dlg, SW_SHOW);
-    }
-    HWND item(int id) { return GetDlgItem(dlg, id); }
     void addRow(HWND lv, const std::string& a, const std::string& b, LPARAM param) {
         LVITEM it;
         it.mask = LVIF_TEXT | LVIF_PARAM;
@@ -39,8 +32,6 @@ protected:
         SendMessage(lv, LVM_GETITEMTEXT, WPARAM(row), LPARAM(&it));
         return it.text;
     }
-    Recorder rec;
-    HWND dlg = nullptr;
 };
 
 int compareParams(LPARAM a, LPARAM b, LPARAM descending) { return descending ? int(b - a) : int(a - b); }

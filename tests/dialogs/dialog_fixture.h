@@ -97,4 +97,18 @@ struct Recorder {
     }
 };
 
+// The test dialog 100 created modeless and shown, its procedure recording.
+class ShownDialogFixture : public DialogFixture {
+protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        dlg = CreateDialogParam(module, 100, nullptr, rec.proc(), 0);
+        ASSERT_NE(dlg, nullptr);
+        ShowWindow(dlg, SW_SHOW);
+    }
+    HWND item(int id) { return GetDlgItem(dlg, id); }
+    Recorder rec;
+    HWND dlg = nullptr;
+};
+
 }  // namespace dlgtest

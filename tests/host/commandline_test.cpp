@@ -1,8 +1,12 @@
 // The command line: queueing per document, tokens, prefixes, prompts, cancelling, scripts.
 #include <dlfcn.h>
 #include <algorithm>
+#include <deque>
 #include <functional>
+#include <sstream>
 #include "host_fixture.h"
+#include "sim/desk/desktop.h"
+#include "win/system.h"
 #include "win/window.h"
 
 namespace {
@@ -237,3 +241,53 @@ TEST_F(HostTest, CommandsRunFromModulesAndQuitEndsEverything) {
 }
 
 }  // namespace
+
+// A person at the prompt: the prompt already shows the typed command, a message box asks until it
+// gets an answer, HELP points to @help, and a failing line names no script line.
+TEST_F(HostTest, ThePersonsPromptShowsEachLineOnceAndBoxesTakeOnlyAnswers) {
+    sim::host::typeLine("._Bogus", true);
+    sim::host::typeLine("._Bogus");
+    EXPECT_EQ(transcript.find("Command: ._Bogus"), transcript.rfind("Command: ._Bogus"));   // echoed once
+    run("HELP");
+    EXPECT_NE(transcript.find("@help lists them all"), std::string::npos);
+    EXPECT_EQ(transcript.find("F1"), std::string::npos);
+
+    auto& desk = sim::Desktop::get();
+    desk.setInteractive(true);
+    std::deque<std::string> typed = {"@help", "maybe", "n"};
+    std::vector<std::string> prompts;
+    desk.setLineReader([&](const std::string& prompt) -> std::optional<std::string> {
+        prompts.push_back(prompt);
+        if (typed.empty()) return std::nullopt;
+        auto line = typed.front();
+        typed.pop_front();
+        return line;
+    });
+    transcript.clear();
+    EXPECT_EQ(MessageBox(nullptr, "Save changes?", "Korvane", MB_YESNOCANCEL), IDNO);
+    EXPECT_EQ(prompts, (std::vector<std::string>(3, "[Yes/No/Cancel] ")));
+    EXPECT_EQ(transcript.find("Save changes?"), transcript.rfind("Save changes?"));   // shown once
+    EXPECT_NE(transcript.find("waits for its answer: Yes/No/Cancel (Enter: Yes)"), std::string::npos);
+    EXPECT_NE(transcript.find("-> No"), std::string::npos);
+    // Enter takes the default button; the end of the input too.
+    typed = {""};
+    EXPECT_EQ(MessageBox(nullptr, "Go on?", "", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+    EXPECT_EQ(MessageBox(nullptr, "Done.", "", MB_OK), IDOK);
+    // A live window answers with its own box; the transcript keeps the one-line record.
+    desk.boxAsker = [](const std::string&, const std::string&, UINT, int) { return IDYES; };
+    transcript.clear();
+    EXPECT_EQ(MessageBox(nullptr, "Replace?", "Korvane", MB_YESNO), IDYES);
+    EXPECT_EQ(transcript, "[MessageBox] Korvane: Replace? -> Yes\n");
+    desk.setLineReader(nullptr);
+    desk.setInteractive(false);
+
+    // A failing verb names its line in a script, not at the prompt.
+    transcript.clear();
+    runner.runLine("@foo");
+    EXPECT_EQ(transcript, "unknown verb @foo (try @help)\n");
+    std::istringstream script("@print a\n@foo\n");
+    transcript.clear();
+    runner.run(script);
+    EXPECT_NE(transcript.find("script: " + std::to_string(runner.lineNumber) + ": unknown verb @foo (try @help)"),
+              std::string::npos);
+}
