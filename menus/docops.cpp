@@ -17,9 +17,11 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "win/automation.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/module.h"
+#include "win/monitor.h"
 #include "win/shell.h"
 #include "win/system.h"
 
@@ -350,6 +352,58 @@ bool AcKvUiTabCtrl::CloseWithPrompt(AcApDocument* doc) {
     return true;
 }
 
+// ---- Open From Other AutoCAD ------------------------------------------------------------------------
+
+namespace {
+
+// Releases an automation object however the work ends.
+template <class T>
+struct Released {
+    T* object = nullptr;
+    ~Released() {
+        if (object) object->Release();
+    }
+};
+
+// The work area of the first monitor that is not the primary one (the only one when there is one).
+RECT secondMonitorWorkArea() {
+    RECT area{0, 0, 0, 0};
+    bool found = false;
+    EnumDisplayMonitors([&](HMONITOR monitor) {
+        MONITORINFOEX info;
+        if (!GetMonitorInfo(monitor, &info)) return true;
+        if (!found) area = info.rcWork;   // the primary, until another one turns up
+        found = true;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) return true;
+        area = info.rcWork;
+        return false;
+    });
+    return area;
+}
+
+}  // namespace
+
+void AcKvUiTabCtrl::OpenInOtherHost(const std::string& path) {
+    if (path.empty()) return;
+    // Every call can fail (no second instance registered, the file refused): the operation then
+    // ends quietly, releasing what it holds.
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID("AutoCAD.Application", &clsid))) return;
+    Released<IAcadApplication> app;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, &app.object))) return;
+    if (FAILED(app.object->put_Visible(true))) return;
+    Released<IAcadDocuments> documents;
+    if (FAILED(app.object->get_Documents(&documents.object))) return;
+    Released<IAcadDocument> document;
+    if (FAILED(documents.object->Open(path, false, &document.object))) return;
+    const RECT area = secondMonitorWorkArea();
+    if (FAILED(app.object->put_WindowLeft(area.left)) || FAILED(app.object->put_WindowTop(area.top)) ||
+        FAILED(app.object->put_Width(area.right - area.left)) || FAILED(app.object->put_Height(area.bottom - area.top)))
+        return;
+    if (FAILED(app.object->put_WindowState(acMax))) return;
+    document.object->put_WindowState(acMax);
+}
+
 // ---- Starting an operation ------------------------------------------------------------------------
 
 void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& items) {
@@ -476,6 +530,12 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
         return true;
     case ID_KV_NOSAVE_CLOSE_ALL_EXIT:
         closeAll("No save and close all", kQueueNoSaveCloseAllExit, true);
+        return true;
+    case ID_KV_OTHER_ACAD_OPEN:
+        KvGuard("OnKvOtherOpenAcadApp", [&] {
+            const CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
+            if (item && !item->isWindow()) OpenInOtherHost(KvTabPath(*item));
+        });
         return true;
     case ID_KV_CHANGE_TO_LINK:
         KvGuard("Other file link open", [&] {

@@ -143,6 +143,9 @@ public:
     void SendAfter(AcApDocument* doc, const std::string& command, const std::string& text, const std::string& then);
     // Closes the drawings of the marked tabs.
     void CloseMarked();
+    // Opens a drawing in a second host instance started through automation, its frame maximised
+    // on the first monitor that is not the primary one.
+    void OpenInOtherHost(const std::string& path);
     // The operation behind a menu command id; false when the id is not one of them.
     bool OnDocOperation(UINT id);
     std::vector<CItemData*> AllItems() const;

@@ -58,6 +58,7 @@ public:
     std::string caption;
     HWND hwnd = nullptr;
     bool minimized = false;
+    bool maximized = false;   // within the frame (set by automation; painting ignores it)
     std::vector<AcApDocWindowReactor*> reactors;
 
     AcApDocument* document() const override;

@@ -3,7 +3,10 @@
 // read-only and cancelled drawings keep their changes, and a stopped run stays stopped.
 #include <algorithm>
 #include <fstream>
+#include "win/monitor.h"
 #include "menu_fixture.h"
+#include "sim/desk/automation.h"
+#include "sim/desk/process.h"
 
 namespace {
 
@@ -268,6 +271,50 @@ TEST_F(Operations, TheModifiedMarkFollowsDbmod) {
     command(ID_KV_SELECTED_CLOSE);
     EXPECT_EQ(dbmod("a.dwg"), 1);
     EXPECT_EQ(item("a.dwg")->modified, 1);
+}
+
+TEST_F(Operations, OpenFromAnotherHostStartsASecondInstanceOnTheSecondMonitor) {
+    start();
+    open({"a.dwg"});
+    // Without a registered second instance the entry ends quietly.
+    command(ID_KV_OTHER_ACAD_OPEN);
+    EXPECT_TRUE(sim::desk::processes().empty());
+    EXPECT_FALSE(said("Exception error")) << transcript;
+
+    sim::desk::setMonitorCount(2);
+    const std::string host = kvtest::binaryDir() + "/apps/korvane-host/korvane-host";
+    ASSERT_TRUE(fs::exists(host)) << host;
+    sim::desk::registerAutomationServer(sim::desk::kHostProgId, sim::desk::kHostClassId,
+                                        "\"" + host + "\" --root \"" + root + "\" --script -");
+    command(ID_KV_OTHER_ACAD_OPEN);
+    auto started = sim::desk::processes();
+    ASSERT_EQ(started.size(), 1u);
+    ASSERT_TRUE(sim::desk::awaitProcess(1, true, 120000));
+    started = sim::desk::processes();
+    std::ifstream log(started[0].outputPath);
+    const std::string second((std::istreambuf_iterator<char>(log)), {});
+    // It opened the drawing, its frame covers the second monitor's work area, both maximised.
+    MONITORINFOEX info;
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors([&](HMONITOR m) {
+        monitors.push_back(m);
+        return true;
+    });
+    ASSERT_EQ(monitors.size(), 2u);
+    ASSERT_TRUE(GetMonitorInfo(monitors[1], &info));
+    const RECT& r = info.rcWork;
+    const std::string frame = "frame " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                              std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + " maximized";
+    EXPECT_NE(second.find(frame), std::string::npos) << second;
+    EXPECT_NE(second.find("drawing window a.dwg maximized"), std::string::npos) << second;
+    EXPECT_EQ(acDocManager->documentCount(), 1);   // this instance is left as it was
+
+    // A drawing the second instance cannot open ends the operation quietly.
+    fs::remove(machine.drawings + "a.dwg");
+    command(ID_KV_OTHER_ACAD_OPEN);
+    ASSERT_EQ(sim::desk::processes().size(), 2u);
+    ASSERT_TRUE(sim::desk::awaitProcess(2, true, 120000));
+    EXPECT_FALSE(said("Exception error")) << transcript;
 }
 
 }  // namespace
