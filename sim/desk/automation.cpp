@@ -61,50 +61,51 @@ struct Server {
     }
 };
 
-class Document : public IAcadDocument {
+// An automation object of the server: it keeps the server alive until it is released.
+template <class Interface>
+class ServerObject : public Interface {
 public:
-    explicit Document(Server* server) : server_(server) { server_->addRef(); }
-    HRESULT put_WindowState(AcWindowState state) override {
-        if (state != acNorm && state != acMin && state != acMax) return E_INVALIDARG;
-        return server_->send(std::string("@drawing-window ") + (state == acMax ? "max" : state == acMin ? "min" : "normal"))
-                   ? S_OK
-                   : E_FAIL;
-    }
+    explicit ServerObject(Server* server) : server_(server) { server_->addRef(); }
     DWORD Release() override {
         Server* server = server_;
         delete this;
         return server->release();
     }
 
-private:
+protected:
+    HRESULT send(const std::string& line) { return server_->send(line) ? S_OK : E_FAIL; }
+    static const char* stateName(AcWindowState state) {
+        return state == acMax ? "max" : state == acMin ? "min" : state == acNorm ? "normal" : nullptr;
+    }
     Server* server_;
 };
 
-class Documents : public IAcadDocuments {
+class Document : public ServerObject<IAcadDocument> {
 public:
-    explicit Documents(Server* server) : server_(server) { server_->addRef(); }
+    using ServerObject::ServerObject;
+    HRESULT put_WindowState(AcWindowState state) override {
+        const char* name = stateName(state);
+        return name ? send(std::string("@drawing-window ") + name) : E_INVALIDARG;
+    }
+};
+
+class Documents : public ServerObject<IAcadDocuments> {
+public:
+    using ServerObject::ServerObject;
     HRESULT Open(const std::string& name, bool readOnly, IAcadDocument** document) override {
         if (!document) return E_INVALIDARG;
         *document = nullptr;
         std::error_code ec;
         if (name.empty() || !fs::is_regular_file(name, ec)) return E_FAIL;
-        if (!server_->send("@open " + quoted(name) + (readOnly ? " readonly" : ""))) return E_FAIL;
+        if (FAILED(send("@open " + quoted(name) + (readOnly ? " readonly" : "")))) return E_FAIL;
         *document = new Document(server_);
         return S_OK;
     }
-    DWORD Release() override {
-        Server* server = server_;
-        delete this;
-        return server->release();
-    }
-
-private:
-    Server* server_;
 };
 
-class Application : public IAcadApplication {
+class Application : public ServerObject<IAcadApplication> {
 public:
-    explicit Application(Server* server) : server_(server) { server_->addRef(); }
+    using ServerObject::ServerObject;
     HRESULT put_Visible(bool visible) override { return send(std::string("@frame ") + (visible ? "show" : "hide")); }
     HRESULT get_Documents(IAcadDocuments** documents) override {
         if (!documents) return E_INVALIDARG;
@@ -116,24 +117,17 @@ public:
     HRESULT put_Width(LONG v) override { return v < 0 ? E_INVALIDARG : place(&rect_.right, v); }
     HRESULT put_Height(LONG v) override { return v < 0 ? E_INVALIDARG : place(&rect_.bottom, v); }
     HRESULT put_WindowState(AcWindowState state) override {
-        if (state != acNorm && state != acMin && state != acMax) return E_INVALIDARG;
-        return send(std::string("@frame ") + (state == acMax ? "max" : state == acMin ? "min" : "normal"));
-    }
-    DWORD Release() override {
-        Server* server = server_;
-        delete this;
-        return server->release();
+        const char* name = stateName(state);
+        return name ? send(std::string("@frame ") + name) : E_INVALIDARG;
     }
 
 private:
-    HRESULT send(const std::string& line) { return server_->send(line) ? S_OK : E_FAIL; }
     // Left, top, width and height (kept in the rectangle's fields) each move the frame.
     HRESULT place(LONG* field, LONG value) {
         *field = value;
         return send("@frame " + std::to_string(rect_.left) + " " + std::to_string(rect_.top) + " " +
                     std::to_string(rect_.right) + " " + std::to_string(rect_.bottom));
     }
-    Server* server_;
     RECT rect_{0, 0, 1024, 768};
 };
 
