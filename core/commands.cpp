@@ -96,10 +96,7 @@ void cmdLinkClose() {
 
 void cmdCommandLoop() {
     KvGuard("KorvaneCommandLoop", [] {
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        if (tab.QueueCount() < 1) return;
-        tab.PopQueueHead();
-        SendMessage(tab.GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
+        KvTabPanel().TabCtrl().OnCommandLoop(acDocManager->curDocument());
     });
 }
 

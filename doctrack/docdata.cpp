@@ -32,9 +32,26 @@ int KvFormatForVersion(int version, int kind) {
     case 26: case 27: return 36 + kind;
     case 28: case 29: return 48 + kind;
     case 30: case 31: return 60 + kind;
-    default: return 60;
+    // The host's own release: a drawing that came in as 2018 is kept as 2018, in its own kind.
+    case 32: case 33: return 64 + (kind <= 3 ? kind : 0);
+    // An unknown version keeps at least its kind: a DXF is never rewritten as a binary drawing.
+    default: return 60 + (kind <= 3 ? kind : 0);
     }
 }
+
+int KvVersionForFormat(int format) {
+    if (format == 1) return AcDb::kDHL_1009;
+    if (format == 4 || format == 5) return AcDb::kDHL_1012;
+    if (format == 8 || format == 9) return AcDb::kDHL_1014;
+    if (format >= 12 && format <= 16) return AcDb::kDHL_1015;
+    if (format >= 24 && format <= 27) return AcDb::kDHL_1800;
+    if (format >= 36 && format <= 39) return AcDb::kDHL_1021;
+    if (format >= 48 && format <= 51) return AcDb::kDHL_1024;
+    if (format >= 60 && format <= 63) return AcDb::kDHL_1027;
+    if (format >= 64 && format <= 67) return AcDb::kDHL_1032;
+    return AcDb::kDHL_Unknown;
+}
+
 
 void updateOpenFormat(AcApDocument* doc, bool useOriginal) {
     if (!doc) return;
@@ -55,19 +72,10 @@ void commitDiskFormat(AcApDocument* doc) {
 }
 
 void KvApplySaveRule(CDocData& d, KvSaveCommand command, bool maintainVersion, int formatForSave) {
-    if (!maintainVersion) {
-        d.openFormat = d.diskFormat = formatForSave;
-        return;
-    }
-    switch (command) {
-    case KvSaveCommand::QuickSave:
-        break;   // the save itself was made in openFormat (set as the default before it started)
-    case KvSaveCommand::Save:
-        d.diskFormat = d.openFormat;
-        break;
-    case KvSaveCommand::SaveAs:
-        d.openFormat = formatForSave;
-        d.diskFormat = d.openFormat;
-        break;
-    }
+    // The file on disk is now in the format the save was made in, whatever the rule: that is what
+    // the tab and the switcher show.
+    d.diskFormat = formatForSave;
+    // Keeping the version, a drawing changes its own format only by SAVEAS; QSAVE and SAVE were
+    // made in openFormat (set as the default before they started).
+    if (!maintainVersion || command == KvSaveCommand::SaveAs) d.openFormat = formatForSave;
 }

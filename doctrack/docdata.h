@@ -15,6 +15,8 @@ struct CDocData {
 int KvKindOffset(std::string_view fileName);
 // Save format for a drawing-file version code and a kind offset.
 int KvFormatForVersion(int versionCode, int kindOffset);
+// The drawing-file version code (final release) of a save format; kDHL_Unknown for none.
+int KvVersionForFormat(int format);
 
 // One record per open document, dropped when the host is about to destroy the document. The
 // manager registers with the host's document manager for its whole life.

@@ -51,22 +51,12 @@ void addMissingDrawingTabs() {
 void KvAdvanceQueueFor(AcApDocument* doc) {
     try {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        // The final command follows the step of the last entry, and only then: an activation that
-        // ran no step (another drawing became current) must not end the run early.
-        bool ran = false;
-        if (tab.QueueCount() >= 1) {
-            CItemData* head = tab.QueueHead();
-            ran = tab.RunQueueStep(doc, head);
-            if (head && KvTabPanel().FindItemIndex(head) >= 0) head->modified = 0;
-        }
-        if (ran && tab.QueueCount() == 1) {
-            const int kind = tab.QueueKind();
-            const char* final = nullptr;
-            if (kind == 4 || kind == 5) final = App().sdiModeEnabled && App().sdi ? "_QUIT " : "_CLOSEALL ";
-            else if (kind == 6 || kind == 7) final = "_QUIT ";
-            if (final) acDocManager->sendStringToExecute(doc, final, true, false, false);
-            tab.ClearQueue();
-        }
+        CItemData* head = tab.QueueHead();
+        if (!head) return;
+        tab.RunQueueStep(doc, head);
+        // The mark says what DBMOD says: a step that saves clears it when its save has ended.
+        if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
+            head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;
     } catch (...) {
         KvReportException("MyDocumentActivated");
     }
@@ -222,21 +212,36 @@ AcKvEdReactor::~AcKvEdReactor() {
     if (registered_) acedEditor->removeReactor(this);
 }
 
-void AcKvEdReactor::clearSaveFlags() { saving_ = quickSave_ = saveAs_ = false; }
+void AcKvEdReactor::clearSaveFlags() {
+    saving_ = quickSave_ = saveAs_ = false;
+    restoreDefaultFormat();
+}
+
+void AcKvEdReactor::restoreDefaultFormat() {
+    if (replacedDefaultFormat_ < 0) return;
+    acDocManager->setDefaultFormatForSave(AcApDocument::SaveFormat(replacedDefaultFormat_));
+    replacedDefaultFormat_ = -1;
+}
 
 void AcKvEdReactor::enableBarAfterPlot(const std::string& name) {
     if (name == "PLOT" && barDisabledForPlot_ && KvDockBar()) EnableWindow(KvDockBar()->GetSafeHwnd(), TRUE);
 }
 
 void AcKvEdReactor::commandWillStart(const std::string& name) {
-    if (name == "SAVE") {
+    if (name == "SAVE" || name == "QSAVE") {
         saving_ = true;
-    } else if (name == "QSAVE") {
-        saving_ = quickSave_ = true;
+        quickSave_ = name == "QSAVE";
         try {
+            // Both plain saves keep the drawing in its own format; the host's default comes back
+            // when the command is over, so that other drawings are not saved in this one's format.
             if (GetSettingNumber(SettingId::MaintenanceVersion) != 0) {
-                if (AcApDocument* doc = acDocManager->curDocument())
-                    acDocManager->setDefaultFormatForSave(AcApDocument::SaveFormat(docData(doc).openFormat));
+                if (AcApDocument* doc = acDocManager->curDocument()) {
+                    const int previous = int(acDocManager->defaultFormatForSave());
+                    if (acDocManager->setDefaultFormatForSave(AcApDocument::SaveFormat(docData(doc).openFormat)) ==
+                            Acad::eOk &&
+                        replacedDefaultFormat_ < 0)
+                        replacedDefaultFormat_ = previous;
+                }
             }
         } catch (...) {
             KvReportExceptionLine("Exception error : AcKvEdReactor::commandWillStart");
@@ -255,6 +260,7 @@ void AcKvEdReactor::commandEnded(const std::string& name) {
     clearSaveFlags();
     try {
         enableBarAfterPlot(name);
+        KvTabPanel().TabCtrl().OnCommandEnded(name);
         if (name == "CLOSE") return;
         KvApplyInputMethodRule();
         // The selected tab's modified mark follows DBMOD.
@@ -279,6 +285,7 @@ void AcKvEdReactor::commandEnded(const std::string& name) {
 void AcKvEdReactor::commandCancelled(const std::string& name) {
     clearSaveFlags();
     try {
+        KvTabPanel().TabCtrl().OnCommandStopped(name);
         KvApplyInputMethodRule();
         enableBarAfterPlot(name);
     } catch (...) {
@@ -291,6 +298,7 @@ void AcKvEdReactor::commandCancelled(const std::string& name) {
 void AcKvEdReactor::commandFailed(const std::string& name) {
     clearSaveFlags();
     enableBarAfterPlot(name);
+    KvGuard("commandFailed", [&] { KvTabPanel().TabCtrl().OnCommandStopped(name); });
 }
 
 void AcKvEdReactor::lispEnded() {

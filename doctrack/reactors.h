@@ -56,7 +56,10 @@ public:
 private:
     void clearSaveFlags();
     void enableBarAfterPlot(const std::string& name);
+    // Gives the host back the default save format that a kept-version save replaced.
+    void restoreDefaultFormat();
     bool registered_ = false;
+    int replacedDefaultFormat_ = -1;   // the host's default before a kept-version save; -1 none
     bool saving_ = false, quickSave_ = false, saveAs_ = false, barDisabledForPlot_ = false;
 };
 

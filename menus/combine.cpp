@@ -162,6 +162,23 @@ AcApDocument* openDocument(const std::string& path) {
     return nullptr;
 }
 
+// Attaches a drawing under its file name, or, when a block of that name exists already (another
+// folder's drawing of the same name), under "name (2)", "name (3)", ... and says so.
+bool attachUnderFreeName(const std::string& path, const AcGePoint3d& at, AcDbDatabase* db) {
+    const std::string name = SplitPath(path).name;
+    const AcGeScale3d one;
+    const double rotation = 0;
+    std::string block = name;
+    Acad::ErrorStatus es = acedXrefAttach(path, block, &at, &one, &rotation, true, db);
+    for (int n = 2; es == Acad::eDuplicateKey && n <= 1000; ++n) {
+        block = name + " (" + std::to_string(n) + ")";
+        es = acedXrefAttach(path, block, &at, &one, &rotation, true, db);
+    }
+    if (es != Acad::eOk) return false;
+    if (block != name) acutPrintf("\n\"%s\" is attached as \"%s\": the name was taken.\n", path.c_str(), block.c_str());
+    return true;
+}
+
 void combineDrawings(std::vector<std::string> paths) {
     if (acDocManager->appContextNewDocument("") != Acad::eOk) return;
     AcApDocument* doc = acDocManager->curDocument();
@@ -188,12 +205,8 @@ void combineDrawings(std::vector<std::string> paths) {
                 int attached = 0;
                 for (const auto& path : rows[r].paths) {
                     const AcGePoint3d at{x, y, 0};
-                    const AcGeScale3d one;
-                    const double rotation = 0;
-                    // A failed attach (a name in use, an unreadable file) leaves its place to the next.
-                    if (acedXrefAttach(path, SplitPath(path).name, &at, &one, &rotation, true, doc->database()) ==
-                        Acad::eOk)
-                        x = ++attached * cell.Width();
+                    // A failed attach (an unreadable file) leaves its place to the next.
+                    if (attachUnderFreeName(path, at, doc->database())) x = ++attached * cell.Width();
                     meter.Step();
                 }
             }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
@@ -9,14 +10,18 @@
 #include "core/paths.h"
 #include "core/resource_scope.h"
 #include "core/strings.h"
+#include "core/text.h"
+#include "doctrack/docdata.h"
 #include "doctrack/reactors.h"
 #include "gfx/bitmap.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "win/automation.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/module.h"
+#include "win/monitor.h"
 #include "win/shell.h"
 #include "win/system.h"
 
@@ -72,17 +77,39 @@ void sendBeforeSave(AcApDocument* doc) {
     }
 }
 
-// A read-only drawing is never sent a save: its changes are dropped instead.
-void saveOrDiscard(AcApDocument* doc) {
-    if (doc->isReadOnly()) {
-        acdbSetDbmod(doc->database(), 0);
-    } else {
-        sendBeforeSave(doc);
-        send(doc, "_QSAVE ", true);
-    }
+bool modified(AcApDocument* doc) { return acdbGetDbmod(doc->database()) != 0; }
+
+// With 'Only Modified Dwg Files' on, a drawing without changes is left as it is on disk.
+bool wantsSave(AcApDocument* doc) { return modified(doc) || !GetSettingNumber(SettingId::OnlyModifiedDwgFiles); }
+
+std::string fileNameOf(AcApDocument* doc) {
+    const PathParts parts = SplitPath(doc->fileName());
+    return parts.name + parts.extension;
+}
+
+// A read-only drawing cannot be saved in place; its changes stay, and the user is told why.
+void keepReadOnly(AcApDocument* doc) {
+    if (modified(doc))
+        acutPrintf("\n\"%s\" is read-only: its changes are kept; save it under another name with SAVEAS.\n",
+                   fileNameOf(doc).c_str());
 }
 
 bool closeOperation(int mode) { return mode >= kQueueOnlyCurrent && mode != kQueueScript; }
+
+// A name for a copy in `folder` that this run has not written yet: the drawing's own name, else
+// "name (2).ext", "name (3).ext", ... that is not on disk either.
+std::string copyTarget(const std::string& folder, const std::string& name, const std::vector<std::string>& written) {
+    auto taken = [&](const std::string& path) {
+        return std::find(written.begin(), written.end(), FoldCase(path)) != written.end();
+    };
+    if (!taken(folder + name)) return folder + name;
+    const PathParts parts = SplitPath(name);
+    for (int n = 2;; ++n) {
+        const std::string candidate = folder + parts.name + " (" + std::to_string(n) + ")" + parts.extension;
+        std::error_code ec;
+        if (!taken(candidate) && !std::filesystem::exists(candidate, ec)) return candidate;
+    }
+}
 
 }  // namespace
 
@@ -92,12 +119,38 @@ void AcKvUiTabCtrl::ClearQueue() {
     pendingQueue.clear();
     pendingMode = kQueueIdle;
     headStepDone_ = false;
+    ForgetAwaitedCommand();
+}
+
+void AcKvUiTabCtrl::ForgetAwaitedCommand() {
+    awaitDoc_ = nullptr;
+    awaitCommand_.clear();
+    awaitText_.clear();
 }
 
 void AcKvUiTabCtrl::PopQueueHead() {
     if (pendingQueue.empty()) return;
     pendingQueue.erase(pendingQueue.begin());
     headStepDone_ = false;
+    ForgetAwaitedCommand();
+}
+
+void AcKvUiTabCtrl::OnCommandLoop(AcApDocument* doc) {
+    if (pendingQueue.empty()) return;
+    const int mode = pendingMode;
+    PopQueueHead();
+    if (!pendingQueue.empty()) {
+        SendMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
+        return;
+    }
+    // The last drawing is done: the operation's final command, once.
+    const char* final = nullptr;
+    if (mode == kQueueSaveCloseAll || mode == kQueueNoSaveCloseAll)
+        final = App().sdiModeEnabled && App().sdi ? "_QUIT " : "_CLOSEALL ";
+    else if (mode == kQueueSaveCloseAllExit || mode == kQueueNoSaveCloseAllExit)
+        final = "_QUIT ";
+    ClearQueue();
+    if (final && doc) send(doc, final, false);
 }
 
 void AcKvUiTabCtrl::DropFromQueue(CItemData* item) {
@@ -107,9 +160,39 @@ void AcKvUiTabCtrl::DropFromQueue(CItemData* item) {
     pendingQueue.erase(it);
     if (!head) return;
     headStepDone_ = false;
+    ForgetAwaitedCommand();
     // The head's drawing is closing: the next one starts once the host has finished with it.
     if (pendingQueue.empty()) ClearQueue();
     else if (hwnd_) PostMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
+}
+
+void AcKvUiTabCtrl::SendAfter(AcApDocument* doc, const std::string& command, const std::string& text,
+                              const std::string& then) {
+    // Armed first: a host that runs the text at once reports its end inside the call.
+    awaitDoc_ = doc;
+    awaitCommand_ = command;
+    awaitText_ = then;
+    send(doc, text, true);
+}
+
+void AcKvUiTabCtrl::OnCommandEnded(const std::string& name) {
+    if (!awaitDoc_ || name != awaitCommand_ || acDocManager->curDocument() != awaitDoc_) return;
+    AcApDocument* doc = awaitDoc_;
+    const std::string text = awaitText_;
+    ForgetAwaitedCommand();
+    if (!text.empty()) send(doc, text, false);
+}
+
+void AcKvUiTabCtrl::OnCommandStopped(const std::string& name) {
+    // A command of the running step was cancelled or failed in the head's drawing: the run ends
+    // for good, so that nothing it left behind resumes it later without asking.
+    if (pendingMode == kQueueIdle || !headStepDone_) return;
+    CItemData* head = QueueHead();
+    AcApDocument* doc = acDocManager->curDocument();
+    if (!head || !doc || head->drawingDoc != doc) return;
+    acutPrintf("\n%s did not complete in \"%s\": the operation over the drawings stops here.\n", name.c_str(),
+               fileNameOf(doc).c_str());
+    ClearQueue();
 }
 
 void AcKvUiTabCtrl::StartQueueHead() {
@@ -142,43 +225,75 @@ void AcKvUiTabCtrl::StartQueueHead() {
         nullptr);
 }
 
+void AcKvUiTabCtrl::SaveStep(AcApDocument* doc, bool save) {
+    if (save && doc->isReadOnly()) {
+        keepReadOnly(doc);
+        save = false;
+    }
+    if (!save) {
+        send(doc, "KV_COMMANDLOOP ", false);
+        return;
+    }
+    sendBeforeSave(doc);
+    // The queue moves on once the save has ended: an unnamed drawing's name prompt must not take
+    // the next command for a file name, and a cancelled save ends the run.
+    SendAfter(doc, "QSAVE", "_QSAVE ", "KV_COMMANDLOOP ");
+}
+
+void AcKvUiTabCtrl::CopyStep(AcApDocument* doc, CItemData* head) {
+    int titled = 0;
+    if (KvGetVarInt("DWGTITLED", &titled) != RTNORM || titled != 1) {
+        // An unnamed drawing has no name to copy under: it is left out and the run goes on.
+        acutPrintf("\n\"%s\" has never been saved and is not copied.\n", fileNameOf(doc).c_str());
+        send(doc, "KV_COMMANDLOOP ", false);
+        return;
+    }
+    const std::string name = KvGetVarText("DWGNAME");
+    const std::string folder = WithTrailingSeparator(targetFolder);
+    const std::string target = copyTarget(folder, name, runCopies_);
+    if (target != folder + name)
+        acutPrintf("\n\"%s\" is copied as \"%s\": a drawing of the same name was copied before it.\n",
+                   doc->fileName().c_str(), SplitPath(target).name.append(SplitPath(target).extension).c_str());
+    // A copy keeps the drawing's kind (a DXF stays a DXF); its release is 2013 unless drawings
+    // keep their own version.
+    const bool dxf = head->fileType == kFileTypeDxf;
+    int version = AcDb::kDHL_1027;
+    if (GetSettingNumber(SettingId::MaintenanceVersion)) {
+        const int own = KvVersionForFormat(docData(doc).openFormat);
+        if (own != AcDb::kDHL_Unknown) version = own;
+    }
+    AcDbDatabase* db = doc->database();
+    const int wasModified = acdbGetDbmod(db);
+    if (acDocManager->lockDocument(doc) == Acad::eOk) {
+        const Acad::ErrorStatus es = dxf ? db->dxfOut(target, 16, AcDb::AcDbDwgVersion(version))
+                                         : db->saveAs(target, true, AcDb::AcDbDwgVersion(version));
+        acDocManager->unlockDocument(doc);
+        if (es == Acad::eOk) runCopies_.push_back(FoldCase(target));
+        else acutPrintf("\n** %s was not saved.\n", target.c_str());
+    }
+    // Writing a copy is not saving the drawing: its own file is as it was, and so is DBMOD.
+    acdbSetDbmod(db, wasModified);
+    SaveStep(doc, head->fileType == kFileTypeDwg && wantsSave(doc));
+}
+
 bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
-    if (!doc || !head || headStepDone_) return false;
+    // A step belongs to the head's drawing and runs once: other activations (a window closed,
+    // another drawing opened) are not its turn.
+    if (!doc || !head || headStepDone_ || head->drawingDoc != doc) return false;
     const int mode = pendingMode;
-    if (mode != kQueueSaveAll && mode != kQueueSaveAllToFolder && head->drawingDoc != doc) return false;
     headStepDone_ = true;
     switch (mode) {
     case kQueueSaveAll:
-        saveOrDiscard(doc);
-        send(doc, "KV_COMMANDLOOP ", false);
+    case kQueueSaveCloseAll:
+    case kQueueSaveCloseAllExit:
+        SaveStep(doc, wantsSave(doc));
         break;
-    case kQueueSaveAllToFolder: {
-        int titled = 0;
-        if (KvGetVarInt("DWGTITLED", &titled) != RTNORM || titled != 1) {
-            // An unnamed drawing has no name to save under: the run stops here.
-            ClearQueue();
-            return true;
-        }
-        const std::string target = WithTrailingSeparator(targetFolder) + KvGetVarText("DWGNAME");
-        if (acDocManager->lockDocument(doc) == Acad::eOk) {
-            const Acad::ErrorStatus es = doc->database()->saveAs(target, true, AcDb::kDHL_1027);
-            acDocManager->unlockDocument(doc);
-            if (es != Acad::eOk) acutPrintf("\n** %s was not saved.\n", target.c_str());
-        }
-        sendBeforeSave(doc);
-        if (doc->isReadOnly()) acdbSetDbmod(doc->database(), 0);
-        else if (head->fileType == kFileTypeDwg) send(doc, "_QSAVE ", true);
-        send(doc, "KV_COMMANDLOOP ", false);
+    case kQueueSaveAllToFolder:
+        CopyStep(doc, head);
         break;
-    }
     case kQueueOnlyCurrent:
     case kQueueCloseSelected:
         if (!CloseWithPrompt(doc)) ClearQueue();
-        break;
-    case kQueueSaveCloseAll:
-    case kQueueSaveCloseAllExit:
-        saveOrDiscard(doc);
-        send(doc, "KV_COMMANDLOOP ", false);
         break;
     case kQueueNoSaveCloseAll:
     case kQueueNoSaveCloseAllExit:
@@ -191,7 +306,6 @@ bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
     case kQueueChangeToLink:
         if (!head->loopPending) {
             head->keepAsLink = 1;
-            head->modified = 0;
             if (!CloseWithPrompt(doc)) {
                 head->keepAsLink = 0;
                 ClearQueue();
@@ -202,23 +316,33 @@ bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
         }
         break;
     default:
+        headStepDone_ = false;
         return false;
     }
     return true;
 }
 
 bool AcKvUiTabCtrl::CloseWithPrompt(AcApDocument* doc) {
-    if (acdbGetDbmod(doc->database()) != 0 && !applyToAll) {
-        const PathParts parts = SplitPath(doc->fileName());
+    if (modified(doc) && !applyToAll) {
         char message[1024];
-        std::snprintf(message, sizeof message, KvResourceText(IDS_SAVE_CHANGES).c_str(),
-                      (parts.name + parts.extension).c_str());
+        std::snprintf(message, sizeof message, KvResourceText(IDS_SAVE_CHANGES).c_str(), fileNameOf(doc).c_str());
         AcKvUiMsgDialog prompt(message);
         lastAnswer = int(prompt.DoModal());
         applyToAll = prompt.applyAll ? 1 : 0;
     }
     if (lastAnswer == IDYES) {
-        saveOrDiscard(doc);
+        if (doc->isReadOnly() && modified(doc)) {
+            // Yes never throws changes away: the drawing stays open and the run goes on.
+            keepReadOnly(doc);
+            if (CItemData* item = KvTabPanel().FindItemByDocument(doc)) item->keepAsLink = 0;
+            send(doc, "KV_COMMANDLOOP ", false);
+            return true;
+        }
+        if (!doc->isReadOnly() && wantsSave(doc)) {
+            sendBeforeSave(doc);
+            SendAfter(doc, "QSAVE", "_QSAVE ", "_CLOSE ");
+            return true;
+        }
     } else if (lastAnswer == IDNO) {
         acdbSetDbmod(doc->database(), 0);
     } else {
@@ -226,6 +350,58 @@ bool AcKvUiTabCtrl::CloseWithPrompt(AcApDocument* doc) {
     }
     send(doc, "_CLOSE ", false);
     return true;
+}
+
+// ---- Open From Other AutoCAD ------------------------------------------------------------------------
+
+namespace {
+
+// Releases an automation object however the work ends.
+template <class T>
+struct Released {
+    T* object = nullptr;
+    ~Released() {
+        if (object) object->Release();
+    }
+};
+
+// The work area of the first monitor that is not the primary one (the only one when there is one).
+RECT secondMonitorWorkArea() {
+    RECT area{0, 0, 0, 0};
+    bool found = false;
+    EnumDisplayMonitors([&](HMONITOR monitor) {
+        MONITORINFOEX info;
+        if (!GetMonitorInfo(monitor, &info)) return true;
+        if (!found) area = info.rcWork;   // the primary, until another one turns up
+        found = true;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) return true;
+        area = info.rcWork;
+        return false;
+    });
+    return area;
+}
+
+}  // namespace
+
+void AcKvUiTabCtrl::OpenInOtherHost(const std::string& path) {
+    if (path.empty()) return;
+    // Every call can fail (no second instance registered, the file refused): the operation then
+    // ends quietly, releasing what it holds.
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID("AutoCAD.Application", &clsid))) return;
+    Released<IAcadApplication> app;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, &app.object))) return;
+    if (FAILED(app.object->put_Visible(true))) return;
+    Released<IAcadDocuments> documents;
+    if (FAILED(app.object->get_Documents(&documents.object))) return;
+    Released<IAcadDocument> document;
+    if (FAILED(documents.object->Open(path, false, &document.object))) return;
+    const RECT area = secondMonitorWorkArea();
+    if (FAILED(app.object->put_WindowLeft(area.left)) || FAILED(app.object->put_WindowTop(area.top)) ||
+        FAILED(app.object->put_Width(area.right - area.left)) || FAILED(app.object->put_Height(area.bottom - area.top)))
+        return;
+    if (FAILED(app.object->put_WindowState(acMax))) return;
+    document.object->put_WindowState(acMax);
 }
 
 // ---- Starting an operation ------------------------------------------------------------------------
@@ -236,38 +412,43 @@ void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& item
         applyToAll = 0;
     }
     ClearQueue();
-    pendingMode = mode;
-    pendingQueue = items;
+    runCopies_.clear();
+    // The queue is prepared aside and goes live only when it is complete: closing a window makes
+    // another drawing current, and that activation must not find a half-made queue.
+    std::vector<CItemData*> queue = items;
     auto closeWindow = [](CItemData* item) {
         if (item->docWindow && item->docWindow->canClose()) item->docWindow->close();
     };
+    const bool onlyModified = GetSettingNumber(SettingId::OnlyModifiedDwgFiles) != 0;
     // Tabs that are not drawings cannot take a turn: windows are closed, links left out (and gone
     // from the bar when everything is being closed).
-    for (int i = int(pendingQueue.size()) - 1; i >= 0; --i) {
-        CItemData* item = pendingQueue[size_t(i)];
+    for (int i = int(queue.size()) - 1; i >= 0; --i) {
+        CItemData* item = queue[size_t(i)];
         if (item->drawingDoc) continue;
         const bool window = item->docWindow != nullptr;
-        // Save All opens and saves links in their turn; other windows have nothing to save and
-        // would stall the run, so they are left out (and left open).
-        if (mode == kQueueSaveAll && !window) continue;
+        // Save All opens and saves links in their turn (unless only changed drawings are saved:
+        // a link has none); other windows have nothing to save and would stall the run, so they
+        // are left out (and left open).
+        if (mode == kQueueSaveAll && !window && !onlyModified) continue;
         if (mode == kQueueSaveAll) {
-            pendingQueue.erase(pendingQueue.begin() + i);
+            queue.erase(queue.begin() + i);
             continue;
         }
         if (mode == kQueueChangeToLink && !window) continue;
         // A script run opens the drawings of link tabs in their turn only when the user asked for it.
         if (mode == kQueueScript && !window && GetSettingNumber(SettingId::LinkTabClose)) continue;
-        pendingQueue.erase(pendingQueue.begin() + i);
+        queue.erase(queue.begin() + i);
         if (window) {
             closeWindow(item);
         } else if (mode >= kQueueOnlyCurrent && mode <= kQueueNoSaveCloseAllExit) {
             KvTabPanel().DeleteDrawing(item);
         }
     }
-    if (pendingQueue.empty()) {
-        ClearQueue();
-        return;
-    }
+    // Closing a window deletes its tab: keep only items that still have one.
+    std::erase_if(queue, [](CItemData* item) { return KvTabPanel().FindItemIndex(item) < 0; });
+    if (queue.empty()) return;
+    pendingMode = mode;
+    pendingQueue = std::move(queue);
     StartQueueHead();
 }
 
@@ -349,6 +530,12 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
         return true;
     case ID_KV_NOSAVE_CLOSE_ALL_EXIT:
         closeAll("No save and close all", kQueueNoSaveCloseAllExit, true);
+        return true;
+    case ID_KV_OTHER_ACAD_OPEN:
+        KvGuard("OnKvOtherOpenAcadApp", [&] {
+            const CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
+            if (item && !item->isWindow()) OpenInOtherHost(KvTabPath(*item));
+        });
         return true;
     case ID_KV_CHANGE_TO_LINK:
         KvGuard("Other file link open", [&] {

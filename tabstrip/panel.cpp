@@ -287,6 +287,7 @@ int AcKvUiTabPanel::DeleteDrawing(AcApDocument* doc) {
                 tab_.DropFromQueue(item);
                 item->keepAsLink = 0;
                 item->isLink = 1;
+                item->modified = 0;   // a link has no changes of its own
                 item->drawingDoc = nullptr;
             } else {
                 tab_.DeleteTab(i);
@@ -528,6 +529,7 @@ void AcKvUiTabPanel::OnSelChange() {
 void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     CItemData* item = tab_.GetItem(tab_.linkIndex);
     if (!item) return;
+    const std::string path = item->pathName;
     tab_.openingLink = 1;
     EnableWindow(tab_.GetSafeHwnd(), FALSE);
     try {
@@ -558,6 +560,7 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
             dropTab();
         }
         if (item) item->isLink = 0;
+        else if (advanceQueue) acutPrintf("\n\"%s\" cannot be opened: it is left out.\n", path.c_str());
     } catch (...) {
         KvReportException("OpenLinkTab");
     }

@@ -114,8 +114,15 @@ public:
     CItemData* QueueHead() const { return pendingQueue.empty() ? nullptr : pendingQueue.front(); }
     int QueueKind() const { return pendingMode; }
     void ClearQueue();
-    // KV_COMMANDLOOP: the head is done.
+    // The head is done.
     void PopQueueHead();
+    // KV_COMMANDLOOP in `doc`: the head is done; the next entry starts, or after the last one the
+    // operation's final command (close all, quit) is sent and the queue goes idle.
+    void OnCommandLoop(AcApDocument* doc);
+    // A command of the current drawing ended, or was cancelled or failed (editor reactor): a step
+    // waiting for it sends what follows it; a step's command that did not complete ends the run.
+    void OnCommandEnded(const std::string& name);
+    void OnCommandStopped(const std::string& name);
     // A tab's item leaves the queue (its drawing closed or its tab went); when it was the head,
     // the next entry starts once the host is back in its message loop.
     void DropFromQueue(CItemData* item);
@@ -127,8 +134,18 @@ public:
     // Closes a drawing, asking first whether to save it when it has changes (unless an earlier
     // answer applies to all). False when the user cancelled.
     bool CloseWithPrompt(AcApDocument* doc);
+    // The save of a step (QSAVE unless `save` is false or the drawing is read-only), then the
+    // queue moves on.
+    void SaveStep(AcApDocument* doc, bool save);
+    // Save All to Other Folder: a copy of the drawing in the target folder, then its own save.
+    void CopyStep(AcApDocument* doc, CItemData* head);
+    // Sends `text` to `doc` and `then` once the command `command` has ended there.
+    void SendAfter(AcApDocument* doc, const std::string& command, const std::string& text, const std::string& then);
     // Closes the drawings of the marked tabs.
     void CloseMarked();
+    // Opens a drawing in a second host instance started through automation, its frame maximised
+    // on the first monitor that is not the primary one.
+    void OpenInOtherHost(const std::string& path);
     // The operation behind a menu command id; false when the id is not one of them.
     bool OnDocOperation(UINT id);
     std::vector<CItemData*> AllItems() const;
@@ -221,6 +238,12 @@ private:
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
     bool headStepDone_ = false;
+    // What a step waits for: the command that must end in the drawing before `awaitText_` is sent.
+    void ForgetAwaitedCommand();
+    AcApDocument* awaitDoc_ = nullptr;
+    std::string awaitCommand_, awaitText_;
+    // The copies the running "Save All to Other Folder" wrote (folded paths): none is overwritten.
+    std::vector<std::string> runCopies_;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;
     LOGFONT defaultBase_;   // what SetDefaultFonts builds on: the control's font as created

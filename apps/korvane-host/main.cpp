@@ -8,6 +8,7 @@
 #include "apps/korvane-host/app_verbs.h"
 #include "apps/korvane-host/live_window.h"
 #include "apps/korvane-host/prompt.h"
+#include "sim/desk/automation.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
 #include "sim/desk/windows.h"
@@ -109,6 +110,14 @@ int main(int argc, char** argv) {
         std::cerr << "korvane-host: cannot prepare the root " << root << ": " << e.what() << "\n";
         return 1;
     }
+
+    // This program serves the host's automation class, so that the plug-in can start a second
+    // instance on the same machine.
+    std::error_code selfError;
+    const std::string self = fs::canonical("/proc/self/exe", selfError).string();
+    if (!selfError)
+        sim::desk::registerAutomationServer(sim::desk::kHostProgId, sim::desk::kHostClassId,
+                                            "\"" + self + "\" --root \"" + m.root + "\" --script -");
 
     fs::current_path(m.root);
     std::ofstream transcriptFile;

@@ -58,6 +58,9 @@ public:
     // Writes the drawing to `path` in the format of `version` (a .bak of a file already there when
     // `bakAndRename`); the document keeps its own name.
     virtual Acad::ErrorStatus saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) = 0;
+    // Writes the drawing to `path` as a DXF file of the release of `version`, with `precision`
+    // decimal places; the document keeps its own name.
+    virtual Acad::ErrorStatus dxfOut(const std::string& path, int precision, AcDb::AcDbDwgVersion version) = 0;
     // Model-space extents (EXTMIN/EXTMAX) as last updated; updateExt recomputes them from the
     // objects, references to other drawings included. Empty extents read as min above max.
     virtual AcGePoint3d extmin() const = 0;

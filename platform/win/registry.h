@@ -34,6 +34,5 @@ LONG RegDeleteKey(HKEY root, const std::string& subKey);
 LONG RegEnumKeyEx(HKEY key, DWORD index, std::string* name);
 LONG RegEnumValue(HKEY key, DWORD index, std::string* name, DWORD* type);
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
-constexpr DWORD ERROR_INVALID_HANDLE = 6;     // unknown or closed key handle
 constexpr DWORD ERROR_BAD_PATHNAME = 161;     // empty segment in a key path
 constexpr DWORD ERROR_KEY_DELETED = 1018;     // the handle's key was deleted

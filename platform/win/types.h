@@ -54,6 +54,7 @@ constexpr WORD HIWORD(std::uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
 
 constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;   // a handle (key, process, thread) that is unknown or closed
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_MORE_DATA = 234;

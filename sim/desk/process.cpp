@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -235,6 +237,45 @@ bool awaitProcess(int number, bool ended, std::uint64_t timeoutMs) {
         WindowManager::get().pump();
         if (realMs() >= until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool writeProcessInput(HANDLE h, std::string_view text) {
+    if (!h || h->kind != KvKernelObject__::Kind::Process) return false;
+    reap(*h->process, false);
+    std::lock_guard lock(h->process->mutex);
+    const int fd = h->process->stdinWrite;
+    if (fd < 0 || !h->process->record.running) return false;
+    // A reader that went away must not take this process with it: SIGPIPE is held back for the
+    // write and a pending one is consumed.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    bool ok = true;
+    while (!text.empty()) {
+        const ssize_t n = write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        text.remove_prefix(size_t(n));
+    }
+    if (!ok && errno == EPIPE) {
+        const timespec none{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &none);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok;
+}
+
+void closeProcessInput(HANDLE h) {
+    if (!h || h->kind != KvKernelObject__::Kind::Process) return;
+    std::lock_guard lock(h->process->mutex);
+    if (h->process->stdinWrite >= 0) {
+        close(h->process->stdinWrite);
+        h->process->stdinWrite = -1;
     }
 }
 

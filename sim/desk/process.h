@@ -7,6 +7,9 @@
 #include <vector>
 #include "win/types.h"
 
+struct KvKernelObject__;
+using HANDLE = KvKernelObject__*;   // as win/process.h declares it
+
 namespace sim::script { class Runner; }
 
 namespace sim::desk {
@@ -39,6 +42,10 @@ std::vector<ProcessRecord> processes();
 // Waits (real time) until process `number` has started, or has ended when `ended`; false when the
 // time ran out first. Window messages are dispatched meanwhile (call on the desktop's thread).
 bool awaitProcess(int number, bool ended, std::uint64_t timeoutMs);
+// Writes to the standard input of a process CreateProcess started (a local server takes its
+// calls so); false when it has ended or its input is closed. Closing the input ends its reads.
+bool writeProcessInput(HANDLE process, std::string_view text);
+void closeProcessInput(HANDLE process);
 // Kills every process still running and forgets them all (tests, reset).
 void resetProcesses();
 

@@ -11,6 +11,7 @@
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/menu.h"
+#include "win/monitor.h"
 #include "win/tabctrl.h"
 
 namespace sim::desk {
@@ -310,6 +311,48 @@ void registerDeskVerbs(script::Runner& runner) {
             throw script::VerbError("usage: @ime native|alpha");
         setImeModes(a[0] == "native" ? 1 : 0, 0);
     }, "@ime native|alpha");
+    runner.addVerb("frame", [](script::Runner&, const script::Args& a) {
+        HWND frame = acedGetAcadFrame();
+        Window* w = WindowManager::get().find(frame);
+        if (!w) throw script::VerbError("the host has no frame");
+        if (a.size() == 4) {
+            int v[4];
+            for (int i = 0; i < 4; ++i) {
+                try {
+                    v[i] = std::stoi(a[size_t(i)]);
+                } catch (const std::exception&) {
+                    throw script::VerbError("'" + a[size_t(i)] + "' is no number");
+                }
+            }
+            if (v[2] < 0 || v[3] < 0) throw script::VerbError("a frame has no negative size");
+            w->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
+            MoveWindow(frame, v[0], v[1], v[2], v[3], TRUE);
+        } else if (a.size() == 1 && (a[0] == "max" || a[0] == "min" || a[0] == "normal")) {
+            w->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
+            if (a[0] == "max") {
+                // A maximised frame covers the work area of the monitor it is on.
+                MONITORINFOEX info;
+                if (GetMonitorInfo(MonitorFromWindow(frame, MONITOR_DEFAULTTONEAREST), &info)) {
+                    const RECT& r = info.rcWork;
+                    MoveWindow(frame, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+                }
+                w->style |= WS_MAXIMIZE;
+            } else if (a[0] == "min") {
+                w->style |= WS_MINIMIZE;
+            }
+        } else if (a.size() == 1 && (a[0] == "show" || a[0] == "hide")) {
+            ShowWindow(frame, a[0] == "show" ? SW_SHOW : SW_HIDE);
+        } else if (!a.empty()) {
+            throw script::VerbError("usage: @frame [X Y WIDTH HEIGHT | max | min | normal | show | hide]");
+        }
+        WindowManager::get().pump();
+        RECT r;
+        GetWindowRect(frame, &r);
+        Desktop::get().print("frame " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                             std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) +
+                             ((w->style & WS_MAXIMIZE) ? " maximized" : (w->style & WS_MINIMIZE) ? " minimized" : "") +
+                             (IsWindowVisible(frame) ? "" : " hidden") + "\n");
+    }, "@frame [X Y WIDTH HEIGHT | max | min | normal | show | hide]");
     runner.addVerb("syscommand", [](script::Runner&, const script::Args& a) {
         if (a.size() != 1) throw script::VerbError("usage: @syscommand ID");
         PostMessage(acedGetAcadFrame(), WM_SYSCOMMAND, WPARAM(std::stoul(a[0])), 0);

@@ -452,23 +452,37 @@ bool Host::saveDocument(SimDocument* doc, const std::string& rawPath, AcApDocume
     return true;
 }
 
-// AcDbDatabase::saveAs on an open drawing: a copy in the format of `version`; the document keeps
-// its name. A file already at the target is kept as "<name>.bak" when asked.
-Acad::ErrorStatus SimDatabase::saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) {
-    Host& h = Host::get();
-    SimDocument* owner = nullptr;
-    for (auto& d : h.docs) {
-        if (d->db.get() == this) owner = d.get();
+namespace {
+
+// The document whose database this is; null for a scratch database.
+SimDocument* ownerOf(const SimDatabase* db) {
+    for (auto& d : Host::get().docs) {
+        if (d->db.get() == db) return d.get();
     }
-    if (!owner) return Acad::eNotApplicable;
+    return nullptr;
+}
+
+// The save format of a release (by its version code, development or final) and a kind offset.
+AcApDocument::SaveFormat formatOfVersion(AcDb::AcDbDwgVersion version, int kind) {
     static const AcApDocument::SaveFormat kDwg[] = {
         AcApDocument::kR13_dwg,   AcApDocument::kR14_dwg,   AcApDocument::k2000_dwg, AcApDocument::k2004_dwg,
         AcApDocument::k2007_dwg,  AcApDocument::k2010_dwg,  AcApDocument::k2013_dwg, AcApDocument::k2018_dwg};
-    AcApDocument::SaveFormat format = AcApDocument::kUnknown;
+    if (kind == 1 && version >= AcDb::kDHL_1009 && version <= AcDb::kDHL_1011) return AcApDocument::kR12_dxf;
     for (auto f : kDwg) {
         const int v = versionOfFormat(f);
-        if (v == version || v == version + 1) format = f;   // development and final codes
+        if (v == version || v == version + 1) return AcApDocument::SaveFormat(f + kind);
     }
+    return AcApDocument::kUnknown;
+}
+
+}  // namespace
+
+// AcDbDatabase::saveAs on an open drawing: a copy in the format of `version`; the document keeps
+// its name. A file already at the target is kept as "<name>.bak" when asked.
+Acad::ErrorStatus SimDatabase::saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) {
+    SimDocument* owner = ownerOf(this);
+    if (!owner) return Acad::eNotApplicable;
+    const AcApDocument::SaveFormat format = formatOfVersion(version, 0);
     if (format == AcApDocument::kUnknown) return Acad::eInvalidInput;
     std::error_code ec;
     const std::string target = absolutePath(path);
@@ -477,7 +491,17 @@ Acad::ErrorStatus SimDatabase::saveAs(const std::string& path, bool bakAndRename
         bak.replace_extension(".bak");
         fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
     }
-    return h.saveDocument(owner, target, format, false) ? Acad::eOk : Acad::eFileNotFound;
+    return Host::get().saveDocument(owner, target, format, false) ? Acad::eOk : Acad::eFileNotFound;
+}
+
+// AcDbDatabase::dxfOut on an open drawing: a DXF copy of the release of `version`, written as
+// saveAs writes (the precision is not kept by this host's files).
+Acad::ErrorStatus SimDatabase::dxfOut(const std::string& path, int precision, AcDb::AcDbDwgVersion version) {
+    SimDocument* owner = ownerOf(this);
+    if (!owner) return Acad::eNotApplicable;
+    const AcApDocument::SaveFormat format = formatOfVersion(version, 1);
+    if (format == AcApDocument::kUnknown || precision < 0 || precision > 16) return Acad::eInvalidInput;
+    return Host::get().saveDocument(owner, absolutePath(path), format, false) ? Acad::eOk : Acad::eFileNotFound;
 }
 
 Acad::ErrorStatus SimDatabase::restoreLayerState(const std::string& name) {

@@ -42,6 +42,7 @@ public:
     std::vector<std::pair<std::string, int>> layerStates() const override { return content.layerStates; }
     AcDbLayerStateManager* getLayerStateManager() override { return this; }
     Acad::ErrorStatus saveAs(const std::string& path, bool bakAndRename, AcDb::AcDbDwgVersion version) override;
+    Acad::ErrorStatus dxfOut(const std::string& path, int precision, AcDb::AcDbDwgVersion version) override;
     // Model-space extents, insertion of another database, references (database.cpp).
     AcGePoint3d extmin() const override { return {content.extMin[0], content.extMin[1], content.extMin[2]}; }
     AcGePoint3d extmax() const override { return {content.extMax[0], content.extMax[1], content.extMax[2]}; }
@@ -58,6 +59,7 @@ public:
     std::string caption;
     HWND hwnd = nullptr;
     bool minimized = false;
+    bool maximized = false;   // within the frame (set by automation; painting ignores it)
     std::vector<AcApDocWindowReactor*> reactors;
 
     AcApDocument* document() const override;

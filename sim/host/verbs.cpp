@@ -236,6 +236,16 @@ void registerHostVerbs(Runner& runner) {
         if (autoSave(w->doc).empty()) throw VerbError("automatic save failed");
     }, "@autosave [N|PATH]");
     runner.addVerb("docs", [](Runner&, const Args&) { printDocs(); }, "@docs");
+    runner.addVerb("drawing-window", [](Runner&, const Args& a) {
+        if (a.size() != 1 || (a[0] != "max" && a[0] != "min" && a[0] != "normal"))
+            throw VerbError("usage: @drawing-window max|min|normal");
+        SimDocWindow* w = Host::get().activeWin;
+        if (!w) throw VerbError("no document window is active");
+        w->maximized = a[0] == "max";
+        w->minimized = a[0] == "min";
+        print("drawing window " + w->caption + " " + (w->maximized ? "maximized" : w->minimized ? "minimized" : "normal") +
+              "\n");
+    }, "@drawing-window max|min|normal");
     runner.addVerb("model", [](Runner&, const Args& a) {
         if (a.size() > 1) throw VerbError("usage: @model [N|PATH]");
         printModel(a);

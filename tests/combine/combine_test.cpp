@@ -222,11 +222,11 @@ TEST_F(Combine, MarkedDrawingsBecomeOneRowPerKeyInANewDrawing) {
     EXPECT_EQ(saved(out).xrefs, d.xrefs);
 }
 
-TEST_F(Combine, ShortNamesMakeTheLastRowAndFailedAttachesLeaveTheirPlace) {
+TEST_F(Combine, ShortNamesMakeTheLastRowAndSameNamesGetTheirOwnBlocks) {
     setNumber("Similar StartPos", 0);
     setNumber("Similar EndPos", 2);
-    // Two drawings named A-101: the second name is taken, so that attach fails and A-102 moves up
-    // into its place.
+    // Two drawings named A-101 from different folders: both are attached, the second under a
+    // block name of its own.
     const std::string a1 = box("one/A-101.dwg", 100, 60), dup = box("two/A-101.dwg", 10, 10);
     const std::string a2 = box("two/A-102.dwg", 80, 70), b1 = box("two/B-101.dwg", 50, 50);
     const std::string shortName = box("two/AB.dwg", 20, 20);
@@ -236,13 +236,18 @@ TEST_F(Combine, ShortNamesMakeTheLastRowAndFailedAttachesLeaveTheirPlace) {
     KvTabPanel().InsertLinkDrawing(shortName);   // a link tab stands for its drawing too
     markAll();
     command(ID_KV_COMBINE_DWG);
+    EXPECT_NE(transcript.find("\"" + dup + "\" is attached as \"A-101 (2)\""), std::string::npos) << transcript;
     const std::string out = machine.drawings + "combined.dwg";
     type("SAVEAS 2018 \"" + out + "\"");
     auto d = saved(out);
-    std::vector<std::tuple<std::string, double, double>> placed;
-    for (const auto& x : d.xrefs) placed.emplace_back(x.path, x.insertion.x, x.insertion.y);
-    EXPECT_EQ(placed, (std::vector<std::tuple<std::string, double, double>>{
-                          {a1, 0, 0}, {a2, 100, 0}, {b1, 0, 70}, {shortName, 0, 140}}));
+    std::vector<std::tuple<std::string, std::string, double, double>> placed;
+    for (const auto& x : d.xrefs) placed.emplace_back(x.blockName, x.path, x.insertion.x, x.insertion.y);
+    EXPECT_EQ(placed, (std::vector<std::tuple<std::string, std::string, double, double>>{
+                          {"A-101", a1, 0, 0},
+                          {"A-101 (2)", dup, 100, 0},
+                          {"A-102", a2, 200, 0},
+                          {"B-101", b1, 0, 70},
+                          {"AB", shortName, 0, 140}}));
 }
 
 TEST_F(Combine, OnlyInApplicationContext) {

@@ -39,9 +39,14 @@ TEST(DocDataRules, VersionAndKindTable) {
     EXPECT_EQ(KvFormatForVersion(19, 0), 4);
     EXPECT_EQ(KvFormatForVersion(24, 0), 24);
     EXPECT_EQ(KvFormatForVersion(31, 0), 60);
-    EXPECT_EQ(KvFormatForVersion(32, 0), 60);   // 2018 and later are never derived
-    EXPECT_EQ(KvFormatForVersion(33, 3), 60);
-    EXPECT_EQ(KvFormatForVersion(0, 1), 60);
+    EXPECT_EQ(KvFormatForVersion(32, 0), 64);   // a 2018 drawing stays a 2018 drawing
+    EXPECT_EQ(KvFormatForVersion(33, 1), 65);   // and a 2018 DXF a DXF
+    EXPECT_EQ(KvFormatForVersion(0, 1), 61);    // an unknown version keeps the kind
+    EXPECT_EQ(KvFormatForVersion(40, 0), 60);
+    // Every format a drawing can keep has a version code that gives the format back.
+    for (int format : {1, 4, 5, 8, 9, 12, 13, 14, 15, 24, 25, 26, 27, 36, 37, 48, 50, 60, 61, 63, 64, 65, 66, 67})
+        EXPECT_EQ(KvFormatForVersion(KvVersionForFormat(format), format == 1 ? 1 : (format % 4)), format) << format;
+    EXPECT_EQ(KvVersionForFormat(-1), AcDb::kDHL_Unknown);
 }
 
 TEST(DocDataRules, SaveRules) {
@@ -50,8 +55,9 @@ TEST(DocDataRules, SaveRules) {
         KvApplySaveRule(d, c, maintain, 64);
         return std::pair{d.openFormat, d.diskFormat};
     };
-    EXPECT_EQ(apply(KvSaveCommand::QuickSave, true), std::pair(24, 12));
-    EXPECT_EQ(apply(KvSaveCommand::Save, true), std::pair(24, 24));
+    // The disk format is what the save wrote; only SAVEAS changes the format a drawing keeps.
+    EXPECT_EQ(apply(KvSaveCommand::QuickSave, true), std::pair(24, 64));
+    EXPECT_EQ(apply(KvSaveCommand::Save, true), std::pair(24, 64));
     EXPECT_EQ(apply(KvSaveCommand::SaveAs, true), std::pair(64, 64));
     for (auto c : {KvSaveCommand::QuickSave, KvSaveCommand::Save, KvSaveCommand::SaveAs})
         EXPECT_EQ(apply(c, false), std::pair(64, 64));

@@ -1,4 +1,5 @@
 // The reactors keep the tabs in step with the simulated host.
+#include <tuple>
 #include "doctrack/docdata.h"
 #include "hosting/dockbar.h"
 #include "sim/desk/windows.h"
@@ -164,6 +165,63 @@ TEST_F(Reactors, QuickSaveKeepsTheDrawingsOwnVersion) {
     ASSERT_TRUE(sim::dwg::readDrawingFile(path, &info, &err)) << err;
     EXPECT_EQ(info.versionText, "AC1018");
     EXPECT_EQ(docData(doc).diskFormat, 24);
+}
+
+TEST_F(Reactors, KeptVersionsAreTheFilesOwnAndTabsShowWhatIsOnDisk) {
+    setNumber("Maintance version", 1);
+    const std::string dwg2018 = drawing("new.dwg", sim::dwg::Release::R2018);
+    const std::string old = drawing("old.dwg", sim::dwg::Release::R2004);
+    const std::string dxf = machine.drawings + "plan.dxf";
+    std::string err;
+    ASSERT_TRUE(sim::dwg::writeDrawingFile(dxf, sim::dwg::Drawing{}, sim::dwg::Release::R2018, sim::dwg::Kind::Dxf, &err));
+    start();
+    auto onDisk = [](const std::string& path) {
+        sim::dwg::FileInfo info;
+        std::string error;
+        EXPECT_TRUE(sim::dwg::readDrawingFile(path, &info, &error)) << path << ": " << error;
+        return std::tuple(info.release, info.dxf, info.drawing ? info.drawing->lines.size() : size_t(0));
+    };
+    auto saveIn = [&](const std::string& path, const std::string& command) {
+        ASSERT_TRUE(sim::host::openDrawing(path));
+        sim::host::typeLine("LINE 0,0 5,5 ");
+        sim::host::typeLine(command);
+    };
+    using sim::dwg::Release;
+
+    // QSAVE keeps a 2018 drawing in 2018, and the tab shows 2018.
+    saveIn(dwg2018, "_QSAVE");
+    AcApDocument* doc2018 = acDocManager->curDocument();
+    EXPECT_EQ(onDisk(dwg2018), std::tuple(Release::R2018, false, size_t(1)));
+    EXPECT_EQ(docData(doc2018).diskFormat, 64);
+    EXPECT_EQ(KvFormatStripFor(docData(doc2018).diskFormat), KvFormatStrip::R2018);
+
+    // A 2018 DXF stays a 2018 DXF.
+    saveIn(dxf, "_QSAVE");
+    EXPECT_EQ(onDisk(dxf), std::tuple(Release::R2018, true, size_t(1)));
+
+    // A 2004 drawing stays 2004, and the host's default format comes back after the save.
+    saveIn(old, "_QSAVE");
+    EXPECT_EQ(onDisk(old), std::tuple(Release::R2004, false, size_t(1)));
+    EXPECT_EQ(acDocManager->defaultFormatForSave(), AcApDocument::k2018_dwg);
+
+    // SAVE under a new name keeps the drawing's own version too, and the tab shows it.
+    const std::string copy = machine.drawings + "old-copy.dwg";
+    sim::host::typeLine("SAVE \"" + copy + "\"");
+    EXPECT_EQ(onDisk(copy), std::tuple(Release::R2004, false, size_t(1)));
+    EXPECT_EQ(docData(acDocManager->curDocument()).diskFormat, 24);
+
+    // A new drawing is saved in the host's own format.
+    ASSERT_TRUE(sim::host::newDrawing());
+    const std::string fresh = machine.drawings + "fresh.dwg";
+    sim::host::typeLine("LINE 0,0 5,5 ");
+    sim::host::typeLine("_QSAVE \"" + fresh + "\"");
+    EXPECT_EQ(onDisk(fresh), std::tuple(Release::R2018, false, size_t(1)));
+
+    // Read back: opened again, the 2018 drawing's tab shows 2018.
+    sim::host::closeWindow(acDocWindowManager->documentWindow(doc2018));
+    ASSERT_TRUE(sim::host::openDrawing(dwg2018));
+    EXPECT_EQ(docData(acDocManager->curDocument()).diskFormat, 64);
+    EXPECT_EQ(selected()->drawingDoc, acDocManager->curDocument());
 }
 
 TEST_F(Reactors, QuickSaveWithoutMaintenanceTakesTheHostFormat) {
