@@ -141,11 +141,29 @@ void updateArrows(HWND wnd, TabControl& c) {
     GetClientRect(wnd, &client);
     const bool bottom = (styleOf(wnd) & TCS_BOTTOM) != 0;
     const int thick = rowThickness(c);
-    const int top = bottom ? client.bottom - thick + (thick - kArrowsHeight) / 2 : (thick - kArrowsHeight) / 2;
+    // The arrows end where a top row ends and start where a bottom row starts.
+    const int top = bottom ? client.bottom - thick : thick - kArrowsHeight;
     MoveWindow(c.arrows, client.right - kArrowsWidth, std::max(0, top), kArrowsWidth, kArrowsHeight, FALSE);
     ShowWindow(c.arrows, need ? SW_SHOW : SW_HIDE);
     SendMessage(c.arrows, UDM_SETRANGE32, 0, LPARAM(std::max<size_t>(1, c.tabs.size()) - 1));
     SendMessage(c.arrows, UDM_SETPOS32, 0, c.firstVisible);
+}
+
+// A selected tab scrolled out of a row (or half under the arrows) is brought into view.
+void bringSelectionIntoView(HWND wnd, TabControl& c) {
+    if (isVertical(wnd) || c.cursel < 0) return;
+    RECT client;
+    GetClientRect(wnd, &client);
+    if (c.cursel < c.firstVisible) c.firstVisible = c.cursel;
+    c.valid = false;
+    bool arrows = false;
+    layout(wnd, c, &arrows);
+    const int visibleRight = client.right - (arrows ? kArrowsWidth : 0);
+    while (c.firstVisible < c.cursel && layout(wnd, c)[size_t(c.cursel)].right > visibleRight) {
+        ++c.firstVisible;
+        c.valid = false;
+    }
+    updateArrows(wnd, c);
 }
 
 LRESULT notifyParent(HWND wnd, UINT code) {
@@ -220,6 +238,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(c.font);
     case WM_SIZE:
         updateArrows(wnd, c);
+        bringSelectionIntoView(wnd, c);
         return 0;
     case TCM_GETITEMCOUNT:
         return LRESULT(c.tabs.size());
@@ -232,7 +251,9 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (item->mask & TCIF_IMAGE) t.image = item->iImage;
         if (item->mask & TCIF_PARAM) t.param = item->lParam;
         c.tabs.insert(c.tabs.begin() + long(at), t);
-        if (c.cursel >= int(at)) ++c.cursel;
+        // The first tab of an empty control is selected, as the platform control does.
+        if (c.tabs.size() == 1) c.cursel = 0;
+        else if (c.cursel >= int(at)) ++c.cursel;
         updateArrows(wnd, c);
         return LRESULT(at);
     }
@@ -276,19 +297,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         const int old = c.cursel;
         if (int(wp) < 0 || wp >= c.tabs.size()) return -1;
         c.cursel = int(wp);
-        // A selected tab scrolled out of a row is brought into view.
-        if (!isVertical(wnd)) {
-            RECT client;
-            GetClientRect(wnd, &client);
-            if (c.cursel < c.firstVisible) c.firstVisible = c.cursel;
-            c.valid = false;
-            const int visibleRight = client.right - kArrowsWidth;
-            while (c.firstVisible < c.cursel && layout(wnd, c)[size_t(c.cursel)].right > visibleRight) {
-                ++c.firstVisible;
-                c.valid = false;
-            }
-            updateArrows(wnd, c);
-        }
+        bringSelectionIntoView(wnd, c);
         return old;
     }
     case TCM_GETITEMRECT: {
@@ -346,6 +355,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (hit < 0 || hit == c.cursel) return 0;
         if (notifyParent(wnd, TCN_SELCHANGING) != 0) return 0;   // the owner refused
         c.cursel = hit;
+        bringSelectionIntoView(wnd, c);
         InvalidateRect(wnd, nullptr, TRUE);
         notifyParent(wnd, TCN_SELCHANGE);
         return 0;
