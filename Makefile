@@ -1,6 +1,6 @@
 # Korvane: the two commands a new user needs are `make demo` and `make test`.
 JOBS ?= 2
-.PHONY: all deps build test demo bench fuzz clean
+.PHONY: all deps build test demo bench fuzz oracle clean
 
 all: build
 
@@ -29,6 +29,10 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh
+
+# The simulated desktop against a real Win32 one under Wine (installs Wine and mingw-w64).
+oracle: deps
+	@JOBS=$(JOBS) bash scripts/oracle.sh
 
 clean:
 	rm -rf build out

@@ -166,6 +166,12 @@ void bringSelectionIntoView(HWND wnd, TabControl& c) {
     updateArrows(wnd, c);
 }
 
+// After anything that moves tabs (not after scrolling, which may leave the selection out of view).
+void relayout(HWND wnd, TabControl& c) {
+    updateArrows(wnd, c);
+    bringSelectionIntoView(wnd, c);
+}
+
 LRESULT notifyParent(HWND wnd, UINT code) {
     NMHDR hdr;
     hdr.hwndFrom = wnd;
@@ -176,7 +182,9 @@ LRESULT notifyParent(HWND wnd, UINT code) {
 
 int hitTest(HWND wnd, TabControl& c, POINT pt) {
     const auto& rects = layout(wnd, c);
-    for (size_t i = 0; i < rects.size(); ++i) {
+    // A tab scrolled out of the row is not hit (one past the right edge still is, as on Windows).
+    const size_t first = isVertical(wnd) ? 0 : size_t(std::max(0, c.firstVisible));
+    for (size_t i = first; i < rects.size(); ++i) {
         const RECT& r = rects[i];
         if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return int(i);
     }
@@ -232,13 +240,12 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_SETFONT:
         c.font = reinterpret_cast<HFONT>(wp);
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(c.font);
     case WM_SIZE:
-        updateArrows(wnd, c);
-        bringSelectionIntoView(wnd, c);
+        relayout(wnd, c);
         return 0;
     case TCM_GETITEMCOUNT:
         return LRESULT(c.tabs.size());
@@ -254,7 +261,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The first tab of an empty control is selected, as the platform control does.
         if (c.tabs.size() == 1) c.cursel = 0;
         else if (c.cursel >= int(at)) ++c.cursel;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return LRESULT(at);
     }
     case TCM_GETITEM:
@@ -272,7 +279,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (item->mask & TCIF_IMAGE) t.image = item->iImage;
             if (item->mask & TCIF_PARAM) t.param = item->lParam;
             if (item->mask & TCIF_STATE) t.state = (t.state & ~item->dwStateMask) | (item->dwState & item->dwStateMask);
-            updateArrows(wnd, c);
+            relayout(wnd, c);
         }
         return TRUE;
     }
@@ -282,14 +289,14 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // As the platform control does: deleting the selected tab leaves no selection.
         if (c.cursel == int(wp)) c.cursel = -1;
         else if (c.cursel > int(wp)) --c.cursel;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return TRUE;
     }
     case TCM_DELETEALLITEMS:
         c.tabs.clear();
         c.cursel = -1;
         c.firstVisible = 0;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return TRUE;
     case TCM_GETCURSEL:
         return c.cursel;
@@ -317,17 +324,17 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case TCM_SETITEMSIZE: {
         const SIZE old = c.itemSize;
         c.itemSize = {LONG(LOWORD(LPARAM(lp))), LONG(HIWORD(LPARAM(lp)))};
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return LRESULT((old.cy << 16) | (old.cx & 0xFFFF));
     }
     case TCM_SETPADDING:
         c.padding = {LONG(LOWORD(LPARAM(lp))), LONG(HIWORD(LPARAM(lp)))};
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return 0;
     case TCM_SETMINTABWIDTH: {
         const int old = c.minTabWidth < 0 ? 42 : c.minTabWidth;
         c.minTabWidth = int(lp);
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return old;
     }
     case TCM_GETROWCOUNT: {

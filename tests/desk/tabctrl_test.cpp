@@ -195,6 +195,26 @@ TEST_F(TabControl, FirstTabSelectedArrowsOnTheRowAndSelectionKeptInView) {
     click(tab, 370, 10);   // tab 6 runs from 360 to 420, under the arrows
     EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), 6);
     EXPECT_LE(rect(tab, 6).right, 400 - 34);
+
+    // A tab inserted before the selection pushes it under the arrows: the row follows it.
+    HWND row = create(TCS_FIXEDWIDTH, {0, 0, 400, 30});
+    SendMessage(row, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 64));
+    for (int i = 0; i < 6; ++i) add(row, "r");
+    SendMessage(row, TCM_SETCURSEL, 4, 0);
+    TCITEM item;
+    item.mask = TCIF_TEXT;
+    item.text = "new";
+    SendMessage(row, TCM_INSERTITEM, 2, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(SendMessage(row, TCM_GETCURSEL, 0, 0), 5);
+    EXPECT_LE(rect(row, 5).right, 400 - 34);
+
+    // A tab scrolled out of the row is not hit, even where its rectangle would be.
+    ASSERT_LE(rect(row, 0).right, 0);
+    TCHITTESTINFO hit;
+    hit.pt = {LONG(rect(row, 0).left + 10), 10};
+    EXPECT_EQ(SendMessage(row, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), -1);
+    hit.pt = {10, 10};
+    EXPECT_EQ(SendMessage(row, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
 }
 
 }  // namespace

@@ -88,6 +88,8 @@ public:
             need(3, "tab STYLE WIDTH HEIGHT");
             style_ = styleArg(w[1]);
             out_ << "tab " << hex(style_) << ' ' << arg(2) << ' ' << arg(3) << '\n';
+            width_ = arg(2);
+            height_ = arg(3);
             if (!b_.createTab(style_, arg(2), arg(3))) throw std::runtime_error("no tab control");
             model_ = 0;
         } else if (v == "style") {
@@ -124,9 +126,12 @@ public:
             b_.padding(arg(1), arg(2));
         } else if (v == "minwidth") {
             need(1, "minwidth WIDTH");
+            out_ << "minwidth " << arg(1) << '\n';
             b_.minWidth(arg(1));
         } else if (v == "size") {
             need(2, "size WIDTH HEIGHT");
+            width_ = arg(1);
+            height_ = arg(2);
             b_.resize(arg(1), arg(2));
         } else if (v == "scroll") {
             need(1, "scroll POSITION");
@@ -134,6 +139,17 @@ public:
         } else if (v == "click") {
             need(2, "click X Y");
             b_.click(arg(1), arg(2));
+        } else if (v == "clicktab") {
+            // A click on the centre of a tab, wherever each desktop puts it, when a user could
+            // click there: inside the control and not on its arrows.
+            need(1, "clicktab INDEX");
+            Rect r;
+            if (b_.itemRect(arg(1), &r)) {
+                const long x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+                const Arrows a = b_.arrows();
+                const bool onArrows = a.visible && x >= a.rect.left && x < a.rect.right && y >= a.rect.top && y < a.rect.bottom;
+                if (x >= 0 && y >= 0 && x < width_ && y < height_ && !onArrows) b_.click(int(x), int(y));
+            }
         } else if (v == "hit") {
             need(2, "hit X Y");
             out_ << "hit " << arg(1) << ' ' << arg(2) << " = " << b_.hitTest(arg(1), arg(2)) << '\n';
@@ -193,7 +209,8 @@ private:
         }
     }
 
-    // Operations drawn from a seeded generator; the generator's raw output only, so both desktops
+    // Operations drawn from a seeded generator (clicks go to a tab's centre, so that they pick the same
+    // tab on desktops that place tabs differently); the generator's raw output only, so both desktops
     // (and every standard library) draw the same sequence.
     void random(std::uint32_t seed, int steps) {
         std::mt19937 gen(seed);
@@ -213,7 +230,7 @@ private:
                 height = 40 + pick(400);
                 op << "size " << width << ' ' << height;
             } else {
-                op << "click " << pick(width) << ' ' << pick(height);
+                op << "clicktab " << pick(model_);
             }
             out_ << "step " << s << ": " << op.str() << '\n';
             line(words(op.str()));
@@ -249,6 +266,7 @@ private:
     std::ostream& out_;
     unsigned long style_ = 0;
     int model_ = 0;   // the number of tabs the script believes there are (random sequences)
+    int width_ = 0, height_ = 0;   // the control's size
 };
 
 }  // namespace

@@ -191,6 +191,7 @@ public:
     bool dialogPicture(int id, const std::string& path) override {
         HWND dlg = CreateDialogParamW(res_, MAKEINTRESOURCEW(id), parent_, quietDialogProc, 0);
         if (!dlg) return false;
+        ShowWindow(parent_, SW_HIDE);   // nothing but the dialog on the screen
         SetWindowPos(dlg, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         pump(400);
         RECT r;
@@ -199,6 +200,7 @@ public:
         const bool ok = writeBmp(screen, r, path);
         ReleaseDC(nullptr, screen);
         DestroyWindow(dlg);
+        ShowWindow(parent_, SW_SHOW);
         return ok;
     }
 
