@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs; quick when everything is already present.
+# Installs the Debian packages the build needs (or the packages named as arguments); quick when
+# everything is already present.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libsqlite3-dev
       binutils-mingw-w64-x86-64 nlohmann-json3-dev fonts-dejavu-core fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev
       clang libclang-rt-14-dev python3)
+[ $# -gt 0 ] && pkgs=("$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -12,7 +12,9 @@ out=$root/build/oracle
 mkdir -p "$out"
 start=$(date +%s)
 
-bash scripts/oracle-deps.sh
+# Wine for a real Win32 desktop, the mingw-w64 C++ cross compiler for the oracle program, and a
+# virtual X display to run it on.
+bash scripts/deps.sh wine64 g++-mingw-w64-x86-64 xvfb xauth
 # The simulator side and the resource module come from the test build (already there after `make test`).
 cmake --preset test >/dev/null
 cmake --build --preset test -j "${JOBS:-2}" --target korvane-oracle-sim >/dev/null

@@ -25,7 +25,6 @@ KEPT = {
                   "tab to grow); the simulator's row touches them. Widths and heights agree.",
     "scrolled-off": "a tab scrolled out of a row reports an empty rectangle on Windows; the "
                     "simulator reports where it would be, left of the control. Neither is hit.",
-    "arrows-place": "the arrows sit up to 3 pixels lower on Windows (centred on the inset row).",
     "arrows-up-front": "the simulator creates the arrows with the control and hides them; Windows "
                        "creates them when first needed, and never for vertical bars.",
     "vertical-columns": "multi-line vertical bars: Windows stretches each column to the bar's "
@@ -119,10 +118,6 @@ class Comparison:
             return self.keep("arrows-up-front")
         if ss == "visible" and self.style & TCS_FIXEDWIDTH and self.min_width_set:
             return self.keep("fixed-min-width")   # wider tabs that no longer fit
-        if ws == ss == "visible":
-            a, b = ints(w), ints(s)
-            if a[0] == b[0] and a[2] == b[2] and all(abs(x - y) <= 3 for x, y in zip(a, b)):
-                return self.keep("arrows-place")
         return False
 
     def item(self, w, s):
