@@ -182,9 +182,7 @@ LRESULT notifyParent(HWND wnd, UINT code) {
 
 int hitTest(HWND wnd, TabControl& c, POINT pt) {
     const auto& rects = layout(wnd, c);
-    // A tab scrolled out of the row is not hit (one past the right edge still is, as on Windows).
-    const size_t first = isVertical(wnd) ? 0 : size_t(std::max(0, c.firstVisible));
-    for (size_t i = first; i < rects.size(); ++i) {
+    for (size_t i = 0; i < rects.size(); ++i) {
         const RECT& r = rects[i];
         if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return int(i);
     }
@@ -258,9 +256,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (item->mask & TCIF_IMAGE) t.image = item->iImage;
         if (item->mask & TCIF_PARAM) t.param = item->lParam;
         c.tabs.insert(c.tabs.begin() + long(at), t);
-        // The first tab of an empty control is selected, as the platform control does.
-        if (c.tabs.size() == 1) c.cursel = 0;
-        else if (c.cursel >= int(at)) ++c.cursel;
+        if (c.cursel >= int(at)) ++c.cursel;
         relayout(wnd, c);
         return LRESULT(at);
     }

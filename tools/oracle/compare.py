@@ -46,6 +46,8 @@ KEPT = {
     "etched-line": "an SS_ETCHEDHORZ line is 2 pixels wider on Windows, with WS_EX_STATICEDGE.",
     "progress-frame": "a progress bar draws its own frame on Windows and drops WS_BORDER.",
     "separator-grey": "Windows reports a template separator as greyed and disabled.",
+    "first-selected": "Windows selects the first tab inserted into an empty control; the simulator "
+                      "leaves none (the plug-in's link tabs open on the click that selects them).",
 }
 
 NUM = re.compile(r"-?\d+")
@@ -63,6 +65,7 @@ class Comparison:
         self.style = 0
         self.last_op = ""
         self.min_width_set = False
+        self.unselected = False
 
     def keep(self, rule):
         self.used[rule] += 1
@@ -79,6 +82,8 @@ class Comparison:
             self.style = int(w.split()[1], 16)
         if kind in ("insert", "delete", "select", "size", "click", "clicktab", "scroll", "step"):
             self.last_op = w if kind != "step" else w.split(": ", 1)[1]
+        if kind == "count" and w.split()[3] == s.split()[3]:
+            self.unselected = False   # the selections agree again
         if w == s:
             return
         explained = False
@@ -93,7 +98,8 @@ class Comparison:
         elif kind == "entry" and s.startswith("entry"):
             explained = self.entry(w, s)
         elif kind == "select" and s.startswith("select"):
-            explained = False
+            explained = (s.rsplit(" ", 1)[1] == "-1" and (w.rsplit(" ", 1)[1] == "0" or self.unselected)
+                         and self.keep("first-selected"))
         if not explained:
             self.unexplained.append((n, self.case, w, s))
 
@@ -104,7 +110,10 @@ class Comparison:
             a, b = fields_w.get(key), fields_s.get(key)
             if a == b:
                 continue
-            if key == "rows" and self.style & TCS_VERTICAL:
+            if key == "sel" and b == "-1" and (a == "0" or self.unselected):
+                # The tab Windows selected by itself, wherever inserts moved it since.
+                self.unselected = self.keep("first-selected")
+            elif key == "rows" and self.style & TCS_VERTICAL:
                 self.keep("vertical-columns")
             elif key == "first" and self.last_op.startswith("delete"):
                 self.keep("stale-scroll")
