@@ -1,6 +1,6 @@
 # Korvane: the two commands a new user needs are `make demo` and `make test`.
 JOBS ?= 2
-.PHONY: all deps build test demo run bench fuzz soak clean
+.PHONY: all deps build test demo run bench fuzz soak oracle clean
 
 all: build
 
@@ -42,6 +42,10 @@ soak: deps
 	@cmake --build --preset test -j $(JOBS) --target kv-sessfuzz
 	@mkdir -p out/soak
 	@./build/test/tests/sessfuzz/kv-sessfuzz --seconds $(SECONDS) --out out/soak
+
+# The simulated desktop against a real Win32 one under Wine (installs Wine and mingw-w64).
+oracle: deps
+	@JOBS=$(JOBS) bash scripts/oracle.sh
 
 clean:
 	rm -rf build out

@@ -236,9 +236,9 @@ void placeArrows(HWND wnd, TabControl& c) {
     const bool far = (styleOf(wnd) & TCS_BOTTOM) != 0;
     DWORD style = DWORD(GetWindowLongPtr(c.arrows, GWL_STYLE));
     if (c.lines == Lines::Row) {
-        // A left-right pair at the right end of the row, centred on it.
-        const int row = far ? client.bottom - thick : 0;
-        const int top = row + (thick - kArrowsBreadth) / 2;
+        // A left-right pair at the right end of the row, on the row's edge next to the page, as
+        // the common control puts it.
+        const int top = far ? client.bottom - thick : thick - kArrowsBreadth;
         MoveWindow(c.arrows, client.right - kArrowsLength, std::max(0, top), kArrowsLength, kArrowsBreadth, FALSE);
         SetWindowLongPtr(c.arrows, GWL_STYLE, LONG_PTR(style | UDS_HORZ));
         SendMessage(c.arrows, UDM_SETRANGE32, 0, c.maxFirst);
@@ -258,6 +258,14 @@ void placeArrows(HWND wnd, TabControl& c) {
 // After anything that moves the tabs: lays them out afresh and the arrows with them.
 void updateArrows(HWND wnd, TabControl& c) {
     c.valid = false;
+    placeArrows(wnd, c);
+}
+
+// After anything that moves tabs (not after scrolling, which may leave the selection out of view):
+// laid out afresh, with the selected tab kept in view.
+void relayout(HWND wnd, TabControl& c) {
+    c.valid = false;
+    ensureSelectionVisible(wnd, c);
     placeArrows(wnd, c);
 }
 
@@ -334,12 +342,12 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
         c.font = reinterpret_cast<HFONT>(wp);
         forgetMeasures(c);
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(c.font);
     case WM_SIZE:
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return 0;
     case TCM_GETITEMCOUNT:
         return LRESULT(c.tabs.size());
@@ -353,7 +361,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (item->mask & TCIF_PARAM) t.param = item->lParam;
         c.tabs.insert(c.tabs.begin() + long(at), t);
         if (c.cursel >= int(at)) ++c.cursel;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return LRESULT(at);
     }
     case TCM_GETITEM:
@@ -374,7 +382,7 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (item->mask & TCIF_IMAGE) t.image = item->iImage;
             if (item->mask & TCIF_PARAM) t.param = item->lParam;
             if (item->mask & TCIF_STATE) t.state = (t.state & ~item->dwStateMask) | (item->dwState & item->dwStateMask);
-            updateArrows(wnd, c);
+            relayout(wnd, c);
         }
         return TRUE;
     }
@@ -384,14 +392,14 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // As the platform control does: deleting the selected tab leaves no selection.
         if (c.cursel == int(wp)) c.cursel = -1;
         else if (c.cursel > int(wp)) --c.cursel;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return TRUE;
     }
     case TCM_DELETEALLITEMS:
         c.tabs.clear();
         c.cursel = -1;
         c.firstVisible = 0;
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return TRUE;
     case TCM_GETCURSEL:
         return c.cursel;
@@ -421,18 +429,18 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case TCM_SETITEMSIZE: {
         const SIZE old = c.itemSize;
         c.itemSize = {LONG(LOWORD(LPARAM(lp))), LONG(HIWORD(LPARAM(lp)))};
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return LRESULT((old.cy << 16) | (old.cx & 0xFFFF));
     }
     case TCM_SETPADDING:
         c.padding = {LONG(LOWORD(LPARAM(lp))), LONG(HIWORD(LPARAM(lp)))};
         forgetMeasures(c);
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return 0;
     case TCM_SETMINTABWIDTH: {
         const int old = c.minTabWidth < 0 ? 42 : c.minTabWidth;
         c.minTabWidth = int(lp);
-        updateArrows(wnd, c);
+        relayout(wnd, c);
         return old;
     }
     case TCM_GETROWCOUNT: {

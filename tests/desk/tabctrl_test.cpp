@@ -168,6 +168,50 @@ TEST_F(TabControl, HitTestAndRefusableSelection) {
     EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), -1);
 }
 
+// What a real desktop does here (checked under Wine by the differential oracle).
+TEST_F(TabControl, ArrowsOnTheRowAndSelectionKeptInView) {
+    HWND tab = create(TCS_FIXEDWIDTH | TCS_OWNERDRAWFIXED);
+    SendMessage(tab, TCM_SETITEMSIZE, 0, LPARAM((22 << 16) | 60));
+    for (int i = 0; i < 14; ++i) add(tab, "t" + std::to_string(i));
+
+    // The arrows end where the row ends (a top row), or start where it starts (a bottom row).
+    HWND arrows = GetWindow(tab, GW_CHILD);
+    RECT a;
+    GetWindowRect(arrows, &a);
+    EXPECT_EQ(a.bottom, 22);
+    EXPECT_EQ(a.Height(), 17);
+    HWND bottom = create(TCS_FIXEDWIDTH | TCS_BOTTOM, {0, 0, 300, 40});
+    SendMessage(bottom, TCM_SETITEMSIZE, 0, LPARAM((20 << 16) | 50));
+    for (int i = 0; i < 9; ++i) add(bottom, "b");
+    GetWindowRect(GetWindow(bottom, GW_CHILD), &a);
+    EXPECT_EQ(a.top, 20);
+
+    // Shrinking the control keeps the selected tab in view; so does clicking a tab the arrows
+    // half cover.
+    SendMessage(tab, TCM_SETCURSEL, 12, 0);
+    MoveWindow(tab, 0, 0, 900, 30, FALSE);
+    EXPECT_EQ(rect(tab, 0).left, 0);
+    MoveWindow(tab, 0, 0, 400, 30, FALSE);
+    EXPECT_GE(rect(tab, 12).left, 0);
+    EXPECT_LE(rect(tab, 12).right, 400 - 34);
+    SendMessage(tab, TCM_SETCURSEL, 0, 0);
+    click(tab, 370, 10);   // tab 6 runs from 360 to 420, under the arrows
+    EXPECT_EQ(SendMessage(tab, TCM_GETCURSEL, 0, 0), 6);
+    EXPECT_LE(rect(tab, 6).right, 400 - 34);
+
+    // A tab inserted before the selection pushes it under the arrows: the row follows it.
+    HWND row = create(TCS_FIXEDWIDTH, {0, 0, 400, 30});
+    SendMessage(row, TCM_SETITEMSIZE, 0, LPARAM((24 << 16) | 64));
+    for (int i = 0; i < 6; ++i) add(row, "r");
+    SendMessage(row, TCM_SETCURSEL, 4, 0);
+    TCITEM item;
+    item.mask = TCIF_TEXT;
+    item.text = "new";
+    SendMessage(row, TCM_INSERTITEM, 2, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(SendMessage(row, TCM_GETCURSEL, 0, 0), 5);
+    EXPECT_LE(rect(row, 5).right, 400 - 34);
+}
+
 }  // namespace
 
 namespace {
