@@ -28,7 +28,8 @@ namespace {
 
 constexpr int kDrawings = 20;
 
-// A simulated machine with the plug-in started, twenty drawings and a script that quits at once.
+// A simulated machine with the plug-in started, twenty drawings and a script that quits at once
+// (or after a DELAY of `delayMs`: a console that waits, as one reading a network drive does).
 struct Machine {
     std::string root;
     sim::MachineLayout layout;
@@ -38,7 +39,7 @@ struct Machine {
     std::vector<std::string> drawings;
     std::string script;
 
-    Machine() {
+    explicit Machine(int delayMs) {
         sim::Desktop::get().reset();
         sim::desk::WindowManager::get().reset();
         sim::desk::resetMenus();
@@ -64,7 +65,7 @@ struct Machine {
             sim::dwg::writeDrawingFile(drawings.back(), d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, nullptr);
         }
         script = layout.drawings + "quit.scr";
-        std::ofstream(script) << "QUIT\n";
+        std::ofstream(script) << (delayMs > 0 ? "DELAY " + std::to_string(delayMs) + "\n" : std::string()) << "QUIT\n";
     }
     ~Machine() {
         KvEntryPoint(AcRx::kUnloadAppMsg, &appId);
@@ -81,8 +82,13 @@ struct Machine {
     }
 };
 
+std::string label(int atOnce, int delayMs) {
+    return std::to_string(kDrawings) + " drawings, " + (atOnce ? std::to_string(atOnce) + " at once" : "direct") +
+           (delayMs ? ", DELAY " + std::to_string(delayMs) + " each" : "");
+}
+
 void BM_ConsoleDirect(benchmark::State& state) {
-    Machine m;
+    Machine m(int(state.range(0)));
     const std::string console = m.layout.moduleFolder + "accoreconsole.exe";
     for (auto _ : state) {
         for (const auto& d : m.drawings) {
@@ -97,12 +103,12 @@ void BM_ConsoleDirect(benchmark::State& state) {
         }
         sim::desk::resetProcesses();
     }
-    state.SetLabel(std::to_string(kDrawings) + " drawings, one after another");
+    state.SetLabel(label(0, int(state.range(0))));
 }
-BENCHMARK(BM_ConsoleDirect)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ConsoleDirect)->Arg(0)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_BatchRun(benchmark::State& state) {
-    Machine m;
+    Machine m(int(state.range(1)));
     m.run("KV_BSCRIPT");
     m.run("@files \"" + m.script + "\"");
     m.run("@dialog press " + std::to_string(IDC_BATCH_SCRIPT_ADD));
@@ -122,8 +128,15 @@ void BM_BatchRun(benchmark::State& state) {
         sim::desk::resetProcesses();
         state.ResumeTiming();
     }
-    state.SetLabel(std::to_string(kDrawings) + " drawings, " + std::to_string(state.range(0)) + " at once");
+    state.SetLabel(label(int(state.range(0)), int(state.range(1))));
 }
-BENCHMARK(BM_BatchRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_BatchRun)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 100})
+    ->Args({2, 100})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
