@@ -107,7 +107,8 @@ bool waitKernel(std::unique_lock<std::mutex>& lock, DWORD ms, Pred pred) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         if (pred()) return true;
-        if (desk.nowMs() - deskStart >= ms) return false;
+        const std::uint64_t now = desk.nowMs();   // a reset desktop starts its clock again
+        if (now >= deskStart && now - deskStart >= ms) return false;
         if (kernelChanged().wait_until(lock, until) == std::cv_status::timeout) return pred();
     }
 }
