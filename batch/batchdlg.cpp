@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "arx/aced.h"
@@ -58,6 +59,7 @@ struct WorkerEvent {
     std::string text;
     std::uint64_t size = 0;
     std::time_t when = 0;
+    int progress = 0;   // RowStatus: rows finished so far
 };
 
 WorkerEvent event(WorkerEvent::Kind kind, int row = 0, KvRowStatus status = KvRowStatus::Ready, std::string text = {}) {
@@ -74,13 +76,22 @@ WorkerEvent event(WorkerEvent::Kind kind, int row = 0, KvRowStatus status = KvRo
 struct WorkerShared {
     HWND dialog = nullptr;
     std::atomic<bool> abort{false};
+    HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);   // set by Stop: wakes a waiting run
     std::mutex mutex;
     std::deque<WorkerEvent> events;
     std::vector<char> open;           // run: each row's drawing is open in the host (under mutex)
     std::vector<std::string> paths;   // run: the drawings in row order
     std::string console, script;
+    int atOnce = 1;                   // run: console programs running at the same time
     std::string folder;               // scan
     std::vector<std::string> patterns;
+
+    WorkerShared() = default;
+    WorkerShared(const WorkerShared&) = delete;
+    WorkerShared& operator=(const WorkerShared&) = delete;
+    ~WorkerShared() {
+        if (stop) CloseHandle(stop);
+    }
 
     void post(WorkerEvent e) {
         {
@@ -93,62 +104,137 @@ struct WorkerShared {
         std::lock_guard lock(mutex);
         return row < open.size() && open[row];
     }
+    void requestStop() {
+        abort = true;
+        if (stop) SetEvent(stop);
+    }
 };
 
 // ---- Workers --------------------------------------------------------------------------------------
 
-// One console process: started hidden, polled every 100 ms, ended when it runs too long or the
-// run is stopped.
-KvRunOutcome runConsole(WorkerShared& w, const std::string& commandLine) {
+// One console process of a run: started hidden, watched until it ends, runs too long or the run
+// is stopped.
+struct ConsoleRun {
+    size_t row = 0;
+    PROCESS_INFORMATION info;
+    ULONGLONG startedTicks = 0;   // the desktop's clock
+    std::chrono::steady_clock::time_point startedAt;
+
+    // Milliseconds left before the time-out, by whichever clock has moved further.
+    ULONGLONG remainingMs() const {
+        const ULONGLONG ticks = GetTickCount64() - startedTicks;
+        const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt);
+        const ULONGLONG elapsed = std::max<ULONGLONG>(ticks, ULONGLONG(std::max<long long>(0, real.count())));
+        return elapsed >= kKvRunTimeoutMs ? 0 : kKvRunTimeoutMs - elapsed;
+    }
+    void end() {
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+};
+
+// Starts the console on one drawing; false (with the error line on the host command line) when it
+// cannot be started.
+bool startConsole(WorkerShared& w, size_t row, ConsoleRun* run) {
     STARTUPINFO startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info;
-    const ULONGLONG started = GetTickCount64();
+    run->row = row;
+    run->startedTicks = GetTickCount64();
+    run->startedAt = std::chrono::steady_clock::now();
+    const std::string commandLine = KvConsoleCommandLine(w.console, w.paths[row], w.script);
     if (!CreateProcess(nullptr, commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &info)) {
+                       &run->info)) {
         char line[80];
         std::snprintf(line, sizeof line, "\nerror ; CreateProcess failed (%d)", int(GetLastError()));
         w.post(event(WorkerEvent::Print, 0, KvRowStatus::Ready, line));
-        return KvRunOutcome::Fail;
+        return false;
     }
-    KvRunOutcome outcome = KvRunOutcome::Fail;
-    for (int polls = 0;; ++polls) {
-        DWORD code = 0;
-        if (!GetExitCodeProcess(info.hProcess, &code)) break;
-        if (code != STILL_ACTIVE) {
-            outcome = KvOutcomeOfExit(code);
-            break;
-        }
-        if (w.abort || polls > kKvMaxPolls || GetTickCount64() - started > kKvRunTimeoutMs) {
-            TerminateProcess(info.hProcess, 0);
-            outcome = KvRunOutcome::Timeout;
-            break;
-        }
-        Sleep(kKvPollMs);
-    }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return outcome;
+    return true;
 }
 
+// The outcome of a console that has ended, or nothing while it runs (it is ended when its time
+// is up).
+std::optional<KvRunOutcome> consoleOutcome(ConsoleRun& run) {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(run.info.hProcess, &code)) return KvRunOutcome::Fail;
+    if (code != STILL_ACTIVE) return KvOutcomeOfExit(code);
+    if (run.remainingMs() > 0) return std::nullopt;
+    TerminateProcess(run.info.hProcess, 0);
+    return KvRunOutcome::Timeout;
+}
+
+// The run: up to `atOnce` consoles at a time, started in row order. The worker sleeps on the
+// running processes and the Stop event together, so a console's end is seen as it happens.
 DWORD runWorker(void* parameter) {
     std::unique_ptr<std::shared_ptr<WorkerShared>> holder(static_cast<std::shared_ptr<WorkerShared>*>(parameter));
     WorkerShared& w = **holder;
-    for (size_t row = 0; row < w.paths.size(); ++row) {
-        w.post(event(WorkerEvent::RowBegin, int(row)));
-        if (w.abort) break;
-        // An open drawing ends the run: the console must not write a file the host holds.
-        if (w.isOpen(row)) {
-            w.post(event(WorkerEvent::RowStatus, int(row), KvRowStatus::IsOpen));
-            break;
+    const size_t atOnce = size_t(std::clamp(w.atOnce, 1, kKvMaxAtOnce));
+    std::vector<ConsoleRun> running;
+    size_t next = 0;
+    int finished = 0;
+    bool starting = true;
+    auto report = [&](size_t row, KvRowStatus status) {
+        WorkerEvent e = event(WorkerEvent::RowStatus, int(row), status);
+        e.progress = ++finished;
+        w.post(std::move(e));
+    };
+    for (;;) {
+        while (starting && running.size() < atOnce && next < w.paths.size()) {
+            const size_t row = next++;
+            w.post(event(WorkerEvent::RowBegin, int(row)));
+            if (w.abort) {
+                starting = false;
+                break;
+            }
+            // An open drawing ends the run: the console must not write a file the host holds.
+            if (w.isOpen(row)) {
+                w.post(event(WorkerEvent::RowStatus, int(row), KvRowStatus::IsOpen));
+                starting = false;
+                break;
+            }
+            try {
+                ConsoleRun run;
+                if (startConsole(w, row, &run)) running.push_back(run);
+                else report(row, KvRowStatus::Fail);
+            } catch (...) {
+                report(row, KvRowStatus::Exception);
+            }
         }
-        KvRowStatus status = KvRowStatus::Exception;
-        try {
-            status = KvRowStatusOf(runConsole(w, KvConsoleCommandLine(w.console, w.paths[row], w.script)));
-        } catch (...) {
+        if (running.empty()) break;
+
+        std::vector<HANDLE> handles{w.stop};
+        ULONGLONG wait = kKvRunTimeoutMs;
+        for (const auto& r : running) {
+            handles.push_back(r.info.hProcess);
+            wait = std::min(wait, r.remainingMs());
         }
-        w.post(event(WorkerEvent::RowStatus, int(row), status));
+        WaitForMultipleObjects(DWORD(handles.size()), handles.data(), FALSE, DWORD(wait));
+        const bool stopped = w.abort;
+        for (auto it = running.begin(); it != running.end();) {
+            std::optional<KvRunOutcome> outcome;
+            try {
+                outcome = consoleOutcome(*it);
+                if (!outcome && stopped) {
+                    // Stop ends every console still running; their drawings read "Timeout".
+                    TerminateProcess(it->info.hProcess, 0);
+                    outcome = KvRunOutcome::Timeout;
+                }
+            } catch (...) {
+                report(it->row, KvRowStatus::Exception);
+                it->end();
+                it = running.erase(it);
+                continue;
+            }
+            if (!outcome) {
+                ++it;
+                continue;
+            }
+            report(it->row, KvRowStatusOf(*outcome));
+            it->end();
+            it = running.erase(it);
+        }
+        if (stopped) starting = false;
     }
     w.post(event(WorkerEvent::Done));
     return 0;
@@ -253,7 +339,7 @@ public:
     void Destroy() {
         if (!hwnd_) return;
         if (worker_) {
-            shared_->abort = true;
+            shared_->requestStop();
             WaitForSingleObject(worker_, INFINITE);
             CloseHandle(worker_);
             worker_ = nullptr;
@@ -320,7 +406,53 @@ private:
         addColumns(drawings, {{"Status", 80}, {"Name", 156}, {"Size", 80}, {"Last Write", 200}, {"IsOpend", 62}});
         for (const auto& s : scripts_) insertScriptRow(rowCount(IDC_BATCH_SCRIPTS), s);
         scripts_.clear();
+        SendMessage(item(IDC_BATCH_AT_ONCE_SPIN), UDM_SETRANGE32, 1, kKvMaxAtOnce);
+        SendMessage(item(IDC_BATCH_AT_ONCE_SPIN), UDM_SETPOS32, 0, 1);
+        addTooltips();
         updateCount();
+    }
+
+    void addTooltips() {
+        static const std::pair<int, const char*> kTips[] = {
+            {IDC_BATCH_SCRIPT_ADD, "Select and add a script file."},
+            {IDC_BATCH_SCRIPT_EDIT, "Open the selected script file."},
+            {IDC_BATCH_SCRIPT_UP, "Move selected item up."},
+            {IDC_BATCH_SCRIPT_DOWN, "Move selected item down."},
+            {IDC_BATCH_SCRIPT_REMOVE, "Remove from script list."},
+            {IDC_BATCH_TEST_ALL, "Run all selected scripts."},
+            {IDC_BATCH_SELECT_FOLDER, "Select the folder where the drawing file is located."},
+            {IDC_BATCH_APPEND, "Add drawings to file list."},
+            {IDC_BATCH_REMOVE, "Remove selected drawings from the file list."},
+            {IDC_BATCH_SUCCESS_REMOVE, "Delete successful entries from the file list."},
+            {IDC_BATCH_START, "Start script batch execution."},
+            {IDC_BATCH_STOP, "Abort script batch execution."},
+            {IDC_BATCH_CLOSE, "Close the Script Batch dialog box."},
+            {IDC_BATCH_AT_ONCE, "Number of console programs that run at the same time."},
+        };
+        CREATEWINDOW create;
+        create.className = TOOLTIPS_CLASS;
+        create.style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX;
+        create.exStyle = WS_EX_TOPMOST;
+        create.parent = hwnd_;
+        HWND tip = CreateWindowEx(create);
+        if (!tip) return;
+        for (const auto& [id, text] : kTips) {
+            HWND control = item(id);
+            if (!control) continue;   // a translated dialog without the control
+            TOOLINFO info;
+            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            info.hwnd = hwnd_;
+            info.uId = reinterpret_cast<UINT_PTR>(control);
+            info.lpszText = text;
+            SendMessage(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+        }
+    }
+
+    // The "At once" box: how many consoles a run keeps going; 1 when the box is missing or empty.
+    int atOnce() const {
+        BOOL ok = FALSE;
+        const UINT value = item(IDC_BATCH_AT_ONCE) ? GetDlgItemInt(hwnd_, IDC_BATCH_AT_ONCE, &ok, FALSE) : 1;
+        return ok ? std::clamp(int(std::min<UINT>(value, kKvMaxAtOnce)), 1, kKvMaxAtOnce) : 1;
     }
 
     void onCommand(WORD id) {
@@ -412,7 +544,7 @@ private:
     void onEditScript() {
         const int row = selectedRow(IDC_BATCH_SCRIPTS);
         if (row < 0) return;
-        ShellExecute(hwnd_, "open", "NOTEPAD.EXE", "\"" + scriptPath(row) + "\"", "", SW_SHOWNORMAL);
+        ShellExecute(hwnd_, "open", "NOTEPAD.EXE", QuoteArgument(scriptPath(row)), "", SW_SHOWNORMAL);
     }
 
     void moveScript(int delta) {
@@ -483,11 +615,14 @@ private:
 
     // Runs the scripts, one after another, in the current drawing through KV_SCRIPT.
     void testScripts(const std::vector<std::string>& paths) {
+        // A script queued for a drawing that closed before it ran must not run in another one.
+        KvTabPanel().TabCtrl().pendingScripts.clear();
         for (const auto& path : paths) {
             AcApDocument* doc = acDocManager->curDocument();
             if (!doc || !doc->isQuiescent()) return;
             SetFocus(acedGetAcadFrame());
-            KvTabPanel().TabCtrl().scriptPath = path;
+            // Queued, not overwritten: every KV_SCRIPT sent here runs its own script.
+            KvTabPanel().TabCtrl().pendingScripts.push_back(path);
             acDocManager->sendStringToExecute(doc, ".KV_SCRIPT\n", true, false, true);
         }
     }
@@ -704,6 +839,7 @@ private:
             shared->dialog = hwnd_;
             shared->console = consolePath_;
             shared->script = generated_;
+            shared->atOnce = atOnce();
             for (int row = 0; row < rows; ++row) {
                 DrawingEntry* e = entryAt(row);
                 shared->paths.push_back(e ? e->path : std::string());
@@ -749,7 +885,7 @@ private:
 
     void onStop() {
         if (!shared_) return;
-        shared_->abort = true;
+        shared_->requestStop();
         ShowWindow(item(IDC_BATCH_START), SW_SHOW);
         ShowWindow(item(IDC_BATCH_STOP), SW_HIDE);
     }
@@ -774,11 +910,11 @@ private:
         case WorkerEvent::RowBegin:
             SendMessage(drawings, LVM_ENSUREVISIBLE, WPARAM(e.row), FALSE);
             selectOnly(drawings, e.row);
-            SendMessage(progress, PBM_SETPOS, WPARAM(e.row), 0);
             break;
         case WorkerEvent::RowStatus:
             setStatus(e.row, e.status);
-            SendMessage(progress, PBM_SETPOS, WPARAM(e.row + 1), 0);
+            // Rows finish out of order when several consoles run: the bar counts finished rows.
+            if (e.progress > 0) SendMessage(progress, PBM_SETPOS, WPARAM(e.progress), 0);
             break;
         case WorkerEvent::Print:
             acutPrintf("%s", e.text.c_str());
@@ -807,7 +943,7 @@ private:
                                        IDC_BATCH_SCRIPT_DOWN,   IDC_BATCH_SCRIPT_REMOVE, IDC_BATCH_TEST_ALL,
                                        IDC_BATCH_SELECT_FOLDER, IDC_BATCH_APPEND,     IDC_BATCH_REMOVE,
                                        IDC_BATCH_SUCCESS_REMOVE, IDC_BATCH_START,     IDC_BATCH_CLOSE,
-                                       IDC_BATCH_FILE_TYPE};
+                                       IDC_BATCH_FILE_TYPE,     IDC_BATCH_AT_ONCE,    IDC_BATCH_AT_ONCE_SPIN};
         HWND progress = item(IDC_BATCH_PROGRESS);
         if (on) {
             SendMessage(progress, PBM_SETRANGE32, 0, range);

@@ -55,7 +55,8 @@ std::optional<std::string> KvBuildBatchScript(const std::vector<std::string>& sc
 
 std::string KvConsoleCommandLine(const std::string& consolePath, const std::string& drawing,
                                  const std::string& script) {
-    return "\"" + consolePath + "\" /i \"" + drawing + "\" /s \"" + script + "\"";
+    // Windows reads the program up to the next quote, without escapes: the path is taken as it is.
+    return "\"" + consolePath + "\" /i " + QuoteArgument(drawing) + " /s " + QuoteArgument(script);
 }
 
 std::vector<std::string> KvSplitFilePatterns(std::string_view text) {

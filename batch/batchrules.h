@@ -30,7 +30,8 @@ std::optional<std::string> KvBuildBatchScript(const std::vector<std::string>& sc
 
 // ---- The console's command line ---------------------------------------------------------------------
 // The program path in quotes (an unquoted path with blanks could start another program), then
-// "/i", the drawing in quotes, "/s" and the script in quotes.
+// "/i", the drawing, "/s" and the script, each quoted by the C runtime's rules so that no file
+// name, whatever it holds, reaches the console as more than one argument.
 std::string KvConsoleCommandLine(const std::string& consolePath, const std::string& drawing,
                                  const std::string& script);
 
@@ -42,10 +43,10 @@ bool KvMatchFilePattern(std::string_view pattern, std::string_view name);
 
 // ---- One console run --------------------------------------------------------------------------------
 enum class KvRunOutcome { Success, Fail, Timeout };
-// Waiting for one console process ends after this long (12,000 polls of 100 ms).
-constexpr int kKvPollMs = 100;
-constexpr int kKvMaxPolls = 12000;
-constexpr std::uint64_t kKvRunTimeoutMs = std::uint64_t(kKvPollMs) * kKvMaxPolls;
+// A console process still running after twenty minutes is ended.
+constexpr std::uint64_t kKvRunTimeoutMs = 20 * 60 * 1000;
+// Console programs a run may keep going at the same time (the dialog's "At once" box).
+constexpr int kKvMaxAtOnce = 16;
 // The outcome of a console process that ended with `exitCode`: a program that reports a failure
 // through its exit code failed.
 KvRunOutcome KvOutcomeOfExit(unsigned long exitCode);

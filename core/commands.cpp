@@ -129,7 +129,12 @@ void cmdLinkFolderOpen() {
 
 void cmdScript() {
     KvGuard("KorvaneScript", [] {
-        const std::string path = KvTabPanel().TabCtrl().scriptPath;
+        AcKvUiTabCtrl& tabs = KvTabPanel().TabCtrl();
+        if (!tabs.pendingScripts.empty()) {
+            tabs.scriptPath = tabs.pendingScripts.front();
+            tabs.pendingScripts.pop_front();
+        }
+        const std::string path = tabs.scriptPath;
         // Without fibers the command must be issued as a coroutine.
         if (!App().fiber) {
             acedCommandC(nullptr, nullptr, RTSTR, ".SCRIPT", RTSTR, path.c_str(), RTNONE);

@@ -151,3 +151,19 @@ std::string_view CharSubstr(std::string_view text, size_t first, size_t count) {
     const std::string_view rest = text.substr(begin);
     return rest.substr(0, charOffset(rest, count));
 }
+
+std::string QuoteArgument(std::string_view argument) {
+    std::string out = "\"";
+    size_t backslashes = 0;   // a run of backslashes waits to see what follows it
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + '"';
+}

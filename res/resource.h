@@ -248,6 +248,9 @@
 #define IDC_BATCH_STOP 3
 #define IDC_BATCH_CLOSE 1
 #define IDC_BATCH_FILE_TYPE_HINT 1020
+#define IDC_BATCH_AT_ONCE 1021
+#define IDC_BATCH_AT_ONCE_SPIN 1022
+#define IDC_BATCH_AT_ONCE_LABEL 1023
 // The options dialog: the frame with its tree of pages, and one child dialog per page. Template
 // and control numbers of the frame, and the few page controls other code names, are fixed; the
 // rest of the page controls take 1100 to 1229.

@@ -2,6 +2,7 @@
 // itself: file icon with overlays, format strip or thumbnail, caption with halo, action glyphs,
 // and the outline and band of the selected tab for the side the bar is docked to.
 #pragma once
+#include <deque>
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
@@ -159,6 +160,9 @@ public:
     void StartQueueHead();
     // The temporary script that KV_SCRIPT runs (written by the scripts over open drawings).
     std::string scriptPath;
+    // Scripts queued each with its own ".KV_SCRIPT", oldest first: several can be queued before
+    // the first runs, and each KV_SCRIPT takes the next one (it becomes scriptPath).
+    std::deque<std::string> pendingScripts;
 
     int openingLink = 0;
     int linkIndex = -1;

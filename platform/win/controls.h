@@ -420,3 +420,26 @@ struct NMTREEVIEW {
     TVITEM itemNew;
     POINT ptDrag;
 };
+
+// ---- Tooltip control ------------------------------------------------------------------------------
+constexpr const char* TOOLTIPS_CLASS = "tooltips_class32";
+constexpr DWORD TTS_ALWAYSTIP = 0x01;
+constexpr DWORD TTS_NOPREFIX = 0x02;
+constexpr UINT TTF_IDISHWND = 0x0001;
+constexpr UINT TTF_SUBCLASS = 0x0010;
+constexpr UINT TTM_ACTIVATE = WM_USER + 1;
+constexpr UINT TTM_GETTOOLCOUNT = WM_USER + 13;
+constexpr UINT TTM_SETMAXTIPWIDTH = WM_USER + 24;
+constexpr UINT TTM_ADDTOOL = WM_USER + 50;
+constexpr UINT TTM_DELTOOL = WM_USER + 51;
+constexpr UINT TTM_GETTEXT = WM_USER + 56;
+// One tool: with TTF_IDISHWND, `uId` is the control's window handle and the whole control is the
+// tool; otherwise `uId` is an id and `rect` the tool's area in `hwnd`.
+struct TOOLINFO {
+    UINT cbSize = sizeof(TOOLINFO);
+    UINT uFlags = 0;
+    HWND hwnd = nullptr;
+    UINT_PTR uId = 0;
+    RECT rect;
+    std::string lpszText;   // TTM_GETTEXT fills it
+};

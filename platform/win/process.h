@@ -14,6 +14,7 @@ constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
 constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
 constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
@@ -51,8 +52,18 @@ HANDLE CreateThread(void* security, std::size_t stackSize, LPTHREAD_START_ROUTIN
                     DWORD creationFlags, DWORD* threadId);
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
 
-// WAIT_OBJECT_0 when the process or thread has ended, WAIT_TIMEOUT when `ms` passed first.
+// An event: signalled by SetEvent until ResetEvent (manual reset), or until one wait has seen it.
+HANDLE CreateEvent(void* security, BOOL manualReset, BOOL initialState, const std::string* name);
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+
+// WAIT_OBJECT_0 when the process or thread has ended (the event is set), WAIT_TIMEOUT when `ms`
+// passed first. The simulator counts `ms` on the real clock and on the desktop's clock, and the
+// first to run out ends the wait; an ending process or a set event wakes the waiter at once.
 DWORD WaitForSingleObject(HANDLE handle, DWORD ms);
+// Waits for any one of the objects (WAIT_OBJECT_0 + its index, the lowest when several are
+// signalled) or, with `waitAll`, for all of them (WAIT_OBJECT_0).
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms);
 BOOL CloseHandle(HANDLE handle);
 
 // The calling thread's last error code.

@@ -1077,6 +1077,7 @@ void registerControlClasses(WindowManager& wm) {
     wm.registerClass("msctls_progress32", progressProc);
     wm.registerClass("msctls_updown32", upDownProc);
     registerListClasses(wm);
+    registerTooltipClass(wm);
 }
 
 // ---- The user's actions -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // registration, painting helpers shared with dialogs, and the user's actions on a control as the
 // mouse and keyboard would do them.
 #pragma once
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include "gfx/canvas.h"
@@ -16,6 +17,9 @@ struct ActionError : std::runtime_error {
 };
 
 void registerControlClasses(WindowManager& wm);
+void registerTooltipClass(WindowManager& wm);
+// The text of the tooltip tool that covers the control, if any tooltip has one.
+std::optional<std::string> tooltipTextOf(HWND control);
 // The font controls use until WM_SETFONT gives them one (the desktop's message font).
 HFONT defaultControlFont();
 // The font a control or dialog was given (WM_SETFONT), else the default.

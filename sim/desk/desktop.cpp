@@ -63,6 +63,20 @@ void Desktop::useRealClock(bool real) {
     realClock_ = real;
 }
 
+void Desktop::addClockListener(std::function<void()> listener) {
+    std::lock_guard lock(mutex_);
+    clockListeners_.push_back(std::move(listener));
+}
+
+void Desktop::tellClockListeners() {
+    std::vector<std::function<void()>> listeners;
+    {
+        std::lock_guard lock(mutex_);
+        listeners = clockListeners_;
+    }
+    for (auto& l : listeners) l();
+}
+
 std::uint64_t Desktop::nowMs() const {
     return realClock_.load(std::memory_order_relaxed) ? steadyMs() - realStartMs_.load(std::memory_order_relaxed)
                                                       : virtualMs_.load(std::memory_order_relaxed);
@@ -88,6 +102,7 @@ void Desktop::advance(std::uint64_t ms) {
         }
         if (timerPump_) timerPump_(next);
     }
+    tellClockListeners();
 }
 
 std::optional<std::string> Desktop::env(const std::string& name) const {

@@ -29,6 +29,9 @@ public:
     void advance(std::uint64_t ms);
     // Called by advance for every step; the window manager hooks its timer dispatch here.
     void setTimerPump(std::function<void(std::uint64_t nowMs)> pump) { timerPump_ = std::move(pump); }
+    // Called (from the thread that moved it) after the virtual clock has moved or the clock changed
+    // its kind, so that threads waiting with a time-out can look at the clock again.
+    void addClockListener(std::function<void()> listener);
 
     // ---- Environment of the host process (starts as the real environment).
     std::optional<std::string> env(const std::string& name) const;
@@ -90,6 +93,8 @@ private:
     std::atomic<std::uint64_t> realStartMs_{0};
     std::atomic<std::int64_t> epochBase_{0};
     std::function<void(std::uint64_t)> timerPump_;
+    std::vector<std::function<void()>> clockListeners_;   // under mutex_
+    void tellClockListeners();
     std::map<std::string, std::optional<std::string>> envOverrides_;
     std::function<void(const std::string&)> sink_;
     std::deque<std::string> recent_{""};

@@ -49,7 +49,7 @@ std::string joinFrom(const Args& a, size_t first) {
 }
 
 void dialogVerb(const Args& a) {
-    if (a.empty()) throw VerbError("usage: @dialog set|check|press|select|dblclick|rclick|column|dump ...");
+    if (a.empty()) throw VerbError("usage: @dialog set|check|press|select|dblclick|rclick|column|tip|dump ...");
     const std::string& what = a[0];
     HWND dlg = requireDialog();
     try {
@@ -83,6 +83,10 @@ void dialogVerb(const Args& a) {
         } else if (what == "rclick") {
             if (a.size() < 2) throw VerbError("usage: @dialog rclick ID [ROW]");
             userRightClick(requireControl(dlg, a[1]), joinFrom(a, 2));
+        } else if (what == "tip") {
+            if (a.size() != 2) throw VerbError("usage: @dialog tip ID");
+            const auto text = tooltipTextOf(requireControl(dlg, a[1]));
+            Desktop::get().print("[tooltip] " + a[1] + ": " + (text ? *text : std::string("(none)")) + "\n");
         } else if (what == "column") {
             if (a.size() != 3) throw VerbError("usage: @dialog column ID N");
             userColumnClick(requireControl(dlg, a[1]), controlId(a[2]));
@@ -128,7 +132,7 @@ void registerDialogVerbs(Runner& runner) {
     };
     runner.addVerb("dialog", [](Runner&, const Args& a) { dialogVerb(a); },
                    "@dialog set ID TEXT | check ID on|off [ROW] | press ID|OK|Cancel | select ID INDEX|TEXT | "
-                   "dblclick ID [ROW] | rclick ID [ROW] | column ID N | dump");
+                   "dblclick ID [ROW] | rclick ID [ROW] | column ID N | tip ID | dump");
     runner.addVerb("cancel-dialog", [](Runner&, const Args&) {
         cancelDialog(requireDialog());
         WindowManager::get().pump();

@@ -34,24 +34,29 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 struct KvKernelObject__ {
-    enum class Kind { Process, Thread, Mutex } kind = Kind::Process;
+    enum class Kind { Process, Thread, Event, Mutex } kind = Kind::Process;
     std::shared_ptr<struct SimProcess> process;
     std::shared_ptr<struct SimThread> thread;
-    std::shared_ptr<sim::desk::SimMutex> mutex = {};
+    std::shared_ptr<struct SimEvent> event;
+    std::shared_ptr<sim::desk::SimMutex> mutex;
 };
 
+// Every kernel object's state is guarded by one mutex, and every change of a state that a wait
+// looks at is announced on one condition variable: a wait wakes at once when a process ends, a
+// thread finishes, an event is set or the desktop's clock moves, and never polls.
 struct SimProcess {
-    std::mutex mutex;
     sim::desk::ProcessRecord record;
     int stdinWrite = -1;   // kept open so that the program's reads wait, as at an unattended console
-    bool ended() const { return !record.running; }
 };
 
 struct SimThread {
-    std::mutex mutex;
-    std::condition_variable done;
     bool finished = false;
     DWORD exitCode = STILL_ACTIVE;
+};
+
+struct SimEvent {
+    bool manualReset = true;
+    bool signaled = false;
 };
 
 namespace sim::desk {
@@ -74,20 +79,68 @@ std::uint64_t realMs() {
     return std::uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// Collects the exit status when the process has ended; `block` waits for it.
-void reap(SimProcess& p, bool block) {
-    std::lock_guard lock(p.mutex);
-    if (!p.record.running) return;
-    int status = 0;
-    const pid_t r = waitpid(pid_t(p.record.pid), &status, block ? 0 : WNOHANG);
-    if (r == 0) return;
-    p.record.running = false;
-    if (r > 0 && WIFEXITED(status)) p.record.exitCode = DWORD(WEXITSTATUS(status));
-    else if (r > 0 && WIFSIGNALED(status) && !p.record.terminated) p.record.exitCode = DWORD(128 + WTERMSIG(status));
-    if (p.stdinWrite >= 0) {
-        close(p.stdinWrite);
-        p.stdinWrite = -1;
+std::mutex& kernelMutex() {
+    static std::mutex m;
+    return m;
+}
+std::condition_variable& kernelChanged() {
+    static std::condition_variable cv;
+    return cv;
+}
+void announce() { kernelChanged().notify_all(); }
+
+// Waits until `pred` holds (kernel mutex held through `lock`), or until `ms` have passed on the real
+// clock or on the desktop's clock, whichever comes first (as Sleep counts). True when `pred` held.
+template <class Pred>
+bool waitKernel(std::unique_lock<std::mutex>& lock, DWORD ms, Pred pred) {
+    static std::once_flag listening;
+    std::call_once(listening, [] {
+        Desktop::get().addClockListener([] {
+            { std::lock_guard l(kernelMutex()); }
+            announce();
+        });
+    });
+    if (ms == INFINITE) {
+        kernelChanged().wait(lock, pred);
+        return true;
     }
+    auto& desk = Desktop::get();
+    const std::uint64_t deskStart = desk.nowMs();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (pred()) return true;
+        const std::uint64_t now = desk.nowMs();   // a reset desktop starts its clock again
+        if (now >= deskStart && now - deskStart >= ms) return false;
+        if (kernelChanged().wait_until(lock, until) == std::cv_status::timeout) return pred();
+    }
+}
+
+// The one thread that collects a started program's exit status. It waits without reaping first,
+// then reaps under the kernel mutex, so that TerminateProcess (which signals under that mutex)
+// can never reach another process that has been given the same number.
+void watchProcess(const std::shared_ptr<SimProcess>& proc) {
+    std::thread([proc] {
+        const pid_t pid = pid_t(proc->record.pid);
+        siginfo_t info{};
+        while (waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+        }
+        std::lock_guard lock(kernelMutex());
+        int status = 0;
+        pid_t r = 0;
+        do r = waitpid(pid, &status, 0);
+        while (r < 0 && errno == EINTR);
+        ProcessRecord& rec = proc->record;
+        rec.running = false;
+        if (!rec.terminated) {
+            if (r > 0 && WIFEXITED(status)) rec.exitCode = DWORD(WEXITSTATUS(status));
+            else if (r > 0 && WIFSIGNALED(status)) rec.exitCode = DWORD(128 + WTERMSIG(status));
+        }
+        if (proc->stdinWrite >= 0) {
+            close(proc->stdinWrite);
+            proc->stdinWrite = -1;
+        }
+        announce();
+    }).detach();
 }
 
 bool isProgram(const std::string& path) {
@@ -221,11 +274,8 @@ std::vector<ProcessRecord> processes() {
         list = table().processes;
     }
     std::vector<ProcessRecord> out;
-    for (auto& p : list) {
-        reap(*p, false);
-        std::lock_guard lock(p->mutex);
-        out.push_back(p->record);
-    }
+    std::lock_guard lock(kernelMutex());
+    for (auto& p : list) out.push_back(p->record);
     return out;
 }
 
@@ -285,21 +335,19 @@ void resetProcesses() {
         std::lock_guard lock(table().mutex);
         list.swap(table().processes);
     }
+    std::unique_lock lock(kernelMutex());
     for (auto& p : list) {
-        {
-            std::lock_guard lock(p->mutex);
-            if (p->record.running) kill(pid_t(p->record.pid), SIGKILL);
-        }
-        reap(*p, true);
+        if (!p->record.running) continue;
+        kill(pid_t(p->record.pid), SIGKILL);
+        p->record.terminated = true;
+        kernelChanged().wait(lock, [&] { return !p->record.running; });
     }
 }
 
 size_t runningWorkers() {
     std::lock_guard lock(table().mutex);
-    std::erase_if(table().threads, [](const std::shared_ptr<SimThread>& t) {
-        std::lock_guard l(t->mutex);
-        return t->finished;
-    });
+    std::lock_guard kernel(kernelMutex());
+    std::erase_if(table().threads, [](const std::shared_ptr<SimThread>& t) { return t->finished; });
     return table().threads.size();
 }
 
@@ -416,6 +464,11 @@ BOOL CreateProcess(const std::string* applicationName, const std::string& comman
     const std::string out = proc->record.outputPath.empty() ? "/dev/null" : proc->record.outputPath;
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // The child gets standard input, output and error and nothing else. Marking our own opens
+    // close-on-exec is not enough: standard streams, SQLite, fontconfig and the plug-in open
+    // descriptors we cannot mark, and a descriptor opened by another thread between an open and
+    // its fcntl would slip through. Closing everything above 2 in the child covers them all.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     if (currentDirectory && !currentDirectory->empty())
         posix_spawn_file_actions_addchdir_np(&actions, currentDirectory->c_str());
     std::vector<char*> args, envp;
@@ -432,15 +485,17 @@ BOOL CreateProcess(const std::string* applicationName, const std::string& comman
         SetLastError(rc == ENOEXEC ? ERROR_BAD_EXE_FORMAT : rc == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    proc->stdinWrite = in[1];
-    proc->record.pid = pid;
-    proc->record.running = true;
     {
         std::lock_guard lock(table().mutex);
+        std::lock_guard kernel(kernelMutex());
+        proc->stdinWrite = in[1];
+        proc->record.pid = pid;
+        proc->record.running = true;
         table().processes.push_back(proc);
     }
-    info->hProcess = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr};
-    info->hThread = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr};
+    watchProcess(proc);
+    info->hProcess = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr, nullptr, nullptr};
+    info->hThread = new KvKernelObject__{KvKernelObject__::Kind::Process, proc, nullptr, nullptr, nullptr};
     info->dwProcessId = DWORD(pid);
     info->dwThreadId = DWORD(pid);
     return TRUE;
@@ -451,8 +506,7 @@ BOOL GetExitCodeProcess(HANDLE h, DWORD* exitCode) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    reap(*h->process, false);
-    std::lock_guard lock(h->process->mutex);
+    std::lock_guard lock(kernelMutex());
     *exitCode = h->process->record.running ? STILL_ACTIVE : h->process->record.exitCode;
     return TRUE;
 }
@@ -463,17 +517,16 @@ BOOL TerminateProcess(HANDLE h, UINT exitCode) {
         return FALSE;
     }
     SimProcess& p = *h->process;
-    {
-        std::lock_guard lock(p.mutex);
-        if (!p.record.running) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        kill(pid_t(p.record.pid), SIGKILL);
-        p.record.terminated = true;
-        p.record.exitCode = exitCode;
+    std::unique_lock lock(kernelMutex());
+    if (!p.record.running) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
     }
-    reap(p, true);
+    kill(pid_t(p.record.pid), SIGKILL);
+    p.record.terminated = true;
+    p.record.exitCode = exitCode;
+    // As on Windows, the process has ended when the call returns.
+    kernelChanged().wait(lock, [&] { return !p.record.running; });
     return TRUE;
 }
 
@@ -490,19 +543,19 @@ HANDLE CreateThread(void*, std::size_t, LPTHREAD_START_ROUTINE start, void* para
     try {
         std::thread([state, start, parameter] {
             const DWORD code = start(parameter);
-            std::lock_guard lock(state->mutex);
+            std::lock_guard lock(kernelMutex());
             state->finished = true;
             state->exitCode = code;
-            state->done.notify_all();
+            announce();
         }).detach();
     } catch (const std::exception&) {
-        std::lock_guard lock(state->mutex);
+        std::lock_guard lock(kernelMutex());
         state->finished = true;
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     if (threadId) *threadId = 0;
-    return new KvKernelObject__{KvKernelObject__::Kind::Thread, nullptr, state};
+    return new KvKernelObject__{KvKernelObject__::Kind::Thread, nullptr, state, nullptr, nullptr};
 }
 
 BOOL GetExitCodeThread(HANDLE h, DWORD* exitCode) {
@@ -510,40 +563,88 @@ BOOL GetExitCodeThread(HANDLE h, DWORD* exitCode) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    std::lock_guard lock(h->thread->mutex);
+    std::lock_guard lock(kernelMutex());
     *exitCode = h->thread->finished ? h->thread->exitCode : STILL_ACTIVE;
     return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
-    if (!h) {
+HANDLE CreateEvent(void*, BOOL manualReset, BOOL initialState, const std::string*) {
+    auto event = std::make_shared<SimEvent>();
+    event->manualReset = manualReset != FALSE;
+    event->signaled = initialState != FALSE;
+    return new KvKernelObject__{KvKernelObject__::Kind::Event, nullptr, nullptr, event, nullptr};
+}
+
+namespace {
+BOOL setEvent(HANDLE h, bool on) {
+    if (!h || h->kind != KvKernelObject__::Kind::Event) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard lock(kernelMutex());
+    h->event->signaled = on;
+    announce();
+    return TRUE;
+}
+
+// Under the kernel mutex: whether the object is signalled.
+bool signaled(HANDLE h) {
+    switch (h->kind) {
+    case KvKernelObject__::Kind::Process: return !h->process->record.running;
+    case KvKernelObject__::Kind::Thread: return h->thread->finished;
+    case KvKernelObject__::Kind::Event: return h->event->signaled;
+    case KvKernelObject__::Kind::Mutex: return false;   // never in a shared wait
+    }
+    return false;
+}
+
+// Under the kernel mutex: a satisfied wait takes the signal of an auto-reset event.
+void consume(HANDLE h) {
+    if (h->kind == KvKernelObject__::Kind::Event && !h->event->manualReset) h->event->signaled = false;
+}
+}  // namespace
+
+BOOL SetEvent(HANDLE h) { return setEvent(h, true); }
+BOOL ResetEvent(HANDLE h) { return setEvent(h, false); }
+
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
+    if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || !handles) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    if (h->kind == KvKernelObject__::Kind::Mutex) return sim::desk::waitMutex(*h->mutex, ms);
-    if (h->kind == KvKernelObject__::Kind::Thread) {
-        std::unique_lock lock(h->thread->mutex);
-        auto done = [&] { return h->thread->finished; };
-        if (ms == INFINITE) {
-            h->thread->done.wait(lock, done);
-            return WAIT_OBJECT_0;
+    for (DWORD i = 0; i < count; ++i) {
+        // A named mutex is shared with other processes and waited for on its own.
+        if (!handles[i] || handles[i]->kind == KvKernelObject__::Kind::Mutex) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
         }
-        return h->thread->done.wait_for(lock, std::chrono::milliseconds(ms), done) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     }
-    if (ms == INFINITE) {
-        reap(*h->process, true);
+    std::unique_lock lock(kernelMutex());
+    DWORD first = count;
+    auto ready = [&] {
+        first = count;
+        bool all = true;
+        for (DWORD i = 0; i < count; ++i) {
+            if (signaled(handles[i])) {
+                if (first == count) first = i;
+            } else {
+                all = false;
+            }
+        }
+        return waitAll ? all : first < count;
+    };
+    if (!waitKernel(lock, ms, ready)) return WAIT_TIMEOUT;
+    if (waitAll) {
+        for (DWORD i = 0; i < count; ++i) consume(handles[i]);
         return WAIT_OBJECT_0;
     }
-    const std::uint64_t until = realMs() + ms;
-    for (;;) {
-        reap(*h->process, false);
-        {
-            std::lock_guard lock(h->process->mutex);
-            if (!h->process->record.running) return WAIT_OBJECT_0;
-        }
-        if (realMs() >= until) return WAIT_TIMEOUT;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    consume(handles[first]);
+    return WAIT_OBJECT_0 + first;
+}
+
+DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
+    if (h && h->kind == KvKernelObject__::Kind::Mutex) return sim::desk::waitMutex(*h->mutex, ms);
+    return WaitForMultipleObjects(1, &h, FALSE, ms);
 }
 
 BOOL CloseHandle(HANDLE h) {
@@ -556,10 +657,9 @@ BOOL CloseHandle(HANDLE h) {
 }
 
 void Sleep(DWORD ms) {
-    auto& desk = sim::Desktop::get();
-    const std::uint64_t realStart = realMs(), deskStart = desk.nowMs();
-    while (realMs() - realStart < ms && desk.nowMs() - deskStart < ms)
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<DWORD>(ms, 5)));
+    // Nothing is ever signalled to a sleeper: only the real clock or the desktop's ends the wait.
+    std::unique_lock lock(kernelMutex());
+    waitKernel(lock, ms, [] { return false; });
 }
 
 HANDLE CreateMutex(void*, BOOL initialOwner, const std::string& name) {
@@ -568,7 +668,7 @@ HANDLE CreateMutex(void*, BOOL initialOwner, const std::string& name) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    HANDLE h = new KvKernelObject__{KvKernelObject__::Kind::Mutex, nullptr, nullptr, mutex};
+    HANDLE h = new KvKernelObject__{KvKernelObject__::Kind::Mutex, nullptr, nullptr, nullptr, mutex};
     if (initialOwner) WaitForSingleObject(h, INFINITE);
     return h;
 }

@@ -180,7 +180,7 @@ public:
             *error = "the file exists";
             return false;
         }
-        FILE* f = std::fopen(path.c_str(), "wb");
+        FILE* f = std::fopen(path.c_str(), "wbe");   // "e": close-on-exec
         if (!f) {
             *error = "cannot write the file";
             return false;

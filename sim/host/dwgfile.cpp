@@ -600,7 +600,7 @@ bool writeAtomic(const std::string& path, const void* data, std::size_t size, st
     const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string tmp = dir + (dir.ends_with('/') ? "" : "/") + "." + base + ".kvtmp-XXXXXX";
-    int fd = ::mkstemp(tmp.data());
+    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return fail(error, "cannot write " + path + ": " + std::strerror(errno));
     const auto* p = static_cast<const char*>(data);
     std::size_t left = size;

@@ -325,6 +325,120 @@ TEST_F(BatchDialog, OpenAndCloseListedDrawingsInTheHost) {
     EXPECT_EQ(info.drawing->numberOfSaves, 0);
 }
 
+// File names that once broke the console's command line: each drawing reaches the console as the
+// one argument it is, gets its own outcome, and no file outside the list is touched.
+TEST_F(BatchDialog, HostileFileNamesReachTheConsoleAsTheyAre) {
+    const std::string innocent = drawing("b.dwg");
+    const std::vector<std::string> names{"x.dwg\" -i \"b.dwg", "trailing\\", "a b\\\" c.dwg", "-i.dwg",
+                                         "Ωμέγα 한글.dwg", "two  blanks.dwg"};
+    std::vector<std::string> paths;
+    for (const auto& n : names) paths.push_back(drawing(n));
+    open();
+    addScripts({file("save.scr", "QSAVE\nQUIT\n")});
+    // Such names cannot be written on a script line: the file dialog is answered directly.
+    sim::desk::queueFiles(paths);
+    run("@dialog press " + std::to_string(IDC_BATCH_APPEND));
+    run("@dialog press " + std::to_string(IDC_BATCH_START));
+    run("@await-work");
+    EXPECT_EQ(statuses(), std::vector<std::string>(names.size(), "Success")) << transcript;
+    const auto procs = sim::desk::processes();
+    ASSERT_EQ(procs.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(procs[i].argv, (std::vector<std::string>{machine.moduleFolder + "accoreconsole.exe", "/i", paths[i],
+                                                           "/s", scriptFolder() + "mtemp.scr"}));
+        sim::dwg::FileInfo info;
+        std::string err;
+        ASSERT_TRUE(sim::dwg::readDrawingFile(paths[i], &info, &err)) << names[i] << ": " << err;
+        EXPECT_EQ(info.drawing->numberOfSaves, 1) << names[i];
+    }
+    sim::dwg::FileInfo info;
+    std::string err;
+    ASSERT_TRUE(sim::dwg::readDrawingFile(innocent, &info, &err)) << err;
+    EXPECT_EQ(info.drawing->numberOfSaves, 0);
+}
+
+TEST_F(BatchDialog, EveryButtonSaysWhatItDoes) {
+    open();
+    const std::vector<std::pair<int, std::string>> tips{
+        {IDC_BATCH_SCRIPT_ADD, "Select and add a script file."},
+        {IDC_BATCH_SCRIPT_EDIT, "Open the selected script file."},
+        {IDC_BATCH_SCRIPT_UP, "Move selected item up."},
+        {IDC_BATCH_SCRIPT_DOWN, "Move selected item down."},
+        {IDC_BATCH_SCRIPT_REMOVE, "Remove from script list."},
+        {IDC_BATCH_TEST_ALL, "Run all selected scripts."},
+        {IDC_BATCH_SELECT_FOLDER, "Select the folder where the drawing file is located."},
+        {IDC_BATCH_APPEND, "Add drawings to file list."},
+        {IDC_BATCH_REMOVE, "Remove selected drawings from the file list."},
+        {IDC_BATCH_SUCCESS_REMOVE, "Delete successful entries from the file list."},
+        {IDC_BATCH_START, "Start script batch execution."},
+        {IDC_BATCH_STOP, "Abort script batch execution."},
+        {IDC_BATCH_CLOSE, "Close the Script Batch dialog box."}};
+    for (const auto& [id, text] : tips) {
+        run("@dialog tip " + std::to_string(id));
+        EXPECT_NE(transcript.find("[tooltip] " + std::to_string(id) + ": " + text + "\n"), std::string::npos) << text;
+    }
+}
+
+TEST_F(BatchDialog, TestFromThePopupRunsEachSelectedScriptOnce) {
+    ASSERT_TRUE(sim::host::openDrawing(drawing("a.dwg")));
+    open();
+    addScripts({file("one.scr", "-VIEW\nSA\nfirst\n"), file("two.scr", "-VIEW\nSA\nsecond\n"),
+                file("three.scr", "-VIEW\nSA\nthird\n")});
+    for (int row : {0, 2}) {
+        LVITEM it;
+        it.stateMask = LVIS_SELECTED;
+        it.state = LVIS_SELECTED;
+        SendMessage(list(IDC_BATCH_SCRIPTS), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+    }
+    run("@menu \"Test\"");
+    run("@dialog rclick " + std::to_string(IDC_BATCH_SCRIPTS) + " 0");
+    for (int i = 0; i < 10; ++i) sim::host::pump();
+    EXPECT_EQ(acDocManager->curDocument()->database()->viewNames(false), (std::vector<std::string>{"first", "third"}))
+        << transcript;
+}
+
+// Two consoles at once: both run side by side, and Stop ends both; the row not yet started
+// stays "Ready".
+TEST_F(BatchDialog, SeveralConsolesAtOnceAndStopEndsThemAll) {
+    open();
+    addScripts({file("wait.scr", "DELAY 600000\nQUIT\n")});
+    addDrawings({drawing("a.dwg"), drawing("b.dwg"), drawing("c.dwg")});
+    run("@dialog set " + std::to_string(IDC_BATCH_AT_ONCE) + " 2");
+    run("@dialog press " + std::to_string(IDC_BATCH_START));
+    run("@await-process 2");
+    auto procs = sim::desk::processes();
+    ASSERT_EQ(procs.size(), 2u);
+    EXPECT_TRUE(procs[0].running && procs[1].running);
+    EXPECT_FALSE(IsWindowEnabled(list(IDC_BATCH_AT_ONCE)));
+    run("@dialog press " + std::to_string(IDC_BATCH_STOP));
+    run("@await-work");
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Timeout", "Timeout", "Ready"}));
+    procs = sim::desk::processes();
+    ASSERT_EQ(procs.size(), 2u);
+    for (const auto& p : procs) EXPECT_TRUE(p.terminated && !p.running);
+}
+
+// With several at once each drawing still gets its own outcome, and each console its own log.
+TEST_F(BatchDialog, SeveralAtOnceKeepEachDrawingsOutcomeAndLog) {
+    const std::string a = drawing("a.dwg"), bad = file("bad.dwg", "not a drawing"), c = drawing("c.dwg"),
+                      d = drawing("d.dwg");
+    open();
+    addScripts({file("save.scr", "DELAY 50\nQSAVE\nQUIT\n")});
+    addDrawings({a, bad, c, d});
+    run("@dialog set " + std::to_string(IDC_BATCH_AT_ONCE) + " 3");
+    run("@dialog press " + std::to_string(IDC_BATCH_START));
+    run("@await-work");
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Success", "Fail", "Success", "Success"}));
+    const auto procs = sim::desk::processes();
+    ASSERT_EQ(procs.size(), 4u);
+    const std::vector<std::string> paths{a, bad, c, d};
+    for (size_t i = 0; i < procs.size(); ++i) {
+        EXPECT_EQ(procs[i].argv[2], paths[i]);
+        EXPECT_NE(read(procs[i].outputPath).find("Simulated console: " + paths[i]), std::string::npos);
+    }
+    EXPECT_EQ(GetDlgItemText(KvBatchDialogWindow(), IDC_BATCH_AT_ONCE), "3");   // kept for the next run
+}
+
 TEST_F(BatchDialog, UnloadDuringARunEndsTheConsole) {
     open();
     addScripts({file("wait.scr", "DELAY 600000\n")});

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include "batch/batchrules.h"
+#include "core/text.h"
+#include "sim/desk/process.h"
 
 namespace {
 
@@ -36,6 +38,26 @@ TEST(BatchRules, GeneratedScriptEndsEveryLineSoScriptsDoNotRunTogether) {
 TEST(BatchRules, ConsoleCommandLineQuotesEveryPath) {
     EXPECT_EQ(KvConsoleCommandLine("/Program Files/Host/accoreconsole.exe", "/d/a plan.dwg", "/s/mtemp.scr"),
               "\"/Program Files/Host/accoreconsole.exe\" /i \"/d/a plan.dwg\" /s \"/s/mtemp.scr\"");
+}
+
+// What the console receives is what the C runtime makes of the line: every hostile name must come
+// back as exactly the one argument it was.
+TEST(BatchRules, EveryNameReachesTheConsoleAsOneArgument) {
+    const std::vector<std::string> names{
+        R"(/d/x.dwg" -i "b.dwg)", R"(/d/trailing\\)", R"(/d/a b\" c.dwg)", R"(/d/back\slash.dwg)",
+        "/d/-i.dwg", "-s", "", R"(/d/""quoted"".dwg)", R"(/d/\\"\\\".dwg)", "/d/Ωμέγα 한글 \t tab.dwg",
+        R"(C:\Program Files\x\)"};
+    for (const auto& name : names) {
+        const std::string line = KvConsoleCommandLine("/Program Files/Host/accoreconsole.exe", name, R"(/s/m "x.scr)");
+        const auto program = sim::desk::programToken(line);
+        EXPECT_EQ(program.text, "/Program Files/Host/accoreconsole.exe");
+        EXPECT_EQ(sim::desk::splitArguments(std::string_view(line).substr(program.rest)),
+                  (std::vector<std::string>{"/i", name, "/s", R"(/s/m "x.scr)"}))
+            << line;
+    }
+    EXPECT_EQ(QuoteArgument(R"(a\b)"), R"("a\b")");        // backslashes before other text stay single
+    EXPECT_EQ(QuoteArgument(R"(end\)"), R"("end\\")");     // before the closing quote they double
+    EXPECT_EQ(QuoteArgument(R"(say "hi")"), R"("say \"hi\"")");
 }
 
 TEST(BatchRules, FileTypeTextSplitsTrimsAndDropsEmptyParts) {

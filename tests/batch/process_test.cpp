@@ -1,11 +1,17 @@
 // The simulated desktop's processes: Windows command-line rules, finding an unquoted program
-// whose path has blanks, exit codes, and TerminateProcess really ending the program.
+// whose path has blanks, exit codes, TerminateProcess really ending the program, what a child
+// inherits, and waits that wake when something happens.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+#include "sim/desk/desktop.h"
 #include "sim/desk/process.h"
 #include "win/process.h"
 
@@ -80,6 +86,71 @@ TEST_F(Processes, TerminateEndsTheProgram) {
     EXPECT_NE(::kill(pid_t(records.back().pid), 0), 0);   // reaped: no such process any more
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
+}
+
+// A child gets standard input, output and error and nothing else: not the script file the host
+// is reading (a stream, which cannot be opened close-on-exec), nor a plain descriptor.
+TEST_F(Processes, ChildrenInheritOnlyTheStandardDescriptors) {
+    std::ifstream script(program);   // as the host holds its script open
+    ASSERT_TRUE(script.is_open());
+    const int plain = ::open(program.c_str(), O_RDONLY);   // no O_CLOEXEC
+    ASSERT_GE(plain, 0);
+    PROCESS_INFORMATION info;
+    STARTUPINFO startup;
+    ASSERT_TRUE(CreateProcess(nullptr, "/bin/sleep 30", nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                              &startup, &info));
+    std::vector<std::string> fds;
+    for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(info.dwProcessId) + "/fd"))
+        fds.push_back(e.path().filename().string());
+    std::sort(fds.begin(), fds.end());
+    EXPECT_EQ(fds, (std::vector<std::string>{"0", "1", "2"}));
+    ::close(plain);
+    TerminateProcess(info.hProcess, 0);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+// A wait ends as the program ends, not at the next tick of a poll; an event ends it as well, and
+// Stop-like events wake a thread that waits on a running program.
+TEST_F(Processes, WaitsWakeOnExitAndOnEvents) {
+    PROCESS_INFORMATION info;
+    STARTUPINFO startup;
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(CreateProcess(nullptr, "/bin/true", nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 20000), WAIT_OBJECT_0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1000));
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+
+    ASSERT_TRUE(CreateProcess(nullptr, "\"" + program + "\" sleep", nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info));
+    HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::thread stopper([stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        SetEvent(stop);
+    });
+    HANDLE both[] = {info.hProcess, stop};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 20000), WAIT_OBJECT_0 + 1);
+    stopper.join();
+    // A manual-reset event stays set; an auto-reset one is taken by the wait that saw it.
+    EXPECT_EQ(WaitForSingleObject(stop, 0), WAIT_OBJECT_0);
+    ResetEvent(stop);
+    EXPECT_EQ(WaitForSingleObject(stop, 0), WAIT_TIMEOUT);
+    HANDLE once = CreateEvent(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(once, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(once, 0), WAIT_TIMEOUT);
+    // The desktop's clock ends a timed wait as the real one would.
+    std::thread mover([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        sim::Desktop::get().advance(60000);
+    });
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 60000), WAIT_TIMEOUT);
+    mover.join();
+    EXPECT_TRUE(TerminateProcess(info.hProcess, 0));
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_TIMEOUT);   // all: the event is not set
+    SetEvent(stop);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
+    for (HANDLE h : {info.hProcess, info.hThread, stop, once}) CloseHandle(h);
 }
 
 DWORD worker(void* p) {
