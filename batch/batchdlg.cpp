@@ -17,6 +17,7 @@
 #include "core/app_state.h"
 #include "core/files.h"
 #include "core/guard.h"
+#include "core/listmerge.h"
 #include "core/paths.h"
 #include "core/resource_scope.h"
 #include "core/text.h"
@@ -497,7 +498,7 @@ private:
         std::string found;
         scriptListPath_ = acedFindFile(kScriptListFile, &found) == RTNORM ? found : App().dataFolder + kScriptListFile;
         if (auto bytes = ReadFileBytes(scriptListPath_)) {
-            scripts_ = KvParseScriptList(*bytes);
+            scripts_ = storedScripts_ = KvParseScriptList(*bytes);
         } else {
             scripts_.clear();
             saveScriptList();
@@ -509,7 +510,19 @@ private:
         if (hwnd_) {
             for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row) list.push_back({scriptTicked(row), scriptPath(row)});
         }
-        WriteFileAtomic(scriptListPath_, KvFormatScriptList(list));
+        // Another host may have saved the list since this one read it: its changes are kept, and
+        // the rows show the list as stored.
+        KvHostsLock hosts("scriptlist");
+        std::vector<KvScriptEntry> theirs;
+        if (auto bytes = ReadFileBytes(scriptListPath_)) theirs = KvParseScriptList(*bytes);
+        const auto merged =
+            KvMergeLists(storedScripts_, list, theirs, [](const KvScriptEntry& e) { return e.path; });
+        WriteFileAtomic(scriptListPath_, KvFormatScriptList(merged));
+        storedScripts_ = merged;
+        if (hwnd_ && merged != list) {
+            SendMessage(item(IDC_BATCH_SCRIPTS), LVM_DELETEALLITEMS, 0, 0);
+            for (const auto& entry : merged) insertScriptRow(rowCount(IDC_BATCH_SCRIPTS), entry);
+        }
     }
 
     void insertScriptRow(int at, const KvScriptEntry& s) {
@@ -591,8 +604,11 @@ private:
 
     // Writes the ticked scripts joined into the plug-in's script folder; false (with the error
     // line) when a script cannot be read or the file cannot be written.
-    bool writeGenerated(const char* name) {
+    // The name is this host process's own (`stem`.scr unless another host runs one at the same
+    // time), so that two hosts never run or overwrite each other's.
+    bool writeGenerated(const char* stem) {
         const std::string folder = App().dataFolder + "Script" + kPathSeparator;
+        const std::string name = KvHostOwnFileName(folder, stem, ".scr");
         auto text = KvBuildBatchScript(tickedScripts());
         if (!text) return false;
         std::error_code ec;
@@ -606,7 +622,7 @@ private:
 
     void onTestAll() {
         if (!scriptsReady()) return;
-        if (!writeGenerated("mtestAll.scr")) {
+        if (!writeGenerated("mtestAll")) {
             acutPrintf("\nexception error in starting");
             return;
         }
@@ -834,7 +850,7 @@ private:
             return;
         }
         KvGuardLine("\nexception error in starting", [&] {
-            if (!writeGenerated("mtemp.scr")) throw std::runtime_error("generated script");
+            if (!writeGenerated("mtemp")) throw std::runtime_error("generated script");
             auto shared = std::make_shared<WorkerShared>();
             shared->dialog = hwnd_;
             shared->console = consolePath_;
@@ -1044,7 +1060,8 @@ private:
     }
 
     HWND hwnd_ = nullptr;
-    std::vector<KvScriptEntry> scripts_;   // the loaded list until the rows exist
+    std::vector<KvScriptEntry> scripts_;         // the loaded list until the rows exist
+    std::vector<KvScriptEntry> storedScripts_;   // the list as last read from or written to its file
     std::vector<std::unique_ptr<DrawingEntry>> entries_;
     std::string consolePath_, scriptListPath_, generated_;
     std::vector<std::string> written_;     // generated scripts to remove when the dialog closes

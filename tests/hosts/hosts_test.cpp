@@ -152,6 +152,23 @@ TEST_F(Hosts, FavouritesAddedByTwoHostsAreBothKept) {
     EXPECT_NE(seen.find("beta.dwg;"), std::string::npos) << seen;
 }
 
+// Each host adds its own script to the batch dialog's list while both run.
+TEST_F(Hosts, BatchScriptsAddedByTwoHostsAreBothKept) {
+    auto adds = [&](const std::string& name) {
+        const fs::path script = root / "Drawings" / (name + ".scr");
+        fs::create_directories(script.parent_path());
+        std::ofstream(script) << "ZOOM E\n";
+        return "KV_BSCRIPT\n@files \"" + script.string() + "\"\n@dialog press 297\n@wait 300\n@dialog press 1\n";
+    };
+    const pid_t a = start("a", adds("alpha"));
+    const pid_t b = start("b", adds("beta"));
+    ASSERT_EQ(wait(a), 0) << output("a");
+    ASSERT_EQ(wait(b), 0) << output("b");
+    const std::string list = readFile(dataFolder() / "Korvane.mscript");
+    EXPECT_NE(list.find("alpha.scr"), std::string::npos) << list;
+    EXPECT_NE(list.find("beta.scr"), std::string::npos) << list;
+}
+
 // A host that holds the settings lock and never lets go does not stop another host's write.
 TEST_F(Hosts, ALockNobodyReleasesCostsAShortWaitAndALine) {
     // The lock files live under the root; an advisory lock taken here plays a hung host.
