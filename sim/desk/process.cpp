@@ -292,10 +292,15 @@ bool awaitProcess(int number, bool ended, std::uint64_t timeoutMs) {
 
 bool writeProcessInput(HANDLE h, std::string_view text) {
     if (!h || h->kind != KvKernelObject__::Kind::Process) return false;
-    reap(*h->process, false);
-    std::lock_guard lock(h->process->mutex);
-    const int fd = h->process->stdinWrite;
-    if (fd < 0 || !h->process->record.running) return false;
+    // The pipe is taken under the kernel mutex and written outside it: a full pipe may block
+    // the write, and waits must go on meanwhile.
+    int fd = -1;
+    {
+        std::lock_guard lock(kernelMutex());
+        if (h->process->stdinWrite < 0 || !h->process->record.running) return false;
+        fd = fcntl(h->process->stdinWrite, F_DUPFD_CLOEXEC, 3);
+    }
+    if (fd < 0) return false;
     // A reader that went away must not take this process with it: SIGPIPE is held back for the
     // write and a pending one is consumed.
     sigset_t pipeSignal, previous;
@@ -317,12 +322,13 @@ bool writeProcessInput(HANDLE h, std::string_view text) {
         sigtimedwait(&pipeSignal, nullptr, &none);
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    close(fd);
     return ok;
 }
 
 void closeProcessInput(HANDLE h) {
     if (!h || h->kind != KvKernelObject__::Kind::Process) return;
-    std::lock_guard lock(h->process->mutex);
+    std::lock_guard lock(kernelMutex());
     if (h->process->stdinWrite >= 0) {
         close(h->process->stdinWrite);
         h->process->stdinWrite = -1;
