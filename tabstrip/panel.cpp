@@ -468,6 +468,13 @@ LRESULT AcKvUiTabPanel::OnSelChanging() {
         if (!item || hit == selected) return;
         const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
         const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        // The flags and the list the operations read are one set: a tab left flagged outside the
+        // list would look marked and be skipped by them.
+        auto markOnly = [&](const std::vector<CItemData*>& items) {
+            for (int i = 0; i < tab_.GetItemCount(); ++i)
+                if (CItemData* it = tab_.GetItem(i)) it->marked = std::find(items.begin(), items.end(), it) != items.end();
+            tab_.markedItems = items;
+        };
         if (ctrl) {
             // Ctrl toggles the mark and keeps the selection.
             item->marked = item->marked ? 0 : 1;
@@ -476,17 +483,13 @@ LRESULT AcKvUiTabPanel::OnSelChanging() {
                 if (CItemData* it = tab_.GetItem(i); it && it->marked) tab_.markedItems.push_back(it);
             refuse = 1;
         } else if (!shift) {
-            item->marked = 1;
-            tab_.markedItems = {item};
+            markOnly({item});
         } else {
             // Shift marks the run from the selected tab to the clicked one and keeps the selection.
-            tab_.markedItems.clear();
-            for (int i = std::min(hit, selected); i <= std::max(hit, selected); ++i) {
-                if (CItemData* it = tab_.GetItem(i)) {
-                    it->marked = 1;
-                    tab_.markedItems.push_back(it);
-                }
-            }
+            std::vector<CItemData*> run;
+            for (int i = std::min(hit, selected); i <= std::max(hit, selected); ++i)
+                if (CItemData* it = tab_.GetItem(i)) run.push_back(it);
+            markOnly(run);
             refuse = 1;
         }
         if (refuse) tab_.Redraw();
