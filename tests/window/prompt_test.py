@@ -77,6 +77,9 @@ check(ok and "-> OK" in answered, "Enter answers the box with its default button
 
 # 3. @help: host commands, the plug-in's commands one line each, the script documentation.
 ok, helped = t.say("@help", "docs/script.md")
+# The prompt that follows the help belongs to this line: read it now, or the next line would take
+# it for its own answer.
+t.read_until("Command: ", t.out.rindex(b"docs/script.md"))
 check(ok and "Lines without @" in helped and "KV_ABOUT" in helped and "KV_CFG" in helped,
       "@help explains lines and lists the KV_ commands", helped)
 ok, plain = t.say("help", "Command: ")
