@@ -410,7 +410,10 @@ int AcKvUiTabPanel::SetCurTabFromWildcard(const std::string& pattern) {
         tab_.SetCurSel(first);
         if (CItemData* item = tab_.GetItem(first); item && item->drawingDoc)
             acDocManager->activateDocument(item->drawingDoc);
-        for (CItemData* item : matches) item->marked = 1;
+        // The found tabs are the marked set, flags and list alike.
+        for (int i = 0; i < tab_.GetItemCount(); ++i)
+            if (CItemData* item = tab_.GetItem(i))
+                item->marked = std::find(matches.begin(), matches.end(), item) != matches.end();
         tab_.markedItems = matches;
         tab_.Redraw();
         result = 1;
