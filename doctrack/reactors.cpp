@@ -311,12 +311,18 @@ void AcKvEdReactor::lispEnded() {
 
 void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) {
     try {
-        if (App().sdi && !App().sdiModeEnabled) return;
         AcApDocument* doc = acDocManager->document(db);
         if (!doc) return;
         AcKvUiTabPanel& panel = KvTabPanel();
         CItemData* item = panel.FindItemByDocument(doc);
         if (!item) return;
+        if (App().sdi && !App().sdiModeEnabled) {
+            // The bar does not follow single-document mode, but a tab it already holds must not
+            // keep the old path of a drawing saved under a new name: its caption already shows the
+            // new one, and closing it would leave a link to the wrong file.
+            if (item->pathName != doc->fileName()) panel.ModifyDrawing(doc);
+            return;
+        }
         if (saving_) {
             const bool maintain = GetSettingNumber(SettingId::MaintenanceVersion) != 0;
             const KvSaveCommand command =

@@ -503,8 +503,7 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
         KvGuard("Select tab(s) close", [&] {
             CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
             if (!item) return;
-            for (CItemData* other : AllItems()) other->marked = other == item ? 1 : 0;
-            markedItems = {item};
+            MarkOnly({item});
             StartOperation(kQueueCloseSelected, {item});
         });
         return true;

@@ -52,7 +52,8 @@ void activateTab(AcKvUiTabPanel& panel, int index) {
     } else if (item->docWindow) {
         item->docWindow->activate();
     } else {
-        item->marked = 1;
+        // As a click that selects it: the link tab alone is marked.
+        tab.MarkOnly({item});
         tab.linkIndex = index;
         tab.SetCurSel(index);
         acDocManager->executeInApplicationContext(+[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
@@ -155,13 +156,9 @@ bool KvTabStripFilter(MSG* msg) {
         }
     }
     if (ctrl && key == 'A' && where == Pointer::Bar && !busy()) {
-        tab.markedItems.clear();
-        for (int i = 0; i < tab.GetItemCount(); ++i) {
-            if (CItemData* item = tab.GetItem(i)) {
-                item->marked = 1;
-                tab.markedItems.push_back(item);
-            }
-        }
+        for (int i = 0; i < tab.GetItemCount(); ++i)
+            if (CItemData* item = tab.GetItem(i)) item->marked = 1;
+        tab.RebuildMarked();
         tab.Redraw();
         return true;
     }

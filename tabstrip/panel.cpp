@@ -410,11 +410,7 @@ int AcKvUiTabPanel::SetCurTabFromWildcard(const std::string& pattern) {
         tab_.SetCurSel(first);
         if (CItemData* item = tab_.GetItem(first); item && item->drawingDoc)
             acDocManager->activateDocument(item->drawingDoc);
-        // The found tabs are the marked set, flags and list alike.
-        for (int i = 0; i < tab_.GetItemCount(); ++i)
-            if (CItemData* item = tab_.GetItem(i))
-                item->marked = std::find(matches.begin(), matches.end(), item) != matches.end();
-        tab_.markedItems = matches;
+        tab_.MarkOnly(matches);   // the found tabs are the marked set
         tab_.Redraw();
         result = 1;
     });
@@ -471,28 +467,19 @@ LRESULT AcKvUiTabPanel::OnSelChanging() {
         if (!item || hit == selected) return;
         const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
         const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-        // The flags and the list the operations read are one set: a tab left flagged outside the
-        // list would look marked and be skipped by them.
-        auto markOnly = [&](const std::vector<CItemData*>& items) {
-            for (int i = 0; i < tab_.GetItemCount(); ++i)
-                if (CItemData* it = tab_.GetItem(i)) it->marked = std::find(items.begin(), items.end(), it) != items.end();
-            tab_.markedItems = items;
-        };
         if (ctrl) {
             // Ctrl toggles the mark and keeps the selection.
             item->marked = item->marked ? 0 : 1;
-            tab_.markedItems.clear();
-            for (int i = 0; i < tab_.GetItemCount(); ++i)
-                if (CItemData* it = tab_.GetItem(i); it && it->marked) tab_.markedItems.push_back(it);
+            tab_.RebuildMarked();
             refuse = 1;
         } else if (!shift) {
-            markOnly({item});
+            tab_.MarkOnly({item});
         } else {
             // Shift marks the run from the selected tab to the clicked one and keeps the selection.
             std::vector<CItemData*> run;
             for (int i = std::min(hit, selected); i <= std::max(hit, selected); ++i)
                 if (CItemData* it = tab_.GetItem(i)) run.push_back(it);
-            markOnly(run);
+            tab_.MarkOnly(run);
             refuse = 1;
         }
         if (refuse) tab_.Redraw();

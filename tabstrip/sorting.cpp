@@ -97,9 +97,7 @@ void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     } else if (const int index = panel.FindItemIndex(selectedBefore); index >= 0) {
         tab.SetCurSel(index);   // a window without a drawing is current: its tab stays selected
     }
-    tab.markedItems.clear();
-    for (CItemData* item : tab.AllItems())
-        if (item->marked) tab.markedItems.push_back(item);
+    tab.RebuildMarked();
     tab.RefreshScrollArrows();
     tab.Redraw();
 }

@@ -251,6 +251,18 @@ int AcKvUiTabCtrl::InsertTab(int index, const std::string& caption, CItemData* d
     return int(SendMessage(hwnd_, TCM_INSERTITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item)));
 }
 
+void AcKvUiTabCtrl::MarkOnly(const std::vector<CItemData*>& items) {
+    for (int i = 0; i < GetItemCount(); ++i)
+        if (CItemData* it = GetItem(i)) it->marked = std::find(items.begin(), items.end(), it) != items.end();
+    markedItems = items;
+}
+
+void AcKvUiTabCtrl::RebuildMarked() {
+    markedItems.clear();
+    for (int i = 0; i < GetItemCount(); ++i)
+        if (CItemData* it = GetItem(i); it && it->marked) markedItems.push_back(it);
+}
+
 void AcKvUiTabCtrl::DeleteTab(int index) {
     CItemData* item = GetItem(index);
     SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);

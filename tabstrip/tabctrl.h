@@ -167,6 +167,10 @@ public:
     int openingLink = 0;
     int linkIndex = -1;
     std::vector<CItemData*> markedItems;
+    // The marked flags and markedItems are one set; these keep them so. MarkOnly marks exactly the
+    // given items (in the given order); RebuildMarked lists the flagged items in tab order.
+    void MarkOnly(const std::vector<CItemData*>& items);
+    void RebuildMarked();
 
     // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
     static constexpr UINT_PTR kFavouritesTimer = 777;

@@ -80,7 +80,9 @@ BOOL fileDialog(OPENFILENAME* ofn, bool save) {
     const bool multi = !save && (ofn->Flags & OFN_ALLOWMULTISELECT);
     if (paths.size() > 1 && !multi) return cancel("several files given to a single-file dialog");
     for (auto& p : paths) {
-        p = fs::path(p).lexically_normal().string();
+        // The dialog answers with full paths, whatever was typed into it.
+        std::error_code ec;
+        p = fs::absolute(p, ec).lexically_normal().string();
         if (save && fs::path(p).extension().empty() && !ofn->lpstrDefExt.empty()) p += "." + ofn->lpstrDefExt;
     }
     const std::string folder = fs::path(paths[0]).parent_path().string();

@@ -68,6 +68,9 @@ void makeDrawing(const Args& a) {
     const std::string release = opt.count("format") ? opt["format"] : "2018";
     const std::string ext = extensionOf(path);
     std::error_code ec;
+    // The host keeps the file of an open drawing in use: no other program can write over it.
+    if (Host::get().find(fs::absolute(path, ec).lexically_normal().string()))
+        throw VerbError(path + ": the drawing is open in the host, which keeps its file in use");
     if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), ec);
     std::string error;
     if (opt.count("readonly")) {

@@ -253,7 +253,8 @@ State Session::observe() {
 
 void Session::runLine(const std::string& line) {
     report("L " + line);
-    const std::string out = captured([&] { runner_.runLine(line); });
+    bool ok = true;
+    const std::string out = captured([&] { ok = runner_.runLine(line); });
     // What a setting reads back right after it was written is what it must read from now on.
     std::vector<std::string> words;
     try {
@@ -272,8 +273,9 @@ void Session::runLine(const std::string& line) {
         std::error_code ec;
         const std::string path = fs::absolute(words[1], ec).lexically_normal().string();
         const bool readOnly = std::find(words.begin(), words.end(), "readonly") != words.end();
-        if (readOnly && out.find("script:") == std::string::npos) foreign_.insert(path);
-        if (!readOnly) foreign_.erase(path);
+        // A drawing that could not be made (its file is in use, say) leaves the file as it was.
+        if (ok && readOnly) foreign_.insert(path);
+        if (ok && !readOnly) foreign_.erase(path);
     }
 }
 
