@@ -79,7 +79,7 @@ KV_EXPORT int AcKvMarked(char* out, int outSize) {
     int count = -1;
     KvGuard("AcKvMarked", [&] {
         if (!KvDockBar()) return;
-        const auto& marked = KvTabPanel().TabCtrl().markedItems;
+        const auto marked = KvTabPanel().TabCtrl().MarkedItems();
         std::string text;
         for (const CItemData* item : marked)
             text += (text.empty() ? "" : " ") + std::to_string(KvTabPanel().FindItemIndex(item));

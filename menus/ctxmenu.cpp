@@ -201,7 +201,7 @@ void AcKvUiTabCtrl::OpenContextMenu(int index, POINT screen) {
 HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
     using S = SettingId;
     const bool reversed = dockSide == kDockBottom;
-    const bool several = markedItems.size() > 1;
+    const bool several = Model().MarkedCount() > 1;
     const bool thumbnails = GetSettingNumber(S::ThumbnailIcon) || GetSettingNumber(S::ShowThumbnail);
     KvResourceScope scope(App().resourceModule);
     KvMenuBuilder b(reversed);
@@ -297,7 +297,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         b.separatorFor(IDS_MENU_USER_COMMAND);
         b.title(KvResourceText(IDS_MENU_USER_COMMAND));
     }
-    if (markedItems.size() == 2) {
+    if (Model().MarkedCount() == 2) {
         b.separatorFor(IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_HORZ, IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_VERT, IDS_WINDOW_TILE_VERT);
@@ -478,7 +478,7 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     case ID_KV_CLOUDFOLD_SAVE: sendCommand("KV_WSAVE "); return true;
     case ID_KV_CLOUDFOLD_SAVEAS: sendCommand("KV_WSAVEAS "); return true;
     case ID_KV_CONFIG: sendCommand("KV_CFG "); return true;
-    case ID_KV_COMBINE_DWG: KvCombineDrawings(markedItems); return true;
+    case ID_KV_COMBINE_DWG: KvCombineDrawings(MarkedItems()); return true;
     case ID_KV_BATCH_SCRIPT:
         if (AcApDocument* doc = acDocManager->curDocument())
             acDocManager->sendStringToExecute(doc, "_KV_BSCRIPT ", true, false, false);
@@ -501,7 +501,7 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
 
 void AcKvUiTabCtrl::TileMarked(bool vertically) {
     SendMessage(acedGetAcadFrame(), WM_COMMAND, vertically ? kCmdWindowTileVert : kCmdWindowTileHorz, 0);
-    if (markedItems.size() != 2) return;
+    if (Model().MarkedCount() != 2) return;
     // Two marked drawings share the document area, side by side or one above the other.
     std::vector<HWND> windows;
     for (CItemData* item : AllItems()) {

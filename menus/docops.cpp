@@ -452,12 +452,7 @@ void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& item
     StartQueueHead();
 }
 
-std::vector<CItemData*> AcKvUiTabCtrl::AllItems() const {
-    std::vector<CItemData*> out;
-    for (int i = 0; i < GetItemCount(); ++i)
-        if (CItemData* item = GetItem(i)) out.push_back(item);
-    return out;
-}
+std::vector<CItemData*> AcKvUiTabCtrl::AllItems() const { return model_.Items(); }
 
 void AcKvUiTabCtrl::CloseMarked() {
     KvGuard("Select tab(s) close", [&] {

@@ -156,9 +156,7 @@ bool KvTabStripFilter(MSG* msg) {
         }
     }
     if (ctrl && key == 'A' && where == Pointer::Bar && !busy()) {
-        for (int i = 0; i < tab.GetItemCount(); ++i)
-            if (CItemData* item = tab.GetItem(i)) item->marked = 1;
-        tab.RebuildMarked();
+        tab.Model().MarkAll();
         tab.Redraw();
         return true;
     }

@@ -198,11 +198,11 @@ void AcKvUiTabPanel::InsertDrawing(AcApDocument* doc) {
             item = fresh.get();
         }
         fillDrawing(item, doc);
-        tab_.markedItems = {item};
         if (fresh) {
             tab_.InsertTab(InsertionIndex(item->pathName), captionOf(item->pathName), fresh.release());
             tab_.RefreshScrollArrows();
         }
+        tab_.MarkOnly({item});
         afterCountChange();
         tab_.Redraw();
     });
@@ -325,16 +325,12 @@ int AcKvUiTabPanel::DeleteDrawing(CItemData* target) {
 void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
     KvGuard("SetCurTabFromDocument", [&] {
         // The marked set follows: a list left behind would still name tabs no longer marked.
-        tab_.markedItems.clear();
         const int count = tab_.GetItemCount();
         for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->drawingDoc == doc && doc ? 1 : 0;
-            if (item->marked) {
-                tab_.SetCurSel(i);
-                tab_.markedItems.push_back(item);
-            }
+            if (item->marked) tab_.SetCurSel(i);
         }
         tab_.Redraw();
     });
@@ -342,16 +338,12 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
 
 void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
     KvGuard("SetCurTabFromDocument", [&] {
-        tab_.markedItems.clear();
         const int count = tab_.GetItemCount();
         for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
             item->marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;
-            if (item->marked) {
-                tab_.SetCurSel(i);
-                tab_.markedItems.push_back(item);
-            }
+            if (item->marked) tab_.SetCurSel(i);
         }
         tab_.Redraw();
     });
@@ -469,17 +461,13 @@ LRESULT AcKvUiTabPanel::OnSelChanging() {
         const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
         if (ctrl) {
             // Ctrl toggles the mark and keeps the selection.
-            item->marked = item->marked ? 0 : 1;
-            tab_.RebuildMarked();
+            tab_.Model().Toggle(item);
             refuse = 1;
         } else if (!shift) {
             tab_.MarkOnly({item});
         } else {
             // Shift marks the run from the selected tab to the clicked one and keeps the selection.
-            std::vector<CItemData*> run;
-            for (int i = std::min(hit, selected); i <= std::max(hit, selected); ++i)
-                if (CItemData* it = tab_.GetItem(i)) run.push_back(it);
-            tab_.MarkOnly(run);
+            tab_.Model().MarkRun(hit, selected);
             refuse = 1;
         }
         if (refuse) tab_.Redraw();

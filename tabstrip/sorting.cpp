@@ -97,7 +97,6 @@ void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     } else if (const int index = panel.FindItemIndex(selectedBefore); index >= 0) {
         tab.SetCurSel(index);   // a window without a drawing is current: its tab stays selected
     }
-    tab.RebuildMarked();
     tab.RefreshScrollArrows();
     tab.Redraw();
 }

@@ -132,7 +132,6 @@ void AcKvUiTabCtrl::Destroy() {
     if (selFont_) DeleteObject(selFont_);
     if (unselFont_) DeleteObject(unselFont_);
     selFont_ = unselFont_ = nullptr;
-    markedItems.clear();
 }
 
 void AcKvUiTabCtrl::Initialise() {
@@ -233,14 +232,10 @@ HWND AcKvUiTabCtrl::RefreshScrollArrows() {
     return nullptr;
 }
 
-int AcKvUiTabCtrl::GetItemCount() const { return hwnd_ ? int(SendMessage(hwnd_, TCM_GETITEMCOUNT, 0, 0)) : 0; }
+// The model mirrors the control's tabs: every insertion and removal goes through here.
+int AcKvUiTabCtrl::GetItemCount() const { return model_.Count(); }
 
-CItemData* AcKvUiTabCtrl::GetItem(int index) const {
-    TCITEM item;
-    item.mask = TCIF_PARAM;
-    if (!hwnd_ || !SendMessage(hwnd_, TCM_GETITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item))) return nullptr;
-    return reinterpret_cast<CItemData*>(item.lParam);
-}
+CItemData* AcKvUiTabCtrl::GetItem(int index) const { return model_.At(index); }
 
 int AcKvUiTabCtrl::InsertTab(int index, const std::string& caption, CItemData* data) {
     TCITEM item;
@@ -248,28 +243,19 @@ int AcKvUiTabCtrl::InsertTab(int index, const std::string& caption, CItemData* d
     item.text = caption;
     item.iImage = 0;
     item.lParam = reinterpret_cast<LPARAM>(data);
-    return int(SendMessage(hwnd_, TCM_INSERTITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item)));
-}
-
-void AcKvUiTabCtrl::MarkOnly(const std::vector<CItemData*>& items) {
-    for (int i = 0; i < GetItemCount(); ++i)
-        if (CItemData* it = GetItem(i)) it->marked = std::find(items.begin(), items.end(), it) != items.end();
-    markedItems = items;
-}
-
-void AcKvUiTabCtrl::RebuildMarked() {
-    markedItems.clear();
-    for (int i = 0; i < GetItemCount(); ++i)
-        if (CItemData* it = GetItem(i); it && it->marked) markedItems.push_back(it);
+    std::unique_ptr<CItemData> owned(data);
+    const int at = hwnd_ ? int(SendMessage(hwnd_, TCM_INSERTITEM, WPARAM(index), reinterpret_cast<LPARAM>(&item))) : -1;
+    if (at < 0) return -1;
+    model_.Insert(at, std::move(owned));
+    return at;
 }
 
 void AcKvUiTabCtrl::DeleteTab(int index) {
-    CItemData* item = GetItem(index);
+    std::unique_ptr<CItemData> item = model_.Detach(index);
+    if (!item) return;
     SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
-    std::erase(markedItems, item);
-    if (menuItem == item) menuItem = nullptr;
-    DropFromQueue(item);
-    delete item;
+    if (menuItem == item.get()) menuItem = nullptr;
+    DropFromQueue(item.get());
 }
 
 std::string AcKvUiTabCtrl::GetCaption(int index) const {
@@ -280,9 +266,9 @@ std::string AcKvUiTabCtrl::GetCaption(int index) const {
 }
 
 CItemData* AcKvUiTabCtrl::DetachTab(int index) {
-    CItemData* item = GetItem(index);
-    SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
-    return item;
+    std::unique_ptr<CItemData> item = model_.Detach(index);
+    if (item) SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
+    return item.release();
 }
 
 void AcKvUiTabCtrl::SetCaption(int index, const std::string& caption) {
@@ -596,7 +582,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                 KvGuard("OnLButtonUp", [&] {
                     if (item->drawingDoc || item->docWindow) {
                         GlyphAction(index, glyph);
-                    } else if (glyph == 1 && markedItems.size() > 1) {
+                    } else if (glyph == 1 && model_.MarkedCount() > 1) {
                         CloseMarked();
                     } else if (glyph == 1) {
                         KvTabPanel().DeleteDrawing(item);
@@ -842,7 +828,7 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     if (HostBusy()) return;
     CItemData* item = GetItem(index);
     if (!item) return;
-    const bool several = markedItems.size() > 1;
+    const bool several = model_.MarkedCount() > 1;
     if (glyph == 1 && several) {
         CloseMarked();
     } else if (glyph == 1) {

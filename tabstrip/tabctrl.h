@@ -8,6 +8,7 @@
 #include "gfx/canvas.h"
 #include "menus/xmlmenu.h"
 #include "tabstrip/itemdata.h"
+#include "tabstrip/model.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
@@ -166,11 +167,11 @@ public:
 
     int openingLink = 0;
     int linkIndex = -1;
-    std::vector<CItemData*> markedItems;
-    // The marked flags and markedItems are one set; these keep them so. MarkOnly marks exactly the
-    // given items (in the given order); RebuildMarked lists the flagged items in tab order.
-    void MarkOnly(const std::vector<CItemData*>& items);
-    void RebuildMarked();
+    // The marked set (the marked tabs in bar order) and the click rules over it.
+    std::vector<CItemData*> MarkedItems() const { return model_.Marked(); }
+    void MarkOnly(const std::vector<CItemData*>& items) { model_.MarkOnly(items); }
+    KvTabStripModel& Model() { return model_; }
+    const KvTabStripModel& Model() const { return model_; }
 
     // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
     static constexpr UINT_PTR kFavouritesTimer = 777;
@@ -243,6 +244,7 @@ private:
                         int currentLayout, const std::vector<int>& layerMasks);
 
     HWND hwnd_ = nullptr;
+    KvTabStripModel model_;   // the tabs' items, in the order the control shows them
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
     bool headStepDone_ = false;

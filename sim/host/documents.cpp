@@ -80,9 +80,15 @@ SimDocument* Host::find(const std::string& path) const {
         }
         return it->second;
     };
-    const std::string& wanted = resolved(path);
-    for (auto& d : docs)
-        if (d->titled && resolved(d->path) == wanted) return d.get();
+    const std::string wanted = resolved(path);
+    for (auto& d : docs) {
+        if (!d->titled) continue;
+        if (d->resolvedFor != d->path) {
+            d->resolved = resolved(d->path);
+            d->resolvedFor = d->path;
+        }
+        if (d->resolved == wanted) return d.get();
+    }
     return nullptr;
 }
 

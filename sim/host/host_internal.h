@@ -82,6 +82,9 @@ struct Segment {
 class SimDocument : public AcApDocument {
 public:
     std::string path;          // full path; an untitled drawing has its bare name ("Drawing1.dwg")
+    // `path` with links resolved, worked out again only when the path changes (finding a drawing
+    // by its path walks every open drawing).
+    mutable std::string resolvedFor, resolved;
     bool titled = true;
     bool readOnly = false;     // a drawing the simulator did not write
     std::unique_ptr<SimDatabase> db = std::make_unique<SimDatabase>();

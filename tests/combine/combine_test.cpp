@@ -98,11 +98,9 @@ protected:
     void markAll() {
         std::vector<int> all;
         for (int i = 0; i < tabs().GetItemCount(); ++i) all.push_back(i);
-        tabs().markedItems.clear();
-        for (int i : all) {
-            tabs().GetItem(i)->marked = 1;
-            tabs().markedItems.push_back(tabs().GetItem(i));
-        }
+        std::vector<CItemData*> items;
+        for (int i : all) items.push_back(tabs().GetItem(i));
+        tabs().MarkOnly(items);
     }
     void openAll(const std::vector<std::string>& paths) {
         for (const auto& p : paths) ASSERT_TRUE(sim::host::openDrawing(p));
@@ -259,7 +257,7 @@ TEST_F(Combine, OnlyInApplicationContext) {
     // From inside a running command (as a transparent call would come) nothing happens.
     const int before = acDocManager->documentCount();
     sim::host::setEventListener([&](const std::string& name, const std::string&) {
-        if (name == "commandWillStart") KvCombineDrawings(tabs().markedItems);
+        if (name == "commandWillStart") KvCombineDrawings(tabs().MarkedItems());
     });
     type("LINE 0,0 1,1 ");
     sim::host::setEventListener(nullptr);

@@ -325,9 +325,9 @@ TEST_F(ContextMenu, TheMarkedSetFollowsTheHostsActivation) {
     start();
     run("@click 0");
     run("@click 2 ctrl");
-    ASSERT_EQ(tabs().markedItems.size(), 2u);
+    ASSERT_EQ(tabs().MarkedItems().size(), 2u);
     run("@activate " + machine.drawings + "b.dwg");   // the host makes another drawing current
-    EXPECT_EQ(tabs().markedItems, (std::vector<CItemData*>{tabs().GetItem(1)}));
+    EXPECT_EQ(tabs().MarkedItems(), (std::vector<CItemData*>{tabs().GetItem(1)}));
     EXPECT_EQ(lines(menuOf(1))[0], "&1 \"b.dwg\" Close  [10004] with-bitmap");
 }
 

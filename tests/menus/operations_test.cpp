@@ -47,12 +47,7 @@ protected:
     bool said(const std::string& text) const { return transcript.find(text) != std::string::npos; }
     int dbmod(const std::string& name) { return acdbGetDbmod(doc(name)->database()); }
     void markItems(std::initializer_list<CItemData*> items) {
-        for (CItemData* it : tabs().AllItems()) it->marked = 0;
-        tabs().markedItems.clear();
-        for (CItemData* it : items) {
-            it->marked = 1;
-            tabs().markedItems.push_back(it);
-        }
+        tabs().MarkOnly(items);
     }
 };
 

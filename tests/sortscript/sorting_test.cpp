@@ -45,7 +45,7 @@ TEST_F(Sorting, CurrentDrawingStaysSelectedAndTabsKeepTheirState) {
     EXPECT_EQ(tabs().GetCurSel(), 2);
     EXPECT_EQ(acDocManager->curDocument(), doc("c.dwg"));
     // The current drawing alone is marked; the others keep their records and modified marks.
-    EXPECT_EQ(tabs().markedItems, std::vector<CItemData*>{item("c.dwg")});
+    EXPECT_EQ(tabs().MarkedItems(), std::vector<CItemData*>{item("c.dwg")});
     EXPECT_EQ(item("a.dwg")->marked, 0);
     EXPECT_EQ(item("b.dwg"), b);
     EXPECT_EQ(b->modified, 1);

@@ -26,12 +26,9 @@ protected:
     }
     AcApDocument* doc(const std::string& name) { return item(name) ? item(name)->drawingDoc : nullptr; }
     void mark(std::initializer_list<int> indexes) {
-        tabs().markedItems.clear();
-        for (int i = 0; i < tabs().GetItemCount(); ++i) tabs().GetItem(i)->marked = 0;
-        for (int i : indexes) {
-            tabs().GetItem(i)->marked = 1;
-            tabs().markedItems.push_back(tabs().GetItem(i));
-        }
+        std::vector<CItemData*> items;
+        for (int i : indexes) items.push_back(tabs().GetItem(i));
+        tabs().MarkOnly(items);
     }
     void command(UINT id) {
         SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, id, 0);

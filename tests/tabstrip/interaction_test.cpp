@@ -54,7 +54,7 @@ TEST_F(Clicks, ShiftClickMarksTheRun) {
     run("@click 3 shift");
     EXPECT_EQ(tabs().GetCurSel(), 0);
     EXPECT_EQ(marked(), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(tabs().markedItems.size(), 4u);
+    EXPECT_EQ(tabs().MarkedItems().size(), 4u);
     EXPECT_EQ(acDocManager->curDocument()->fileName(), machine.drawings + "a.dwg");
 }
 

@@ -187,7 +187,7 @@ TEST_F(TabStrip, WildcardSelectsAndMarks) {
     EXPECT_EQ(panel().SetCurTabFromWildcard("q*"), 0);
     EXPECT_EQ(panel().SetCurTabFromWildcard("a*.dwg"), 1);
     EXPECT_EQ(tabs().GetCurSel(), 0);
-    EXPECT_EQ(tabs().markedItems.size(), 2u);
+    EXPECT_EQ(tabs().MarkedItems().size(), 2u);
     EXPECT_EQ(tabs().GetItem(2)->marked, 1);
     EXPECT_EQ(tabs().GetItem(1)->marked, 0);
 }
