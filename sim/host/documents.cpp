@@ -87,7 +87,9 @@ SimDocument* Host::find(const std::string& path) const {
             d->resolved = resolved(d->path);
             d->resolvedFor = d->path;
         }
-        if (d->resolved == wanted) return d.get();
+        // From the end: open drawings' paths share their folders and differ in their names.
+        if (d->resolved.size() == wanted.size() && std::equal(d->resolved.rbegin(), d->resolved.rend(), wanted.rbegin()))
+            return d.get();
     }
     return nullptr;
 }
