@@ -806,15 +806,19 @@ void attachBuddy(HWND h, HWND buddy) {
     Window* w = win(h);
     Window* b = win(buddy);
     if (!w || !b) return;
-    const int width = w->rect.Width();
+    // An aligned up-down takes the common control's own width, whatever its template said, and
+    // the buddy gives that width up. Beside an edit box it shares the box's border: aligned right
+    // it moves onto the border, aligned left it grows over it. The buddy's text is left as it is
+    // until a position is set.
+    constexpr int kWidth = 16, kBorder = 2;
+    const int share = b->className == "Edit" ? kBorder : 0;
     if (w->style & UDS_ALIGNRIGHT) {
-        b->rect.right -= width;
-        w->rect = {b->rect.right, b->rect.top, b->rect.right + width, b->rect.bottom};
+        b->rect.right -= kWidth;
+        w->rect = {b->rect.right - share, b->rect.top, b->rect.right - share + kWidth, b->rect.bottom};
     } else if (w->style & UDS_ALIGNLEFT) {
-        b->rect.left += width;
-        w->rect = {b->rect.left - width, b->rect.top, b->rect.left, b->rect.bottom};
+        w->rect = {b->rect.left, b->rect.top, b->rect.left + kWidth + share, b->rect.bottom};
+        b->rect.left += kWidth;
     }
-    if (w->style & UDS_SETBUDDYINT) SetWindowText(buddy, formatUpDown(h, c.pos));
 }
 
 LRESULT upDownProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

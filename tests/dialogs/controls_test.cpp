@@ -135,10 +135,22 @@ TEST_F(ControlsTest, ProgressBarAndUpDown) {
     SendMessage(bar, PBM_STEPIT, 0, 0);
     EXPECT_EQ(SendMessage(bar, PBM_GETPOS, 0, 0), 5);
 
-    // The up-down took the edit box created before it as its buddy and sits on its right edge.
+    // The up-down took the edit box created before it as its buddy and sits on its right edge:
+    // at its own fixed width whatever the template says, the edit box giving up that width and
+    // the two sharing the box's 2-pixel border. Nothing is written into the box until a
+    // position is set.
     HWND spin = item(1009), buddy = item(1010);
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessage(spin, UDM_GETBUDDY, 0, 0)), buddy);
-    EXPECT_EQ(clientRect(dlg, spin).left, clientRect(dlg, buddy).right);
+    RECT templateBox{135, 108, 175, 122};
+    MapDialogRect(dlg, &templateBox);
+    const RECT box = clientRect(dlg, buddy), arrows = clientRect(dlg, spin);
+    EXPECT_EQ(box.left, templateBox.left);
+    EXPECT_EQ(box.right, templateBox.right - 16);
+    EXPECT_EQ(arrows.left, box.right - 2);
+    EXPECT_EQ(arrows.right - arrows.left, 16);
+    EXPECT_EQ(arrows.top, box.top);
+    EXPECT_EQ(arrows.bottom, box.bottom);
+    EXPECT_EQ(GetWindowText(buddy), "");
     SendMessage(spin, UDM_SETRANGE32, 0, 5000);
     SendMessage(spin, UDM_SETPOS32, 0, 1234);
     EXPECT_EQ(GetWindowText(buddy), "1,234");

@@ -31,6 +31,13 @@ KEPT = {
                         "height and moves the selected tab's column next to the page; the "
                         "simulator keeps tabs at their own length, in order. Hit testing agrees "
                         "with each desktop's own rectangles.",
+    "vertical-scroll": "a vertical bar whose columns do not fit in its width: Windows stacks them "
+                       "past the control's edge with no arrows (tabs there cannot be clicked); the "
+                       "simulator scrolls one column with an up-down pair, so every tab stays "
+                       "reachable.",
+    "row-position": "Windows keeps a row's scroll position when tabs are deleted or the control "
+                    "grows, so the row may end short of the arrows with tabs hidden on the left; "
+                    "the simulator brings the row back to end beside the arrows.",
     "caption-row-height": "with no item size set, the row height comes from the font: the "
                           "simulator adds the vertical padding twice, Windows once.",
     "stale-scroll": "after deleting tabs Wine keeps the scroll position even past the last tab "
@@ -66,6 +73,12 @@ class Comparison:
         self.last_op = ""
         self.min_width_set = False
         self.unselected = False
+        self.columns_scroll = False   # the simulator scrolls one column where Windows stacks columns
+        self.row_behind = False       # the simulator's row rests further back than the Windows one
+        self.row_offset = None        # then: how far, in pixels, where both show a tab
+        self.count_n = self.sel = 0
+        self.items = ({}, {})         # this block's tabs: index -> rectangle and hit, Windows and simulator
+        self.arrows_left = (None, None)
 
     def keep(self, rule):
         self.used[rule] += 1
@@ -84,6 +97,18 @@ class Comparison:
             self.last_op = w if kind != "step" else w.split(": ", 1)[1]
         if kind == "count" and w.split()[3] == s.split()[3]:
             self.unselected = False   # the selections agree again
+        if kind == "count" and s.startswith("count"):
+            self.count_n, self.sel = int(w.split()[1]), int(s.split()[3])
+            self.columns_scroll = self.row_behind = False
+            self.row_offset = None
+            self.items = ({}, {})
+        elif kind == "arrows" and s.startswith("arrows"):
+            self.arrows_left = tuple(int(v.split()[2]) if v.split()[1] == "visible" else None for v in (w, s))
+        elif kind == "item" and s.startswith("item"):
+            a, b = ints(w), ints(s)
+            self.items[0][a[0]], self.items[1][b[0]] = a, b
+            if self.row_behind and b[0] == self.count_n - 1 and not self.rows_sound():
+                self.unexplained.append((n, self.case, w, s + "   (a row left short of its arrows, or the selection out of view)"))
         if w == s:
             return
         explained = False
@@ -115,6 +140,10 @@ class Comparison:
                 self.unselected = self.keep("first-selected")
             elif key == "rows" and self.style & TCS_VERTICAL:
                 self.keep("vertical-columns")
+                self.columns_scroll = b == "1" and int(a) > 1
+            elif key == "first" and int(a) > int(b):
+                # Checked at the block's last tab: the simulator's row cannot go further.
+                self.row_behind = self.keep("row-position")
             elif key == "first" and self.last_op.startswith("delete"):
                 self.keep("stale-scroll")
             else:
@@ -127,7 +156,26 @@ class Comparison:
             return self.keep("arrows-up-front")
         if ss == "visible" and self.style & TCS_FIXEDWIDTH and self.min_width_set:
             return self.keep("fixed-min-width")   # wider tabs that no longer fit
+        if ws == "none" and ss == "visible" and self.columns_scroll:
+            return self.keep("vertical-scroll")
         return False
+
+    def rows_sound(self):
+        """Where the two rows rest apart: the simulator's could not come back by one more tab, and
+        both show the selected tab whole beside their arrows."""
+        sim, arrows = self.items[1], self.arrows_left[1]
+        last = sim.get(self.count_n - 1)
+        shown = [i for i, r in sim.items() if r[3] > 0]
+        before = sim.get(min(shown) - 1) if shown else None
+        if last is None or arrows is None or before is None or last[3] - before[1] <= arrows:
+            return False
+        if self.sel < 0:
+            return True
+        for rects, right, margin in ((self.items[0], self.arrows_left[0], 2), (sim, arrows, 0)):
+            r = rects.get(self.sel)
+            if r is None or right is None or r[1] < 0 or r[3] > right + margin:
+                return False
+        return True
 
     def item(self, w, s):
         a, b = ints(w), ints(s)   # index, left, top, right, bottom, hit
@@ -139,11 +187,19 @@ class Comparison:
         w_off = a[1] == a[3]
         s_off = b[3] <= 0
         if w_off or s_off:
+            if w_off and not s_off and self.row_behind:
+                return a[5] == -1 and b[5] == b[0] and self.keep("row-position")
             if w_off and not s_off and self.last_op.startswith("delete"):
                 return self.keep("stale-scroll")
             return w_off and s_off and self.keep("scrolled-off")
         if a[5] != b[5]:
             return False
+        if self.row_behind and a[3] - a[1] == b[3] - b[1] and a[5] == a[0]:
+            # Both show the tab, the Windows row further on by the same distance for every tab.
+            offset = (a[1] - b[1], a[2] - b[2])
+            if self.row_offset is None:
+                self.row_offset = offset
+            return offset == self.row_offset and self.keep("row-position")
         wa, ha = a[3] - a[1], a[4] - a[2]
         wb, hb = b[3] - b[1], b[4] - b[2]
         if wa != wb:
