@@ -5,12 +5,12 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include "batch/batchrunner.h"
 #include "sim/desk/desktop.h"
 #include "sim/desk/process.h"
 #include "support/machine_fixture.h"
+#include "batch_files.h"
 
 namespace {
 
@@ -51,29 +51,14 @@ struct Recorder final : KvBatchRunnerListener {
     std::vector<Scanned> scanned;
 };
 
-class BatchRunner : public kvtest::MachineFixture {
+class BatchRunner : public kvtest::BatchFiles<kvtest::MachineFixture> {
 protected:
     void TearDown() override {
         runner.Shutdown();
         sim::desk::resetProcesses();
-        MachineFixture::TearDown();
+        BatchFiles::TearDown();
     }
 
-    std::string drawing(const std::string& name, std::vector<std::string> layouts = {"Model", "Sheet2"}) {
-        sim::dwg::Drawing d;
-        d.layouts = std::move(layouts);
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
-    std::string file(const std::string& name, const std::string& text) {
-        const std::string path = machine.drawings + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    // Sets a layout: where the drawing lacks it, the console waits for input nobody gives.
-    std::string layoutScript() { return file("layout.scr", "-LAYOUT\nS\nSheet2\nQSAVE\nQUIT\n"); }
     std::string waitScript() { return file("wait.scr", "DELAY 600000\nQUIT\n"); }
 
     KvBatchRun run(const std::string& script, std::vector<std::string> drawings, int atOnce = 1) {
@@ -93,11 +78,6 @@ protected:
             if (std::chrono::steady_clock::now() > until) FAIL() << "the runner did not finish";
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-    }
-    int count(const std::string& text) const {
-        int n = 0;
-        for (size_t at = 0; (at = transcript.find(text, at)) != std::string::npos; at += text.size()) ++n;
-        return n;
     }
 
     Recorder rec;
