@@ -167,16 +167,6 @@ TEST_F(BatchRunner, ADrawingOpenInTheHostEndsTheRun) {
     EXPECT_EQ(rec.statusTexts(2), (std::vector<std::string>{"Timeout", "IsOpend"}));
 }
 
-TEST_F(BatchRunner, AConsoleThatCannotStartFailsItsRowWithALine) {
-    auto r = run(layoutScript(), {drawing("a.dwg"), drawing("b.dwg")});
-    r.console = machine.moduleFolder + "missing.exe";
-    ASSERT_TRUE(runner.StartRun(std::move(r)));
-    drainUntilIdle();
-    EXPECT_EQ(rec.statusTexts(2), (std::vector<std::string>{"Fail", "Fail"}));
-    EXPECT_EQ(count("\nerror ; CreateProcess failed (2)"), 2) << transcript;
-    EXPECT_TRUE(sim::desk::processes().empty());
-}
-
 TEST_F(BatchRunner, ScanListsEachPatternsFilesInNameOrder) {
     const std::string b = drawing("b.dwg"), a = drawing("A.DWG"), c = file("c.dxf", "0\nSECTION\n");
     file("notes.txt", "x");
