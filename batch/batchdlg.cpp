@@ -1,19 +1,17 @@
 #include "batch/batchdlg.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "arx/aced.h"
 #include "arx/docman.h"
 #include "batch/batchrules.h"
+#include "batch/batchrunner.h"
 #include "core/app_state.h"
 #include "core/files.h"
 #include "core/guard.h"
@@ -29,14 +27,13 @@
 #include "win/dialog.h"
 #include "win/input.h"
 #include "win/menu.h"
-#include "win/process.h"
 #include "win/shell.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr UINT kMsgWorker = WM_USER + 0x210;   // a worker queued something for the dialog
+constexpr UINT kMsgWorker = WM_USER + 0x210;   // the runner's worker queued something for the dialog
 constexpr UINT kPopupTest = 1, kPopupOpen = 2, kPopupClose = 3;
 constexpr const char* kScriptListFile = "Korvane.mscript";
 constexpr const char* kConsoleProgram = "accoreconsole.exe";
@@ -52,239 +49,7 @@ struct DrawingEntry {
     std::string texts[kColumnCount];
 };
 
-// What a worker hands to the dialog; the dialog applies it on its own thread.
-struct WorkerEvent {
-    enum Kind { RowBegin, RowStatus, Print, ScanFound, ScanRow, Done } kind = Done;
-    int row = 0;
-    KvRowStatus status = KvRowStatus::Ready;
-    std::string text;
-    std::uint64_t size = 0;
-    std::time_t when = 0;
-    int progress = 0;   // RowStatus: rows finished so far
-};
-
-WorkerEvent event(WorkerEvent::Kind kind, int row = 0, KvRowStatus status = KvRowStatus::Ready, std::string text = {}) {
-    WorkerEvent e;
-    e.kind = kind;
-    e.row = row;
-    e.status = status;
-    e.text = std::move(text);
-    return e;
-}
-
-// State shared by the dialog and one worker. The worker never touches a window: it queues events
-// and posts the dialog a message, so the dialog stays the only user of its controls.
-struct WorkerShared {
-    HWND dialog = nullptr;
-    std::atomic<bool> abort{false};
-    HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);   // set by Stop: wakes a waiting run
-    std::mutex mutex;
-    std::deque<WorkerEvent> events;
-    std::vector<char> open;           // run: each row's drawing is open in the host (under mutex)
-    std::vector<std::string> paths;   // run: the drawings in row order
-    std::string console, script;
-    int atOnce = 1;                   // run: console programs running at the same time
-    std::string folder;               // scan
-    std::vector<std::string> patterns;
-
-    WorkerShared() = default;
-    WorkerShared(const WorkerShared&) = delete;
-    WorkerShared& operator=(const WorkerShared&) = delete;
-    ~WorkerShared() {
-        if (stop) CloseHandle(stop);
-    }
-
-    void post(WorkerEvent e) {
-        {
-            std::lock_guard lock(mutex);
-            events.push_back(std::move(e));
-        }
-        PostMessage(dialog, kMsgWorker, 0, 0);
-    }
-    bool isOpen(size_t row) {
-        std::lock_guard lock(mutex);
-        return row < open.size() && open[row];
-    }
-    void requestStop() {
-        abort = true;
-        if (stop) SetEvent(stop);
-    }
-};
-
-// ---- Workers --------------------------------------------------------------------------------------
-
-// One console process of a run: started hidden, watched until it ends, runs too long or the run
-// is stopped.
-struct ConsoleRun {
-    size_t row = 0;
-    PROCESS_INFORMATION info;
-    ULONGLONG startedTicks = 0;   // the desktop's clock
-    std::chrono::steady_clock::time_point startedAt;
-
-    // Milliseconds left before the time-out, by whichever clock has moved further.
-    ULONGLONG remainingMs() const {
-        const ULONGLONG ticks = GetTickCount64() - startedTicks;
-        const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt);
-        const ULONGLONG elapsed = std::max<ULONGLONG>(ticks, ULONGLONG(std::max<long long>(0, real.count())));
-        return elapsed >= kKvRunTimeoutMs ? 0 : kKvRunTimeoutMs - elapsed;
-    }
-    void end() {
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-};
-
-// Starts the console on one drawing; false (with the error line on the host command line) when it
-// cannot be started.
-bool startConsole(WorkerShared& w, size_t row, ConsoleRun* run) {
-    STARTUPINFO startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    run->row = row;
-    run->startedTicks = GetTickCount64();
-    run->startedAt = std::chrono::steady_clock::now();
-    const std::string commandLine = KvConsoleCommandLine(w.console, w.paths[row], w.script);
-    if (!CreateProcess(nullptr, commandLine, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &run->info)) {
-        char line[80];
-        std::snprintf(line, sizeof line, "\nerror ; CreateProcess failed (%d)", int(GetLastError()));
-        w.post(event(WorkerEvent::Print, 0, KvRowStatus::Ready, line));
-        return false;
-    }
-    return true;
-}
-
-// The outcome of a console that has ended, or nothing while it runs (it is ended when its time
-// is up).
-std::optional<KvRunOutcome> consoleOutcome(ConsoleRun& run) {
-    DWORD code = 0;
-    if (!GetExitCodeProcess(run.info.hProcess, &code)) return KvRunOutcome::Fail;
-    if (code != STILL_ACTIVE) return KvOutcomeOfExit(code);
-    if (run.remainingMs() > 0) return std::nullopt;
-    TerminateProcess(run.info.hProcess, 0);
-    return KvRunOutcome::Timeout;
-}
-
-// The run: up to `atOnce` consoles at a time, started in row order. The worker sleeps on the
-// running processes and the Stop event together, so a console's end is seen as it happens.
-DWORD runWorker(void* parameter) {
-    std::unique_ptr<std::shared_ptr<WorkerShared>> holder(static_cast<std::shared_ptr<WorkerShared>*>(parameter));
-    WorkerShared& w = **holder;
-    const size_t atOnce = size_t(std::clamp(w.atOnce, 1, kKvMaxAtOnce));
-    std::vector<ConsoleRun> running;
-    size_t next = 0;
-    int finished = 0;
-    bool starting = true;
-    auto report = [&](size_t row, KvRowStatus status) {
-        WorkerEvent e = event(WorkerEvent::RowStatus, int(row), status);
-        e.progress = ++finished;
-        w.post(std::move(e));
-    };
-    for (;;) {
-        while (starting && running.size() < atOnce && next < w.paths.size()) {
-            const size_t row = next++;
-            w.post(event(WorkerEvent::RowBegin, int(row)));
-            if (w.abort) {
-                starting = false;
-                break;
-            }
-            // An open drawing ends the run: the console must not write a file the host holds.
-            if (w.isOpen(row)) {
-                w.post(event(WorkerEvent::RowStatus, int(row), KvRowStatus::IsOpen));
-                starting = false;
-                break;
-            }
-            try {
-                ConsoleRun run;
-                if (startConsole(w, row, &run)) running.push_back(run);
-                else report(row, KvRowStatus::Fail);
-            } catch (...) {
-                report(row, KvRowStatus::Exception);
-            }
-        }
-        if (running.empty()) break;
-
-        std::vector<HANDLE> handles{w.stop};
-        ULONGLONG wait = kKvRunTimeoutMs;
-        for (const auto& r : running) {
-            handles.push_back(r.info.hProcess);
-            wait = std::min(wait, r.remainingMs());
-        }
-        WaitForMultipleObjects(DWORD(handles.size()), handles.data(), FALSE, DWORD(wait));
-        const bool stopped = w.abort;
-        for (auto it = running.begin(); it != running.end();) {
-            std::optional<KvRunOutcome> outcome;
-            try {
-                outcome = consoleOutcome(*it);
-                if (!outcome && stopped) {
-                    // Stop ends every console still running; their drawings read "Timeout".
-                    TerminateProcess(it->info.hProcess, 0);
-                    outcome = KvRunOutcome::Timeout;
-                }
-            } catch (...) {
-                report(it->row, KvRowStatus::Exception);
-                it->end();
-                it = running.erase(it);
-                continue;
-            }
-            if (!outcome) {
-                ++it;
-                continue;
-            }
-            report(it->row, KvRowStatusOf(*outcome));
-            it->end();
-            it = running.erase(it);
-        }
-        if (stopped) starting = false;
-    }
-    w.post(event(WorkerEvent::Done));
-    return 0;
-}
-
-DWORD scanWorker(void* parameter) {
-    std::unique_ptr<std::shared_ptr<WorkerShared>> holder(static_cast<std::shared_ptr<WorkerShared>*>(parameter));
-    WorkerShared& w = **holder;
-    try {
-        std::vector<std::string> found;
-        for (const auto& pattern : w.patterns) {
-            if (w.abort) break;
-            std::vector<std::pair<std::string, std::string>> matches;   // folded name, path
-            std::error_code ec;
-            for (fs::directory_iterator it(w.folder, ec), end; !ec && it != end && !w.abort; it.increment(ec)) {
-                const std::string name = it->path().filename().string();
-                if (it->is_regular_file(ec) && KvMatchFilePattern(pattern, name))
-                    matches.emplace_back(FoldCase(name), it->path().string());
-            }
-            std::sort(matches.begin(), matches.end());
-            for (auto& m : matches) found.push_back(std::move(m.second));
-        }
-        w.post(event(WorkerEvent::ScanFound, int(found.size())));
-        for (size_t i = 0; i < found.size() && !w.abort; ++i) {
-            WorkerEvent e = event(WorkerEvent::ScanRow, int(i), KvRowStatus::Waiting, found[i]);
-            std::error_code ec;
-            e.size = fs::file_size(found[i], ec);
-            if (ec) e.size = 0;
-            const auto written = fs::last_write_time(found[i], ec);
-            if (!ec)
-                e.when = std::chrono::system_clock::to_time_t(
-                    std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-                        std::chrono::file_clock::to_sys(written)));
-            w.post(std::move(e));
-        }
-    } catch (...) {
-    }
-    w.post(event(WorkerEvent::Done));
-    return 0;
-}
-
 // ---- Helpers ---------------------------------------------------------------------------------------
-
-bool isDrawingOpen(const std::string& path) {
-    std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
-    for (; it && !it->done(); it->step())
-        if (AcApDocument* doc = it->document(); doc && EqualsNoCase(doc->fileName(), path)) return true;
-    return false;
-}
 
 AcApDocument* openDocument(const std::string& path) {
     std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
@@ -292,6 +57,8 @@ AcApDocument* openDocument(const std::string& path) {
         if (AcApDocument* doc = it->document(); doc && EqualsNoCase(doc->fileName(), path)) return doc;
     return nullptr;
 }
+
+bool isDrawingOpen(const std::string& path) { return openDocument(path) != nullptr; }
 
 // The paths a multi-select open dialog returned: one path, or a folder followed by names.
 std::vector<std::string> pickFiles(HWND owner, const std::string& filter, const std::string& startFolder) {
@@ -322,7 +89,9 @@ bool hasExtension(const std::string& path, const char* extension) {
 
 // ---- The dialog ------------------------------------------------------------------------------------
 
-class AcKvUiMultiScriptDialog {
+// The window over a batch runner: its controls, the user's actions, and the rows the runner's
+// reports change.
+class AcKvUiMultiScriptDialog final : private KvBatchRunnerListener {
 public:
     bool Create(HWND parent) {
         hwnd_ = KvFromResources(
@@ -339,13 +108,7 @@ public:
     // Unload: the worker is stopped and waited for, then the closing steps run before destruction.
     void Destroy() {
         if (!hwnd_) return;
-        if (worker_) {
-            shared_->requestStop();
-            WaitForSingleObject(worker_, INFINITE);
-            CloseHandle(worker_);
-            worker_ = nullptr;
-            shared_.reset();
-        }
+        runner_.Shutdown();
         closeSteps();
         HWND h = hwnd_;
         hwnd_ = nullptr;
@@ -383,7 +146,7 @@ private:
                         [this, wp] { onDropFiles(reinterpret_cast<HDROP>(wp)); });
             return TRUE;
         case kMsgWorker:
-            KvGuard("AcKvUiMultiScriptDialog::OnWorker", [this] { drainWorker(); });
+            KvGuard("AcKvUiMultiScriptDialog::OnWorker", [this] { runner_.Drain(); });
             return TRUE;
         default:
             return FALSE;
@@ -682,15 +445,8 @@ private:
     void addDrawingFile(const std::string& path) {
         for (int row = 0; row < rowCount(IDC_BATCH_DRAWINGS); ++row)
             if (DrawingEntry* e = entryAt(row); e && EqualsNoCase(e->path, path)) return;
-        std::error_code ec;
-        std::uint64_t size = fs::file_size(path, ec);
-        if (ec) size = 0;
-        std::time_t when = 0;
-        const auto written = fs::last_write_time(path, ec);
-        if (!ec)
-            when = std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-                std::chrono::file_clock::to_sys(written)));
-        addDrawingRow(path, size, when);
+        const KvFileFacts facts = KvReadFileFacts(path);
+        addDrawingRow(path, facts.size, facts.when);
     }
 
     void onAppendDrawings() {
@@ -740,10 +496,7 @@ private:
         e->isOpen = open;
         e->texts[kOpen] = open ? "Yes" : "No";
         setText(item(IDC_BATCH_DRAWINGS), row, kOpen, e->texts[kOpen]);
-        if (shared_ && !shared_->paths.empty()) {
-            std::lock_guard lock(shared_->mutex);
-            if (size_t(row) < shared_->open.size()) shared_->open[size_t(row)] = open;
-        }
+        runner_.SetOpen(row, open);
     }
 
     void sortDrawings(int column) {
@@ -840,7 +593,7 @@ private:
     }
 
     // ---- Runs and scans ----
-    bool running() const { return worker_ != nullptr; }
+    bool running() const { return runner_.Running(); }
 
     void onStart() {
         if (!scriptsReady()) return;
@@ -851,18 +604,18 @@ private:
         }
         KvGuardLine("\nexception error in starting", [&] {
             if (!writeGenerated("mtemp")) throw std::runtime_error("generated script");
-            auto shared = std::make_shared<WorkerShared>();
-            shared->dialog = hwnd_;
-            shared->console = consolePath_;
-            shared->script = generated_;
-            shared->atOnce = atOnce();
+            KvBatchRun run;
+            run.console = consolePath_;
+            run.script = generated_;
+            run.atOnce = atOnce();
             for (int row = 0; row < rows; ++row) {
                 DrawingEntry* e = entryAt(row);
-                shared->paths.push_back(e ? e->path : std::string());
-                shared->open.push_back(e && e->isOpen);
+                run.drawings.push_back(e ? e->path : std::string());
+                run.open.push_back(e && e->isOpen);
                 setStatus(row, KvRowStatus::Ready);
             }
-            startWorker(shared, runWorker, rows);
+            runningMode(true, rows);
+            if (!runner_.StartRun(std::move(run))) notStarted();
         });
     }
 
@@ -879,78 +632,48 @@ private:
         }
         if (folder.empty()) return;
         lastScanFolder_ = WithTrailingSeparator(folder);
-        auto shared = std::make_shared<WorkerShared>();
-        shared->dialog = hwnd_;
-        shared->folder = lastScanFolder_;
-        shared->patterns = KvSplitFilePatterns(GetDlgItemText(hwnd_, IDC_BATCH_FILE_TYPE));
-        startWorker(shared, scanWorker, 0);
+        runningMode(true, 0);
+        if (!runner_.StartScan(lastScanFolder_, KvSplitFilePatterns(GetDlgItemText(hwnd_, IDC_BATCH_FILE_TYPE))))
+            notStarted();
     }
 
-    void startWorker(const std::shared_ptr<WorkerShared>& shared, LPTHREAD_START_ROUTINE routine, int range) {
-        shared_ = shared;
-        runningMode(true, range);
-        auto* parameter = new std::shared_ptr<WorkerShared>(shared);
-        worker_ = CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
-        if (!worker_) {
-            delete parameter;
-            shared_.reset();
-            runningMode(false, 0);
-            throw std::runtime_error("no worker thread");
-        }
+    [[noreturn]] void notStarted() {
+        runningMode(false, 0);
+        throw std::runtime_error("no worker thread");
     }
 
     void onStop() {
-        if (!shared_) return;
-        shared_->requestStop();
+        if (!running()) return;
+        runner_.Stop();
         ShowWindow(item(IDC_BATCH_START), SW_SHOW);
         ShowWindow(item(IDC_BATCH_STOP), SW_HIDE);
     }
 
-    void drainWorker() {
-        for (;;) {
-            if (!shared_) return;
-            WorkerEvent e;
-            {
-                std::lock_guard lock(shared_->mutex);
-                if (shared_->events.empty()) return;
-                e = std::move(shared_->events.front());
-                shared_->events.pop_front();
-            }
-            apply(e);
-        }
+    // ---- The runner's reports ----
+    void EventsWaiting() override { PostMessage(hwnd_, kMsgWorker, 0, 0); }
+
+    void RowBegin(int row) override {
+        HWND drawings = item(IDC_BATCH_DRAWINGS);
+        SendMessage(drawings, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+        selectOnly(drawings, row);
     }
 
-    void apply(const WorkerEvent& e) {
-        HWND drawings = item(IDC_BATCH_DRAWINGS), progress = item(IDC_BATCH_PROGRESS);
-        switch (e.kind) {
-        case WorkerEvent::RowBegin:
-            SendMessage(drawings, LVM_ENSUREVISIBLE, WPARAM(e.row), FALSE);
-            selectOnly(drawings, e.row);
-            break;
-        case WorkerEvent::RowStatus:
-            setStatus(e.row, e.status);
-            // Rows finish out of order when several consoles run: the bar counts finished rows.
-            if (e.progress > 0) SendMessage(progress, PBM_SETPOS, WPARAM(e.progress), 0);
-            break;
-        case WorkerEvent::Print:
-            acutPrintf("%s", e.text.c_str());
-            break;
-        case WorkerEvent::ScanFound:
-            SendMessage(progress, PBM_SETRANGE32, 0, e.row);
-            break;
-        case WorkerEvent::ScanRow:
-            addDrawingRow(e.text, e.size, e.when);
-            SendMessage(progress, PBM_SETPOS, WPARAM(e.row + 1), 0);
-            break;
-        case WorkerEvent::Done:
-            WaitForSingleObject(worker_, INFINITE);
-            CloseHandle(worker_);
-            worker_ = nullptr;
-            shared_.reset();
-            updateCount();
-            runningMode(false, 0);
-            break;
-        }
+    void RowStatus(int row, KvRowStatus status, int finished) override {
+        setStatus(row, status);
+        // Rows finish out of order when several consoles run: the bar counts finished rows.
+        if (finished > 0) SendMessage(item(IDC_BATCH_PROGRESS), PBM_SETPOS, WPARAM(finished), 0);
+    }
+
+    void ScanFound(int count) override { SendMessage(item(IDC_BATCH_PROGRESS), PBM_SETRANGE32, 0, count); }
+
+    void ScanRow(int index, const std::string& path, std::uint64_t size, std::time_t when) override {
+        addDrawingRow(path, size, when);
+        SendMessage(item(IDC_BATCH_PROGRESS), PBM_SETPOS, WPARAM(index + 1), 0);
+    }
+
+    void Finished() override {
+        updateCount();
+        runningMode(false, 0);
     }
 
     // Running mode: the progress bar and Stop show, everything else that starts work is disabled.
@@ -1068,8 +791,7 @@ private:
     std::string lastScriptFolder_, lastDrawingFolder_, lastScanFolder_;
     int sortColumn_ = 0;
     bool sortDescending_ = true;   // the first header click sorts ascending
-    HANDLE worker_ = nullptr;
-    std::shared_ptr<WorkerShared> shared_;
+    KvBatchRunner runner_{*this};   // last: it stops its worker before the rest goes
 };
 
 std::unique_ptr<AcKvUiMultiScriptDialog> g_dialog;

@@ -16,6 +16,7 @@
 #include "sim/host/verbs.h"
 #include "sim/script/runner.h"
 #include "support/scripted_fixture.h"
+#include "batch_files.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -23,35 +24,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BatchDialog : public kvtest::ScriptedFixture {
+class BatchDialog : public kvtest::BatchFiles<kvtest::ScriptedFixture> {
 protected:
     void SetUp() override {
-        ScriptedFixture::SetUp();
+        BatchFiles::SetUp();
         sim::host::setModuleFolder(machine.moduleFolder);
     }
     void TearDown() override {
         // The dialog goes with the plug-in before the processes it started are collected.
         if (started) unload();
         sim::desk::resetProcesses();
-        ScriptedFixture::TearDown();
+        BatchFiles::TearDown();
     }
-
-    std::string drawing(const std::string& name, std::vector<std::string> layouts = {"Model", "Sheet2"}) {
-        sim::dwg::Drawing d;
-        d.layouts = std::move(layouts);
-        const std::string path = machine.drawings + name;
-        std::string err;
-        EXPECT_TRUE(sim::dwg::writeDrawingFile(path, d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err)) << err;
-        return path;
-    }
-    std::string file(const std::string& name, const std::string& text) {
-        const std::string path = machine.drawings + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    // A script that sets a layout the drawing may not have: where it is missing, the script stops
-    // and the console waits for input nobody gives.
-    std::string layoutScript() { return file("layout.scr", "-LAYOUT\nS\nSheet2\nQSAVE\nQUIT\n"); }
 
     void open() {
         if (!started) start();
@@ -88,11 +72,6 @@ protected:
         return out;
     }
     bool visible(int id) { return IsWindowVisible(GetDlgItem(KvBatchDialogWindow(), id)) != 0; }
-    int count(const std::string& text) {
-        int n = 0;
-        for (size_t at = 0; (at = transcript.find(text, at)) != std::string::npos; at += text.size()) ++n;
-        return n;
-    }
     std::string scriptFolder() { return dataFolder() + "Script/"; }
     std::string read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
