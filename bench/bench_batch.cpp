@@ -8,7 +8,7 @@
 #include <memory>
 #include "arx/aced.h"
 #include "core/app_state.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "res/embedded_resources.h"
 #include "res/resource.h"
 #include "sim/desk/desktop.h"

@@ -18,7 +18,7 @@
 #include "arx/docman.h"
 #include "cadfile/cadfile.h"
 #include "core/app_state.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "core/paths.h"
 #include "res/embedded_resources.h"
 #include "sim/desk/desktop.h"

@@ -2,18 +2,12 @@
 
 #include <memory>
 #include "arx/aced.h"
-#include "batch/batchdlg.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/hostvars.h"
-#include "core/lifecycle.h"
 #include "doctrack/docdata.h"
-#include "hosting/dockbar.h"
 #include "settings/settings.h"
-#include "tabstrip/panel.h"
 #include "win/imm.h"
-#include "win/menu.h"
-#include "win/monitor.h"
 
 namespace {
 
@@ -24,9 +18,8 @@ std::unique_ptr<AcKvDocWindowManagerReactor> g_windowReactor;
 // In single-document mode the document reactor keeps the tabs, and only when asked to.
 bool documentReactorKeepsTabs() { return App().sdi && App().sdiModeEnabled; }
 
-void insertDrawingTab(AcApDocument* doc) {
-    KvTabPanel().InsertDrawing(doc);
-    KvTabPanel().SetCurTabFromDocument(doc);
+void insertDrawingTab(KvDocumentEvents& events, AcApDocument* doc) {
+    events.AddTab(doc);
     updateOpenFormat(doc, false);
     commitDiskFormat(doc);
 }
@@ -34,33 +27,18 @@ void insertDrawingTab(AcApDocument* doc) {
 // Single-document mode without the plug-in's own handling leaves the tabs alone while it lasts;
 // when the tabs are kept again, the drawings opened meanwhile get theirs and the current one is
 // selected.
-void addMissingDrawingTabs() {
-    AcKvUiTabPanel& panel = KvTabPanel();
+void addMissingDrawingTabs(KvDocumentEvents& events) {
     std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
     for (; it && !it->done(); it->step()) {
-        if (AcApDocument* doc = it->document(); doc && !panel.FindItemByDocument(doc)) insertDrawingTab(doc);
+        if (AcApDocument* doc = it->document(); doc && !events.HasTab(doc)) insertDrawingTab(events, doc);
     }
-    if (AcApDocument* cur = acDocManager->curDocument()) panel.SetCurTabFromDocument(cur);
+    if (AcApDocument* cur = acDocManager->curDocument()) events.SelectTab(cur);
 }
 
 
 }  // namespace
 
-// ---- Queue -------------------------------------------------------------------------------------
-
-void KvAdvanceQueueFor(AcApDocument* doc) {
-    try {
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        CItemData* head = tab.QueueHead();
-        if (!head) return;
-        tab.RunQueueStep(doc, head);
-        // The mark says what DBMOD says: a step that saves clears it when its save has ended.
-        if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
-            head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;
-    } catch (...) {
-        KvReportException("MyDocumentActivated");
-    }
-}
+// ---- Input method ----------------------------------------------------------------------------
 
 void KvApplyInputMethodRule() {
     if (!App().englishIme) return;
@@ -76,7 +54,7 @@ void KvApplyInputMethodRule() {
 
 // ---- Document manager --------------------------------------------------------------------------
 
-AcKvDocReactor::AcKvDocReactor(bool autoRegister) {
+AcKvDocReactor::AcKvDocReactor(KvDocumentEvents& events, bool autoRegister) : events_(events) {
     if (autoRegister) {
         acDocManager->addReactor(this);
         registered_ = true;
@@ -89,32 +67,32 @@ AcKvDocReactor::~AcKvDocReactor() {
 
 void AcKvDocReactor::documentCreated(AcApDocument* doc) {
     KvGuard("documentCreated", [&] {
-        KvBatchDialogDocumentEvent(doc->fileName(), true);
-        if (documentReactorKeepsTabs()) insertDrawingTab(doc);
+        events_.DocumentCreated(doc);
+        if (documentReactorKeepsTabs()) insertDrawingTab(events_, doc);
     });
 }
 
 void AcKvDocReactor::documentToBeDestroyed(AcApDocument* doc) {
     KvGuard("documentToBeDestroyed", [&] {
-        KvBatchDialogDocumentEvent(doc->fileName(), false);
+        events_.DocumentToBeDestroyed(doc);
         // In single-document mode the window reactor stays out, so the tab goes here: also when
         // the plug-in's handling is off and no tab is made, since a tab made before must not
         // outlive its document (it becomes a link when it was to be kept as one).
-        if (App().sdi) KvTabPanel().DeleteDrawing(doc);
+        if (App().sdi) events_.RemoveTab(doc);
     });
 }
 
 void AcKvDocReactor::documentCreateCanceled(AcApDocument* doc) {
     KvGuard("documentCreateCanceled", [&] {
-        if (documentReactorKeepsTabs()) KvTabPanel().DeleteDrawing(doc);
+        if (documentReactorKeepsTabs()) events_.RemoveTab(doc);
     });
 }
 
 void AcKvDocReactor::documentActivated(AcApDocument* doc) {
     KvGuard("documentActivated", [&] {
         if (!documentReactorKeepsTabs()) return;
-        KvTabPanel().SetCurTabFromDocument(doc);
-        KvAdvanceQueueFor(doc);
+        events_.SelectTab(doc);
+        events_.DrawingActivated(doc);
     });
 }
 
@@ -124,15 +102,15 @@ void AcKvDocWindowReactor::documentWindowLoaded(AcApDocWindow* window) {
     KvGuard("documentCreated", [&] {
         if (AcApDocument* doc = window->document()) {
             if (App().sdi) return;
-            insertDrawingTab(doc);
+            insertDrawingTab(events_, doc);
         } else {
-            KvTabPanel().InsertDocWindow(window);
-            KvTabPanel().SetCurTabFromDocument(window);
+            events_.AddTab(window);
         }
     });
 }
 
-AcKvDocWindowManagerReactor::AcKvDocWindowManagerReactor(bool autoRegister) {
+AcKvDocWindowManagerReactor::AcKvDocWindowManagerReactor(KvDocumentEvents& events, bool autoRegister)
+    : events_(events) {
     if (autoRegister) {
         acDocWindowManager->addReactor(this);
         registered_ = true;
@@ -152,7 +130,7 @@ AcKvDocWindowManagerReactor::~AcKvDocWindowManagerReactor() {
 }
 
 void AcKvDocWindowManagerReactor::attach(AcApDocWindow* window) {
-    auto* reactor = new AcKvDocWindowReactor(window);
+    auto* reactor = new AcKvDocWindowReactor(events_, window);
     acDocWindowManager->addReactor(window, reactor);
     windows_[window] = reactor;
 }
@@ -165,19 +143,19 @@ void AcKvDocWindowManagerReactor::documentWindowActivated(AcApDocWindow* window)
     KvGuard("documentBecameCurrent", [&] {
         if (AcApDocument* doc = window->document()) {
             if (App().sdi) return;
-            KvTabPanel().SetCurTabFromDocument(doc);
-            KvAdvanceQueueFor(doc);
+            events_.SelectTab(doc);
+            events_.DrawingActivated(doc);
         } else {
-            KvTabPanel().SetCurTabFromDocument(window);
+            events_.SelectTab(window);
         }
     });
 }
 
 void AcKvDocWindowManagerReactor::destroyed(AcApDocWindow* window) {
     if (AcApDocument* doc = window->document()) {
-        if (!App().sdi) KvTabPanel().DeleteDrawing(doc);
+        if (!App().sdi) events_.RemoveTab(doc);
     } else {
-        KvTabPanel().DeleteDrawing(window);
+        events_.RemoveTab(window);
     }
     // The window's reactor goes with the window in every mode, so that none is left behind.
     auto it = windows_.find(window);
@@ -201,7 +179,7 @@ void AcKvDocWindowManagerReactor::documentWindowReplaced(AcApDocWindow* newWindo
 
 // ---- Editor ------------------------------------------------------------------------------------
 
-AcKvEdReactor::AcKvEdReactor(bool autoRegister) {
+AcKvEdReactor::AcKvEdReactor(KvDocumentEvents& events, bool autoRegister) : events_(events) {
     if (autoRegister) {
         acedEditor->addReactor(this);
         registered_ = true;
@@ -224,7 +202,7 @@ void AcKvEdReactor::restoreDefaultFormat() {
 }
 
 void AcKvEdReactor::enableBarAfterPlot(const std::string& name) {
-    if (name == "PLOT" && barDisabledForPlot_ && KvDockBar()) EnableWindow(KvDockBar()->GetSafeHwnd(), TRUE);
+    if (name == "PLOT" && barDisabledForPlot_) events_.EnableBarAfterPlot();
 }
 
 void AcKvEdReactor::commandWillStart(const std::string& name) {
@@ -249,9 +227,7 @@ void AcKvEdReactor::commandWillStart(const std::string& name) {
     } else if (name == "SAVEAS") {
         saving_ = saveAs_ = true;
     } else if (name == "PLOT") {
-        CKorvaneDialogBar* bar = KvDockBar();
-        barDisabledForPlot_ = bar && bar->IsVisible();
-        if (barDisabledForPlot_) EnableWindow(bar->GetSafeHwnd(), FALSE);
+        barDisabledForPlot_ = events_.DisableBarForPlot();
     }
 }
 
@@ -260,21 +236,10 @@ void AcKvEdReactor::commandEnded(const std::string& name) {
     clearSaveFlags();
     try {
         enableBarAfterPlot(name);
-        KvTabPanel().TabCtrl().OnCommandEnded(name);
+        events_.CommandEnded(name);
         if (name == "CLOSE") return;
         KvApplyInputMethodRule();
-        // The selected tab's modified mark follows DBMOD.
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        const int selected = tab.GetCurSel();
-        if (selected < 0 || !tab.fileIcon) return;
-        CItemData* item = tab.GetItem(selected);
-        AcApDocument* doc = acDocManager->curDocument();
-        if (!item || !doc || item->drawingDoc != doc) return;
-        if (wasSaveAs) item->pathName = doc->fileName();
-        int dbmod = 0;
-        KvGetVarInt("DBMOD", &dbmod);
-        item->modified = dbmod != 0 ? 1 : 0;
-        tab.Redraw();
+        events_.CurrentDrawingChanged(wasSaveAs);
     } catch (...) {
         char line[300];
         std::snprintf(line, sizeof line, "Exception error : COMMAND \"%s\"\n", name.c_str());
@@ -285,7 +250,7 @@ void AcKvEdReactor::commandEnded(const std::string& name) {
 void AcKvEdReactor::commandCancelled(const std::string& name) {
     clearSaveFlags();
     try {
-        KvTabPanel().TabCtrl().OnCommandStopped(name);
+        events_.CommandStopped(name);
         KvApplyInputMethodRule();
         enableBarAfterPlot(name);
     } catch (...) {
@@ -298,7 +263,7 @@ void AcKvEdReactor::commandCancelled(const std::string& name) {
 void AcKvEdReactor::commandFailed(const std::string& name) {
     clearSaveFlags();
     enableBarAfterPlot(name);
-    KvGuard("commandFailed", [&] { KvTabPanel().TabCtrl().OnCommandStopped(name); });
+    KvGuard("commandFailed", [&] { events_.CommandStopped(name); });
 }
 
 void AcKvEdReactor::lispEnded() {
@@ -313,14 +278,12 @@ void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) 
     try {
         AcApDocument* doc = acDocManager->document(db);
         if (!doc) return;
-        AcKvUiTabPanel& panel = KvTabPanel();
-        CItemData* item = panel.FindItemByDocument(doc);
-        if (!item) return;
+        if (!events_.HasTab(doc)) return;
         if (App().sdi && !App().sdiModeEnabled) {
             // The bar does not follow single-document mode, but a tab it already holds must not
             // keep the old path of a drawing saved under a new name: its caption already shows the
             // new one, and closing it would leave a link to the wrong file.
-            if (item->pathName != doc->fileName()) panel.ModifyDrawing(doc);
+            events_.DrawingSaved(doc);
             return;
         }
         if (saving_) {
@@ -328,10 +291,10 @@ void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) 
             const KvSaveCommand command =
                 quickSave_ ? KvSaveCommand::QuickSave : saveAs_ ? KvSaveCommand::SaveAs : KvSaveCommand::Save;
             KvApplySaveRule(docData(doc), command, maintain, int(doc->formatForSave()));
-            panel.ModifyDrawing(doc);
+            events_.DrawingSaved(doc);
         } else {
             // A save nobody asked for (an automatic save): only the file information.
-            panel.RefreshFileInfo(item, fileName);
+            events_.DrawingSavedUnasked(doc, fileName);
         }
     } catch (...) {
         char line[600];
@@ -342,48 +305,24 @@ void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) 
 
 void AcKvEdReactor::sysVarChanged(const std::string& name, bool) {
     if (name != "SDI" && name != "*SDI") return;
-    KvGuard("sysVarChanged", [] {
+    KvGuard("sysVarChanged", [&] {
         int sdi = 0;
         if (KvGetVarInt("SDI", &sdi) == RTNORM) App().sdi = sdi != 0;
-        if (!App().sdi || App().sdiModeEnabled) addMissingDrawingTabs();
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        for (int i = 0; i < tab.GetItemCount(); ++i)
-            if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;
-        // The bar follows the rule every tab change applies, which counts the tabs: 'One tab
-        // hidden' must not hide a bar of several tabs.
-        KvTabPanel().UpdateBarVisibility();
+        if (!App().sdi || App().sdiModeEnabled) addMissingDrawingTabs(events_);
+        events_.SingleDocumentModeChanged();
     });
 }
 
 void AcKvEdReactor::mainFrameMovedOrResized(HWND, bool) {
-    KvGuard("mainFrameMovedOrResized", [] {
-        std::vector<HMONITOR> monitors;
-        EnumDisplayMonitors([&](HMONITOR m) {
-            monitors.push_back(m);
-            return true;
-        });
-        if (monitors.size() < 2) return;
-        HMONITOR view = MonitorFromWindow(acedGetAcadDwgView(), MONITOR_DEFAULTTONEAREST);
-        HMENU popup = GetSubMenu(GetSystemMenu(acedGetAcadFrame(), FALSE), 0);
-        if (!popup) return;
-        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-            EnableMenuItem(popup, UINT(i), MF_BYPOSITION | MF_ENABLED);
-            CheckMenuItem(popup, UINT(i), MF_BYPOSITION | MF_UNCHECKED);
-        }
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            if (monitors[i] != view) continue;
-            CheckMenuItem(popup, UINT(kCmdFirstMonitor + i), MF_BYCOMMAND | MF_CHECKED);
-            EnableMenuItem(popup, UINT(kCmdFirstMonitor + i), MF_BYCOMMAND | MF_GRAYED);
-        }
-    });
+    KvGuard("mainFrameMovedOrResized", [&] { events_.FrameMovedOrResized(); });
 }
 
 // ---- Life --------------------------------------------------------------------------------------
 
-void KvCreateReactors() {
-    if (!g_docReactor) g_docReactor = std::make_unique<AcKvDocReactor>(true);
-    if (!g_edReactor) g_edReactor = std::make_unique<AcKvEdReactor>(true);
-    if (!g_windowReactor) g_windowReactor = std::make_unique<AcKvDocWindowManagerReactor>(true);
+void KvCreateReactors(KvDocumentEvents& events) {
+    if (!g_docReactor) g_docReactor = std::make_unique<AcKvDocReactor>(events, true);
+    if (!g_edReactor) g_edReactor = std::make_unique<AcKvEdReactor>(events, true);
+    if (!g_windowReactor) g_windowReactor = std::make_unique<AcKvDocWindowManagerReactor>(events, true);
 }
 
 void KvDeleteReactors() {

@@ -3,10 +3,11 @@
 #pragma once
 #include <map>
 #include "arx/docman.h"
+#include "doctrack/events.h"
 
 class AcKvDocReactor : public AcApDocManagerReactor {
 public:
-    explicit AcKvDocReactor(bool autoRegister);
+    AcKvDocReactor(KvDocumentEvents& events, bool autoRegister);
     ~AcKvDocReactor() override;
     void documentCreated(AcApDocument* doc) override;
     void documentToBeDestroyed(AcApDocument* doc) override;
@@ -14,19 +15,23 @@ public:
     void documentActivated(AcApDocument* doc) override;
 
 private:
+    KvDocumentEvents& events_;
     bool registered_ = false;
 };
 
 class AcKvDocWindowReactor : public AcApDocWindowReactor {
 public:
     // One reactor per window; the window it watches comes with each notification.
-    explicit AcKvDocWindowReactor(AcApDocWindow*) {}
+    AcKvDocWindowReactor(KvDocumentEvents& events, AcApDocWindow*) : events_(events) {}
     void documentWindowLoaded(AcApDocWindow* window) override;
+
+private:
+    KvDocumentEvents& events_;
 };
 
 class AcKvDocWindowManagerReactor : public AcApDocWindowManagerReactor {
 public:
-    explicit AcKvDocWindowManagerReactor(bool autoRegister);
+    AcKvDocWindowManagerReactor(KvDocumentEvents& events, bool autoRegister);
     ~AcKvDocWindowManagerReactor() override;
     void documentWindowCreated(AcApDocWindow* window) override;
     void documentWindowActivated(AcApDocWindow* window) override;
@@ -36,13 +41,14 @@ public:
 private:
     void attach(AcApDocWindow* window);
     void destroyed(AcApDocWindow* window);
+    KvDocumentEvents& events_;
     bool registered_ = false;
     std::map<AcApDocWindow*, AcKvDocWindowReactor*> windows_;
 };
 
 class AcKvEdReactor : public AcEditorReactor {
 public:
-    explicit AcKvEdReactor(bool autoRegister);
+    AcKvEdReactor(KvDocumentEvents& events, bool autoRegister);
     ~AcKvEdReactor() override;
     void saveComplete(AcDbDatabase* db, const std::string& fileName) override;
     void commandWillStart(const std::string& name) override;
@@ -58,16 +64,16 @@ private:
     void enableBarAfterPlot(const std::string& name);
     // Gives the host back the default save format that a kept-version save replaced.
     void restoreDefaultFormat();
+    KvDocumentEvents& events_;
     bool registered_ = false;
     int replacedDefaultFormat_ = -1;   // the host's default before a kept-version save; -1 none
     bool saving_ = false, quickSave_ = false, saveAs_ = false, barDisabledForPlot_ = false;
 };
 
-// Advances the pending-operation queue when `doc` became current.
-void KvAdvanceQueueFor(AcApDocument* doc);
 // The input-method rule: back to alphanumeric mode when the English-IME flag is set.
 void KvApplyInputMethodRule();
 
-// The three long-lived reactors of start-up.
-void KvCreateReactors();
+// The three long-lived reactors of start-up; they tell `events` (which must outlive them) what
+// happened.
+void KvCreateReactors(KvDocumentEvents& events);
 void KvDeleteReactors();

@@ -16,7 +16,7 @@
 
 #include "arx/aced.h"
 #include "core/app_state.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "res/embedded_resources.h"
 #include "settings/settings.h"
 #include "sim/desk/desktop.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "arx/docman.h"
-#include "menus/xmlmenu.h"
+#include "uikit/xmlmenu.h"
 #include "win/menu.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
+#include "hosting/striphost.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
 #include "res/resource.h"
@@ -105,6 +106,7 @@ CKorvaneDialogBar* KvDockBar() { return g_bar.get(); }
 
 bool KvCreateDockBar() {
     if (g_bar) return true;
+    KvAttachTabStripHost();
     bool created = false;
     KvGuard("CreateDockBar", [&] {
         AcKvUiTabPanel& panel = KvTabPanel();

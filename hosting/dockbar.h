@@ -42,8 +42,6 @@ void KvDestroyDockBar();
 // Shows or hides the bar by the number of tabs (two or more always show it).
 void KvApplyBarVisibilityRule(int tabCount);
 
-// The options dialog (settings/options.cpp): true when confirmed; the settings are stored then.
-bool KvRunOptionsDialog(HWND parent);
 // After the options are confirmed: the tab strip takes the settings again (fonts, fixed width,
 // docking side, visibility) and is redrawn.
 void KvApplySettingsToTabStrip();

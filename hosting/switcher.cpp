@@ -9,6 +9,7 @@
 #include "core/resource_scope.h"
 #include "doctrack/docdata.h"
 #include "gfx/canvas.h"
+#include "hosting/striphost.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
 #include "win/controls.h"
@@ -393,6 +394,7 @@ AcKvUiTabCtrlDialog* KvSwitcher() { return g_switcher.get(); }
 
 bool KvCreateSwitcher(HWND parent) {
     if (g_switcher) return true;
+    KvAttachTabStripHost();
     auto dialog = std::make_unique<AcKvUiTabCtrlDialog>();
     if (!dialog->Create(parent)) return false;
     g_switcher = std::move(dialog);

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 #include "arx/aced.h"
-#include "menus/xmlmenu.h"
+#include "menus/usermenu.h"
 
 class AcKvUiContextApp : public AcEdUIContext {
 public:

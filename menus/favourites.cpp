@@ -6,12 +6,11 @@
 #include "core/app_state.h"
 #include "core/files.h"
 #include "core/guard.h"
-#include "core/listmerge.h"
 #include "core/registry.h"
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "menus/ctxmenu.h"
-#include "menus/favourites.h"
+#include "settings/favourites.h"
 #include "tabstrip/panel.h"
 #include "win/system.h"
 
@@ -38,17 +37,6 @@ bool listed(const std::vector<std::string>& list, const std::string& path) {
         if (EqualsNoCase(KvEntryPath(entry), path)) return true;
     return false;
 }
-
-}  // namespace
-
-std::string KvEntryPath(const std::string& entry) { return entry.substr(0, entry.find(';')); }
-std::string KvEntryTitle(const std::string& entry) {
-    const auto p = entry.find(';');
-    return p == std::string::npos ? std::string() : entry.substr(p + 1);
-}
-std::string KvMakeEntry(const std::string& path, const std::string& title) { return path + ";" + title; }
-
-namespace {
 
 // A list from its registry slots, and back; missing or empty slots are skipped when reading, and
 // every slot past the list is emptied when writing.
@@ -80,11 +68,6 @@ void saveEntryList(const char* list, const char* prefix, std::vector<std::string
 }
 
 }  // namespace
-
-std::vector<std::string> KvMergeEntryLists(const std::vector<std::string>& base, const std::vector<std::string>& mine,
-                                           const std::vector<std::string>& theirs) {
-    return KvMergeLists(base, mine, theirs, [](const std::string& entry) { return KvEntryPath(entry); });
-}
 
 void AcKvUiTabCtrl::LoadFavourites() {
     favourites = storedFavourites = loadEntryList("favorites", "zzfav");

@@ -4,7 +4,7 @@
 #include "core/guard.h"
 #include "core/paths.h"
 #include "core/profile.h"
-#include "menus/xmlmenu.h"
+#include "menus/usermenu.h"
 
 namespace {
 constexpr const char* kMenuFileName = "ctxmenu.xml";

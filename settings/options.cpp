@@ -13,11 +13,9 @@
 #include "core/strings.h"
 #include "gfx/canvas.h"
 #include "gfx/font.h"
-#include "hosting/dockbar.h"
 #include "res/resource.h"
 #include "settings/language.h"
 #include "settings/options_pages.h"
-#include "tabstrip/panel.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/system.h"
@@ -130,7 +128,7 @@ constexpr int kPageCount = int(std::size(kRows));
 
 class AcUiPrefsDialog {
 public:
-    explicit AcUiPrefsDialog(COptionsValues values) : values_(std::move(values)) {
+    AcUiPrefsDialog(COptionsValues values, KvSettingsApplied& strip) : values_(std::move(values)), strip_(strip) {
         pages_ = KvMakeOptionsPages();
     }
     ~AcUiPrefsDialog() {
@@ -192,9 +190,9 @@ private:
         context_.language = &language_;
         context_.languages = CollectLanguages();
         context_.frame = dlg;
-        const AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        favourites_ = tab.favourites;
-        templates_ = tab.templates;
+        context_.strip = &strip_;
+        favourites_ = strip_.Favourites();
+        templates_ = strip_.Templates();
         language_ = KvLanguageChoice();
 
         // The caption strip's font: the string table names it, Verdana when it does not.
@@ -285,6 +283,7 @@ private:
     }
 
     COptionsValues values_;
+    KvSettingsApplied& strip_;
     std::vector<std::unique_ptr<AcUiPrefsSubDlg>> pages_;
     std::array<HTREEITEM, kPageCount> nodes_{};
     OptionsPageContext context_;
@@ -296,24 +295,15 @@ private:
     int current_ = -1;
 };
 
-bool KvShowOptionsDialog(HWND parent) {
-    AcUiPrefsDialog dialog(KvReadOptionsValues());
+bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip) {
+    AcUiPrefsDialog dialog(KvReadOptionsValues(), strip);
     if (!dialog.Run(parent)) return false;
     const COptionsValues& v = dialog.Values();
     KvWriteOptionsValues(v);
     // Values some consumers hold in their own state.
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-    tab.tooltipEnable = v.num(SettingId::TooltipEnable) != 0;
-    tab.showThumbnail = v.num(SettingId::ShowThumbnail) != 0;
-    tab.showDesc = v.num(SettingId::ShowDesc) != 0;
+    strip.SettingsStored(v);
     App().englishIme = v.num(SettingId::AutoEnglishMode) != 0;
-    if (dialog.ListsEdited()) {
-        tab.favourites = dialog.Favourites();
-        tab.templates = dialog.Templates();
-        tab.SaveFavourites();
-    }
+    if (dialog.ListsEdited()) strip.ListsEdited(dialog.Favourites(), dialog.Templates());
     ApplyLanguageChoice(dialog.LanguageChoice());
     return true;
 }
-
-bool KvRunOptionsDialog(HWND parent) { return KvShowOptionsDialog(parent); }

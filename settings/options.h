@@ -4,11 +4,12 @@
 // controls into the copy, then writes the whole copy back in a fixed order and pushes a few values
 // to the running tab strip; Cancel drops the copy.
 #pragma once
-#include "menus/favourites.h"
+#include "settings/favourites.h"
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
+#include "settings/applied.h"
 #include "settings/settings.h"
 #include "win/types.h"
 
@@ -44,5 +45,6 @@ int KvOutlineWidthFromText(const std::string& box);
 // The similar-name positions are held in one byte.
 int KvSimilarPositionFromText(const std::string& box);
 
-// The dialog, modal, with `parent` as owner: true when it ended with OK.
-bool KvShowOptionsDialog(HWND parent);
+// The dialog, modal, with `parent` as owner: true when it ended with OK. `strip` hands the dialog
+// the lists it edits and takes what it applies.
+bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip);

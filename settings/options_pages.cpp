@@ -15,8 +15,7 @@
 #include "gfx/canvas.h"
 #include "gfx/font.h"
 #include "res/resource.h"
-#include "tabstrip/fontrecord.h"
-#include "tabstrip/panel.h"
+#include "settings/fontrecord.h"
 #include "uikit/effects.h"
 #include "win/commdlg.h"
 #include "win/dialog.h"
@@ -323,13 +322,7 @@ private:
         lf.lfEscapement = previous.lfEscapement;
         lf.lfOrientation = previous.lfOrientation;
         const std::string record = KvFormatFontRecord(lf);
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        if (selected) tab.SetFonts(record, "");
-        else tab.SetFonts("", record);
-        // The bar's thickness follows the selected font; the font stays even when the dialog is
-        // cancelled, so the bar is laid out for it now.
-        acedRecalcFrameLayout();
-        tab.Redraw();
+        Context().strip->TabFontChosen(selected, record);
         V().str(styleId) = record;
         V().num(colourId) = int(cf.rgbColors);
         if (selected) {

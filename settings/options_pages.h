@@ -19,6 +19,7 @@ struct OptionsPageContext {
     std::string* language = nullptr;
     std::vector<std::string> languages;
     HWND frame = nullptr;
+    KvSettingsApplied* strip = nullptr;
 };
 
 // AcUiPrefsSubDlg: one page. Controls bound to settings are filled when the page is made and read

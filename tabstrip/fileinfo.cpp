@@ -4,7 +4,7 @@
 #include <filesystem>
 #include "arx/aced.h"
 #include "core/app_state.h"
-#include "core/lifecycle.h"
+#include "core/thumbnails.h"
 #include "core/strings.h"
 #include "core/text.h"
 #include "gfx/canvas.h"

@@ -3,8 +3,8 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
-#include "hosting/switcher.h"
 #include "settings/settings.h"
+#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 #include "win/imm.h"
 #include "win/input.h"
@@ -117,11 +117,8 @@ bool KvTabStripFilter(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return false;
     const int key = int(msg->wParam);
     // Ctrl+Tab opens the document switcher (its own key handling takes over from there).
-    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !KvSwitcherVisible()) {
-        if (AcKvUiTabCtrlDialog* switcher = KvSwitcher()) {
-            switcher->Open(shift);
-            return true;
-        }
+    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !KvTabSwitcherVisible()) {
+        if (KvOpenTabSwitcher(shift)) return true;
     }
     const Pointer where = pointerPlace();
     const bool overBarOrDrawing = where != Pointer::Elsewhere;

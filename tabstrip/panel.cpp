@@ -9,11 +9,10 @@
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
-#include "core/lifecycle.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "doctrack/docdata.h"
-#include "hosting/dockbar.h"
+#include "tabstrip/host.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/fileinfo.h"
@@ -551,7 +550,7 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     tab_.Redraw();
 }
 
-void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibilityRule(tab_.GetItemCount()); }
+void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibility(tab_.GetItemCount()); }
 
 void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
     KvGuard("OnTooltipDisplay", [&] {
@@ -566,4 +565,18 @@ void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
         request->anchorPoint = place.at;
         *request->text = KvTooltipMarkup(*item, index, tab_.GetItemCount(), tab_.showDesc, tab_.showThumbnail);
     });
+}
+
+void KvAdvanceQueueFor(AcApDocument* doc) {
+    try {
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        CItemData* head = tab.QueueHead();
+        if (!head) return;
+        tab.RunQueueStep(doc, head);
+        // The mark says what DBMOD says: a step that saves clears it when its save has ended.
+        if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
+            head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;
+    } catch (...) {
+        KvReportException("MyDocumentActivated");
+    }
 }

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 #include "arx/docman.h"
-#include "hosting/banner.h"
+#include "tabstrip/banner.h"
 #include "tabstrip/tabctrl.h"
 #include "uikit/tooltip.h"
 
@@ -83,6 +83,9 @@ private:
 
 // The pattern rule of the find command: "*" any run, "." any one character, the rest exact.
 bool KvWildcardMatch(const std::string& pattern, const std::string& name);
+
+// Advances the pending-operation queue when `doc` became current.
+void KvAdvanceQueueFor(AcApDocument* doc);
 
 // The panel, one per process (created empty; its window exists while the bar does).
 AcKvUiTabPanel& KvTabPanel();

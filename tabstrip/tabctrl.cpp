@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
-#include "tabstrip/fontrecord.h"
-#include "menus/favourites.h"
+#include "settings/fontrecord.h"
+#include "settings/favourites.h"
 
 #include <algorithm>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
-#include "hosting/switcher.h"
+#include "tabstrip/host.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -499,7 +499,7 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
 
 bool AcKvUiTabCtrl::HostBusy() {
     AcApDocument* doc = acDocManager->curDocument();
-    return !doc || !doc->isQuiescent() || KvSwitcherVisible();
+    return !doc || !doc->isQuiescent() || KvTabSwitcherVisible();
 }
 
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
-#include "menus/xmlmenu.h"
+#include "uikit/xmlmenu.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/model.h"
 #include "win/menu.h"

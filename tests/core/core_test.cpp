@@ -3,8 +3,8 @@
 #include <sstream>
 #include "arx/aced.h"
 #include "core/app_state.h"
-#include "core/commands.h"
-#include "core/lifecycle.h"
+#include "core/wiring/commands.h"
+#include "core/wiring/lifecycle.h"
 #include "core/strings.h"
 #include "res/embedded_resources.h"
 #include "sim/pe/modules.h"

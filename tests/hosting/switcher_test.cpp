@@ -1,6 +1,6 @@
 // The Ctrl+Tab document switcher: its rules for sizes, version names and icons, and the dialog
 // driven by keys through the simulated host.
-#include "core/filter.h"
+#include "core/wiring/filter.h"
 #include "doctrack/docdata.h"
 #include "hosting/switcher.h"
 #include "res/resource.h"

@@ -187,7 +187,7 @@ TEST_F(Hosts, ALockNobodyReleasesCostsAShortWaitAndALine) {
 
 }  // namespace
 
-#include "menus/favourites.h"
+#include "settings/favourites.h"
 
 namespace {
 

@@ -254,7 +254,7 @@ TEST_F(ContextMenu, FavouritesAreKeptInTheRegistry) {
 
 }  // namespace
 
-#include "core/filter.h"
+#include "core/wiring/filter.h"
 #include "win/input.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "options/options_fixture.h"
 #include "settings/language.h"
+#include "settings/applied.h"
 #include "settings/options.h"
 
 namespace {
@@ -266,3 +267,54 @@ TEST_F(Options, HelpOpensTheHelpFile) {
 }
 
 }  // namespace
+
+// The dialog knows the running tab strip only through what it is handed: the lists it edits, a
+// font chosen on the way, and what OK applies. Cancel applies nothing; the strip's own lists are
+// not touched by the dialog itself.
+class RecordingStrip : public KvSettingsApplied {
+public:
+    std::vector<std::string> Favourites() override { return favourites; }
+    std::vector<std::string> Templates() override { return templates; }
+    void TabFontChosen(bool selected, const std::string& record) override { fonts.push_back({selected, record}); }
+    void SettingsStored(const COptionsValues& values) override {
+        ++stores;
+        tooltip = values.num(S::TooltipEnable);
+    }
+    void ListsEdited(const std::vector<std::string>& f, const std::vector<std::string>& t) override {
+        edited.push_back(f);
+        edited.push_back(t);
+    }
+    std::vector<std::string> favourites, templates;
+    std::vector<std::pair<bool, std::string>> fonts;
+    std::vector<std::vector<std::string>> edited;
+    int stores = 0, tooltip = -1;
+};
+
+TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
+    open({"a.dwg"});
+    start();
+    const std::vector<std::string> running = tabs().favourites;
+    RecordingStrip strip;
+    strip.favourites = {machine.drawings + "a.dwg;A", machine.drawings + "b.dwg;B"};
+    strip.templates = {machine.drawings + "t.dwt;T"};
+
+    feed = {"@dialog select 242 Korvane Shape>Tab Style", "@font \"DejaVu Serif\" 20 bold", "@dialog press 1130",
+            "@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press Cancel"};
+    EXPECT_FALSE(KvShowOptionsDialog(acedGetAcadFrame(), strip));
+    EXPECT_TRUE(feed.empty()) << transcript;
+    ASSERT_EQ(strip.fonts.size(), 1u);   // the font goes at once, even though the dialog is cancelled
+    EXPECT_TRUE(strip.fonts[0].first);
+    EXPECT_NE(strip.fonts[0].second.find("DejaVu Serif"), std::string::npos);
+    EXPECT_EQ(strip.stores, 0);
+    EXPECT_TRUE(strip.edited.empty());
+
+    feed = {"@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press OK"};
+    EXPECT_TRUE(KvShowOptionsDialog(acedGetAcadFrame(), strip));
+    EXPECT_TRUE(feed.empty()) << transcript;
+    EXPECT_EQ(strip.stores, 1);
+    EXPECT_EQ(strip.tooltip, GetSettingNumber(S::TooltipEnable));
+    ASSERT_EQ(strip.edited.size(), 2u);
+    EXPECT_EQ(strip.edited[0], (std::vector<std::string>{machine.drawings + "b.dwg;B"}));
+    EXPECT_EQ(strip.edited[1], strip.templates);
+    EXPECT_EQ(tabs().favourites, running);
+}

@@ -3,7 +3,7 @@
 #pragma once
 #include "arx/aced.h"
 #include "core/app_state.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "res/embedded_resources.h"
 #include "sim/pe/modules.h"
 #include "support/machine_fixture.h"

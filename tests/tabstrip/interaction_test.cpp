@@ -78,7 +78,7 @@ TEST_F(Clicks, LinkOpensInPlaceEvenWithNoDrawingOpen) {
 
 }  // namespace
 
-#include "core/filter.h"
+#include "core/wiring/filter.h"
 #include "win/input.h"
 #include "sim/desk/dialogs.h"
 #include "win/system.h"

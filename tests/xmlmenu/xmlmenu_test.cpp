@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
-#include "menus/xmlmenu.h"
+#include "uikit/xmlmenu.h"
 #include "sim/desk/windows.h"
 
 namespace {

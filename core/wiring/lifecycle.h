@@ -12,12 +12,9 @@ void KvUnload();
 
 // What start-up added to the host frame's system menu (removed again at unload).
 int KvSystemMenuItemsAdded();
-
-// The thumbnail library's entry points; null when it is not loaded.
-using KvGetThumbnailFn = HBITMAP (*)(const char* path, unsigned int size, int& formatCode);
-using KvGetDrawingVersionFn = int (*)(const char* path);
-KvGetThumbnailFn KvThumbnailFunction();
-KvGetDrawingVersionFn KvDrawingVersionFunction();
+// With two or more monitors: the monitor entry of the drawing view's monitor is checked and
+// greyed, the others enabled and unchecked (after the frame moved).
+void KvCheckSystemMenuMonitor();
 
 // System command ids of the frame menu entries.
 inline constexpr UINT kCmdFirstMonitor = 10031;

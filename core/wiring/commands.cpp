@@ -1,4 +1,4 @@
-#include "core/commands.h"
+#include "core/wiring/commands.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +16,8 @@
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "hosting/dockbar.h"
+#include "hosting/striphost.h"
+#include "settings/options.h"
 #include "menus/combine.h"
 #include "tabstrip/panel.h"
 #include "win/commdlg.h"
@@ -147,7 +149,7 @@ void cmdScript() {
 void cmdConfig() {
     try {
         KvResourceScope scope(App().resourceModule, 2);
-        if (!KvRunOptionsDialog(acedGetAcadFrame())) return;
+        if (!KvShowOptionsDialog(acedGetAcadFrame(), KvTabStripSettings())) return;
         KvApplySettingsToTabStrip();
     } catch (...) {
         KvReportException("KorvaneConfig");

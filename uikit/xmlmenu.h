@@ -1,4 +1,4 @@
-// The user's menu file "ctxmenu.xml": a small tolerant XML reader that turns it into a tree, and a
+// A small tolerant XML reader that turns a menu file into a tree, and a
 // menu that fills a popup menu from that tree and remembers, per command id, each entry's label
 // and the text it sends to the current drawing's command line.
 #pragma once
@@ -114,12 +114,3 @@ private:
     unsigned firstId_ = kFirstId;
     unsigned nextId_ = kFirstId;
 };
-
-// The user's menu file: when the data folder has no "ctxmenu.xml", the shipped one is copied there
-// from the module folder; then the host resolves the data-folder path. Nothing when it does not.
-std::optional<std::string> KvLocateUserMenuFile();
-
-// Locates the user's menu file and loads it into `target` with the label attribute "name" and the
-// first id 500. False when there is no file or it cannot be read (no entries, nothing reported);
-// an exception prints "Exception error :  SubMenu. " and leaves what was built.
-bool KvLoadUserMenu(CXmlMenu& menu, HMENU target);

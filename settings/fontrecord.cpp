@@ -1,4 +1,4 @@
-#include "tabstrip/fontrecord.h"
+#include "settings/fontrecord.h"
 
 #include <cstdlib>
 #include <vector>

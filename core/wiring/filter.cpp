@@ -1,9 +1,9 @@
-#include "core/filter.h"
+#include "core/wiring/filter.h"
 
 #include <vector>
 #include "arx/aced.h"
 #include "core/guard.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "hosting/switcher.h"
 #include "tabstrip/keys.h"
 #include "tabstrip/panel.h"

@@ -1,18 +1,20 @@
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 
 #include <filesystem>
 #include <system_error>
 #include "arx/aced.h"
 #include "arx/docman.h"
 #include "core/app_state.h"
-#include "core/commands.h"
-#include "core/filter.h"
+#include "core/wiring/commands.h"
+#include "core/wiring/document_events.h"
+#include "core/wiring/filter.h"
 #include "core/guard.h"
 #include "core/hostvars.h"
 #include "core/paths.h"
 #include "core/profile.h"
 #include "core/resource_scope.h"
 #include "core/strings.h"
+#include "core/thumbnails.h"
 #include "gfx/gdiplus.h"
 #include "doctrack/reactors.h"
 #include "hosting/dockbar.h"
@@ -30,14 +32,7 @@ namespace {
 
 UINT_PTR g_gdiplusToken = 0;
 int g_gdiplusCount = 0;
-HMODULE g_thumbLibrary = nullptr;
-KvGetThumbnailFn g_getThumbnail = nullptr;
-KvGetDrawingVersionFn g_getDrawingVersion = nullptr;
 int g_systemMenuItems = 0;
-
-// The thumbnail library's exports under their compiler-decorated names.
-constexpr const char* kThumbnailExport = "_Z19GetTumbnailFromFilePKcjRi";
-constexpr const char* kVersionExport = "_Z17GetDrawingVersionPKc";
 
 constexpr const char* kBuildTag = "build 3.2.0";
 
@@ -45,15 +40,6 @@ void kvTestHandler() {
     acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE);
 }
 
-
-bool loadThumbnailLibrary() {
-    if (!g_thumbLibrary) g_thumbLibrary = LoadLibrary(App().moduleFolder + "Lumaret64.DLL");
-    if (g_thumbLibrary) {
-        g_getThumbnail = reinterpret_cast<KvGetThumbnailFn>(GetProcAddress(g_thumbLibrary, kThumbnailExport));
-        g_getDrawingVersion = reinterpret_cast<KvGetDrawingVersionFn>(GetProcAddress(g_thumbLibrary, kVersionExport));
-    }
-    return g_getDrawingVersion != nullptr;
-}
 
 int hostYearOf(const std::string& acadver) {
     // Only the first four characters count ("20.1s" and "20.1" name one release).
@@ -147,9 +133,28 @@ void removeSystemMenuEntries() {
 
 }  // namespace
 
-KvGetThumbnailFn KvThumbnailFunction() { return g_getThumbnail; }
-KvGetDrawingVersionFn KvDrawingVersionFunction() { return g_getDrawingVersion; }
 int KvSystemMenuItemsAdded() { return g_systemMenuItems; }
+
+void KvCheckSystemMenuMonitor() {
+    std::vector<HMONITOR> monitors;
+    EnumDisplayMonitors([&](HMONITOR m) {
+        monitors.push_back(m);
+        return true;
+    });
+    if (monitors.size() < 2) return;
+    HMONITOR view = MonitorFromWindow(acedGetAcadDwgView(), MONITOR_DEFAULTTONEAREST);
+    HMENU popup = GetSubMenu(GetSystemMenu(acedGetAcadFrame(), FALSE), 0);
+    if (!popup) return;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        EnableMenuItem(popup, UINT(i), MF_BYPOSITION | MF_ENABLED);
+        CheckMenuItem(popup, UINT(i), MF_BYPOSITION | MF_UNCHECKED);
+    }
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        if (monitors[i] != view) continue;
+        CheckMenuItem(popup, UINT(kCmdFirstMonitor + i), MF_BYCOMMAND | MF_CHECKED);
+        EnableMenuItem(popup, UINT(kCmdFirstMonitor + i), MF_BYCOMMAND | MF_GRAYED);
+    }
+}
 
 int KvProcessHook(HINSTANCE module, unsigned reason) {
     if (reason == 1) {
@@ -209,7 +214,7 @@ void KvStartup() {
     App().moduleFolder = FolderOf(moduleFile);
 
     // 2. The thumbnail library is required.
-    if (!loadThumbnailLibrary()) {
+    if (!KvLoadThumbnailLibrary()) {
         MessageBox(acedGetAcadFrame(), "file not find 'Lumaret64.DLL'", "Korvane", MB_OK | MB_ICONERROR);
         return;
     }
@@ -256,7 +261,7 @@ void KvStartup() {
         KvRegisterCommands();
         KvInstallMessageFilter();
         KvCreateDockBar();
-        KvCreateReactors();
+        KvCreateReactors(KvModuleDocumentEvents());
         KvCreateContextApp();
         KvCreateSwitcher(acedGetAcadFrame());
 
@@ -301,12 +306,7 @@ void KvUnload() {
         KvDestroyStringTable();
         KvSetInterfaceReload(nullptr);
         KvFreeLanguagePack();
-        if (g_thumbLibrary) {
-            FreeLibrary(g_thumbLibrary);
-            g_thumbLibrary = nullptr;
-            g_getThumbnail = nullptr;
-            g_getDrawingVersion = nullptr;
-        }
+        KvFreeThumbnailLibrary();
         ResetSettingsStore();
     });
 }

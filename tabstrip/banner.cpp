@@ -1,4 +1,4 @@
-#include "hosting/banner.h"
+#include "tabstrip/banner.h"
 
 #include <algorithm>
 #include <string_view>

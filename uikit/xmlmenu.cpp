@@ -1,4 +1,4 @@
-#include "menus/xmlmenu.h"
+#include "uikit/xmlmenu.h"
 
 #include <stdexcept>
 #include "arx/docman.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 #include "core/guard.h"
-#include "core/lifecycle.h"
+#include "core/wiring/lifecycle.h"
 #include "hosting/dockbar.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"

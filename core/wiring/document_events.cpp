@@ -1,0 +1,78 @@
+#include "core/wiring/document_events.h"
+
+#include "arx/aced.h"
+#include "batch/batchdlg.h"
+#include "core/app_state.h"
+#include "core/hostvars.h"
+#include "core/wiring/lifecycle.h"
+#include "hosting/dockbar.h"
+#include "tabstrip/panel.h"
+
+namespace {
+
+class ModuleDocumentEvents final : public KvDocumentEvents {
+public:
+    void DocumentCreated(AcApDocument* doc) override { KvBatchDialogDocumentEvent(doc->fileName(), true); }
+    void DocumentToBeDestroyed(AcApDocument* doc) override { KvBatchDialogDocumentEvent(doc->fileName(), false); }
+
+    bool HasTab(AcApDocument* doc) override { return KvTabPanel().FindItemByDocument(doc) != nullptr; }
+    void AddTab(AcApDocument* doc) override {
+        KvTabPanel().InsertDrawing(doc);
+        KvTabPanel().SetCurTabFromDocument(doc);
+    }
+    void AddTab(AcApDocWindow* window) override {
+        KvTabPanel().InsertDocWindow(window);
+        KvTabPanel().SetCurTabFromDocument(window);
+    }
+    void SelectTab(AcApDocument* doc) override { KvTabPanel().SetCurTabFromDocument(doc); }
+    void SelectTab(AcApDocWindow* window) override { KvTabPanel().SetCurTabFromDocument(window); }
+    void RemoveTab(AcApDocument* doc) override { KvTabPanel().DeleteDrawing(doc); }
+    void RemoveTab(AcApDocWindow* window) override { KvTabPanel().DeleteDrawing(window); }
+    void DrawingActivated(AcApDocument* doc) override { KvAdvanceQueueFor(doc); }
+    void DrawingSaved(AcApDocument* doc) override { KvTabPanel().ModifyDrawing(doc); }
+    void DrawingSavedUnasked(AcApDocument* doc, const std::string& fileName) override {
+        AcKvUiTabPanel& panel = KvTabPanel();
+        if (CItemData* item = panel.FindItemByDocument(doc)) panel.RefreshFileInfo(item, fileName);
+    }
+    void SingleDocumentModeChanged() override {
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        for (int i = 0; i < tab.GetItemCount(); ++i)
+            if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;
+        // The bar follows the rule every tab change applies, which counts the tabs: 'One tab
+        // hidden' must not hide a bar of several tabs.
+        KvTabPanel().UpdateBarVisibility();
+    }
+
+    bool DisableBarForPlot() override {
+        CKorvaneDialogBar* bar = KvDockBar();
+        const bool disable = bar && bar->IsVisible();
+        if (disable) EnableWindow(bar->GetSafeHwnd(), FALSE);
+        return disable;
+    }
+    void EnableBarAfterPlot() override {
+        if (KvDockBar()) EnableWindow(KvDockBar()->GetSafeHwnd(), TRUE);
+    }
+    void CommandEnded(const std::string& name) override { KvTabPanel().TabCtrl().OnCommandEnded(name); }
+    void CommandStopped(const std::string& name) override { KvTabPanel().TabCtrl().OnCommandStopped(name); }
+    void CurrentDrawingChanged(bool afterSaveAs) override {
+        // The selected tab's modified mark follows DBMOD.
+        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        const int selected = tab.GetCurSel();
+        if (selected < 0 || !tab.fileIcon) return;
+        CItemData* item = tab.GetItem(selected);
+        AcApDocument* doc = acDocManager->curDocument();
+        if (!item || !doc || item->drawingDoc != doc) return;
+        if (afterSaveAs) item->pathName = doc->fileName();
+        int dbmod = 0;
+        KvGetVarInt("DBMOD", &dbmod);
+        item->modified = dbmod != 0 ? 1 : 0;
+        tab.Redraw();
+    }
+    void FrameMovedOrResized() override { KvCheckSystemMenuMonitor(); }
+};
+
+ModuleDocumentEvents g_events;
+
+}  // namespace
+
+KvDocumentEvents& KvModuleDocumentEvents() { return g_events; }
