@@ -70,14 +70,4 @@ LRESULT notifyParent(HWND control, WORD code);
 LRESULT notifyParent(HWND control, NMHDR* header);
 // Index or text argument: all digits is an index, anything else a text.
 bool parseIndex(const std::string& s, int* index);
-
-void registerListClasses(WindowManager& wm);
-void forgetListControls();
-bool isListControl(HWND control);   // list view or tree view
-void listCheck(HWND control, bool on, const std::string& row);
-void listSelect(HWND control, const std::string& indexOrText);
-void listDoubleClick(HWND control, const std::string& row);
-void listRightClick(HWND control, const std::string& row);
-void listColumnClick(HWND control, int column);
-std::string describeList(HWND control);
 }  // namespace sim::desk
