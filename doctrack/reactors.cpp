@@ -51,7 +51,7 @@ void addMissingDrawingTabs() {
 void KvAdvanceQueueFor(AcApDocument* doc) {
     try {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        CItemData* head = tab.QueueHead();
+        CItemData* head = tab.Queue().Head();
         if (!head) return;
         tab.RunQueueStep(doc, head);
         // The mark says what DBMOD says: a step that saves clears it when its save has ended.

@@ -484,7 +484,7 @@ void AcKvUiTabPanel::ActivateDrawing(AcApDocument* doc) {
 
 void AcKvUiTabPanel::OnSelChange() {
     KvGuard("OnSelchange", [&] {
-        tab_.ClearQueue();
+        tab_.StopOperation();
         const int selected = tab_.GetCurSel();
         tab_.linkIndex = selected;
         CItemData* item = tab_.GetItem(selected);

@@ -116,7 +116,7 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 }
 
 void AcKvUiTabCtrl::Destroy() {
-    ClearQueue();
+    StopOperation();
     if (hwnd_) {
         SaveFavourites();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
