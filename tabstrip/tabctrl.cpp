@@ -34,7 +34,6 @@ constexpr COLORREF kBarBackground = RGB(138, 138, 138);
 // font record's height is brought into.
 constexpr int kDefaultFontHeight = 12;
 constexpr long long kMinFontHeight = 6, kMaxFontHeight = 72;
-constexpr int kIconSize = 16;
 
 // The pictures, in the order of the picture table: the file icons (by KvFileIcon), the format
 // strips (by KvFormatStrip), then the overlays and glyphs.
@@ -307,15 +306,20 @@ std::string AcKvUiTabCtrl::PaintedCaption(int index) const {
     return KvCaptionText(source, showExtension, maxCharUse, maxChars);
 }
 
-RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const {
-    const int s = subControlSize;
-    if (!vertical || thumbnailIcon) {
-        const int top = r.top + 2 + (glyph - 1) * (4 + s);
-        return {r.right - s - 4, top, r.right - 4, top + s};
-    }
-    const int top = r.bottom - glyph * s - 4;
-    return {r.left + 2, top, r.left + 2 + s, top + s};
+KvTabStyle AcKvUiTabCtrl::LayoutStyle() const {
+    KvTabStyle style;
+    style.dockSide = dockSide;
+    style.vertical = vertical;
+    style.fileIcon = fileIcon;
+    style.versionIcon = versionIcon;
+    style.thumbnailIcon = thumbnailIcon;
+    style.showClose = showClose;
+    style.subControlSize = subControlSize;
+    style.fixedWidthX = fixedWidthX;
+    return style;
 }
+
+RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const { return KvTabGlyphRect(LayoutStyle(), r, KvTabGlyph(glyph)); }
 
 void AcKvUiTabCtrl::Paint(HDC target) {
     const int count = GetItemCount();
@@ -353,51 +357,14 @@ void AcKvUiTabCtrl::Paint(HDC target) {
     if (selected < 0) return;
     const RECT t = GetItemRect(selected);
     DrawItem(dc, selected, t, true);
-    const RECT& c = client;
-    POINT outline[6];
-    POINT band[2];
-    switch (dockSide) {
-    case kDockBottom:
-        outline[0] = {c.left, t.top}, outline[1] = {t.left + 1, t.top}, outline[2] = {t.left + 1, t.bottom - 1};
-        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.right - 1, t.top}, outline[5] = {c.right, t.top};
-        band[0] = {c.left, t.top - 4}, band[1] = {c.right, t.top - 4};
-        break;
-    case kDockLeft:
-        outline[0] = {t.right, c.top}, outline[1] = {t.right, t.top + 1}, outline[2] = {t.left + 1, t.top + 1};
-        outline[3] = {t.left + 1, t.bottom - 1}, outline[4] = {t.right, t.bottom - 1}, outline[5] = {t.right, c.bottom};
-        band[0] = {t.right + 4, c.top}, band[1] = {t.right + 4, c.bottom};
-        break;
-    case kDockRight:
-        outline[0] = {t.left, c.top}, outline[1] = {t.left, t.top + 1}, outline[2] = {t.right - 1, t.top + 1};
-        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.left, t.bottom - 1}, outline[5] = {t.left, c.bottom};
-        band[0] = {t.left - 4, c.top}, band[1] = {t.left - 4, c.bottom};
-        break;
-    default:
-        outline[0] = {c.left, t.bottom}, outline[1] = {t.left + 1, t.bottom}, outline[2] = {t.left + 1, t.top + 1};
-        outline[3] = {t.right - 1, t.top + 1}, outline[4] = {t.right - 1, t.bottom}, outline[5] = {c.right, t.bottom};
-        band[0] = {c.left, t.bottom + 4}, band[1] = {c.right, t.bottom + 4};
-        break;
-    }
-    KvLine(dc, band[0], band[1], KVPEN{PS_SOLID, 8, endColor, true});
-    KvPolyline(dc, outline, 6, KVPEN{PS_SOLID, 2, startColor, true});
+    const KvSelectionFrame frame = KvLayoutSelection(dockSide, t, client);
+    KvLine(dc, frame.band[0], frame.band[1], KVPEN{PS_SOLID, 8, endColor, true});
+    KvPolyline(dc, frame.outline, 6, KVPEN{PS_SOLID, 2, startColor, true});
     if (dragging && dropMarker.right > dropMarker.left) KvFrameRect(dc, dropMarker, KVPEN{PS_SOLID, 1, RGB(255, 0, 0)});
 }
 
 RECT AcKvUiTabCtrl::CaptionRect(RECT r, const CItemData& item) const {
-    if (!vertical || thumbnailIcon) {
-        r.left += 2;
-        if (fileIcon) r.left += kIconSize;
-        else if (thumbnailIcon && item.thumbnail) r.top += 2 + fixedWidthX * 90 / 120;   // below the picture
-        r.left += 2;
-        if (showClose) r.right -= subControlSize;
-    } else {
-        r.top += 2;
-        if (fileIcon) r.top += kIconSize;
-        else if (versionIcon) r.top += 6;
-        r.top += 6;
-        if (showClose) r.bottom -= subControlSize;
-    }
-    return r;
+    return KvTabCaptionRect(LayoutStyle(), r, item.thumbnail != nullptr);
 }
 
 void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
@@ -429,7 +396,7 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
             else if (item->modified) KvDrawBitmap(dc, r.left + 1, y + 1, picture(kOverlayModified), KVBMP_KEYED);
             if (item->isLink) KvDrawBitmap(dc, r.left, y, picture(kOverlayLink), KVBMP_KEYED);
             if (versionIcon)
-                KvDrawBitmap(dc, r.left, y + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
+                KvDrawBitmap(dc, r.left, y + kTabIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
         } else if (thumbnailIcon && item->thumbnail) {
             const RECT box{r.left, r.top + 2, r.left + fixedWidthX, r.top + 2 + fixedWidthX * 90 / 120};
             KvDrawBitmapFit(dc, box, item->thumbnail, (selected || item->marked) ? KVBMP_NORMAL : KVBMP_GREY);
@@ -444,7 +411,7 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
             else if (item->modified) KvDrawBitmap(dc, x + 1, r.top + 1, picture(kOverlayModified), KVBMP_KEYED);
             if (item->isLink) KvDrawBitmap(dc, x, r.top, picture(kOverlayLink), KVBMP_KEYED);
             if (versionIcon)
-                KvDrawBitmap(dc, x, r.top + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
+                KvDrawBitmap(dc, x, r.top + kTabIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
         }
     }
 
@@ -463,8 +430,8 @@ void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
         // Sunken while the mouse button is held on it, raised otherwise.
         const bool pressed = pressedTab == index && pressedGlyph == glyph;
         FillSolidRect(dc, g, GetSysColor(COLOR_BTNFACE));
-        KvDrawBitmap(dc, g.left, g.top, g.right - g.left, g.bottom - g.top, picture(pictureIndex), 0, 0, kIconSize,
-                     kIconSize, KVBMP_KEYED | tone);
+        KvDrawBitmap(dc, g.left, g.top, g.right - g.left, g.bottom - g.top, picture(pictureIndex), 0, 0, kTabIconSize,
+                     kTabIconSize, KVBMP_KEYED | tone);
         Draw3dRect(dc, g, GetSysColor(pressed ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT),
                    GetSysColor(pressed ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
     };

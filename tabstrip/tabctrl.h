@@ -8,18 +8,13 @@
 #include "gfx/canvas.h"
 #include "menus/xmlmenu.h"
 #include "tabstrip/itemdata.h"
+#include "tabstrip/layout.h"
 #include "tabstrip/model.h"
 #include "tabstrip/queue.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
 namespace kvui { class CKvTooltip; }
-
-// Docking sides ('Docking position').
-constexpr int kDockLeft = 4096;
-constexpr int kDockTop = 8192;
-constexpr int kDockRight = 16384;
-constexpr int kDockBottom = 32768;
 
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
@@ -85,6 +80,8 @@ public:
     RECT CaptionRect(RECT tab, const CItemData& item) const;
     // Action glyph squares (1 close, 2 menu, 3 link) of a tab rectangle.
     RECT GlyphRect(const RECT& tab, int glyph) const;
+    // The fields the geometry of a tab depends on.
+    KvTabStyle LayoutStyle() const;
 
     // Fields filled from settings (see the settings table).
     COLORREF startColor, middleColor, endColor = RGB(142, 142, 142);
