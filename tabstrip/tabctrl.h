@@ -10,6 +10,7 @@
 #include "tabstrip/itemdata.h"
 #include "tabstrip/layout.h"
 #include "tabstrip/model.h"
+#include "tabstrip/painting.h"
 #include "tabstrip/queue.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
@@ -19,12 +20,8 @@ namespace kvui { class CKvTooltip; }
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
 
-// The format code a tab shows and the pictures it maps to.
+// The format code a tab shows (its pictures: tabstrip/painting.h).
 int KvFormatCodeFromVersionCode(int versionCode);
-enum class KvFileIcon { Generic, Dxf, R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
-KvFileIcon KvFileIconFor(int formatCode);
-enum class KvFormatStrip { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
-KvFormatStrip KvFormatStripFor(int formatCode);
 
 class AcKvUiTabCtrl {
 public:
@@ -231,6 +228,9 @@ public:
 private:
     LRESULT WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     int formatCodeOf(const CItemData& item) const;
+    // How the tabs look, and what tab `index` shows.
+    KvTabLook look() const;
+    KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
     void attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
