@@ -113,11 +113,9 @@ KvTabLayout KvLayoutTab(const KvTabStyle& style, const RECT& tab, bool hasThumbn
     return out;
 }
 
-KvTabGlyph KvTabGlyphAt(const KvTabStyle& style, const RECT& tab, bool isLink, POINT pt) {
-    const KvTabLayout layout = KvLayoutTab(style, tab, false, isLink);
+KvTabGlyph KvTabGlyphAt(const KvTabStyle& style, const RECT& tab, POINT pt) {
     for (int g = 1; g <= 3; ++g) {
-        if (!layout.shows[g - 1]) continue;
-        const RECT q = layout.glyphs[g - 1];
+        const RECT q = KvTabGlyphRect(style, tab, KvTabGlyph(g));
         if (pt.x >= q.left && pt.x < q.right && pt.y >= q.top && pt.y < q.bottom) return KvTabGlyph(g);
     }
     return KvTabGlyph::None;

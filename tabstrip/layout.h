@@ -54,8 +54,10 @@ KvTabLayout KvLayoutTab(const KvTabStyle& style, const RECT& tab, bool hasThumbn
 RECT KvTabCaptionRect(const KvTabStyle& style, const RECT& tab, bool hasThumbnail);
 // A glyph's square in `tab`, shown or not.
 RECT KvTabGlyphRect(const KvTabStyle& style, const RECT& tab, KvTabGlyph glyph);
-// Which glyph of `tab` holds `pt` (None when no shown glyph does).
-KvTabGlyph KvTabGlyphAt(const KvTabStyle& style, const RECT& tab, bool isLink, POINT pt);
+// Which glyph square of `tab` holds `pt` (None when none does). All three squares answer,
+// drawn or not (the link square of a plain tab closes its drawing to a link); whether glyphs
+// act at all ('Show close button') is the caller's to decide.
+KvTabGlyph KvTabGlyphAt(const KvTabStyle& style, const RECT& tab, POINT pt);
 
 // The selected tab's outline (open toward the drawing) and the band along the bar's inner edge.
 struct KvSelectionFrame {

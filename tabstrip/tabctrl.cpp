@@ -345,15 +345,7 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
         const RECT r = GetItemRect(i);
         if (pt.x >= r.left && pt.x <= r.right && pt.y >= r.top && pt.y <= r.bottom) fallback = i;
         if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom) continue;
-        if (glyph) {
-            for (int g = 1; g <= 3; ++g) {
-                const RECT q = GlyphRect(r, g);
-                if (pt.x >= q.left && pt.x < q.right && pt.y >= q.top && pt.y < q.bottom) {
-                    *glyph = g;
-                    break;
-                }
-            }
-        }
+        if (glyph) *glyph = int(KvTabGlyphAt(LayoutStyle(), r, pt));
         return i;
     }
     return fallback;

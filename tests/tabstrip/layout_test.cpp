@@ -88,18 +88,19 @@ TEST(TabLayout, ThumbnailTabsStayUprightWithThePictureOverTheCaptionAndThreeGlyp
     }
 }
 
-TEST(TabLayout, OnlyShownGlyphsAreHit) {
+TEST(TabLayout, GlyphSquaresAreHitDrawnOrNot) {
     const KvTabStyle s = styleFor(kDockTop);
     const RECT tab{0, 2, 120, 28};
-    EXPECT_EQ(KvTabGlyphAt(s, tab, false, POINT{112, 6}), KvTabGlyph::Close);
-    EXPECT_EQ(KvTabGlyphAt(s, tab, false, POINT{112, 16}), KvTabGlyph::None);   // where a menu glyph would be
-    EXPECT_EQ(KvTabGlyphAt(s, tab, false, POINT{112, 26}), KvTabGlyph::None);   // and a link glyph
-    EXPECT_EQ(KvTabGlyphAt(s, tab, false, POINT{116, 6}), KvTabGlyph::None);    // right of it
-    KvTabStyle thumbs = s;
-    thumbs.thumbnailIcon = true;
-    EXPECT_EQ(KvTabGlyphAt(thumbs, tab, false, POINT{112, 16}), KvTabGlyph::Menu);
-    EXPECT_EQ(KvTabGlyphAt(thumbs, tab, false, POINT{112, 26}), KvTabGlyph::Link);
-    EXPECT_EQ(KvTabGlyphAt(thumbs, tab, true, POINT{112, 26}), KvTabGlyph::None);
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{112, 6}), KvTabGlyph::Close);
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{112, 16}), KvTabGlyph::Menu);   // not drawn without thumbnails
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{112, 26}), KvTabGlyph::Link);
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{116, 6}), KvTabGlyph::None);    // the square's right edge is out
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{112, 12}), KvTabGlyph::None);   // between two squares
+    EXPECT_EQ(KvTabGlyphAt(s, tab, POINT{112, 29}), KvTabGlyph::None);   // below the tab: cut off
+    const KvTabStyle column = styleFor(kDockLeft);
+    const RECT c{2, 50, 30, 170};
+    EXPECT_EQ(KvTabGlyphAt(column, c, POINT{6, 162}), KvTabGlyph::Close);
+    EXPECT_EQ(KvTabGlyphAt(column, c, POINT{6, 156}), KvTabGlyph::Menu);
 }
 
 TEST(TabLayout, TinyAndAbsurdRectanglesGiveNothingInvertedOrOutsideTheTab) {
