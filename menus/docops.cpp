@@ -94,8 +94,6 @@ void keepReadOnly(AcApDocument* doc) {
                    fileNameOf(doc).c_str());
 }
 
-bool closeOperation(int mode) { return mode >= kQueueOnlyCurrent && mode != kQueueScript; }
-
 // A name for a copy in `folder` that this run has not written yet: the drawing's own name, else
 // "name (2).ext", "name (3).ext", ... that is not on disk either.
 std::string copyTarget(const std::string& folder, const std::string& name, const std::vector<std::string>& written) {
@@ -115,10 +113,8 @@ std::string copyTarget(const std::string& folder, const std::string& name, const
 
 // ---- The queue ------------------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::ClearQueue() {
-    pendingQueue.clear();
-    pendingMode = kQueueIdle;
-    headStepDone_ = false;
+void AcKvUiTabCtrl::StopOperation() {
+    queue_.Clear();
     ForgetAwaitedCommand();
 }
 
@@ -128,42 +124,26 @@ void AcKvUiTabCtrl::ForgetAwaitedCommand() {
     awaitText_.clear();
 }
 
-void AcKvUiTabCtrl::PopQueueHead() {
-    if (pendingQueue.empty()) return;
-    pendingQueue.erase(pendingQueue.begin());
-    headStepDone_ = false;
-    ForgetAwaitedCommand();
-}
-
 void AcKvUiTabCtrl::OnCommandLoop(AcApDocument* doc) {
-    if (pendingQueue.empty()) return;
-    const int mode = pendingMode;
-    PopQueueHead();
-    if (!pendingQueue.empty()) {
+    if (queue_.Count() == 0) return;
+    const KvQueueMode mode = queue_.Mode();
+    queue_.Pop();
+    ForgetAwaitedCommand();
+    if (!queue_.IsIdle()) {
         SendMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
         return;
     }
     // The last drawing is done: the operation's final command, once.
-    const char* final = nullptr;
-    if (mode == kQueueSaveCloseAll || mode == kQueueNoSaveCloseAll)
-        final = App().sdiModeEnabled && App().sdi ? "_QUIT " : "_CLOSEALL ";
-    else if (mode == kQueueSaveCloseAllExit || mode == kQueueNoSaveCloseAllExit)
-        final = "_QUIT ";
-    ClearQueue();
+    const char* final = KvQueueFinalCommand(mode, App().sdiModeEnabled && App().sdi);
+    StopOperation();
     if (final && doc) send(doc, final, false);
 }
 
-void AcKvUiTabCtrl::DropFromQueue(CItemData* item) {
-    auto it = std::find(pendingQueue.begin(), pendingQueue.end(), item);
-    if (it == pendingQueue.end()) return;
-    const bool head = it == pendingQueue.begin();
-    pendingQueue.erase(it);
-    if (!head) return;
-    headStepDone_ = false;
+void AcKvUiTabCtrl::DropFromQueue(const CItemData* item) {
+    if (!queue_.Drop(item)) return;
     ForgetAwaitedCommand();
     // The head's drawing is closing: the next one starts once the host has finished with it.
-    if (pendingQueue.empty()) ClearQueue();
-    else if (hwnd_) PostMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
+    if (!queue_.IsIdle() && hwnd_) PostMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
 }
 
 void AcKvUiTabCtrl::SendAfter(AcApDocument* doc, const std::string& command, const std::string& text,
@@ -186,13 +166,13 @@ void AcKvUiTabCtrl::OnCommandEnded(const std::string& name) {
 void AcKvUiTabCtrl::OnCommandStopped(const std::string& name) {
     // A command of the running step was cancelled or failed in the head's drawing: the run ends
     // for good, so that nothing it left behind resumes it later without asking.
-    if (pendingMode == kQueueIdle || !headStepDone_) return;
-    CItemData* head = QueueHead();
+    if (queue_.IsIdle() || !queue_.HeadStepped()) return;
+    CItemData* head = queue_.Head();
     AcApDocument* doc = acDocManager->curDocument();
     if (!head || !doc || head->drawingDoc != doc) return;
     acutPrintf("\n%s did not complete in \"%s\": the operation over the drawings stops here.\n", name.c_str(),
                fileNameOf(doc).c_str());
-    ClearQueue();
+    StopOperation();
 }
 
 void AcKvUiTabCtrl::StartQueueHead() {
@@ -202,7 +182,7 @@ void AcKvUiTabCtrl::StartQueueHead() {
         +[](void*) {
             KvGuard("MyDocumentActivated", [] {
                 AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-                CItemData* head = tab.QueueHead();
+                CItemData* head = tab.Queue().Head();
                 if (!head) return;
                 if (AcApDocument* doc = head->drawingDoc) {
                     if (doc != acDocManager->curDocument()) {
@@ -279,36 +259,35 @@ void AcKvUiTabCtrl::CopyStep(AcApDocument* doc, CItemData* head) {
 bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
     // A step belongs to the head's drawing and runs once: other activations (a window closed,
     // another drawing opened) are not its turn.
-    if (!doc || !head || headStepDone_ || head->drawingDoc != doc) return false;
-    const int mode = pendingMode;
-    headStepDone_ = true;
-    switch (mode) {
-    case kQueueSaveAll:
-    case kQueueSaveCloseAll:
-    case kQueueSaveCloseAllExit:
+    if (!doc || !head || queue_.HeadStepped() || head->drawingDoc != doc) return false;
+    queue_.SetHeadStepped(true);
+    switch (queue_.Mode()) {
+    case KvQueueMode::SaveAll:
+    case KvQueueMode::SaveCloseAll:
+    case KvQueueMode::SaveCloseAllExit:
         SaveStep(doc, wantsSave(doc));
         break;
-    case kQueueSaveAllToFolder:
+    case KvQueueMode::SaveAllToFolder:
         CopyStep(doc, head);
         break;
-    case kQueueOnlyCurrent:
-    case kQueueCloseSelected:
-        if (!CloseWithPrompt(doc)) ClearQueue();
+    case KvQueueMode::OnlyCurrent:
+    case KvQueueMode::CloseSelected:
+        if (!CloseWithPrompt(doc)) StopOperation();
         break;
-    case kQueueNoSaveCloseAll:
-    case kQueueNoSaveCloseAllExit:
+    case KvQueueMode::NoSaveCloseAll:
+    case KvQueueMode::NoSaveCloseAllExit:
         acdbSetDbmod(doc->database(), 0);
         send(doc, "KV_COMMANDLOOP ", false);
         break;
-    case kQueueScript:
+    case KvQueueMode::Script:
         send(doc, "KV_SCRIPT ", false);
         break;
-    case kQueueChangeToLink:
+    case KvQueueMode::ChangeToLink:
         if (!head->loopPending) {
             head->keepAsLink = 1;
             if (!CloseWithPrompt(doc)) {
                 head->keepAsLink = 0;
-                ClearQueue();
+                StopOperation();
             }
         } else {
             head->loopPending = 0;
@@ -316,7 +295,7 @@ bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
         }
         break;
     default:
-        headStepDone_ = false;
+        queue_.SetHeadStepped(false);
         return false;
     }
     return true;
@@ -406,12 +385,12 @@ void AcKvUiTabCtrl::OpenInOtherHost(const std::string& path) {
 
 // ---- Starting an operation ------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& items) {
-    if (closeOperation(mode)) {
+void AcKvUiTabCtrl::StartOperation(KvQueueMode mode, const std::vector<CItemData*>& items) {
+    if (KvQueueClosesDrawings(mode)) {
         lastAnswer = IDNO;
         applyToAll = 0;
     }
-    ClearQueue();
+    StopOperation();
     runCopies_.clear();
     // The queue is prepared aside and goes live only when it is complete: closing a window makes
     // another drawing current, and that activation must not find a half-made queue.
@@ -429,26 +408,25 @@ void AcKvUiTabCtrl::StartOperation(int mode, const std::vector<CItemData*>& item
         // Save All opens and saves links in their turn (unless only changed drawings are saved:
         // a link has none); other windows have nothing to save and would stall the run, so they
         // are left out (and left open).
-        if (mode == kQueueSaveAll && !window && !onlyModified) continue;
-        if (mode == kQueueSaveAll) {
+        if (mode == KvQueueMode::SaveAll && !window && !onlyModified) continue;
+        if (mode == KvQueueMode::SaveAll) {
             queue.erase(queue.begin() + i);
             continue;
         }
-        if (mode == kQueueChangeToLink && !window) continue;
+        if (mode == KvQueueMode::ChangeToLink && !window) continue;
         // A script run opens the drawings of link tabs in their turn only when the user asked for it.
-        if (mode == kQueueScript && !window && GetSettingNumber(SettingId::LinkTabClose)) continue;
+        if (mode == KvQueueMode::Script && !window && GetSettingNumber(SettingId::LinkTabClose)) continue;
         queue.erase(queue.begin() + i);
         if (window) {
             closeWindow(item);
-        } else if (mode >= kQueueOnlyCurrent && mode <= kQueueNoSaveCloseAllExit) {
+        } else if (KvQueueClosesAll(mode)) {
             KvTabPanel().DeleteDrawing(item);
         }
     }
     // Closing a window deletes its tab: keep only items that still have one.
     std::erase_if(queue, [](CItemData* item) { return KvTabPanel().FindItemIndex(item) < 0; });
     if (queue.empty()) return;
-    pendingMode = mode;
-    pendingQueue = std::move(queue);
+    queue_.Start(mode, std::move(queue));
     StartQueueHead();
 }
 
@@ -459,12 +437,12 @@ void AcKvUiTabCtrl::CloseMarked() {
         std::vector<CItemData*> marked;
         for (CItemData* item : AllItems())
             if (item->marked) marked.push_back(item);
-        StartOperation(kQueueCloseSelected, marked);
+        StartOperation(KvQueueMode::CloseSelected, marked);
     });
 }
 
 bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
-    auto closeAll = [&](const char* operation, int mode, bool withoutSave) {
+    auto closeAll = [&](const char* operation, KvQueueMode mode, bool withoutSave) {
         KvGuard(operation, [&] {
             if (withoutSave && GetSettingNumber(SettingId::AskWithoutSave)) {
                 const std::string question = KvResourceText(IDS_ASK_CLOSE_WITHOUT_SAVE);
@@ -475,7 +453,7 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
     };
     switch (id) {
     case ID_KV_SAVEALL:
-        KvGuard("OnKvSaveall", [&] { StartOperation(kQueueSaveAll, AllItems()); });
+        KvGuard("OnKvSaveall", [&] { StartOperation(KvQueueMode::SaveAll, AllItems()); });
         return true;
     case ID_KV_OTHER_FOLDER_SAVEALL:
         KvGuard("OnKvOtherFolderSaveall", [&] {
@@ -491,7 +469,7 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
             CoTaskMemFree(chosen);
             if (folder.empty()) return;
             targetFolder = folder;
-            StartOperation(kQueueSaveAllToFolder, AllItems());
+            StartOperation(KvQueueMode::SaveAllToFolder, AllItems());
         });
         return true;
     case ID_KV_CLOSE:
@@ -499,7 +477,7 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
             CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
             if (!item) return;
             MarkOnly({item});
-            StartOperation(kQueueCloseSelected, {item});
+            StartOperation(KvQueueMode::CloseSelected, {item});
         });
         return true;
     case ID_KV_SELECTED_CLOSE:
@@ -510,20 +488,20 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
             std::vector<CItemData*> others;
             for (CItemData* item : AllItems())
                 if (!item->marked) others.push_back(item);
-            StartOperation(kQueueOnlyCurrent, others);
+            StartOperation(KvQueueMode::OnlyCurrent, others);
         });
         return true;
     case ID_KV_CLOSE_ALL:
-        closeAll("Close all", kQueueSaveCloseAll, false);
+        closeAll("Close all", KvQueueMode::SaveCloseAll, false);
         return true;
     case ID_KV_CLOSE_ALL_EXIT:
-        closeAll("Close all", kQueueSaveCloseAllExit, false);
+        closeAll("Close all", KvQueueMode::SaveCloseAllExit, false);
         return true;
     case ID_KV_NOSAVE_CLOSE_ALL:
-        closeAll("No save and close all", kQueueNoSaveCloseAll, true);
+        closeAll("No save and close all", KvQueueMode::NoSaveCloseAll, true);
         return true;
     case ID_KV_NOSAVE_CLOSE_ALL_EXIT:
-        closeAll("No save and close all", kQueueNoSaveCloseAllExit, true);
+        closeAll("No save and close all", KvQueueMode::NoSaveCloseAllExit, true);
         return true;
     case ID_KV_OTHER_ACAD_OPEN:
         KvGuard("OnKvOtherOpenAcadApp", [&] {
@@ -538,7 +516,7 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
                 item->loopPending = item->marked ? 1 : 0;
                 if (item->drawingDoc || item->docWindow) items.push_back(item);
             }
-            StartOperation(kQueueChangeToLink, items);
+            StartOperation(KvQueueMode::ChangeToLink, items);
         });
         return true;
     default:

@@ -8,21 +8,6 @@
 #include <string>
 #include "win/types.h"
 
-// Modes of the pending-operation queue.
-enum KvQueueMode : int {
-    kQueueIdle = -1,
-    kQueueSaveAll = 0,
-    kQueueSaveAllToFolder = 1,
-    kQueueOnlyCurrent = 2,
-    kQueueCloseSelected = 3,
-    kQueueSaveCloseAll = 4,
-    kQueueNoSaveCloseAll = 5,
-    kQueueSaveCloseAllExit = 6,
-    kQueueNoSaveCloseAllExit = 7,
-    kQueueScript = 8,
-    kQueueChangeToLink = 9,
-};
-
 // Menu commands of the operations.
 constexpr UINT ID_KV_CLOSE_ALL = 10003;
 constexpr UINT ID_KV_CLOSE = 10004;

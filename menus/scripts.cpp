@@ -69,6 +69,6 @@ void AcKvUiTabCtrl::OnKvScript() {
         std::vector<CItemData*> queue;
         for (CItemData* item : items)
             if (marked == 1 || item->marked) queue.push_back(item);
-        StartOperation(kQueueScript, queue);
+        StartOperation(KvQueueMode::Script, queue);
     });
 }

@@ -483,7 +483,7 @@ void AcKvUiTabPanel::ActivateDrawing(AcApDocument* doc) {
 
 void AcKvUiTabPanel::OnSelChange() {
     KvGuard("OnSelchange", [&] {
-        tab_.ClearQueue();
+        tab_.StopOperation();
         const int selected = tab_.GetCurSel();
         tab_.linkIndex = selected;
         CItemData* item = tab_.GetItem(selected);
@@ -570,7 +570,7 @@ void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
 void KvAdvanceQueueFor(AcApDocument* doc) {
     try {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        CItemData* head = tab.QueueHead();
+        CItemData* head = tab.Queue().Head();
         if (!head) return;
         tab.RunQueueStep(doc, head);
         // The mark says what DBMOD says: a step that saves clears it when its save has ended.

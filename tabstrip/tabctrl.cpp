@@ -8,6 +8,7 @@
 #include "settings/favourites.h"
 
 #include <algorithm>
+#include <functional>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
@@ -22,34 +23,17 @@
 #include "res/resource.h"
 #include "doctrack/docdata.h"
 #include "gfx/font.h"
-#include "uikit/effects.h"
-#include "uikit/paint.h"
 #include "win/module.h"
 #include "win/system.h"
 
 namespace {
 
-constexpr COLORREF kBarBackground = RGB(138, 138, 138);
 // Tab font heights in pixels: the thickness rule's value without a font record, and the range a
 // font record's height is brought into.
 constexpr int kDefaultFontHeight = 12;
 constexpr long long kMinFontHeight = 6, kMaxFontHeight = 72;
-constexpr int kIconSize = 16;
 
-// The pictures, in the order of the picture table: the file icons (by KvFileIcon), the format
-// strips (by KvFormatStrip), then the overlays and glyphs.
-enum Picture {
-    kFirstIcon = 0,
-    kFirstStrip = kFirstIcon + int(KvFileIcon::Unknown) + 1,
-    kOverlayModified = kFirstStrip + int(KvFormatStrip::Unknown) + 1,
-    kOverlayReadOnly,
-    kOverlayLink,
-    kGlyphClose,
-    kGlyphMenu,
-    kGlyphLink,
-    kPictureCount
-};
-static_assert(kPictureCount == IDB_TAB_COUNT, "the picture table and the resources agree");
+static_assert(kTabPictureCount == IDB_TAB_COUNT, "the picture table and the resources agree");
 
 }  // namespace
 
@@ -66,36 +50,6 @@ int KvFormatCodeFromVersionCode(int v) {
     case 10: return 64;
     default: return -1;
     }
-}
-
-KvFileIcon KvFileIconFor(int code) {
-    switch (code) {
-    case -1: return KvFileIcon::Generic;
-    case 1: case 3: case 5: case 9: case 13: case 25: case 37: case 49: case 61: case 65: return KvFileIcon::Dxf;
-    case 2: return KvFileIcon::R12;
-    case 4: return KvFileIcon::R13;
-    case 8: return KvFileIcon::R14;
-    case 12: case 14: case 15: case 16: return KvFileIcon::R2000;
-    case 24: case 26: case 27: case 28: return KvFileIcon::R2004;
-    case 36: case 38: case 39: case 40: return KvFileIcon::R2007;
-    case 48: case 50: case 51: case 52: return KvFileIcon::R2010;
-    case 60: case 62: case 63: return KvFileIcon::R2013;
-    case 64: case 66: case 67: return KvFileIcon::R2018;
-    default: return KvFileIcon::Unknown;
-    }
-}
-
-KvFormatStrip KvFormatStripFor(int code) {
-    if (code >= 1 && code <= 3) return KvFormatStrip::R12;
-    if (code >= 4 && code <= 5) return KvFormatStrip::R13;
-    if (code >= 8 && code <= 9) return KvFormatStrip::R14;
-    if (code >= 12 && code <= 15) return KvFormatStrip::R2000;
-    if (code >= 24 && code <= 27) return KvFormatStrip::R2004;
-    if (code >= 36 && code <= 39) return KvFormatStrip::R2007;
-    if (code >= 48 && code <= 51) return KvFormatStrip::R2010;
-    if (code >= 60 && code <= 63) return KvFormatStrip::R2013;
-    if (code == 64) return KvFormatStrip::R2018;
-    return KvFormatStrip::Unknown;
 }
 
 AcKvUiTabCtrl::AcKvUiTabCtrl()
@@ -116,7 +70,7 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 }
 
 void AcKvUiTabCtrl::Destroy() {
-    ClearQueue();
+    StopOperation();
     if (hwnd_) {
         SaveFavourites();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
@@ -140,8 +94,8 @@ void AcKvUiTabCtrl::Initialise() {
     HFONT own = reinterpret_cast<HFONT>(SendMessage(hwnd_, WM_GETFONT, 0, 0));
     if (!own || !GetObject(own, &defaultBase_)) KvGetMessageFont(&defaultBase_);
     // The pictures come from the plug-in's own module; a missing one draws nothing.
-    pictures_.assign(kPictureCount, nullptr);
-    for (int i = 0; i < kPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
+    pictures_.assign(kTabPictureCount, nullptr);
+    for (int i = 0; i < kTabPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
     if (!menuBitmap_) menuBitmap_ = LoadBitmap(App().ownModule, IDB_SHARED_ARROW);
     LoadFavourites();
     ApplyDockStyle(dockSide);
@@ -307,173 +261,81 @@ std::string AcKvUiTabCtrl::PaintedCaption(int index) const {
     return KvCaptionText(source, showExtension, maxCharUse, maxChars);
 }
 
-RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const {
-    const int s = subControlSize;
-    if (!vertical || thumbnailIcon) {
-        const int top = r.top + 2 + (glyph - 1) * (4 + s);
-        return {r.right - s - 4, top, r.right - 4, top + s};
-    }
-    const int top = r.bottom - glyph * s - 4;
-    return {r.left + 2, top, r.left + 2 + s, top + s};
+KvTabStyle AcKvUiTabCtrl::LayoutStyle() const {
+    KvTabStyle style;
+    style.dockSide = dockSide;
+    style.vertical = vertical;
+    style.fileIcon = fileIcon;
+    style.versionIcon = versionIcon;
+    style.thumbnailIcon = thumbnailIcon;
+    style.showClose = showClose;
+    style.subControlSize = subControlSize;
+    style.fixedWidthX = fixedWidthX;
+    return style;
+}
+
+RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const { return KvTabGlyphRect(LayoutStyle(), r, KvTabGlyph(glyph)); }
+
+namespace {
+
+// The control as the painting sees the bar.
+class BarView : public KvTabBarView {
+public:
+    BarView(const AcKvUiTabCtrl& tab, std::function<KvTabFace(int, bool)> face) : tab_(tab), face_(std::move(face)) {}
+    int Count() const override { return tab_.GetItemCount(); }
+    int Selected() const override { return tab_.GetCurSel(); }
+    RECT ItemRect(int index) const override { return tab_.GetItemRect(index); }
+    KvTabFace Face(int index, bool selected) const override { return face_(index, selected); }
+
+private:
+    const AcKvUiTabCtrl& tab_;
+    std::function<KvTabFace(int, bool)> face_;
+};
+
+}  // namespace
+
+KvTabLook AcKvUiTabCtrl::look() const {
+    KvTabLook l;
+    l.startColor = startColor, l.middleColor = middleColor, l.endColor = endColor;
+    l.bgEffect = bgEffect;
+    l.borderLineType = borderLineType;
+    l.useOutline = useOutline, l.outlineColor = outlineColor, l.outlineWidth = outlineWidth;
+    l.selTextColor = selTextColor, l.unselTextColor = unselTextColor, l.readOnlyColor = readOnlyColor;
+    l.selFont = selFont_, l.unselFont = unselFont_;
+    l.pictures = &pictures_;
+    return l;
+}
+
+KvTabFace AcKvUiTabCtrl::face(int index, bool selected) const {
+    KvTabFace f;
+    const CItemData* item = GetItem(index);
+    if (!item) return f;
+    f.caption = PaintedCaption(index);
+    f.formatCode = formatCodeOf(*item);
+    f.selected = selected;
+    f.marked = item->marked != 0;
+    f.modified = item->modified != 0;
+    f.readOnly = item->drawingDoc && item->drawingDoc->isReadOnly();
+    f.isLink = item->isLink != 0;
+    f.thumbnail = item->thumbnail;
+    if (pressedTab == index) f.pressed = KvTabGlyph(pressedGlyph);
+    return f;
 }
 
 void AcKvUiTabCtrl::Paint(HDC target) {
-    const int count = GetItemCount();
-    if (count == 0) return;
     RECT client;
     GetClientRect(hwnd_, &client);
-    kvui::BufferedPaint buffer(target, client);
-    HDC dc = buffer.dc();
-    FillSolidRect(dc, client, kBarBackground);
-    const int selected = GetCurSel();
-    auto outside = [&](const RECT& r) {
-        return vertical ? (r.bottom <= client.top || r.top >= client.bottom)
-                        : (r.right <= client.left || r.left >= client.right);
-    };
-    // A long row costs no more than what shows. Its tabs follow one another, so the last one
-    // that starts inside the client area is found by halving.
-    int last = count - 1;
-    if (!vertical) {
-        int lo = 0, hi = count - 1;
-        while (lo < hi) {
-            const int mid = (lo + hi + 1) / 2;
-            if (GetItemRect(mid).left < client.right) lo = mid;
-            else hi = mid - 1;
-        }
-        last = lo;
-    }
-    for (int i = last; i >= 0; --i) {
-        if (i == selected) continue;
-        const RECT r = GetItemRect(i);
-        if (!vertical && r.right <= client.left) break;   // so do all tabs before it
-        if (outside(r)) continue;
-        DrawItem(dc, i, r, false);
-        kvui::FrameStyled(dc, r, borderLineType, 1, startColor);
-    }
-    if (selected < 0) return;
-    const RECT t = GetItemRect(selected);
-    DrawItem(dc, selected, t, true);
-    const RECT& c = client;
-    POINT outline[6];
-    POINT band[2];
-    switch (dockSide) {
-    case kDockBottom:
-        outline[0] = {c.left, t.top}, outline[1] = {t.left + 1, t.top}, outline[2] = {t.left + 1, t.bottom - 1};
-        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.right - 1, t.top}, outline[5] = {c.right, t.top};
-        band[0] = {c.left, t.top - 4}, band[1] = {c.right, t.top - 4};
-        break;
-    case kDockLeft:
-        outline[0] = {t.right, c.top}, outline[1] = {t.right, t.top + 1}, outline[2] = {t.left + 1, t.top + 1};
-        outline[3] = {t.left + 1, t.bottom - 1}, outline[4] = {t.right, t.bottom - 1}, outline[5] = {t.right, c.bottom};
-        band[0] = {t.right + 4, c.top}, band[1] = {t.right + 4, c.bottom};
-        break;
-    case kDockRight:
-        outline[0] = {t.left, c.top}, outline[1] = {t.left, t.top + 1}, outline[2] = {t.right - 1, t.top + 1};
-        outline[3] = {t.right - 1, t.bottom - 1}, outline[4] = {t.left, t.bottom - 1}, outline[5] = {t.left, c.bottom};
-        band[0] = {t.left - 4, c.top}, band[1] = {t.left - 4, c.bottom};
-        break;
-    default:
-        outline[0] = {c.left, t.bottom}, outline[1] = {t.left + 1, t.bottom}, outline[2] = {t.left + 1, t.top + 1};
-        outline[3] = {t.right - 1, t.top + 1}, outline[4] = {t.right - 1, t.bottom}, outline[5] = {c.right, t.bottom};
-        band[0] = {c.left, t.bottom + 4}, band[1] = {c.right, t.bottom + 4};
-        break;
-    }
-    KvLine(dc, band[0], band[1], KVPEN{PS_SOLID, 8, endColor, true});
-    KvPolyline(dc, outline, 6, KVPEN{PS_SOLID, 2, startColor, true});
-    if (dragging && dropMarker.right > dropMarker.left) KvFrameRect(dc, dropMarker, KVPEN{PS_SOLID, 1, RGB(255, 0, 0)});
+    const BarView bar(*this, [this](int index, bool selected) { return face(index, selected); });
+    KvPaintBar(target, client, LayoutStyle(), look(), bar, dragging ? dropMarker : RECT{});
 }
 
 RECT AcKvUiTabCtrl::CaptionRect(RECT r, const CItemData& item) const {
-    if (!vertical || thumbnailIcon) {
-        r.left += 2;
-        if (fileIcon) r.left += kIconSize;
-        else if (thumbnailIcon && item.thumbnail) r.top += 2 + fixedWidthX * 90 / 120;   // below the picture
-        r.left += 2;
-        if (showClose) r.right -= subControlSize;
-    } else {
-        r.top += 2;
-        if (fileIcon) r.top += kIconSize;
-        else if (versionIcon) r.top += 6;
-        r.top += 6;
-        if (showClose) r.bottom -= subControlSize;
-    }
-    return r;
+    return KvTabCaptionRect(LayoutStyle(), r, item.thumbnail != nullptr);
 }
 
 void AcKvUiTabCtrl::DrawItem(HDC dc, int index, RECT r, bool selected) {
-    CItemData* item = GetItem(index);
-    if (!item) return;
-    const RECT full = r;
-
-    if (selected || item->marked) {
-        const bool reversed = dockSide == kDockBottom;
-        kvui::FillEffect(dc, r, bgEffect, reversed ? endColor : startColor, middleColor,
-                         reversed ? startColor : endColor);
-    } else {
-        FillSolidRect(dc, r, GetSysColor(COLOR_BTNFACE));
-    }
-    HFONT font = selected ? selFont_ : unselFont_;
-    const bool readOnly = item->drawingDoc && item->drawingDoc->isReadOnly();
-    const COLORREF textColour = readOnly ? readOnlyColor : selected ? selTextColor : unselTextColor;
-    const int code = formatCodeOf(*item);
-    auto picture = [&](int p) { return size_t(p) < pictures_.size() ? pictures_[size_t(p)] : nullptr; };
-    const UINT iconTone = item->marked ? KVBMP_LIGHTEN : KVBMP_GREY;
-
-    // Thumbnail tabs keep their text upright on every side, so they are laid out as in a row.
-    if (!vertical || thumbnailIcon) {
-        r.left += 2;
-        if (fileIcon) {
-            const int y = versionIcon ? (r.top == 0 ? 3 : 5) : (r.bottom - r.top) / 2 - 8 + r.top;
-            KvDrawBitmap(dc, r.left, y, picture(kFirstIcon + int(KvFileIconFor(code))), KVBMP_KEYED | iconTone);
-            if (readOnly) KvDrawBitmap(dc, r.left + 1, y + 1, picture(kOverlayReadOnly), KVBMP_KEYED);
-            else if (item->modified) KvDrawBitmap(dc, r.left + 1, y + 1, picture(kOverlayModified), KVBMP_KEYED);
-            if (item->isLink) KvDrawBitmap(dc, r.left, y, picture(kOverlayLink), KVBMP_KEYED);
-            if (versionIcon)
-                KvDrawBitmap(dc, r.left, y + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
-        } else if (thumbnailIcon && item->thumbnail) {
-            const RECT box{r.left, r.top + 2, r.left + fixedWidthX, r.top + 2 + fixedWidthX * 90 / 120};
-            KvDrawBitmapFit(dc, box, item->thumbnail, (selected || item->marked) ? KVBMP_NORMAL : KVBMP_GREY);
-            if (item->isLink) KvDrawBitmap(dc, r.left + 2, box.top, picture(kOverlayLink), KVBMP_KEYED);
-        }
-    } else {
-        r.top += 2;
-        if (fileIcon) {
-            const int x = versionIcon ? (r.left == 0 ? 3 : 5) : (r.right - r.left) / 2 - 8 + r.left;
-            KvDrawBitmap(dc, x, r.top, picture(kFirstIcon + int(KvFileIconFor(code))), KVBMP_KEYED | iconTone);
-            if (readOnly) KvDrawBitmap(dc, x + 1, r.top + 1, picture(kOverlayReadOnly), KVBMP_KEYED);
-            else if (item->modified) KvDrawBitmap(dc, x + 1, r.top + 1, picture(kOverlayModified), KVBMP_KEYED);
-            if (item->isLink) KvDrawBitmap(dc, x, r.top, picture(kOverlayLink), KVBMP_KEYED);
-            if (versionIcon)
-                KvDrawBitmap(dc, x, r.top + kIconSize, picture(kFirstStrip + int(KvFormatStripFor(code))), KVBMP_KEYED);
-        }
-    }
-
-    const std::string caption = PaintedCaption(index);
-    RECT text = CaptionRect(full, *item);
-    const UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
-    if (useOutline) {
-        KvDrawTextHalo(dc, caption, &text, format, font, textColour, outlineColor, outlineWidth);
-    } else {
-        DrawText(dc, caption, &text, format, font, textColour);
-    }
-
-    if (!showClose) return;
-    auto drawGlyph = [&](int glyph, int pictureIndex, UINT tone) {
-        const RECT g = GlyphRect(full, glyph);
-        // Sunken while the mouse button is held on it, raised otherwise.
-        const bool pressed = pressedTab == index && pressedGlyph == glyph;
-        FillSolidRect(dc, g, GetSysColor(COLOR_BTNFACE));
-        KvDrawBitmap(dc, g.left, g.top, g.right - g.left, g.bottom - g.top, picture(pictureIndex), 0, 0, kIconSize,
-                     kIconSize, KVBMP_KEYED | tone);
-        Draw3dRect(dc, g, GetSysColor(pressed ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT),
-                   GetSysColor(pressed ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
-    };
-    const bool closePressed = pressedTab == index && pressedGlyph == 1;
-    drawGlyph(1, kGlyphClose, item->marked || closePressed ? KVBMP_LIGHTEN : KVBMP_GREY);
-    if (thumbnailIcon) {
-        drawGlyph(2, kGlyphMenu, KVBMP_NORMAL);
-        if (!item->isLink) drawGlyph(3, kGlyphLink, KVBMP_NORMAL);
-    }
+    if (!GetItem(index)) return;
+    KvPaintTab(dc, LayoutStyle(), look(), face(index, selected), r);
 }
 
 int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
@@ -483,15 +345,7 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
         const RECT r = GetItemRect(i);
         if (pt.x >= r.left && pt.x <= r.right && pt.y >= r.top && pt.y <= r.bottom) fallback = i;
         if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom) continue;
-        if (glyph) {
-            for (int g = 1; g <= 3; ++g) {
-                const RECT q = GlyphRect(r, g);
-                if (pt.x >= q.left && pt.x < q.right && pt.y >= q.top && pt.y < q.bottom) {
-                    *glyph = g;
-                    break;
-                }
-            }
-        }
+        if (glyph) *glyph = int(KvTabGlyphAt(LayoutStyle(), r, pt));
         return i;
     }
     return fallback;

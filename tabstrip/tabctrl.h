@@ -8,27 +8,20 @@
 #include "gfx/canvas.h"
 #include "uikit/xmlmenu.h"
 #include "tabstrip/itemdata.h"
+#include "tabstrip/layout.h"
 #include "tabstrip/model.h"
+#include "tabstrip/painting.h"
+#include "tabstrip/queue.h"
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
 namespace kvui { class CKvTooltip; }
 
-// Docking sides ('Docking position').
-constexpr int kDockLeft = 4096;
-constexpr int kDockTop = 8192;
-constexpr int kDockRight = 16384;
-constexpr int kDockBottom = 32768;
-
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
 
-// The format code a tab shows and the pictures it maps to.
+// The format code a tab shows (its pictures: tabstrip/painting.h).
 int KvFormatCodeFromVersionCode(int versionCode);
-enum class KvFileIcon { Generic, Dxf, R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
-KvFileIcon KvFileIconFor(int formatCode);
-enum class KvFormatStrip { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
-KvFormatStrip KvFormatStripFor(int formatCode);
 
 class AcKvUiTabCtrl {
 public:
@@ -84,6 +77,8 @@ public:
     RECT CaptionRect(RECT tab, const CItemData& item) const;
     // Action glyph squares (1 close, 2 menu, 3 link) of a tab rectangle.
     RECT GlyphRect(const RECT& tab, int glyph) const;
+    // The fields the geometry of a tab depends on.
+    KvTabStyle LayoutStyle() const;
 
     // Fields filled from settings (see the settings table).
     COLORREF startColor, middleColor, endColor = RGB(142, 142, 142);
@@ -108,16 +103,11 @@ public:
     COLORREF readOnlyColor = RGB(255, 0, 0);
     bool vertical = false;
     bool openSort = false;
-    // The pending-operation queue of an operation over several drawings: the tabs still to
-    // visit, and the operation's mode (-1 idle). Its work lives with the operations (menus/docops).
-    std::vector<CItemData*> pendingQueue;
-    int pendingMode = -1;
-    int QueueCount() const { return int(pendingQueue.size()); }
-    CItemData* QueueHead() const { return pendingQueue.empty() ? nullptr : pendingQueue.front(); }
-    int QueueKind() const { return pendingMode; }
-    void ClearQueue();
-    // The head is done.
-    void PopQueueHead();
+    // The pending-operation queue of an operation over several drawings. Its work lives with the
+    // operations (menus/docops).
+    const KvOperationQueue& Queue() const { return queue_; }
+    // The running operation stops: nothing queued, idle, no step waiting for a command to end.
+    void StopOperation();
     // KV_COMMANDLOOP in `doc`: the head is done; the next entry starts, or after the last one the
     // operation's final command (close all, quit) is sent and the queue goes idle.
     void OnCommandLoop(AcApDocument* doc);
@@ -127,12 +117,12 @@ public:
     void OnCommandStopped(const std::string& name);
     // A tab's item leaves the queue (its drawing closed or its tab went); when it was the head,
     // the next entry starts once the host is back in its message loop.
-    void DropFromQueue(CItemData* item);
+    void DropFromQueue(const CItemData* item);
     // Runs the mode's work for the drawing that became current, with the head entry, once per
     // head. True when the step ran.
     bool RunQueueStep(AcApDocument* doc, CItemData* head);
     // Fills the queue for an operation and starts its head.
-    void StartOperation(int mode, const std::vector<CItemData*>& items);
+    void StartOperation(KvQueueMode mode, const std::vector<CItemData*>& items);
     // Closes a drawing, asking first whether to save it when it has changes (unless an earlier
     // answer applies to all). False when the user cancelled.
     bool CloseWithPrompt(AcApDocument* doc);
@@ -238,6 +228,9 @@ public:
 private:
     LRESULT WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     int formatCodeOf(const CItemData& item) const;
+    // How the tabs look, and what tab `index` shows.
+    KvTabLook look() const;
+    KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
     void attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
@@ -247,7 +240,7 @@ private:
     KvTabStripModel model_;   // the tabs' items, in the order the control shows them
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
-    bool headStepDone_ = false;
+    KvOperationQueue queue_;
     // What a step waits for: the command that must end in the drawing before `awaitText_` is sent.
     void ForgetAwaitedCommand();
     AcApDocument* awaitDoc_ = nullptr;

@@ -86,7 +86,7 @@ TEST_F(TabCommands, CommandLoopWithAnEmptyQueueDoesNothing) {
     start();
     const std::string before = transcript;
     sim::host::typeLine("KV_COMMANDLOOP");
-    EXPECT_EQ(tabs().QueueCount(), 0);
+    EXPECT_EQ(tabs().Queue().Count(), 0);
     EXPECT_EQ(transcript.find("Exception"), std::string::npos);
 }
 

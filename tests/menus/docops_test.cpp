@@ -22,7 +22,7 @@ TEST_F(DocOps, CloseGlyphWithTwoMarkedClosesBoth) {
     EXPECT_EQ(captions(), (std::vector<std::string>{"c.dwg"}));
     EXPECT_EQ(acDocManager->documentCount(), 1);
     EXPECT_EQ(prompts(), 0);   // nothing had changed: no question
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(DocOps, ApplyAllAsksOnceForEveryModifiedDrawing) {
@@ -46,8 +46,8 @@ TEST_F(DocOps, CancelKeepsTheDrawingAndEndsTheRun) {
     feed = {"@dialog press Cancel"};
     command(ID_KV_SELECTED_CLOSE);
     EXPECT_EQ(captions(), (std::vector<std::string>{"a.dwg", "b.dwg", "c.dwg"}));
-    EXPECT_EQ(tabs().QueueCount(), 0);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_EQ(tabs().Queue().Count(), 0);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 
     // "No" drops the changes; the next drawing follows.
     mark({0, 1});
@@ -67,7 +67,7 @@ TEST_F(DocOps, SaveAllSavesEveryDrawingAndOpensLinksToSaveThem) {
     EXPECT_EQ(numberOfSaves(machine.drawings + "b.dwg"), 1);
     EXPECT_EQ(numberOfSaves(machine.drawings + "l.dwg"), 1);
     EXPECT_EQ(acDocManager->documentCount(), 3);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(DocOps, CloseAllEndsWithTheFinalCommand) {
@@ -103,7 +103,7 @@ TEST_F(DocOps, DontSaveAsksFirstWhenToldTo) {
     sim::Desktop::get().queueAnswer(IDNO);
     command(ID_KV_NOSAVE_CLOSE_ALL);
     EXPECT_EQ(acDocManager->documentCount(), 2);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 
     sim::Desktop::get().queueAnswer(IDYES);
     command(ID_KV_NOSAVE_CLOSE_ALL_EXIT);
@@ -131,7 +131,7 @@ TEST_F(DocOps, ChangeToLinkKeepsTheMarkedOpenAndTheOthersAsLinks) {
     EXPECT_EQ(captions(), (std::vector<std::string>{"a.dwg (link)", "b.dwg", "c.dwg (link)"}));
     EXPECT_EQ(acDocManager->documentCount(), 1);
     EXPECT_EQ(acDocManager->curDocument(), doc("b.dwg"));
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(DocOps, SaveAllToOtherFolderCopiesIntoTheChosenFolder) {

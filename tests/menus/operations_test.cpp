@@ -71,7 +71,7 @@ TEST_F(Operations, SaveAllGoesOnPastLinksThatCannotBeOpened) {
     EXPECT_TRUE(said("\"" + gone + "\" cannot be opened: it is left out.")) << transcript;
     EXPECT_TRUE(said("\"" + damaged + "\" cannot be opened: it is left out.")) << transcript;
     EXPECT_EQ(captions(), (std::vector<std::string>{"a.dwg", "c.dwg"}));
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Operations, SaveAllToOtherFolderFromTheStartPageCopiesEachDrawingOnce) {
@@ -94,7 +94,7 @@ TEST_F(Operations, SaveAllToOtherFolderFromTheStartPageCopiesEachDrawingOnce) {
     EXPECT_EQ(linesIn(machine.drawings + "b.dwg"), 2u);
     EXPECT_EQ(acDocManager->documentCount(), 2);          // the link's drawing stays closed
     EXPECT_EQ(numberOfSaves(machine.drawings + "l.dwg"), 0);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Operations, SameNamedDrawingsGetDistinctCopiesAndUntitledOnesAreSkipped) {
@@ -124,7 +124,7 @@ TEST_F(Operations, SameNamedDrawingsGetDistinctCopiesAndUntitledOnesAreSkipped) 
     EXPECT_TRUE(said("\"" + machine.drawings + "two/a.dwg\" is copied as \"a (3).dwg\"")) << transcript;
     std::ifstream kept(out + "/a (2).dwg");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "someone else's file");
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Operations, ADxfDrawingIsCopiedAsDxfAndKeepsItsChanges) {
@@ -171,7 +171,7 @@ TEST_F(Operations, ACancelledSaveStopsTheRunForGood) {
     EXPECT_EQ(numberOfSaves(machine.drawings + "a.dwg"), 1);
     EXPECT_EQ(acdbGetDbmod(drawing1->database()), 1);
     EXPECT_TRUE(said("QSAVE did not complete in \"Drawing1.dwg\"")) << transcript;
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 
     // Closing the drawing by hand later does not bring the old run back.
     sim::Desktop::get().queueAnswer(IDNO);
@@ -225,7 +225,7 @@ TEST_F(Operations, YesNeverThrowsAwayTheChangesOfAReadOnlyDrawing) {
     command(ID_KV_CLOSE_ALL);
     EXPECT_EQ(acDocManager->documentCount(), 2);
     EXPECT_EQ(dbmod("r.dwg"), 1);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Operations, OnlyModifiedDrawingsAreSavedWhenAsked) {

@@ -69,8 +69,8 @@ TEST_F(Scripts, RunsInEveryDrawingInTabOrderAndEndsIdle) {
     runScript(file);
     EXPECT_EQ(savesOf({"a.dwg", "b.dwg", "c.dwg"}), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(commands, times("KV_SCRIPT SCRIPT QSAVE KV_COMMANDLOOP ", 3));
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
-    EXPECT_EQ(tabs().QueueCount(), 0);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
+    EXPECT_EQ(tabs().Queue().Count(), 0);
     EXPECT_EQ(acDocManager->curDocument(), doc("c.dwg"));
 
     // The copy that ran, whole, in the data folder; the script's folder is remembered.
@@ -85,7 +85,7 @@ TEST_F(Scripts, RunsInEveryDrawingInTabOrderAndEndsIdle) {
     mark({0, 2});
     runScript(file);
     EXPECT_EQ(savesOf({"a.dwg", "b.dwg", "c.dwg"}), (std::vector<int>{2, 1, 2}));
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Scripts, LinkTabsTakeATurnOnlyWithLinkTabClose) {
@@ -98,7 +98,7 @@ TEST_F(Scripts, LinkTabsTakeATurnOnlyWithLinkTabClose) {
     EXPECT_EQ(savesOf({"a.dwg", "l.dwg"}), (std::vector<int>{1, 0}));
     EXPECT_EQ(captions(), (Names{"a.dwg", "l.dwg (link)"}));
     EXPECT_EQ(acDocManager->documentCount(), 1);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 
     // With "Link tab close" on, the link's drawing opens in its turn and runs the script.
     SetSettingNumber(SettingId::LinkTabClose, 1);
@@ -106,7 +106,7 @@ TEST_F(Scripts, LinkTabsTakeATurnOnlyWithLinkTabClose) {
     EXPECT_EQ(savesOf({"a.dwg", "l.dwg"}), (std::vector<int>{2, 1}));
     EXPECT_EQ(captions(), (Names{"a.dwg", "l.dwg"}));
     EXPECT_EQ(acDocManager->documentCount(), 2);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 TEST_F(Scripts, AnErrorStopsTheRunInThatDrawing) {
@@ -144,7 +144,7 @@ TEST_F(Scripts, CancelOrAFailedCopyRunsNothing) {
     runScript(script("_QSAVE\n"));
     EXPECT_NE(transcript.find("\nException error : OnKvScript"), std::string::npos);
     EXPECT_EQ(savesOf({"a.dwg", "b.dwg"}), (std::vector<int>{0, 0}));
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
     EXPECT_EQ(commands, "");
 }
 
@@ -157,7 +157,7 @@ TEST_F(Scripts, SecondCopyWhenTheFirstCannotBeReplaced) {
     EXPECT_EQ(tabs().scriptPath, scriptFolder() + "temp1.scr");
     EXPECT_EQ(ReadFileBytes(tabs().scriptPath), "_QSAVE\r\nKV_COMMANDLOOP\r\n");
     EXPECT_EQ(saves("a.dwg"), 1);
-    EXPECT_EQ(tabs().QueueKind(), kQueueIdle);
+    EXPECT_TRUE(tabs().Queue().IsIdle());
 }
 
 }  // namespace
