@@ -52,20 +52,23 @@ std::string TempName(const fs::path& target) {
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::error_code ec;
     fs::path target(path);
-    if (fs::is_symlink(target, ec)) {
+    fs::file_status status = fs::symlink_status(target, ec);
+    if (!ec && fs::is_symlink(status)) {
         fs::path resolved = fs::canonical(target, ec);
         if (!ec) target = resolved;
+        status = fs::status(target, ec);
     }
+    const bool exists = !ec && fs::exists(status);
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string temp = TempName(target);
         std::FILE* f = std::fopen(temp.c_str(), "wbx");
         if (!f) continue;
+        // Unbuffered: the bytes go out in one write, without a buffer to size and fill first.
+        std::setvbuf(f, nullptr, _IONBF, 0);
         bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        ok = std::fflush(f) == 0 && ok;
         ok = std::fclose(f) == 0 && ok;
         if (ok) {
-            const auto status = fs::status(target, ec);
-            if (!ec && fs::exists(status)) fs::permissions(temp, status.permissions(), ec);
+            if (exists) fs::permissions(temp, status.permissions(), ec);
             fs::rename(temp, target, ec);
             ok = !ec;
         }
@@ -75,9 +78,35 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     return false;
 }
 
-KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) {
-    const std::string full = "Local\\Korvane." + std::string(name);
-    mutex_ = CreateMutex(nullptr, FALSE, full);
+namespace {
+
+KvKernelObject__* OpenHostsMutex(std::string_view name) {
+    return CreateMutex(nullptr, FALSE, "Local\\Korvane." + std::string(name));
+}
+
+}  // namespace
+
+KvHostsMutex::KvHostsMutex(std::string_view name) : name_(name), mutex_(OpenHostsMutex(name)) {}
+
+KvHostsMutex::~KvHostsMutex() {
+    if (mutex_) CloseHandle(mutex_);
+}
+
+KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) : closes_(true) {
+    mutex_ = OpenHostsMutex(name);
+    Wait(name, waitMs, report);
+}
+
+KvHostsLock::KvHostsLock(KvHostsMutex& mutex) : mutex_(mutex.mutex_) {
+    if (!mutex_) {
+        // Not to be had when it was opened: perhaps it is now.
+        mutex_ = OpenHostsMutex(mutex.name_);
+        closes_ = true;
+    }
+    Wait(mutex.name_, kWaitMs, true);
+}
+
+void KvHostsLock::Wait(std::string_view name, unsigned waitMs, bool report) {
     const DWORD got = mutex_ ? WaitForSingleObject(mutex_, waitMs) : WAIT_FAILED;
     // An abandoned mutex is owned all the same; what it guards is only ever replaced whole.
     owned_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
@@ -88,7 +117,7 @@ KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) {
 
 KvHostsLock::~KvHostsLock() {
     if (owned_) ReleaseMutex(mutex_);
-    if (mutex_) CloseHandle(mutex_);
+    if (mutex_ && closes_) CloseHandle(mutex_);
 }
 
 std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, std::string_view ext, int which) {

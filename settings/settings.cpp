@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct Store {
         std::string key, type, value;
     };
     std::vector<Written> written;
+    // The hosts' lock on the settings file, opened at the first save and kept while the store is.
+    std::unique_ptr<KvHostsMutex> hostsMutex;
 };
 
 Store& TheStore() {
@@ -181,7 +184,8 @@ void SpliceItem(CMarkupSTL& d, const std::string& key, const std::string& type, 
 // hosts' lock, the file is read again, the items written here since the last save are spliced in,
 // and the result replaces the file. A file that no longer parses is replaced by this host's copy.
 void WriteBack(Store& s) {
-    KvHostsLock hosts("settings");
+    if (!s.hostsMutex) s.hostsMutex = std::make_unique<KvHostsMutex>("settings");
+    KvHostsLock hosts(*s.hostsMutex);
     if (const auto bytes = ReadFileBytes(s.filePath); bytes && !bytes->empty()) {
         std::string_view text = *bytes;
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -393,6 +397,7 @@ void ResetSettingsStore() {
     s.filePath.clear();
     s.unsaved = false;
     s.written.clear();
+    s.hostsMutex.reset();
 }
 
 // ---- Password scrambling ----------------------------------------------------------------------------

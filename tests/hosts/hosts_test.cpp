@@ -6,11 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 #include "settings/markup.h"
 
@@ -47,6 +52,17 @@ protected:
     fs::path dataFolder() const { return root / "AppData/Roaming/Stavlo/Korvane"; }
     // The settings file as the first start copied it (its name's letter case is the shipped one's).
     fs::path settingsFile() const { return dataFolder() / "Korvane.xml"; }
+
+    // "Use registry" = 2 in the settings key keeps the settings in the registry.
+    void useRegistryMode() {
+        ASSERT_EQ(wait(start("version", "@reg export HKCU\\SOFTWARE\\Stavlo\\Korvane\n")), 0);
+        const std::string reg = output("version");
+        const size_t at = reg.find("\"CurVer\"=\"");
+        ASSERT_NE(at, std::string::npos) << reg;
+        const std::string version = reg.substr(at + 10, reg.find('"', at + 10) - at - 10);
+        ASSERT_EQ(wait(start("mode", "@reg set HKCU\\SOFTWARE\\Stavlo\\Korvane\\" + version +
+                                         " \"Use registry\" dword 2\n")), 0) << output("mode");
+    }
 
     // Starts korvane-host on the shared root with the script; returns its process id.
     pid_t start(const std::string& name, const std::string& script) {
@@ -117,14 +133,7 @@ TEST_F(Hosts, SettingsWrittenByTwoHostsAtOnceAllSurviveInTheFile) {
 }
 
 TEST_F(Hosts, SettingsWrittenByTwoHostsAtOnceAllSurviveInTheRegistry) {
-    // "Use registry" = 2 in the settings key keeps the settings in the registry.
-    ASSERT_EQ(wait(start("version", "@reg export HKCU\\SOFTWARE\\Stavlo\\Korvane\n")), 0);
-    const std::string reg = output("version");
-    const size_t at = reg.find("\"CurVer\"=\"");
-    ASSERT_NE(at, std::string::npos) << reg;
-    const std::string version = reg.substr(at + 10, reg.find('"', at + 10) - at - 10);
-    ASSERT_EQ(wait(start("mode", "@reg set HKCU\\SOFTWARE\\Stavlo\\Korvane\\" + version +
-                                     " \"Use registry\" dword 2\n")), 0) << output("mode");
+    ASSERT_NO_FATAL_FAILURE(useRegistryMode());
     const std::string before = readFile(settingsFile());
     const pid_t a = start("a", settingWrites("Menu Y-position", numbers(150)));
     const pid_t b = start("b", settingWrites("Script path", paths(150)));
@@ -243,6 +252,80 @@ TEST(HostOwnFileName, ASecondProcessGetsANameOfItsOwn) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
+
+#include <cstring>
+#include "win/sync.h"
+
+namespace {
+
+// A mutex name of this test process's own.
+std::string mutexName(const char* what) { return "Local\\Korvane.test." + std::string(what) + std::to_string(getpid()); }
+
+// Runs `child` in a forked process and waits for it to end.
+template <class F>
+void inChild(F child) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        child();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(HostsMutex, AHolderThatDiesLeavesItAbandonedAndOneThatReleasesLeavesItFree) {
+    const std::string name = mutexName("abandon");
+    HANDLE mine = CreateMutex(nullptr, FALSE, name);
+    ASSERT_NE(mine, nullptr);
+    inChild([&] {
+        HANDLE m = CreateMutex(nullptr, FALSE, name);
+        if (!m || WaitForSingleObject(m, 0) != WAIT_OBJECT_0) _exit(1);   // ends holding it
+    });
+    EXPECT_EQ(WaitForSingleObject(mine, 0), WAIT_ABANDONED);
+    EXPECT_TRUE(ReleaseMutex(mine));
+    EXPECT_EQ(WaitForSingleObject(mine, 0), WAIT_OBJECT_0);   // released: not abandoned again
+    EXPECT_TRUE(ReleaseMutex(mine));
+    inChild([&] {
+        HANDLE m = CreateMutex(nullptr, FALSE, name);
+        if (!m || WaitForSingleObject(m, 0) != WAIT_OBJECT_0 || !ReleaseMutex(m)) _exit(1);
+    });
+    EXPECT_EQ(WaitForSingleObject(mine, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(ReleaseMutex(mine));
+    CloseHandle(mine);
+}
+
+// A mutex kept open for many locks waits for another process's holder like one opened anew.
+TEST(HostsMutex, AKeptMutexWaitsForAnotherProcesssHolder) {
+    const std::string name = "test.kept" + std::to_string(getpid());
+    KvHostsMutex kept(name);
+    { KvHostsLock warm(kept); ASSERT_TRUE(warm.Held()); }
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KvHostsLock held(name);
+        (void)!write(ready[1], held.Held() ? "y" : "n", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        _exit(0);   // the lock goes with the process
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    const auto before = std::chrono::steady_clock::now();
+    {
+        KvHostsLock lock(kept);
+        EXPECT_TRUE(lock.Held());
+        EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(200));
+    }
+    waitpid(child, nullptr, 0);
+    KvHostsLock again(kept);
+    EXPECT_TRUE(again.Held());
 }
 
 }  // namespace
