@@ -194,6 +194,107 @@ TEST_F(Hosts, ALockNobodyReleasesCostsAShortWaitAndALine) {
     EXPECT_TRUE(doc.SetDocument(readFile(settingsFile())));
 }
 
+// Four hosts write their own settings at once and one of them is killed in the middle of its
+// writes, in file mode and in registry mode by turns. Afterwards a fresh host finds every file
+// parsing, each survivor's last values, and no lock left that it has to wait for. One round runs
+// with the tests; the soak run repeats it with new random choices for KV_HOSTS_STRESS_SECONDS.
+TEST_F(Hosts, FourHostsAndOneKilledMidRunLoseNothingOfTheOthers) {
+    const char* secondsText = std::getenv("KV_HOSTS_STRESS_SECONDS");
+    const int seconds = secondsText ? std::atoi(secondsText) : 0;
+    const char* seedText = std::getenv("KV_HOSTS_STRESS_SEED");
+    const unsigned seed = seedText ? unsigned(std::strtoul(seedText, nullptr, 10)) : std::random_device()();
+    std::mt19937 random(seed);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    constexpr int kHosts = 4, kWrites = 60;
+    const char* numericKeys[kHosts] = {"Open sort", "Show desc", "Zoom extents", "Link tab close"};
+    const char* textKeys[kHosts] = {"Script path", "Server Address", "Servlet Object", "UserID"};
+
+    for (int round = 0; round == 0 || std::chrono::steady_clock::now() < until; ++round) {
+        const bool registryMode = round % 2 == 1;
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round) +
+                     (registryMode ? ", registry mode" : ", file mode"));
+        if (round > 0) {
+            fs::remove_all(root);
+            fs::create_directories(root);
+            ASSERT_EQ(wait(start("setup", "@print ready\n")), 0);
+        }
+        if (registryMode) {
+            ASSERT_NO_FATAL_FAILURE(useRegistryMode());
+        }
+
+        auto numberOf = [](int host, int i) { return std::to_string(1000 * (host + 1) + i); };
+        auto textOf = [](int host, int i) { return "/h" + std::to_string(host) + "/w" + std::to_string(i); };
+        pid_t pids[kHosts];
+        for (int h = 0; h < kHosts; ++h) {
+            std::string script;
+            for (int i = 0; i < kWrites; ++i)
+                script += "@setting \"" + std::string(numericKeys[h]) + "\" " + numberOf(h, i) + "\n@setting \"" +
+                          textKeys[h] + "\" " + textOf(h, i) + "\n";
+            pids[h] = start("h" + std::to_string(h), script);
+            ASSERT_GT(pids[h], 0);
+        }
+
+        // The victim dies after a random number of its writes, in whatever it is doing then.
+        const int victim = int(random() % kHosts);
+        const std::size_t killAfter = 1 + random() % (2 * kWrites - 1);
+        const fs::path victimOut = root / ("h" + std::to_string(victim) + ".out");
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        int status = 0;
+        while (waitpid(pids[victim], &status, WNOHANG) == 0) {
+            const std::string out = readFile(victimOut);
+            if (std::size_t(std::count(out.begin(), out.end(), '\n')) >= killAfter) {
+                ::kill(pids[victim], SIGKILL);
+                waitpid(pids[victim], &status, 0);
+                break;
+            }
+            if (std::chrono::steady_clock::now() > giveUp) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+
+        // The others end by themselves, soon: no lock the victim held keeps them waiting.
+        for (int h = 0; h < kHosts; ++h) {
+            if (h == victim) continue;
+            bool ended = false;
+            while (!(ended = waitpid(pids[h], &status, WNOHANG) == pids[h]) && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (!ended) {
+                for (pid_t p : pids) ::kill(p, SIGKILL);
+                for (pid_t p : pids) waitpid(p, nullptr, 0);
+                FAIL() << "host " << h << " still runs after two minutes: " << output("h" + std::to_string(h));
+            }
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output("h" + std::to_string(h));
+        }
+
+        // A fresh host reads everything and writes once, without waiting on any lock.
+        std::string script;
+        for (int h = 0; h < kHosts; ++h)
+            script += "@setting \"" + std::string(numericKeys[h]) + "\"\n@setting \"" + textKeys[h] + "\"\n";
+        script += "@setting \"Menu Y-position\" 77\n@reg export HKCU\\SOFTWARE\\Stavlo\\Korvane\n";
+        const std::string seen = readBack(script);
+        EXPECT_EQ(seen.find("locked"), std::string::npos) << seen;
+        EXPECT_NE(seen.find("setting \"Menu Y-position\" = 77"), std::string::npos) << seen;
+        for (int h = 0; h < kHosts; ++h) {
+            if (h == victim) continue;
+            EXPECT_NE(seen.find("setting \"" + std::string(numericKeys[h]) + "\" = " + numberOf(h, kWrites - 1) + "\n"),
+                      std::string::npos) << "host " << h << ": " << seen;
+            EXPECT_NE(seen.find("setting \"" + std::string(textKeys[h]) + "\" = " + textOf(h, kWrites - 1) + "\n"),
+                      std::string::npos) << "host " << h << ": " << seen;
+        }
+        CMarkupSTL doc;
+        EXPECT_TRUE(doc.SetDocument(readFile(settingsFile()))) << doc.GetError();
+
+        // What is left: lock files only, and no temporary file of the settings file but what the
+        // victim may have been writing when it died.
+        int temps = 0;
+        for (const auto& e : fs::directory_iterator(dataFolder()))
+            if (e.path().filename().string().rfind(".Korvane.xml.", 0) == 0) ++temps;
+        EXPECT_LE(temps, 1);
+        for (const auto& e : fs::directory_iterator(root / "locks"))
+            EXPECT_EQ(e.path().extension(), ".lock") << e.path();
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
 }  // namespace
 
 #include "menus/favourites.h"
