@@ -49,6 +49,30 @@ std::string TempName(const fs::path& target) {
 
 }  // namespace
 
+namespace {
+
+// Writes the bytes to a new temporary file beside `target` and hands it to `install`, which moves
+// it into place; the temporary file is removed when either step fails.
+template <class Install>
+bool WriteThroughTemp(const fs::path& target, std::string_view bytes, Install install) {
+    std::error_code ec;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string temp = TempName(target);
+        std::FILE* f = std::fopen(temp.c_str(), "wbx");
+        if (!f) continue;
+        // Unbuffered: the bytes go out in one write, without a buffer to size and fill first.
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        ok = std::fclose(f) == 0 && ok;
+        ok = ok && install(temp);
+        if (!ok) fs::remove(temp, ec);
+        return ok;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::error_code ec;
     fs::path target(path);
@@ -59,23 +83,29 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
         status = fs::status(target, ec);
     }
     const bool exists = !ec && fs::exists(status);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string temp = TempName(target);
-        std::FILE* f = std::fopen(temp.c_str(), "wbx");
-        if (!f) continue;
-        // Unbuffered: the bytes go out in one write, without a buffer to size and fill first.
-        std::setvbuf(f, nullptr, _IONBF, 0);
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        ok = std::fclose(f) == 0 && ok;
-        if (ok) {
-            if (exists) fs::permissions(temp, status.permissions(), ec);
+    return WriteThroughTemp(target, bytes, [&](const std::string& temp) {
+        if (exists) fs::permissions(temp, status.permissions(), ec);
+        fs::rename(temp, target, ec);
+        return !ec;
+    });
+}
+
+bool WriteFileIfAbsent(const std::string& path, std::string_view bytes) {
+    const fs::path target(path);
+    return WriteThroughTemp(target, bytes, [&](const std::string& temp) {
+        // A second name for the finished file, which the file system refuses when the name is
+        // taken; the temporary name then goes.
+        std::error_code ec;
+        fs::create_hard_link(temp, target, ec);
+        if (ec && ec != std::errc::file_exists && !fs::exists(target, ec)) {
+            // A file system without links: the name is checked and taken in two steps instead.
             fs::rename(temp, target, ec);
-            ok = !ec;
+            return !ec;
         }
-        if (!ok) fs::remove(temp, ec);
-        return ok;
-    }
-    return false;
+        const bool made = !ec;
+        fs::remove(temp, ec);
+        return made;
+    });
 }
 
 namespace {

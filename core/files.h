@@ -16,6 +16,11 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // the old file untouched, when the new one cannot be written.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// Creates the file with these bytes as one step, unless a file of that name exists: then that
+// file stays as it is, whoever made it meanwhile, and the answer is false (as when the new file
+// cannot be written). Readers never see it half-written.
+bool WriteFileIfAbsent(const std::string& path, std::string_view bytes);
+
 // Serialises a read-modify-write of something that other host processes on the same user profile
 // share: the settings file, the registry lists, the batch script list. The holder reads the shared
 // thing as it is now, changes its own part and writes it back, so no process's write is lost.

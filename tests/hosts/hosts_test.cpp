@@ -430,3 +430,47 @@ TEST(HostsMutex, AKeptMutexWaitsForAnotherProcesssHolder) {
 }
 
 }  // namespace
+
+#include "core/profile.h"
+
+namespace {
+
+// Hosts starting at once on a new profile each copy the shipped settings file when it is missing;
+// one that has its copy already and writes a setting must not see a late copier put the shipped
+// file back over its write.
+TEST(ShippedFile, ACopyMadeWhenMissingNeverReplacesAnotherHostsEditedFile) {
+    const fs::path base = fs::temp_directory_path() / ("kvshipped_" + std::to_string(getpid()));
+    const std::string module = (base / "module").string() + "/", data = (base / "data").string() + "/";
+    fs::create_directories(module);
+    std::ofstream(module + "Korvane.xml") << "shipped";
+    constexpr int kRounds = 40, kCopiers = 8;
+    int replaced = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        fs::remove_all(data);
+        fs::create_directories(data);
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        std::vector<pid_t> children;
+        for (int c = 0; c < kCopiers; ++c) {
+            const pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(go[1]);
+                char x;
+                (void)!read(go[0], &x, 1);   // all start together
+                KvCopyShippedFile(module, data, "Korvane.xml", false);
+                if (c == 0) WriteFileAtomic(data + "Korvane.xml", "edited");
+                _exit(0);
+            }
+            children.push_back(pid);
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (pid_t pid : children) waitpid(pid, nullptr, 0);
+        if (readFile(data + "Korvane.xml") != "edited") ++replaced;
+    }
+    fs::remove_all(base);
+    EXPECT_EQ(replaced, 0) << "of " << kRounds << " rounds";
+}
+
+}  // namespace
