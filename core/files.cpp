@@ -1,6 +1,7 @@
 #include "core/files.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,22 @@ bool WriteFileIfAbsent(const std::string& path, std::string_view bytes) {
         fs::remove(temp, ec);
         return made;
     });
+}
+
+void RemoveStaleTempFiles(const std::string& path, std::chrono::seconds age) {
+    const fs::path target(path);
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code ec;
+    const auto before = fs::file_time_type::clock::now() - age;
+    for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        std::error_code fileEc;
+        const auto written = fs::last_write_time(it->path(), fileEc);
+        if (!fileEc && written < before) fs::remove(it->path(), fileEc);
+    }
 }
 
 namespace {

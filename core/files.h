@@ -1,5 +1,6 @@
 // Whole-file reads and writes for the plug-in's own files (settings, menus, scripts).
 #pragma once
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,11 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 // file stays as it is, whoever made it meanwhile, and the answer is false (as when the new file
 // cannot be written). Readers never see it half-written.
 bool WriteFileIfAbsent(const std::string& path, std::string_view bytes);
+
+// Removes the temporary files that writes of `path` left beside it when their process ended in
+// the middle (a crash, a kill), once they are older than `age`: a write still going on is never
+// that old.
+void RemoveStaleTempFiles(const std::string& path, std::chrono::seconds age);
 
 // Serialises a read-modify-write of something that other host processes on the same user profile
 // share: the settings file, the registry lists, the batch script list. The holder reads the shared

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr std::int64_t kRegistryLifetimeSeconds = 120;
+constexpr std::chrono::seconds kStaleTempAge{60};
 constexpr std::size_t kNumberTextLimit = 49;   // characters read of a number stored as text
 constexpr std::size_t kTextLimit = 999;        // characters read of a text setting
 constexpr const char* kSettingsFileName = "korvane.xml";
@@ -263,6 +265,8 @@ void LoadOnce(Store& s) {
     }
     s.fileMode = true;
     s.filePath = *path;
+    // What a host killed while saving left behind; only when no host is saving now.
+    if (KvHostsLock::TryNow("settings").Held()) RemoveStaleTempFiles(s.filePath, kStaleTempAge);
 }
 
 void WriteItem(Store& s, const char* key, const char* type, const std::string& value) {

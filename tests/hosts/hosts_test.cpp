@@ -194,6 +194,21 @@ TEST_F(Hosts, ALockNobodyReleasesCostsAShortWaitAndALine) {
     EXPECT_TRUE(doc.SetDocument(readFile(settingsFile())));
 }
 
+// A host killed while it saved the settings left its temporary file; the next start removes it
+// once it is old, and never a young one that a saving host may be about to rename.
+TEST_F(Hosts, ATemporaryFileAKilledHostLeftIsRemovedOnceOld) {
+    const fs::path old = dataFolder() / ".Korvane.xml.00000000deadbeef0001.tmp";
+    const fs::path young = dataFolder() / ".Korvane.xml.00000000deadbeef0002.tmp";
+    const fs::path other = dataFolder() / ".Korvane.banner.00000000deadbeef0003.tmp";
+    for (const auto& p : {old, young, other}) std::ofstream(p) << "<Korvane>";
+    fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    fs::last_write_time(other, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_NE(readBack("@setting \"Menu Y-position\"\n").find("= "), std::string::npos);
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(young));
+    EXPECT_TRUE(fs::exists(other));   // not the settings file's
+}
+
 // Four hosts write their own settings at once and one of them is killed in the middle of its
 // writes, in file mode and in registry mode by turns. Afterwards a fresh host finds every file
 // parsing, each survivor's last values, and no lock left that it has to wait for. One round runs
