@@ -144,13 +144,13 @@ KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) : 
     Wait(name, waitMs, report);
 }
 
-KvHostsLock::KvHostsLock(KvHostsMutex& mutex) : mutex_(mutex.mutex_) {
+KvHostsLock::KvHostsLock(KvHostsMutex& mutex, unsigned waitMs, bool report) : mutex_(mutex.mutex_) {
     if (!mutex_) {
         // Not to be had when it was opened: perhaps it is now.
         mutex_ = OpenHostsMutex(mutex.name_);
         closes_ = true;
     }
-    Wait(mutex.name_, kWaitMs, true);
+    Wait(mutex.name_, waitMs, report);
 }
 
 void KvHostsLock::Wait(std::string_view name, unsigned waitMs, bool report) {

@@ -37,9 +37,10 @@ class KvHostsLock {
 public:
     explicit KvHostsLock(std::string_view name) : KvHostsLock(name, kWaitMs, true) {}
     // The same wait on a mutex kept open for many locks.
-    explicit KvHostsLock(KvHostsMutex& mutex);
+    explicit KvHostsLock(KvHostsMutex& mutex) : KvHostsLock(mutex, kWaitMs, true) {}
     // Takes the lock only when it is free now, quietly; Held() tells.
     static KvHostsLock TryNow(std::string_view name) { return KvHostsLock(name, 0, false); }
+    static KvHostsLock TryNow(KvHostsMutex& mutex) { return KvHostsLock(mutex, 0, false); }
     KvHostsLock(KvHostsLock&& other) noexcept
         : mutex_(other.mutex_), owned_(other.owned_), closes_(other.closes_) {
         other.mutex_ = nullptr;
@@ -55,6 +56,7 @@ private:
     // Long enough for any write a host makes under the lock, short enough not to feel like a hang.
     static constexpr unsigned kWaitMs = 1500;
     KvHostsLock(std::string_view name, unsigned waitMs, bool report);
+    KvHostsLock(KvHostsMutex& mutex, unsigned waitMs, bool report);
     void Wait(std::string_view name, unsigned waitMs, bool report);
     KvKernelObject__* mutex_ = nullptr;
     bool owned_ = false;
