@@ -35,13 +35,17 @@ fuzz: deps
 	@cmake --build --preset fuzz -j $(JOBS)
 	@bash scripts/fuzz.sh
 
-# Random user sessions through the simulated host under the sanitizers (docs/sessfuzz.md).
+# Random user sessions through the simulated host under the sanitizers (docs/sessfuzz.md), then
+# four hosts on one profile with one killed mid-run, over and over, for HOSTS_SECONDS.
 SECONDS ?= 600
+HOSTS_SECONDS ?= 120
 soak: deps
 	@cmake --preset test >/dev/null
-	@cmake --build --preset test -j $(JOBS) --target kv-sessfuzz
+	@cmake --build --preset test -j $(JOBS) --target kv-sessfuzz hosts_test
 	@mkdir -p out/soak
 	@./build/test/tests/sessfuzz/kv-sessfuzz --seconds $(SECONDS) --out out/soak
+	@KV_HOSTS_STRESS_SECONDS=$(HOSTS_SECONDS) ./build/test/tests/hosts/hosts_test \
+		--gtest_filter='Hosts.FourHostsAndOneKilledMidRun*'
 
 # The simulated desktop against a real Win32 one under Wine (installs Wine and mingw-w64).
 oracle: deps

@@ -1,6 +1,7 @@
 #include "core/files.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -49,35 +50,110 @@ std::string TempName(const fs::path& target) {
 
 }  // namespace
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+namespace {
+
+// Writes the bytes to a new temporary file beside `target` and hands it to `install`, which moves
+// it into place; the temporary file is removed when either step fails.
+template <class Install>
+bool WriteThroughTemp(const fs::path& target, std::string_view bytes, Install install) {
     std::error_code ec;
-    fs::path target(path);
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
-    }
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string temp = TempName(target);
         std::FILE* f = std::fopen(temp.c_str(), "wbx");
         if (!f) continue;
+        // Unbuffered: the bytes go out in one write, without a buffer to size and fill first.
+        std::setvbuf(f, nullptr, _IONBF, 0);
         bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        ok = std::fflush(f) == 0 && ok;
         ok = std::fclose(f) == 0 && ok;
-        if (ok) {
-            const auto status = fs::status(target, ec);
-            if (!ec && fs::exists(status)) fs::permissions(temp, status.permissions(), ec);
-            fs::rename(temp, target, ec);
-            ok = !ec;
-        }
+        ok = ok && install(temp);
         if (!ok) fs::remove(temp, ec);
         return ok;
     }
     return false;
 }
 
-KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) {
-    const std::string full = "Local\\Korvane." + std::string(name);
-    mutex_ = CreateMutex(nullptr, FALSE, full);
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    std::error_code ec;
+    fs::path target(path);
+    fs::file_status status = fs::symlink_status(target, ec);
+    if (!ec && fs::is_symlink(status)) {
+        fs::path resolved = fs::canonical(target, ec);
+        if (!ec) target = resolved;
+        status = fs::status(target, ec);
+    }
+    const bool exists = !ec && fs::exists(status);
+    return WriteThroughTemp(target, bytes, [&](const std::string& temp) {
+        if (exists) fs::permissions(temp, status.permissions(), ec);
+        fs::rename(temp, target, ec);
+        return !ec;
+    });
+}
+
+bool WriteFileIfAbsent(const std::string& path, std::string_view bytes) {
+    const fs::path target(path);
+    return WriteThroughTemp(target, bytes, [&](const std::string& temp) {
+        // A second name for the finished file, which the file system refuses when the name is
+        // taken; the temporary name then goes.
+        std::error_code ec;
+        fs::create_hard_link(temp, target, ec);
+        if (ec && ec != std::errc::file_exists && !fs::exists(target, ec)) {
+            // A file system without links: the name is checked and taken in two steps instead.
+            fs::rename(temp, target, ec);
+            return !ec;
+        }
+        const bool made = !ec;
+        fs::remove(temp, ec);
+        return made;
+    });
+}
+
+void RemoveStaleTempFiles(const std::string& path, std::chrono::seconds age) {
+    const fs::path target(path);
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code ec;
+    const auto before = fs::file_time_type::clock::now() - age;
+    for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        std::error_code fileEc;
+        const auto written = fs::last_write_time(it->path(), fileEc);
+        if (!fileEc && written < before) fs::remove(it->path(), fileEc);
+    }
+}
+
+namespace {
+
+KvKernelObject__* OpenHostsMutex(std::string_view name) {
+    return CreateMutex(nullptr, FALSE, "Local\\Korvane." + std::string(name));
+}
+
+}  // namespace
+
+KvHostsMutex::KvHostsMutex(std::string_view name) : name_(name), mutex_(OpenHostsMutex(name)) {}
+
+KvHostsMutex::~KvHostsMutex() {
+    if (mutex_) CloseHandle(mutex_);
+}
+
+KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) : closes_(true) {
+    mutex_ = OpenHostsMutex(name);
+    Wait(name, waitMs, report);
+}
+
+KvHostsLock::KvHostsLock(KvHostsMutex& mutex, unsigned waitMs, bool report) : mutex_(mutex.mutex_) {
+    if (!mutex_) {
+        // Not to be had when it was opened: perhaps it is now.
+        mutex_ = OpenHostsMutex(mutex.name_);
+        closes_ = true;
+    }
+    Wait(mutex.name_, waitMs, report);
+}
+
+void KvHostsLock::Wait(std::string_view name, unsigned waitMs, bool report) {
     const DWORD got = mutex_ ? WaitForSingleObject(mutex_, waitMs) : WAIT_FAILED;
     // An abandoned mutex is owned all the same; what it guards is only ever replaced whole.
     owned_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
@@ -88,7 +164,7 @@ KvHostsLock::KvHostsLock(std::string_view name, unsigned waitMs, bool report) {
 
 KvHostsLock::~KvHostsLock() {
     if (owned_) ReleaseMutex(mutex_);
-    if (mutex_) CloseHandle(mutex_);
+    if (mutex_ && closes_) CloseHandle(mutex_);
 }
 
 std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, std::string_view ext, int which) {

@@ -36,10 +36,17 @@ void KvCopyShippedFile(const std::string& moduleFolder, const std::string& dataF
     auto existing = FindFileNoCase(dataFolder, name);
     if (existing && !replace) return;
     const std::string target = existing ? *existing : dataFolder + name;
-    // Replaced in one step through a temporary file of this process's own, so that a failed copy
+    // Written in one step through a temporary file of this process's own, so that a failed copy
     // never leaves half a file behind and two hosts starting at once never write into each other's
-    // copy.
-    if (const auto bytes = ReadFileBytes(*source)) WriteFileAtomic(target, *bytes);
+    // copy. A copy made only when missing is never put over a file another host made meanwhile
+    // (and may already have changed).
+    const auto bytes = ReadFileBytes(*source);
+    if (!bytes) return;
+    if (replace) {
+        WriteFileAtomic(target, *bytes);
+    } else {
+        WriteFileIfAbsent(target, *bytes);
+    }
 }
 
 std::string KvPrepareDataFolder(const std::string& moduleFolder) {

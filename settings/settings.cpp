@@ -1,9 +1,11 @@
 #include "settings/settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,6 +20,7 @@
 namespace {
 
 constexpr std::int64_t kRegistryLifetimeSeconds = 120;
+constexpr std::chrono::seconds kStaleTempAge{60};
 constexpr std::size_t kNumberTextLimit = 49;   // characters read of a number stored as text
 constexpr std::size_t kTextLimit = 999;        // characters read of a text setting
 constexpr const char* kSettingsFileName = "korvane.xml";
@@ -40,6 +43,8 @@ struct Store {
         std::string key, type, value;
     };
     std::vector<Written> written;
+    // The hosts' lock on the settings file, opened when the file is loaded and kept while the store is.
+    std::unique_ptr<KvHostsMutex> hostsMutex;
 };
 
 Store& TheStore() {
@@ -158,6 +163,11 @@ void Fill(SettingCacheEntry& e, std::int64_t stamp, std::string text) {
     e.text = std::move(text);
 }
 
+KvHostsMutex& HostsMutex(Store& s) {
+    if (!s.hostsMutex) s.hostsMutex = std::make_unique<KvHostsMutex>("settings");
+    return *s.hostsMutex;
+}
+
 // Finds or adds the item of key under Korvane/config of the document and gives it the value.
 void SpliceItem(CMarkupSTL& d, const std::string& key, const std::string& type, const std::string& value) {
     d.ResetPosition();
@@ -181,7 +191,7 @@ void SpliceItem(CMarkupSTL& d, const std::string& key, const std::string& type, 
 // hosts' lock, the file is read again, the items written here since the last save are spliced in,
 // and the result replaces the file. A file that no longer parses is replaced by this host's copy.
 void WriteBack(Store& s) {
-    KvHostsLock hosts("settings");
+    KvHostsLock hosts(HostsMutex(s));
     if (const auto bytes = ReadFileBytes(s.filePath); bytes && !bytes->empty()) {
         std::string_view text = *bytes;
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -259,6 +269,8 @@ void LoadOnce(Store& s) {
     }
     s.fileMode = true;
     s.filePath = *path;
+    // What a host killed while saving left behind; only when no host is saving now.
+    if (KvHostsLock::TryNow(HostsMutex(s)).Held()) RemoveStaleTempFiles(s.filePath, kStaleTempAge);
 }
 
 void WriteItem(Store& s, const char* key, const char* type, const std::string& value) {
@@ -393,6 +405,7 @@ void ResetSettingsStore() {
     s.filePath.clear();
     s.unsaved = false;
     s.written.clear();
+    s.hostsMutex.reset();
 }
 
 // ---- Password scrambling ----------------------------------------------------------------------------

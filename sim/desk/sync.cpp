@@ -1,15 +1,20 @@
 // Named mutexes. Threads of one process meet in the object the name maps to; processes meet in a
 // lock file: flock() on it is held while some thread of this process owns the mutex, and the
 // kernel drops it when the owner dies. The owner's process id is written into the file while it
-// is held, so that a waiter that finds an id left behind knows the mutex was abandoned.
+// is held and blanked out when it is released, so that a waiter that finds an id left behind
+// knows the mutex was abandoned. The file keeps one fixed-size record, overwritten in place: a
+// lock and a release cost two small writes, never a truncation.
 #include "sim/desk/sync.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -25,7 +30,9 @@ namespace sim::desk {
 
 struct SimMutex {
     std::string name;
+    std::string path;   // the lock file
     int fd = -1;
+    pid_t pid = 0;      // the process that opened fd
     std::mutex guard;
     std::condition_variable freed;
     std::thread::id owner;
@@ -50,26 +57,43 @@ std::string fileNameOf(const std::string& name) {
     return out + ".lock";
 }
 
+// The owner record: a process id padded with blanks, or only blanks while nobody owns the mutex.
+constexpr std::size_t kRecordSize = 16;
+
 // Takes the file lock, waiting until `deadline`; -1 on time-out, else 1 when the last owner left
 // its process id behind (abandoned), 0 otherwise.
 int lockFile(SimMutex& m, std::chrono::steady_clock::time_point deadline) {
+    // A forked child would share its parent's open lock file, and with it the parent's lock.
+    const pid_t me = ::getpid();
+    if (m.pid != me) {
+        const int fd = ::open(m.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(m.fd);
+            m.fd = fd;
+            m.pid = me;
+        }
+    }
     for (;;) {
         if (::flock(m.fd, LOCK_EX | LOCK_NB) == 0) break;
         if (errno != EWOULDBLOCK && errno != EINTR) return 0;   // no lock to be had: go on without
         if (std::chrono::steady_clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    char left[32] = {};
-    const ssize_t n = ::pread(m.fd, left, sizeof left - 1, 0);
-    const std::string mine = std::to_string(::getpid());
-    if (::ftruncate(m.fd, 0) == 0 && ::pwrite(m.fd, mine.data(), mine.size(), 0) < 0) {
+    char left[kRecordSize + 1] = {};
+    const ssize_t n = ::pread(m.fd, left, kRecordSize, 0);
+    const bool abandoned = n > 0 && std::any_of(left, left + n, [](char c) { return c >= '0' && c <= '9'; });
+    char mine[kRecordSize + 1];
+    std::snprintf(mine, sizeof mine, "%-*ld", int(kRecordSize), long(me));
+    if (::pwrite(m.fd, mine, kRecordSize, 0) < 0) {
         // The id is only a hint for the next waiter.
     }
-    return n > 0 ? 1 : 0;
+    return abandoned ? 1 : 0;
 }
 
 void unlockFile(SimMutex& m) {
-    if (::ftruncate(m.fd, 0) != 0) {
+    char blank[kRecordSize];
+    std::memset(blank, ' ', sizeof blank);
+    if (::pwrite(m.fd, blank, sizeof blank, 0) < 0) {
         // An id left behind only makes the next waiter report the mutex as abandoned.
     }
     ::flock(m.fd, LOCK_UN);
@@ -77,22 +101,40 @@ void unlockFile(SimMutex& m) {
 
 }  // namespace
 
-std::string lockFolder() {
+namespace {
+
+std::string lockFolderPath() {
     const std::string& root = sim::machine().root;
-    const fs::path folder = root.empty() ? fs::temp_directory_path() / ("korvane-locks-" + std::to_string(::getuid()))
-                                         : fs::path(root) / "locks";
+    if (!root.empty()) return (fs::path(root) / "locks").string() + "/";
+    return (fs::temp_directory_path() / ("korvane-locks-" + std::to_string(::getuid()))).string() + "/";
+}
+
+}  // namespace
+
+std::string lockFolder() {
+    const std::string folder = lockFolderPath();
     std::error_code ec;
     fs::create_directories(folder, ec);
-    return folder.string() + "/";
+    return folder;
 }
 
 std::shared_ptr<SimMutex> openNamedMutex(const std::string& name) {
+    // Known by its file, so that a process whose machine moves to another root meets that root's
+    // other processes.
+    const std::string path = lockFolderPath() + fileNameOf(name);
     std::lock_guard lock(gTableMutex);
-    auto& slot = table()[name];
+    auto& slot = table()[path];
     if (auto existing = slot.lock()) return existing;
     auto m = std::make_shared<SimMutex>();
     m->name = name;
-    m->fd = ::open((lockFolder() + fileNameOf(name)).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    m->path = path;
+    m->pid = ::getpid();
+    m->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m->fd < 0 && errno == ENOENT) {
+        // The folder is made on first use only; it may also have been removed since.
+        lockFolder();
+        m->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    }
     if (m->fd < 0) return nullptr;
     slot = m;
     return m;
