@@ -11,10 +11,6 @@
 
 namespace {
 
-std::unique_ptr<AcKvDocReactor> g_docReactor;
-std::unique_ptr<AcKvEdReactor> g_edReactor;
-std::unique_ptr<AcKvDocWindowManagerReactor> g_windowReactor;
-
 // In single-document mode the document reactor keeps the tabs, and only when asked to.
 bool documentReactorKeepsTabs() { return App().sdi && App().sdiModeEnabled; }
 
@@ -319,14 +315,14 @@ void AcKvEdReactor::mainFrameMovedOrResized(HWND, bool) {
 
 // ---- Life --------------------------------------------------------------------------------------
 
-void KvCreateReactors(KvDocumentEvents& events) {
-    if (!g_docReactor) g_docReactor = std::make_unique<AcKvDocReactor>(events, true);
-    if (!g_edReactor) g_edReactor = std::make_unique<AcKvEdReactor>(events, true);
-    if (!g_windowReactor) g_windowReactor = std::make_unique<AcKvDocWindowManagerReactor>(events, true);
+void KvReactors::Create(KvDocumentEvents& events) {
+    if (!document_) document_ = std::make_unique<AcKvDocReactor>(events, true);
+    if (!editor_) editor_ = std::make_unique<AcKvEdReactor>(events, true);
+    if (!windows_) windows_ = std::make_unique<AcKvDocWindowManagerReactor>(events, true);
 }
 
-void KvDeleteReactors() {
-    g_docReactor.reset();
-    g_edReactor.reset();
-    g_windowReactor.reset();
+void KvReactors::Delete() {
+    document_.reset();
+    editor_.reset();
+    windows_.reset();
 }

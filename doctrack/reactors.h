@@ -2,6 +2,7 @@
 // drawing's format; PLOT disables the bar; queued operations advance on activation.
 #pragma once
 #include <map>
+#include <memory>
 #include "arx/docman.h"
 #include "doctrack/events.h"
 
@@ -75,5 +76,13 @@ void KvApplyInputMethodRule();
 
 // The three long-lived reactors of start-up; they tell `events` (which must outlive them) what
 // happened.
-void KvCreateReactors(KvDocumentEvents& events);
-void KvDeleteReactors();
+class KvReactors {
+public:
+    void Create(KvDocumentEvents& events);
+    void Delete();
+
+private:
+    std::unique_ptr<AcKvDocReactor> document_;
+    std::unique_ptr<AcKvEdReactor> editor_;
+    std::unique_ptr<AcKvDocWindowManagerReactor> windows_;
+};

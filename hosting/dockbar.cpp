@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
+#include "hosting/features.h"
 #include "hosting/striphost.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
@@ -16,9 +17,6 @@
 
 namespace {
 
-std::unique_ptr<CKorvaneDialogBar> g_bar;
-// Bitmaps the tab control shares: the close, menu and link glyphs and the tab-menu arrow.
-HBITMAP g_shared[4] = {};
 constexpr UINT kBarId = 0xE830;
 constexpr UINT kPanelTemplate = IDD_TAB_PANEL;
 
@@ -102,10 +100,14 @@ LRESULT CKorvaneDialogBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-CKorvaneDialogBar* KvDockBar() { return g_bar.get(); }
+CKorvaneDialogBar* KvDockBar() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? features->bar.get() : nullptr;
+}
 
-bool KvCreateDockBar() {
-    if (g_bar) return true;
+bool KvCreateDockBar(KvFeatureObjects& owner) {
+    KvFeatureObjects* features = &owner;
+    if (features->bar) return true;
     KvAttachTabStripHost();
     bool created = false;
     KvGuard("CreateDockBar", [&] {
@@ -117,39 +119,40 @@ bool KvCreateDockBar() {
             KvResourceScope own(App().ownModule);
             const UINT ids[4] = {IDB_SHARED_CLOSE, IDB_SHARED_MENU, IDB_SHARED_LINK, IDB_SHARED_ARROW};
             for (int i = 0; i < 4; ++i)
-                if (!g_shared[i]) g_shared[i] = LoadBitmap(App().ownModule, ids[i]);
+                if (!features->sharedBitmaps[i]) features->sharedBitmaps[i] = LoadBitmap(App().ownModule, ids[i]);
         }
         KvResourceScope scope(App().resourceModule);
         const int dock = GetUsableSettingNumber(SettingId::DockingPosition);
         if (!bar->Create(acedGetAcadFrame(), &panel, "3.2", kPanelTemplate, KvBarStyleFor(dock))) return;
-        g_bar = std::move(bar);
+        features->bar = std::move(bar);
         AcKvUiTabCtrl& tab = panel.TabCtrl();
         tab.SetDefaultFonts();
         tab.SetFonts(GetSettingText(SettingId::SelectedTabFontStyle), GetSettingText(SettingId::UnselectedTabFontStyle));
         tab.SetFixedWidth(tab.fixedWidth, tab.fixedWidth ? tab.fixedWidthX : 4);
         tab.ApplyDockStyle(dock);
         const bool hide = acDocManager->documentCount() < 2 && GetSettingNumber(SettingId::OneTabHidden) != 0;
-        acedShowControlBar(g_bar.get(), !hide, true);
+        acedShowControlBar(features->bar.get(), !hide, true);
         tab.Redraw();
         created = true;
     });
     return created;
 }
 
-void KvDestroyDockBar() {
-    for (HBITMAP& b : g_shared) {
+void KvDestroyDockBar(KvFeatureObjects& owner) {
+    KvFeatureObjects* features = &owner;
+    for (HBITMAP& b : features->sharedBitmaps) {
         if (b) DeleteObject(b);
         b = nullptr;
     }
-    if (!g_bar) return;
+    if (!features->bar) return;
     KvTabPanel().Destroy();
-    g_bar->DestroyWindow();
-    g_bar.reset();
+    features->bar->DestroyWindow();
+    features->bar.reset();
     acedRecalcFrameLayout();
 }
 
 void KvApplyBarVisibilityRule(int tabs) {
-    CKorvaneDialogBar* bar = g_bar.get();
+    CKorvaneDialogBar* bar = KvDockBar();
     if (!bar) return;
     const bool oneTabHidden = GetSettingNumber(SettingId::OneTabHidden) != 0;
     bool show;
@@ -161,7 +164,7 @@ void KvApplyBarVisibilityRule(int tabs) {
 }
 
 void KvApplySettingsToTabStrip() {
-    CKorvaneDialogBar* bar = g_bar.get();
+    CKorvaneDialogBar* bar = KvDockBar();
     if (!bar) return;
     AcKvUiTabPanel& panel = KvTabPanel();
     AcKvUiTabCtrl& tab = panel.TabCtrl();

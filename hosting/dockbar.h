@@ -3,6 +3,7 @@
 #include "arx/dockbar.h"
 
 class AcKvUiTabPanel;
+struct KvFeatureObjects;
 
 class CKorvaneDialogBar : public CAcUiDockControlBar {
 public:
@@ -35,10 +36,10 @@ private:
 // The bar style (alignment and border) and the tab control style change for a docking position.
 DWORD KvBarStyleFor(int dockingPosition);
 
-// The bar of this process: created at start-up, destroyed at unload.
+// The bar of the loaded module: created at start-up into `owner`, destroyed at unload.
 CKorvaneDialogBar* KvDockBar();
-bool KvCreateDockBar();
-void KvDestroyDockBar();
+bool KvCreateDockBar(KvFeatureObjects& owner);
+void KvDestroyDockBar(KvFeatureObjects& owner);
 // Shows or hides the bar by the number of tabs (two or more always show it).
 void KvApplyBarVisibilityRule(int tabCount);
 

@@ -9,6 +9,7 @@
 #include "core/resource_scope.h"
 #include "doctrack/docdata.h"
 #include "gfx/canvas.h"
+#include "hosting/features.h"
 #include "hosting/striphost.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
@@ -386,27 +387,32 @@ bool AcKvUiTabCtrlDialog::PreTranslateMessage(MSG* msg) {
 
 // ---- The one switcher ---------------------------------------------------------------------------
 
-namespace {
-std::unique_ptr<AcKvUiTabCtrlDialog> g_switcher;
+AcKvUiTabCtrlDialog* KvSwitcher() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? features->switcher.get() : nullptr;
 }
 
-AcKvUiTabCtrlDialog* KvSwitcher() { return g_switcher.get(); }
-
-bool KvCreateSwitcher(HWND parent) {
-    if (g_switcher) return true;
+bool KvCreateSwitcher(KvFeatureObjects& owner, HWND parent) {
+    if (owner.switcher) return true;
     KvAttachTabStripHost();
     auto dialog = std::make_unique<AcKvUiTabCtrlDialog>();
     if (!dialog->Create(parent)) return false;
-    g_switcher = std::move(dialog);
+    owner.switcher = std::move(dialog);
     return true;
 }
 
-void KvDestroySwitcher() {
-    if (!g_switcher) return;
-    g_switcher->Destroy();
-    g_switcher.reset();
+void KvDestroySwitcher(KvFeatureObjects& owner) {
+    if (!owner.switcher) return;
+    owner.switcher->Destroy();
+    owner.switcher.reset();
 }
 
-bool KvSwitcherVisible() { return g_switcher && g_switcher->IsVisible(); }
+bool KvSwitcherVisible() {
+    AcKvUiTabCtrlDialog* switcher = KvSwitcher();
+    return switcher && switcher->IsVisible();
+}
 
-bool KvSwitcherPreTranslate(MSG* msg) { return g_switcher && g_switcher->PreTranslateMessage(msg); }
+bool KvSwitcherPreTranslate(MSG* msg) {
+    AcKvUiTabCtrlDialog* switcher = KvSwitcher();
+    return switcher && switcher->PreTranslateMessage(msg);
+}

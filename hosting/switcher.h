@@ -80,10 +80,12 @@ private:
     CItemData* detailsItem_ = nullptr;   // whose picture the thumbnail box shows
 };
 
-// The switcher of this process: created hidden at start-up, destroyed at unload.
+struct KvFeatureObjects;
+
+// The switcher of the loaded module: created hidden at start-up into `owner`, destroyed at unload.
 AcKvUiTabCtrlDialog* KvSwitcher();
-bool KvCreateSwitcher(HWND parent);
-void KvDestroySwitcher();
+bool KvCreateSwitcher(KvFeatureObjects& owner, HWND parent);
+void KvDestroySwitcher(KvFeatureObjects& owner);
 bool KvSwitcherVisible();
 // The switcher's key handling for a message on its way (see PreTranslateMessage).
 bool KvSwitcherPreTranslate(MSG* msg);

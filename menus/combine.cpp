@@ -10,6 +10,7 @@
 #include "core/guard.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "hosting/features.h"
 #include "settings/settings.h"
 #include "tabstrip/itemdata.h"
 #include "win/commdlg.h"
@@ -104,9 +105,7 @@ void zoomExtents(AcDbDatabase* db) {
 
 void cancelled() { acutPrintf("\n*cancel*"); }
 
-std::string g_lastInsertFolder;
-
-void insertDrawings() {
+void insertDrawings(std::string& lastFolder) {
     AcApDocument* doc = acDocManager->curDocument();
     AcDbDatabase* target = doc ? doc->database() : nullptr;
     if (!target) return;
@@ -116,12 +115,12 @@ void insertDrawings() {
     ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = DWORD(buffer.size());
-    ofn.lpstrInitialDir = g_lastInsertFolder;
+    ofn.lpstrInitialDir = lastFolder;
     ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
     if (!GetOpenFileName(&ofn)) return;
     const std::vector<std::string> files = SplitSelectedFiles(buffer);
     if (files.empty()) return;
-    g_lastInsertFolder = FolderOf(files.back());
+    lastFolder = FolderOf(files.back());
 
     double base[3] = {0, 0, 0};
     if (acedGetPoint(nullptr, "\nPlease enter a location : ", base) != RTNORM) return cancelled();
@@ -150,9 +149,6 @@ void insertDrawings() {
     }
     zoomExtents(target);
 }
-
-// The marked drawings, from the menu until the work runs in application context.
-std::vector<std::string> g_combinePaths;
 
 AcApDocument* openDocument(const std::string& path) {
     std::unique_ptr<AcApDocumentIterator> it(acDocManager->newAcApDocumentIterator());
@@ -219,25 +215,31 @@ void combineDrawings(std::vector<std::string> paths) {
 void combineInApplicationContext(void*) {
     KvGuard("KorvaneCombineDwg", [] {
         std::vector<std::string> paths;
-        paths.swap(g_combinePaths);
+        if (KvFeatureObjects* features = KvFeatures()) paths.swap(features->combinePaths);
         combineDrawings(std::move(paths));
     });
 }
 
 }  // namespace
 
-void KvInsertDrawings() { KvGuard("KorvaneCakeDwg", insertDrawings); }
+void KvInsertDrawings() {
+    KvGuard("KorvaneCakeDwg", [] {
+        if (KvFeatureObjects* features = KvFeatures()) insertDrawings(features->lastInsertFolder);
+    });
+}
 
 void KvCombineDrawings(const std::vector<CItemData*>& marked) {
     KvGuard("KorvaneCombineDwg", [&] {
-        if (!acDocManager->isApplicationContext()) return;
-        g_combinePaths.clear();
+        KvFeatureObjects* features = KvFeatures();
+        if (!features || !acDocManager->isApplicationContext()) return;
+        std::vector<std::string>& paths = features->combinePaths;
+        paths.clear();
         for (const CItemData* item : marked) {
             if (!item || item->isWindow()) continue;
             const std::string path = KvTabPath(*item);
             // A reference needs a file: a drawing never saved has none.
             std::error_code ec;
-            if (std::filesystem::is_regular_file(path, ec)) g_combinePaths.push_back(path);
+            if (std::filesystem::is_regular_file(path, ec)) paths.push_back(path);
         }
         acDocManager->executeInApplicationContext(combineInApplicationContext, nullptr);
     });

@@ -4,11 +4,8 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
+#include "hosting/features.h"
 #include "res/resource.h"
-
-namespace {
-std::unique_ptr<AcKvUiContextApp> g_contextApp;
-}
 
 AcKvUiContextApp::AcKvUiContextApp() {
     resource_ = KvFromResources([](HINSTANCE module) { return LoadMenu(module, IDR_CONTEXT_APP); }, HMENU(nullptr));
@@ -42,18 +39,21 @@ void AcKvUiContextApp::OnUpdateMenu() {
     });
 }
 
-void KvCreateContextApp() {
-    if (g_contextApp) return;
+void KvCreateContextApp(KvFeatureObjects& owner) {
+    if (owner.contextApp) return;
     auto app = std::make_unique<AcKvUiContextApp>();
     if (!app->HasMenu()) return;
     if (!acedAddDefaultContextMenu(app.get(), App().appId, "Korvane")) return;
-    g_contextApp = std::move(app);
+    owner.contextApp = std::move(app);
 }
 
-void KvDestroyContextApp() {
-    if (!g_contextApp) return;
-    acedRemoveDefaultContextMenu(g_contextApp.get());
-    g_contextApp.reset();
+void KvDestroyContextApp(KvFeatureObjects& owner) {
+    if (!owner.contextApp) return;
+    acedRemoveDefaultContextMenu(owner.contextApp.get());
+    owner.contextApp.reset();
 }
 
-AcKvUiContextApp* KvContextApp() { return g_contextApp.get(); }
+AcKvUiContextApp* KvContextApp() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? features->contextApp.get() : nullptr;
+}

@@ -32,10 +32,12 @@ private:
     HMENU current_ = nullptr;    // as last handed to the host
 };
 
-// Start-up: creates the extension and adds it to the host's default context menu under the name
-// "Korvane"; when the menu resource is missing or the host refuses, nothing is kept.
-void KvCreateContextApp();
+struct KvFeatureObjects;
+
+// Start-up: creates the extension into `owner` and adds it to the host's default context menu
+// under the name "Korvane"; when the menu resource is missing or the host refuses, nothing is kept.
+void KvCreateContextApp(KvFeatureObjects& owner);
 // Unload: removes the extension from the host and deletes it.
-void KvDestroyContextApp();
+void KvDestroyContextApp(KvFeatureObjects& owner);
 // The registered extension; null when there is none.
 AcKvUiContextApp* KvContextApp();

@@ -596,11 +596,11 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
         } else if (inRange(78200, similarFiles, &i)) {
             OpenPath(similarFiles.at(i));
         } else if (id >= 78300 && id <= 78330) {
-            static std::string path;
-            path = KvEntryPath(templates.at(id - 78300));
-            if (!path.empty() && acDocManager->isApplicationContext())
+            templateToOpen = KvEntryPath(templates.at(id - 78300));
+            if (!templateToOpen.empty() && acDocManager->isApplicationContext())
                 acDocManager->executeInApplicationContext(
-                    +[](void*) { acDocManager->appContextNewDocument(path); }, nullptr);
+                    +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
+                    &templateToOpen);
         } else if (id >= 500 && id <= 599) {
             userMenu.Run(id);
         } else {

@@ -175,6 +175,9 @@ public:
     CXmlMenu userMenu;
     // Favourites and drawing templates: "path;name" entries, stored in the registry.
     std::vector<std::string> templates;
+    // The template a new drawing starts from, kept until the host runs the new-drawing work in
+    // application context (the work is handed a pointer to it).
+    std::string templateToOpen;
     // The two lists as they were last read from or written to the registry: what another host
     // added or removed meanwhile is told from them when the lists are saved.
     std::vector<std::string> storedFavourites, storedTemplates;

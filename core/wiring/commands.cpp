@@ -15,6 +15,7 @@
 #include "core/paths.h"
 #include "core/resource_scope.h"
 #include "core/text.h"
+#include "core/wiring/module.h"
 #include "hosting/dockbar.h"
 #include "hosting/striphost.h"
 #include "settings/options.h"
@@ -49,23 +50,22 @@ void showBar(bool show) {
 void cmdShow() { showBar(true); }
 void cmdHide() { showBar(false); }
 
-std::string g_lastLinkFolder;
-std::string g_lastLinkFolderPick;
-
 void cmdLinkOpen() {
     std::vector<char> buffer(2560002, '\0');
     try {
+        KvModule* module = KvTheModule();
+        if (!module) return;
         OPENFILENAME ofn;
         ofn.hwndOwner = acedGetAcadFrame();
         ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = 5000;
-        ofn.lpstrInitialDir = g_lastLinkFolder;
+        ofn.lpstrInitialDir = module->lastLinkFolder;
         ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
         if (!GetOpenFileName(&ofn)) return;
         const std::vector<std::string> paths = SplitSelectedFiles(buffer);
         for (const auto& path : paths) KvTabPanel().InsertLinkDrawing(path);
-        if (!paths.empty()) g_lastLinkFolder = FolderOf(paths.back());
+        if (!paths.empty()) module->lastLinkFolder = FolderOf(paths.back());
     } catch (...) {
         KvReportException("KorvaneLinkOpen");
     }
@@ -115,9 +115,11 @@ void cmdOpenCurrentFolder() {
 
 void cmdLinkFolderOpen() {
     KvGuard("KorvaneLinkFolderOpen", [] {
-        std::string folder = browseForFolder("Please select the folder.", g_lastLinkFolderPick);
+        KvModule* module = KvTheModule();
+        if (!module) return;
+        std::string folder = browseForFolder("Please select the folder.", module->lastLinkFolderPick);
         if (folder.empty()) return;
-        g_lastLinkFolderPick = folder;
+        module->lastLinkFolderPick = folder;
         folder = WithTrailingSeparator(folder);
         const std::vector<std::string> drawings = FindDrawingsBelow(folder);
         acedSetStatusBarProgressMeter("Links open in drawing...", 0, int(drawings.size()));

@@ -71,8 +71,6 @@ public:
     void FrameMovedOrResized() override { KvCheckSystemMenuMonitor(); }
 };
 
-ModuleDocumentEvents g_events;
-
 }  // namespace
 
-KvDocumentEvents& KvModuleDocumentEvents() { return g_events; }
+std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents() { return std::make_unique<ModuleDocumentEvents>(); }

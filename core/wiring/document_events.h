@@ -1,7 +1,8 @@
 // The reactors' events connected to the tab strip, the dock bar, the batch dialog and the
 // frame's system menu.
 #pragma once
+#include <memory>
 #include "doctrack/events.h"
 
-// The one implementation, for the life of the module.
-KvDocumentEvents& KvModuleDocumentEvents();
+// The module's implementation; the module's root keeps the one instance.
+std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents();

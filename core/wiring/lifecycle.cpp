@@ -8,6 +8,7 @@
 #include "core/wiring/commands.h"
 #include "core/wiring/document_events.h"
 #include "core/wiring/filter.h"
+#include "core/wiring/module.h"
 #include "core/guard.h"
 #include "core/hostvars.h"
 #include "core/paths.h"
@@ -30,41 +31,15 @@
 
 namespace {
 
+// The graphics library is started once per process attach, before any initialise message, and
+// shut down at the last detach: the process hooks own it, not the module's root.
 UINT_PTR g_gdiplusToken = 0;
 int g_gdiplusCount = 0;
-int g_systemMenuItems = 0;
-
-constexpr const char* kBuildTag = "build 3.2.0";
 
 void kvTestHandler() {
     acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE);
 }
 
-
-int hostYearOf(const std::string& acadver) {
-    // Only the first four characters count ("20.1s" and "20.1" name one release).
-    const std::string head = acadver.substr(0, 4);
-    if (head == "20.1") return 2016;
-    if (head == "21.0") return 2017;
-    if (head == "22.0") return 2018;
-    return 0;
-}
-
-// An empty text setting gets its start-up default, written back to where settings live.
-void fillWhenEmpty(SettingId id) {
-    if (GetSettingText(id).empty()) SetSettingText(id, DefaultSettingText(id));
-}
-
-// A folder setting gets its default below the data folder when empty, and the folder is created.
-void prepareFolderSetting(SettingId id) {
-    fillWhenEmpty(id);
-    std::error_code ec;
-    std::filesystem::create_directories(GetSettingText(id), ec);
-}
-
-void composeAboutText() {
-    App().aboutText = std::string("Korvane ") + "3.2" + "\nDocument tabs for the CAD host\n(" + kBuildTag + ")";
-}
 
 std::string monitorLabel(const MONITORINFOEX& info) {
     DEVMODE mode;
@@ -76,9 +51,11 @@ std::string monitorLabel(const MONITORINFOEX& info) {
     return buf;
 }
 
-void addSystemMenuEntries() {
+}  // namespace
+
+int KvAddSystemMenuEntries() {
     HMENU sys = GetSystemMenu(acedGetAcadFrame(), FALSE);
-    if (!sys) return;
+    if (!sys) return 0;
     UINT pos = 0;
     const int before = GetMenuItemCount(sys);
 
@@ -118,22 +95,21 @@ void addSystemMenuEntries() {
     if (add(32828, 10025)) separator();
     add(32906, 10027);
     if (add(32907, 10028)) separator();
-    g_systemMenuItems = GetMenuItemCount(sys) - before;
+    return GetMenuItemCount(sys) - before;
 }
 
-// Takes out what start-up put at the top of the system menu, so that a reload does not add the
-// entries twice and no entry outlives the module it calls.
-void removeSystemMenuEntries() {
+void KvRemoveSystemMenuEntries(int& added) {
     HMENU sys = GetSystemMenu(acedGetAcadFrame(), FALSE);
     if (sys) {
-        for (int i = 0; i < g_systemMenuItems; ++i) DeleteMenu(sys, 0, MF_BYPOSITION);
+        for (int i = 0; i < added; ++i) DeleteMenu(sys, 0, MF_BYPOSITION);
     }
-    g_systemMenuItems = 0;
+    added = 0;
 }
 
-}  // namespace
-
-int KvSystemMenuItemsAdded() { return g_systemMenuItems; }
+int KvSystemMenuItemsAdded() {
+    const KvModule* module = KvTheModule();
+    return module ? module->systemMenuItems : 0;
+}
 
 void KvCheckSystemMenuMonitor() {
     std::vector<HMONITOR> monitors;
@@ -205,108 +181,4 @@ AcRx::AppRetCode KvEntryPoint(AcRx::AppMsgCode message, void* appId) {
         break;
     }
     return AcRx::kRetOK;
-}
-
-void KvStartup() {
-    // 1. The module folder is the drive and directory of the module file.
-    std::string moduleFile;
-    GetModuleFileName(App().ownModule, &moduleFile);
-    App().moduleFolder = FolderOf(moduleFile);
-
-    // 2. The thumbnail library is required.
-    if (!KvLoadThumbnailLibrary()) {
-        MessageBox(acedGetAcadFrame(), "file not find 'Lumaret64.DLL'", "Korvane", MB_OK | MB_ICONERROR);
-        return;
-    }
-
-    // 3, 4. Flags from the host's variables.
-    int value = 0;
-    if (KvGetVarInt("SDI", &value) == RTNORM) App().sdi = value != 0;
-    if (App().sdi) acutPrintf("\n;warning : SDI = 1");
-    value = 0;
-    if (KvGetVarInt("FIBERWORLD", &value) == RTNORM) App().fiber = value != 0;
-
-    // 5. Trust the module folder.
-    KvTrustModuleFolder(App().moduleFolder);
-
-    bool stop = false;
-    KvGuardLine("\n;error : InitApplication", [&] {
-        App().dataFolder = KvPrepareDataFolder(App().moduleFolder);
-
-        App().hostYear = hostYearOf(KvGetVarText("ACADVER"));
-
-        fillWhenEmpty(SettingId::DebugLevel);
-        fillWhenEmpty(SettingId::LogPath);
-
-        if (!KvCreateStringTable()) {
-            stop = true;
-            return;
-        }
-        {
-            KvResourceScope scope(App().resourceModule);
-            LoadLanguageAtStartup(App().ownModule);
-        }
-        KvSetInterfaceReload([] {
-            removeSystemMenuEntries();
-            addSystemMenuEntries();
-            // The switcher's labels come from its dialog resource: it is made again from the new
-            // language's. The tabs' descriptions and placeholder pictures carry texts too.
-            if (KvSwitcher()) {
-                KvDestroySwitcher();
-                KvCreateSwitcher(acedGetAcadFrame());
-            }
-            if (KvDockBar()) KvTabPanel().RefreshTexts();
-        });
-
-        KvRegisterCommands();
-        KvInstallMessageFilter();
-        KvCreateDockBar();
-        KvCreateReactors(KvModuleDocumentEvents());
-        KvCreateContextApp();
-        KvCreateSwitcher(acedGetAcadFrame());
-
-        composeAboutText();
-
-        // Favourites open once the current drawing is idle; a timer asks until it is.
-        if (!App().sdi && GetSettingNumber(SettingId::FavorOpen) != 0 && GetSettingNumber(SettingId::FavoritesUse) != 0 &&
-            KvDockBar())
-            SetTimer(KvTabPanel().TabCtrl().GetSafeHwnd(), AcKvUiTabCtrl::kFavouritesTimer, 100, nullptr);
-
-        App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;
-        App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
-
-        prepareFolderSetting(SettingId::CachePath);
-        prepareFolderSetting(SettingId::ScriptPath);
-
-        for (SettingId id : {SettingId::ServerAddress, SettingId::ServerPort, SettingId::ServletObject,
-                             SettingId::UserId, SettingId::UserPassword})
-            fillWhenEmpty(id);
-
-        if (KvDockBar()) {
-            KvTabPanel().SetCurTabFromDocument(acDocManager->curDocument());
-            KvTabPanel().UpdateBarVisibility();
-            KvTabPanel().UpdateBanner();
-        }
-    });
-    if (stop) return;
-
-    if (g_systemMenuItems == 0) addSystemMenuEntries();
-    SetFocus(acedGetAcadFrame());
-}
-
-void KvUnload() {
-    KvGuardLine("\n;error : UnloadApplication", [] {
-        KvRemoveCommands();
-        KvRemoveMessageFilter();
-        KvDestroyDockBar();
-        KvDeleteReactors();
-        KvDestroyContextApp();
-        KvDestroySwitcher();
-        removeSystemMenuEntries();
-        KvDestroyStringTable();
-        KvSetInterfaceReload(nullptr);
-        KvFreeLanguagePack();
-        KvFreeThumbnailLibrary();
-        ResetSettingsStore();
-    });
 }

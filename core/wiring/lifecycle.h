@@ -7,9 +7,11 @@
 int KvProcessHook(HINSTANCE module, unsigned reason);
 AcRx::AppRetCode KvEntryPoint(AcRx::AppMsgCode message, void* appId);
 
-void KvStartup();
-void KvUnload();
-
+// Puts the module's entries at the top of the host frame's system menu; returns how many it added.
+int KvAddSystemMenuEntries();
+// Takes the `added` entries out again (so that a reload does not add them twice and no entry
+// outlives the module it calls) and zeroes the count.
+void KvRemoveSystemMenuEntries(int& added);
 // What start-up added to the host frame's system menu (removed again at unload).
 int KvSystemMenuItemsAdded();
 // With two or more monitors: the monitor entry of the drawing view's monitor is checked and

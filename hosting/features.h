@@ -1,0 +1,33 @@
+// What the dock bar, the document switcher, the context menus and the drawing operations keep
+// while the module is loaded. The module's root owns the one instance; the functions of these
+// folders reach it through KvFeatures(), which is null before start-up and after unload (they then
+// behave as if there were no bar, no switcher and no context menu).
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+#include "hosting/dockbar.h"
+#include "hosting/striphost.h"
+#include "hosting/switcher.h"
+#include "menus/contextapp.h"
+#include "win/types.h"
+
+struct KvFeatureObjects {
+    KvFeatureObjects();
+    // Hands the tab strip no host any more: the host dies with this object.
+    ~KvFeatureObjects();
+    KvFeatureObjects(const KvFeatureObjects&) = delete;
+    KvFeatureObjects& operator=(const KvFeatureObjects&) = delete;
+
+    KvBarAndSwitcher stripHost;       // the tab strip's host, once the bar or the switcher exists
+    KvTabStripSettingsApplied stripSettings;   // the running strip as the Options dialog sees it
+    std::unique_ptr<CKorvaneDialogBar> bar;
+    HBITMAP sharedBitmaps[4] = {};    // the close, menu and link glyphs and the tab-menu arrow
+    std::unique_ptr<AcKvUiContextApp> contextApp;
+    std::unique_ptr<AcKvUiTabCtrlDialog> switcher;
+    std::string lastInsertFolder;     // where the insert-drawings picker opens
+    std::vector<std::string> combinePaths;   // the marked drawings, until the combine runs
+};
+
+// The instance of the loaded module, or null.
+KvFeatureObjects* KvFeatures();
