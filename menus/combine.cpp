@@ -12,7 +12,7 @@
 #include "core/text.h"
 #include "settings/settings.h"
 #include "tabstrip/itemdata.h"
-#include "win/commdlg.h"
+#include "uikit/pickers.h"
 
 // ---- Layout ------------------------------------------------------------------------------------
 
@@ -110,16 +110,12 @@ void insertDrawings() {
     AcApDocument* doc = acDocManager->curDocument();
     AcDbDatabase* target = doc ? doc->database() : nullptr;
     if (!target) return;
-    std::vector<char> buffer(2560002, '\0');
-    OPENFILENAME ofn;
-    ofn.hwndOwner = acedGetAcadFrame();
-    ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = DWORD(buffer.size());
-    ofn.lpstrInitialDir = g_lastInsertFolder;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileName(&ofn)) return;
-    const std::vector<std::string> files = SplitSelectedFiles(buffer);
+    KvOpenFilesRequest request;
+    request.owner = acedGetAcadFrame();
+    request.filter = kKvDrawingFilter;
+    request.startFolder = g_lastInsertFolder;
+    request.bufferBytes = 2560002;
+    const std::vector<std::string> files = KvPickOpenFiles(request);
     if (files.empty()) return;
     g_lastInsertFolder = FolderOf(files.back());
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
+#include "settings/dockside.h"
 #include "uikit/xmlmenu.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/model.h"
@@ -13,12 +14,6 @@
 #include "win/tabctrl.h"
 
 namespace kvui { class CKvTooltip; }
-
-// Docking sides ('Docking position').
-constexpr int kDockLeft = 4096;
-constexpr int kDockTop = 8192;
-constexpr int kDockRight = 16384;
-constexpr int kDockBottom = 32768;
 
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;

@@ -20,7 +20,7 @@
 #include "settings/options.h"
 #include "menus/combine.h"
 #include "tabstrip/panel.h"
-#include "win/commdlg.h"
+#include "uikit/pickers.h"
 #include "win/dialog.h"
 #include "win/shell.h"
 #include "settings/settings.h"
@@ -53,38 +53,17 @@ std::string g_lastLinkFolder;
 std::string g_lastLinkFolderPick;
 
 void cmdLinkOpen() {
-    std::vector<char> buffer(2560002, '\0');
-    try {
-        OPENFILENAME ofn;
-        ofn.hwndOwner = acedGetAcadFrame();
-        ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
-        ofn.lpstrFile = buffer.data();
-        ofn.nMaxFile = 5000;
-        ofn.lpstrInitialDir = g_lastLinkFolder;
-        ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
-        if (!GetOpenFileName(&ofn)) return;
-        const std::vector<std::string> paths = SplitSelectedFiles(buffer);
+    KvGuard("KorvaneLinkOpen", [] {
+        KvOpenFilesRequest request;
+        request.owner = acedGetAcadFrame();
+        request.filter = kKvDrawingFilter;
+        request.startFolder = g_lastLinkFolder;
+        request.bufferBytes = 2560002;
+        request.maxFile = 5000;
+        const std::vector<std::string> paths = KvPickOpenFiles(request);
         for (const auto& path : paths) KvTabPanel().InsertLinkDrawing(path);
         if (!paths.empty()) g_lastLinkFolder = FolderOf(paths.back());
-    } catch (...) {
-        KvReportException("KorvaneLinkOpen");
-    }
-}
-
-// The folder picker: the chosen folder, or empty when cancelled.
-std::string browseForFolder(const std::string& title, const std::string& start) {
-    BROWSEINFO info;
-    info.hwndOwner = acedGetAcadFrame();
-    info.lpszTitle = title;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    info.startFolder = start;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info);
-    std::string folder;
-    if (chosen) {
-        SHGetPathFromIDList(chosen, &folder);
-        CoTaskMemFree(chosen);
-    }
-    return folder;
+    });
 }
 
 void cmdLinkClose() {
@@ -115,7 +94,7 @@ void cmdOpenCurrentFolder() {
 
 void cmdLinkFolderOpen() {
     KvGuard("KorvaneLinkFolderOpen", [] {
-        std::string folder = browseForFolder("Please select the folder.", g_lastLinkFolderPick);
+        std::string folder = KvPickFolder(acedGetAcadFrame(), "Please select the folder.", g_lastLinkFolderPick);
         if (folder.empty()) return;
         g_lastLinkFolderPick = folder;
         folder = WithTrailingSeparator(folder);
@@ -147,23 +126,19 @@ void cmdScript() {
 }
 
 void cmdConfig() {
-    try {
+    KvGuard("KorvaneConfig", [] {
         KvResourceScope scope(App().resourceModule, 2);
         if (!KvShowOptionsDialog(acedGetAcadFrame(), KvTabStripSettings())) return;
         KvApplySettingsToTabStrip();
-    } catch (...) {
-        KvReportException("KorvaneConfig");
-    }
+    });
 }
 
 // The batch script dialog, modeless, made once and shown again on every call.
 void cmdBatchScript() {
-    try {
+    KvGuard("KorvaneBatchScript", [] {
         KvResourceScope scope(App().resourceModule, 2);
         KvShowBatchDialog(GetDesktopWindow());
-    } catch (...) {
-        KvReportException("KorvaneBatchScript");
-    }
+    });
 }
 
 // The web storage commands only check that the server answers; when it does not, web storage is
@@ -194,7 +169,7 @@ void openInApplicationContext(void* data) {
 }
 
 void cmdOpen() {
-    try {
+    KvGuardLine("\nException error : kv_open", [] {
         std::string name;
         if (acedGetString(1, "\nEnter name of drawing to open ", &name, 260) != RTNORM) {
             acutPrintf("\nInput cancel");
@@ -205,9 +180,7 @@ void cmdOpen() {
         } else {
             acDocManager->executeInApplicationContext(openInApplicationContext, new std::string(name));
         }
-    } catch (...) {
-        acutPrintf("\nException error : kv_open");
-    }
+    });
 }
 
 void cmdClose() {}
