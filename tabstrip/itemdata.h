@@ -13,6 +13,7 @@ constexpr int kFileTypeOther = 9;
 
 // A tab's picture is 120 by 90 scaled to the tab's fixed width: its height for that width.
 constexpr int KvThumbnailHeight(int width) { return width * 90 / 120; }
+
 int KvFileTypeOf(const std::string& extension);
 
 struct CItemData {
