@@ -22,6 +22,7 @@
 #include "hosting/switcher.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
+#include "uikit/pickers.h"
 #include "win/commdlg.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -62,25 +63,11 @@ bool isDrawingOpen(const std::string& path) { return openDocument(path) != nullp
 
 // The paths a multi-select open dialog returned: one path, or a folder followed by names.
 std::vector<std::string> pickFiles(HWND owner, const std::string& filter, const std::string& startFolder) {
-    std::vector<char> buffer(64 * 1024, '\0');
-    OPENFILENAME ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = DWORD(buffer.size());
-    ofn.lpstrInitialDir = startFolder;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileName(&ofn)) return {};
-    std::vector<std::string> parts;
-    for (size_t at = 0; at < buffer.size() && buffer[at] != '\0';) {
-        std::string part(&buffer[at]);
-        at += part.size() + 1;
-        parts.push_back(std::move(part));
-    }
-    if (parts.size() <= 1) return parts;
-    std::vector<std::string> paths;
-    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(WithTrailingSeparator(parts[0]) + parts[i]);
-    return paths;
+    KvOpenFilesRequest request;
+    request.owner = owner;
+    request.filter = filter;
+    request.startFolder = startFolder;
+    return KvPickOpenFiles(request);
 }
 
 bool hasExtension(const std::string& path, const char* extension) {
@@ -620,16 +607,7 @@ private:
     }
 
     void onSelectFolder() {
-        BROWSEINFO info;
-        info.hwndOwner = hwnd_;
-        info.lpszTitle = "Choose a folder.";
-        info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-        info.startFolder = lastScanFolder_;
-        std::string folder;
-        if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info)) {
-            SHGetPathFromIDList(chosen, &folder);
-            CoTaskMemFree(chosen);
-        }
+        const std::string folder = KvPickFolder(hwnd_, "Choose a folder.", lastScanFolder_);
         if (folder.empty()) return;
         lastScanFolder_ = WithTrailingSeparator(folder);
         runningMode(true, 0);

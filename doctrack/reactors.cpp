@@ -205,7 +205,7 @@ void AcKvEdReactor::commandWillStart(const std::string& name) {
     if (name == "SAVE" || name == "QSAVE") {
         saving_ = true;
         quickSave_ = name == "QSAVE";
-        try {
+        KvGuardLine("Exception error : AcKvEdReactor::commandWillStart", [&] {
             // Both plain saves keep the drawing in its own format; the host's default comes back
             // when the command is over, so that other drawings are not saved in this one's format.
             if (GetSettingNumber(SettingId::MaintenanceVersion) != 0) {
@@ -217,9 +217,7 @@ void AcKvEdReactor::commandWillStart(const std::string& name) {
                         replacedDefaultFormat_ = previous;
                 }
             }
-        } catch (...) {
-            KvReportExceptionLine("Exception error : AcKvEdReactor::commandWillStart");
-        }
+        });
     } else if (name == "SAVEAS") {
         saving_ = saveAs_ = true;
     } else if (name == "PLOT") {
@@ -263,11 +261,7 @@ void AcKvEdReactor::commandFailed(const std::string& name) {
 }
 
 void AcKvEdReactor::lispEnded() {
-    try {
-        KvApplyInputMethodRule();
-    } catch (...) {
-        KvReportExceptionLine("Exception error : lispEnded\n");
-    }
+    KvGuardLine("Exception error : lispEnded\n", [] { KvApplyInputMethodRule(); });
 }
 
 void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) {

@@ -9,7 +9,9 @@
 #include "core/resource_scope.h"
 #include "hosting/features.h"
 #include "hosting/striphost.h"
+#include "settings/dockside.h"
 #include "settings/settings.h"
+#include "tabstrip/itemdata.h"
 #include "tabstrip/panel.h"
 #include "res/resource.h"
 #include "win/module.h"
@@ -24,9 +26,9 @@ constexpr UINT kPanelTemplate = IDD_TAB_PANEL;
 
 DWORD KvBarStyleFor(int dockingPosition) {
     switch (dockingPosition) {
-    case 4096: return CBRS_ALIGN_LEFT | CBRS_BORDER_LEFT;
-    case 16384: return CBRS_ALIGN_RIGHT | CBRS_BORDER_RIGHT;
-    case 32768: return CBRS_ALIGN_BOTTOM | CBRS_BORDER_BOTTOM;
+    case kDockLeft: return CBRS_ALIGN_LEFT | CBRS_BORDER_LEFT;
+    case kDockRight: return CBRS_ALIGN_RIGHT | CBRS_BORDER_RIGHT;
+    case kDockBottom: return CBRS_ALIGN_BOTTOM | CBRS_BORDER_BOTTOM;
     // The top, also for a value that names no side.
     default: return CBRS_ALIGN_TOP | CBRS_BORDER_TOP;
     }
@@ -50,7 +52,7 @@ bool CKorvaneDialogBar::Create(HWND frame, AcKvUiTabPanel* panel, const std::str
 
 CKorvaneDialogBar::Layout CKorvaneDialogBar::ComputeLayout(bool horizontal, int f, int w, bool thumbnailIcon,
                                                            bool versionIcon) {
-    const int t = w * 90 / 120;
+    const int t = KvThumbnailHeight(w);
     if (horizontal) {
         const int thickness = thumbnailIcon ? t + 2 * f : versionIcon ? 2 * f + 8 : 2 * f + 4;
         return {thickness, thumbnailIcon ? SIZE{w + 6, thickness - 6} : SIZE{w, thickness - 6}};

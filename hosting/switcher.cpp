@@ -288,7 +288,7 @@ void AcKvUiTabCtrlDialog::Previous() {
 }
 
 void AcKvUiTabCtrlDialog::ChangeDocument() {
-    try {
+    KvGuardLine("Exception error : AcKvUiTabCtrlDialog::ChangeDocument \n", [&] {
         const int row = int(SendMessage(list_, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED | LVNI_FOCUSED));
         CItemData* item = row >= 0 ? rowItem(row) : nullptr;
         if (!item) return;
@@ -307,9 +307,7 @@ void AcKvUiTabCtrlDialog::ChangeDocument() {
             item->marked = 1;
         }
         tab.Redraw();
-    } catch (...) {
-        KvReportExceptionLine("Exception error : AcKvUiTabCtrlDialog::ChangeDocument \n");
-    }
+    });
 }
 
 void AcKvUiTabCtrlDialog::ShowDetails(int row) {

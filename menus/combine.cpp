@@ -13,7 +13,7 @@
 #include "hosting/features.h"
 #include "settings/settings.h"
 #include "tabstrip/itemdata.h"
-#include "win/commdlg.h"
+#include "uikit/pickers.h"
 
 // ---- Layout ------------------------------------------------------------------------------------
 
@@ -109,16 +109,12 @@ void insertDrawings(std::string& lastFolder) {
     AcApDocument* doc = acDocManager->curDocument();
     AcDbDatabase* target = doc ? doc->database() : nullptr;
     if (!target) return;
-    std::vector<char> buffer(2560002, '\0');
-    OPENFILENAME ofn;
-    ofn.hwndOwner = acedGetAcadFrame();
-    ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = DWORD(buffer.size());
-    ofn.lpstrInitialDir = lastFolder;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
-    if (!GetOpenFileName(&ofn)) return;
-    const std::vector<std::string> files = SplitSelectedFiles(buffer);
+    KvOpenFilesRequest request;
+    request.owner = acedGetAcadFrame();
+    request.filter = kKvDrawingFilter;
+    request.startFolder = lastFolder;
+    request.bufferBytes = 2560002;
+    const std::vector<std::string> files = KvPickOpenFiles(request);
     if (files.empty()) return;
     lastFolder = FolderOf(files.back());
 

@@ -17,6 +17,8 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
+#include "uikit/pickers.h"
+#include "uikit/screen.h"
 #include "win/automation.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -348,15 +350,15 @@ struct Released {
 RECT secondMonitorWorkArea() {
     RECT area{0, 0, 0, 0};
     bool found = false;
-    EnumDisplayMonitors([&](HMONITOR monitor) {
+    for (HMONITOR monitor : KvMonitors()) {
         MONITORINFOEX info;
-        if (!GetMonitorInfo(monitor, &info)) return true;
+        if (!GetMonitorInfo(monitor, &info)) continue;
         if (!found) area = info.rcWork;   // the primary, until another one turns up
         found = true;
-        if (info.dwFlags & MONITORINFOF_PRIMARY) return true;
+        if (info.dwFlags & MONITORINFOF_PRIMARY) continue;
         area = info.rcWork;
-        return false;
-    });
+        break;
+    }
     return area;
 }
 
@@ -457,16 +459,8 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
         return true;
     case ID_KV_OTHER_FOLDER_SAVEALL:
         KvGuard("OnKvOtherFolderSaveall", [&] {
-            BROWSEINFO info;
-            info.hwndOwner = acedGetAcadFrame();
-            info.lpszTitle = KvResourceText(IDS_SELECT_FOLDER);
-            info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-            info.startFolder = targetFolder;
-            PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info);
-            if (!chosen) return;
-            std::string folder;
-            SHGetPathFromIDList(chosen, &folder);
-            CoTaskMemFree(chosen);
+            const std::string folder =
+                KvPickFolder(acedGetAcadFrame(), KvResourceText(IDS_SELECT_FOLDER), targetFolder);
             if (folder.empty()) return;
             targetFolder = folder;
             StartOperation(KvQueueMode::SaveAllToFolder, AllItems());

@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libcairo2-dev libpango1.0-dev libsqlite3-dev
       binutils-mingw-w64-x86-64 nlohmann-json3-dev fonts-dejavu-core fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev
-      clang libclang-rt-14-dev python3 file findutils
+      clang clang-format libclang-rt-14-dev python3 file findutils
       libsdl2-dev libedit-dev xvfb xdotool imagemagick)
 # libsdl2-dev: korvane-host's live window; libedit-dev: line editing at its prompt; xvfb, xdotool
 # and imagemagick: the test that drives the live window with a real mouse and keyboard.

@@ -15,8 +15,10 @@
 #include "gfx/canvas.h"
 #include "gfx/font.h"
 #include "res/resource.h"
+#include "settings/dockside.h"
 #include "settings/fontrecord.h"
 #include "uikit/effects.h"
+#include "uikit/pickers.h"
 #include "win/commdlg.h"
 #include "win/dialog.h"
 #include "win/imagelist.h"
@@ -119,10 +121,10 @@ public:
     }
 
 protected:
-    static constexpr std::pair<int, int> kSides[] = {{IDC_OPT_DOCK_TOP, 8192},
-                                                     {IDC_OPT_DOCK_BOTTOM, 32768},
-                                                     {IDC_OPT_DOCK_LEFT, 4096},
-                                                     {IDC_OPT_DOCK_RIGHT, 16384}};
+    static constexpr std::pair<int, int> kSides[] = {{IDC_OPT_DOCK_TOP, kDockTop},
+                                                     {IDC_OPT_DOCK_BOTTOM, kDockBottom},
+                                                     {IDC_OPT_DOCK_LEFT, kDockLeft},
+                                                     {IDC_OPT_DOCK_RIGHT, kDockRight}};
     void OnInit() override {
         SendDlgItemMessage(hwnd_, IDC_OPT_MENU_Y, EM_LIMITTEXT, 4, 0);
         for (auto [c, side] : kSides) Check(c, V().num(S::DockingPosition) == side);
@@ -463,16 +465,7 @@ protected:
 
 // A folder box with its "..." button (Script and Cache pages).
 std::string chooseFolder(HWND owner, const std::string& start) {
-    BROWSEINFO bi;
-    bi.hwndOwner = owner;
-    bi.lpszTitle = KvLoadString(IDS_SELECT_FOLDER);
-    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    bi.startFolder = start;
-    PIDLIST_ABSOLUTE pidl = SHBrowseForFolder(&bi);
-    if (!pidl) return {};
-    std::string path;
-    SHGetPathFromIDList(pidl, &path);
-    CoTaskMemFree(pidl);
+    const std::string path = KvPickFolder(owner, KvLoadString(IDS_SELECT_FOLDER), start);
     return path.empty() ? path : WithTrailingSeparator(path);
 }
 
@@ -627,16 +620,15 @@ private:
             MessageBox(hwnd_, KvLoadString(IDS_OPTIONS_LIST_FULL), "Korvane", MB_OK | MB_ICONWARNING);
             return;
         }
-        std::string buffer(1024, '\0');
-        OPENFILENAME ofn;
-        ofn.hwndOwner = hwnd_;
-        ofn.lpstrFilter = std::string("DWT files (*.dwt)\0*.dwt\0\0", 26);
-        ofn.lpstrFile = buffer.data();
-        ofn.nMaxFile = DWORD(buffer.size());
-        ofn.lpstrTitle = "Select AutoCAD Template";
-        ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        if (!GetOpenFileName(&ofn)) return;
-        list.push_back(KvMakeEntry(buffer.c_str(), ""));
+        KvOpenFilesRequest request;
+        request.owner = hwnd_;
+        request.filter = std::string("DWT files (*.dwt)\0*.dwt\0\0", 26);
+        request.title = "Select AutoCAD Template";
+        request.flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+        request.bufferBytes = 1024;
+        const std::vector<std::string> chosen = KvPickOpenFiles(request);
+        if (chosen.empty()) return;
+        list.push_back(KvMakeEntry(chosen.front(), ""));
         edited();
         fill(int(list.size()) - 1);
     }

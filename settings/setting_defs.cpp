@@ -3,6 +3,7 @@
 
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "settings/dockside.h"
 #include "settings/settings.h"
 #include "win/system.h"
 
@@ -24,7 +25,7 @@ constexpr SettingDef ButtonFace(S id, const char* key) {
 // Keys are the stored names letter for letter, misspellings included: files and registries in the
 // field use them.
 constexpr SettingDef kSettings[kSettingCount] = {
-    Num(S::DockingPosition, "Docking position", 8192, C::NotNegative).Usable(U::DockSide, 0, 0),
+    Num(S::DockingPosition, "Docking position", kDockTop, C::NotNegative).Usable(U::DockSide, 0, 0),
     Num(S::SecureMode, "Secure mode", 1),
     Txt(S::Language, "Language"),
     Num(S::UseRegistry, "Use registry", -1, C::Range, 0, 2),

@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/dockside.h"
 
 #include <algorithm>
 #include <chrono>
@@ -308,7 +309,7 @@ int UsableSettingNumber(SettingId id, int value) {
     case SettingUse::Clamp: return std::clamp(v, def.useLow, def.useHigh);
     case SettingUse::OrDefault: return inside ? v : DefaultSettingNumber(id);
     case SettingUse::DockSide:
-        return v == 4096 || v == 8192 || v == 16384 || v == 32768 ? v : DefaultSettingNumber(id);
+        return KvIsDockSide(v) ? v : DefaultSettingNumber(id);
     }
     return v;
 }

@@ -10,6 +10,11 @@ constexpr int kFileTypeDxf = 1;
 constexpr int kFileTypeDws = 2;
 constexpr int kFileTypeDwt = 3;
 constexpr int kFileTypeOther = 9;
+
+// A tab's picture is 120 by 90 scaled to the tab's fixed width: its height for that width.
+template <class T>
+constexpr T KvThumbnailHeight(T width) { return width * 90 / 120; }
+
 int KvFileTypeOf(const std::string& extension);
 
 struct CItemData {

@@ -1,4 +1,5 @@
 #include "tabstrip/layout.h"
+#include "tabstrip/itemdata.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,7 +30,7 @@ RECT inside(const RECT& r, const RECT& bounds) {
 
 Wide glyphSide(const KvTabStyle& s) { return std::max(0, s.subControlSize); }
 Wide thumbnailWidth(const KvTabStyle& s) { return std::max(0, s.fixedWidthX); }
-Wide thumbnailHeight(const KvTabStyle& s) { return thumbnailWidth(s) * 90 / 120; }
+Wide thumbnailHeight(const KvTabStyle& s) { return KvThumbnailHeight(thumbnailWidth(s)); }
 bool upright(const KvTabStyle& s) { return !s.vertical || s.thumbnailIcon; }
 
 }  // namespace

@@ -5,13 +5,8 @@
 // whatever the rectangle or the settings (a tab too small for a part gets it squeezed to nothing
 // rather than spilling over its neighbours).
 #pragma once
+#include "settings/dockside.h"
 #include "win/types.h"
-
-// Docking sides ('Docking position').
-constexpr int kDockLeft = 4096;
-constexpr int kDockTop = 8192;
-constexpr int kDockRight = 16384;
-constexpr int kDockBottom = 32768;
 
 // The file icon, its overlays and the glyph pictures are this square.
 constexpr int kTabIconSize = 16;

@@ -512,7 +512,7 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     const std::string path = item->pathName;
     tab_.openingLink = 1;
     EnableWindow(tab_.GetSafeHwnd(), FALSE);
-    try {
+    KvGuard("OpenLinkTab", [&] {
         std::error_code ec;
         auto dropTab = [&] {
             DeleteDrawing(item);
@@ -541,9 +541,7 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
         }
         if (item) item->isLink = 0;
         else if (advanceQueue) acutPrintf("\n\"%s\" cannot be opened: it is left out.\n", path.c_str());
-    } catch (...) {
-        KvReportException("OpenLinkTab");
-    }
+    });
     tab_.openingLink = 0;
     EnableWindow(tab_.GetSafeHwnd(), TRUE);
     if (advanceQueue) KvAdvanceQueueFor(acDocManager->curDocument());
@@ -568,7 +566,7 @@ void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
 }
 
 void KvAdvanceQueueFor(AcApDocument* doc) {
-    try {
+    KvGuard("MyDocumentActivated", [&] {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         CItemData* head = tab.Queue().Head();
         if (!head) return;
@@ -576,7 +574,5 @@ void KvAdvanceQueueFor(AcApDocument* doc) {
         // The mark says what DBMOD says: a step that saves clears it when its save has ended.
         if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
             head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;
-    } catch (...) {
-        KvReportException("MyDocumentActivated");
-    }
+    });
 }

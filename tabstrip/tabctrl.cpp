@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "doctrack/docdata.h"
 #include "gfx/font.h"
+#include "uikit/screen.h"
 #include "win/module.h"
 #include "win/system.h"
 
@@ -365,7 +366,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         AcApDocument* doc = acDocManager->curDocument();
         if (doc && !doc->isQuiescent()) return 0;
         int glyph = 0;
-        const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+        const POINT pt = KvPointFromLParam(lp);
         HitTest(pt, &glyph);
         if (showClose && glyph != 0) {
             // The glyph shows pressed; it acts when the button comes up.
@@ -387,7 +388,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: {
         if (!(wp & MK_LBUTTON)) dragging = 0;
         if (dragging) {
-            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            const POINT pt = KvPointFromLParam(lp);
             UpdateDropMarker(pt);
             // Past either end of the row the tabs scroll by one, so that far places can be reached.
             if (HWND arrows = RefreshScrollArrows(); arrows && IsWindowVisible(arrows)) {
@@ -430,7 +431,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (showClose) {
             int glyph = 0;
-            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            const POINT pt = KvPointFromLParam(lp);
             const int index = HitTest(pt, &glyph);
             if (CItemData* item = GetItem(index); item && glyph != 0) {
                 KvGuard("OnLButtonUp", [&] {
@@ -450,7 +451,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP: {
         KvGuard("OnMButtonUp", [&] {
             if (HostBusy()) return;
-            const POINT pt{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
+            const POINT pt = KvPointFromLParam(lp);
             CItemData* item = GetItem(HitTest(pt));
             if (item && item->drawingDoc) CloseDrawing(item);   // links and windows: nothing
         });

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
+#include "settings/dockside.h"
 #include "uikit/xmlmenu.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/layout.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "win/monitor.h"
+#include "uikit/screen.h"
 
 namespace kvui {
 
@@ -10,9 +11,6 @@ constexpr int kMargin = 6;   // between the border and the markup
 constexpr COLORREF kBorder = RGB(118, 125, 138);
 constexpr COLORREF kTop = RGB(255, 255, 255), kBottom = RGB(228, 233, 242);
 
-POINT clientPoint(LPARAM lp) {
-    return POINT{LONG(std::int16_t(LOWORD(LPARAM(lp)))), LONG(std::int16_t(HIWORD(LPARAM(lp))))};
-}
 }  // namespace
 
 CKvTooltip::~CKvTooltip() { Destroy(); }
@@ -65,7 +63,7 @@ void CKvTooltip::RelayEvent(UINT msg, WPARAM, LPARAM lp) {
     if (!hwnd_) return;
     switch (msg) {
     case WM_MOUSEMOVE: {
-        POINT screen = clientPoint(lp);
+        POINT screen = KvPointFromLParam(lp);
         ClientToScreen(tool_, &screen);
         if (screen.x == pointer_.x && screen.y == pointer_.y) return;   // no real move
         pointer_ = screen;

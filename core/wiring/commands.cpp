@@ -21,7 +21,7 @@
 #include "settings/options.h"
 #include "menus/combine.h"
 #include "tabstrip/panel.h"
-#include "win/commdlg.h"
+#include "uikit/pickers.h"
 #include "win/dialog.h"
 #include "win/shell.h"
 #include "settings/settings.h"
@@ -51,40 +51,19 @@ void cmdShow() { showBar(true); }
 void cmdHide() { showBar(false); }
 
 void cmdLinkOpen() {
-    std::vector<char> buffer(2560002, '\0');
-    try {
+    KvGuard("KorvaneLinkOpen", [] {
         KvModule* module = KvTheModule();
         if (!module) return;
-        OPENFILENAME ofn;
-        ofn.hwndOwner = acedGetAcadFrame();
-        ofn.lpstrFilter = std::string("Drawing files\0*.dwg\0\0", 22);
-        ofn.lpstrFile = buffer.data();
-        ofn.nMaxFile = 5000;
-        ofn.lpstrInitialDir = module->lastLinkFolder;
-        ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
-        if (!GetOpenFileName(&ofn)) return;
-        const std::vector<std::string> paths = SplitSelectedFiles(buffer);
+        KvOpenFilesRequest request;
+        request.owner = acedGetAcadFrame();
+        request.filter = kKvDrawingFilter;
+        request.startFolder = module->lastLinkFolder;
+        request.bufferBytes = 2560002;
+        request.maxFile = 5000;
+        const std::vector<std::string> paths = KvPickOpenFiles(request);
         for (const auto& path : paths) KvTabPanel().InsertLinkDrawing(path);
         if (!paths.empty()) module->lastLinkFolder = FolderOf(paths.back());
-    } catch (...) {
-        KvReportException("KorvaneLinkOpen");
-    }
-}
-
-// The folder picker: the chosen folder, or empty when cancelled.
-std::string browseForFolder(const std::string& title, const std::string& start) {
-    BROWSEINFO info;
-    info.hwndOwner = acedGetAcadFrame();
-    info.lpszTitle = title;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    info.startFolder = start;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolder(&info);
-    std::string folder;
-    if (chosen) {
-        SHGetPathFromIDList(chosen, &folder);
-        CoTaskMemFree(chosen);
-    }
-    return folder;
+    });
 }
 
 void cmdLinkClose() {
@@ -117,7 +96,7 @@ void cmdLinkFolderOpen() {
     KvGuard("KorvaneLinkFolderOpen", [] {
         KvModule* module = KvTheModule();
         if (!module) return;
-        std::string folder = browseForFolder("Please select the folder.", module->lastLinkFolderPick);
+        std::string folder = KvPickFolder(acedGetAcadFrame(), "Please select the folder.", module->lastLinkFolderPick);
         if (folder.empty()) return;
         module->lastLinkFolderPick = folder;
         folder = WithTrailingSeparator(folder);
@@ -149,23 +128,19 @@ void cmdScript() {
 }
 
 void cmdConfig() {
-    try {
+    KvGuard("KorvaneConfig", [] {
         KvResourceScope scope(App().resourceModule, 2);
         if (!KvShowOptionsDialog(acedGetAcadFrame(), KvTabStripSettings())) return;
         KvApplySettingsToTabStrip();
-    } catch (...) {
-        KvReportException("KorvaneConfig");
-    }
+    });
 }
 
 // The batch script dialog, modeless, made once and shown again on every call.
 void cmdBatchScript() {
-    try {
+    KvGuard("KorvaneBatchScript", [] {
         KvResourceScope scope(App().resourceModule, 2);
         KvShowBatchDialog(GetDesktopWindow());
-    } catch (...) {
-        KvReportException("KorvaneBatchScript");
-    }
+    });
 }
 
 // The web storage commands only check that the server answers; when it does not, web storage is
@@ -196,7 +171,7 @@ void openInApplicationContext(void* data) {
 }
 
 void cmdOpen() {
-    try {
+    KvGuardLine("\nException error : kv_open", [] {
         std::string name;
         if (acedGetString(1, "\nEnter name of drawing to open ", &name, 260) != RTNORM) {
             acutPrintf("\nInput cancel");
@@ -207,9 +182,7 @@ void cmdOpen() {
         } else {
             acDocManager->executeInApplicationContext(openInApplicationContext, new std::string(name));
         }
-    } catch (...) {
-        acutPrintf("\nException error : kv_open");
-    }
+    });
 }
 
 void cmdClose() {}

@@ -7,19 +7,14 @@
 #include "hosting/switcher.h"
 #include "tabstrip/keys.h"
 #include "tabstrip/panel.h"
+#include "uikit/screen.h"
 #include "win/monitor.h"
 
 namespace {
 
-constexpr UINT kDocumentCommands[] = {10024, 10019, 10020, 10003, 10025, 10027, 10028};
-
 // Moves the host frame onto monitor `index` (enumeration order), keeping its size where it fits.
 void moveFrameToMonitor(int index) {
-    std::vector<HMONITOR> monitors;
-    EnumDisplayMonitors([&](HMONITOR m) {
-        monitors.push_back(m);
-        return true;
-    });
+    const std::vector<HMONITOR> monitors = KvMonitors();
     if (index < 0 || size_t(index) >= monitors.size()) return;
     MONITORINFOEX info;
     if (!GetMonitorInfo(monitors[size_t(index)], &info)) return;
@@ -48,14 +43,11 @@ bool KvFilterMessage(MSG* msg) {
             consumed = true;
             return;
         }
-        for (UINT c : kDocumentCommands) {
-            if (c == command) {
-                // The document commands belong to the tab control.
-                HWND tab = KvTabPanel().TabCtrl().GetSafeHwnd();
-                if (tab) SendMessage(tab, WM_COMMAND, command, 0);
-                consumed = true;
-                return;
-            }
+        if (KvIsSystemMenuDocumentCommand(command)) {
+            // The document commands belong to the tab control.
+            HWND tab = KvTabPanel().TabCtrl().GetSafeHwnd();
+            if (tab) SendMessage(tab, WM_COMMAND, command, 0);
+            consumed = true;
         }
     });
     return consumed;

@@ -20,8 +20,11 @@
 #include "doctrack/reactors.h"
 #include "hosting/dockbar.h"
 #include "menus/contextapp.h"
+#include "menus/docops.h"
+#include "res/resource.h"
 #include "hosting/switcher.h"
 #include "tabstrip/panel.h"
+#include "uikit/screen.h"
 #include "settings/language.h"
 #include "settings/settings.h"
 #include "win/menu.h"
@@ -51,6 +54,23 @@ std::string monitorLabel(const MONITORINFOEX& info) {
     return buf;
 }
 
+// The document entries start-up puts into the frame's system menu, in menu order: the label, the
+// tab control's command, and whether a separator follows the entry.
+struct SystemMenuEntry {
+    UINT textId;
+    UINT command;
+    bool separatorAfter;
+};
+constexpr SystemMenuEntry kSystemMenuDocumentEntries[] = {
+    {IDS_OPEN_ONLY_CURRENT, ID_KV_ONLY_CURRENT, false},
+    {IDS_SAVE_ALL, ID_KV_SAVEALL, false},
+    {IDS_SAVE_ALL_TO_FOLDER, ID_KV_OTHER_FOLDER_SAVEALL, false},
+    {IDS_SAVE_CLOSE_ALL, ID_KV_CLOSE_ALL, false},
+    {IDS_NOSAVE_CLOSE_ALL, ID_KV_NOSAVE_CLOSE_ALL, true},
+    {IDS_SAVE_CLOSE_ALL_EXIT, ID_KV_CLOSE_ALL_EXIT, false},
+    {IDS_NOSAVE_CLOSE_ALL_EXIT, ID_KV_NOSAVE_CLOSE_ALL_EXIT, true},
+};
+
 }  // namespace
 
 int KvAddSystemMenuEntries() {
@@ -59,12 +79,8 @@ int KvAddSystemMenuEntries() {
     UINT pos = 0;
     const int before = GetMenuItemCount(sys);
 
-    std::vector<HMONITOR> monitors;
-    EnumDisplayMonitors([&](HMONITOR m) {
-        monitors.push_back(m);
-        return true;
-    });
-    const std::string monitorTitle = KvResourceText(32911);
+    const std::vector<HMONITOR> monitors = KvMonitors();
+    const std::string monitorTitle = KvResourceText(IDS_MULTI_MONITOR);
     if (monitors.size() >= 2 && !KvIsEmptyText(monitorTitle)) {
         HMENU popup = CreatePopupMenu();
         InsertMenu(sys, 0, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), monitorTitle);
@@ -88,13 +104,8 @@ int KvAddSystemMenuEntries() {
     };
     auto separator = [&] { InsertMenu(sys, pos++, MF_BYPOSITION | MF_SEPARATOR, 0, ""); };
 
-    add(32824, 10024);
-    add(32825, 10019);
-    add(32826, 10020);
-    add(32827, 10003);
-    if (add(32828, 10025)) separator();
-    add(32906, 10027);
-    if (add(32907, 10028)) separator();
+    for (const SystemMenuEntry& e : kSystemMenuDocumentEntries)
+        if (add(e.textId, e.command) && e.separatorAfter) separator();
     return GetMenuItemCount(sys) - before;
 }
 
@@ -111,12 +122,14 @@ int KvSystemMenuItemsAdded() {
     return module ? module->systemMenuItems : 0;
 }
 
+bool KvIsSystemMenuDocumentCommand(UINT command) {
+    for (const SystemMenuEntry& e : kSystemMenuDocumentEntries)
+        if (e.command == command) return true;
+    return false;
+}
+
 void KvCheckSystemMenuMonitor() {
-    std::vector<HMONITOR> monitors;
-    EnumDisplayMonitors([&](HMONITOR m) {
-        monitors.push_back(m);
-        return true;
-    });
+    const std::vector<HMONITOR> monitors = KvMonitors();
     if (monitors.size() < 2) return;
     HMONITOR view = MonitorFromWindow(acedGetAcadDwgView(), MONITOR_DEFAULTTONEAREST);
     HMENU popup = GetSubMenu(GetSystemMenu(acedGetAcadFrame(), FALSE), 0);

@@ -17,6 +17,9 @@ int KvSystemMenuItemsAdded();
 // With two or more monitors: the monitor entry of the drawing view's monitor is checked and
 // greyed, the others enabled and unchecked (after the frame moved).
 void KvCheckSystemMenuMonitor();
+// Whether `command` is one of the document entries start-up put into the system menu (the tab
+// control runs them).
+bool KvIsSystemMenuDocumentCommand(UINT command);
 
 // System command ids of the frame menu entries.
 inline constexpr UINT kCmdFirstMonitor = 10031;
