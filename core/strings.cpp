@@ -1,6 +1,5 @@
 #include "core/strings.h"
 
-#include <memory>
 #include "arx/aced.h"
 #include "core/app_state.h"
 #include "core/guard.h"
@@ -11,7 +10,8 @@
 
 namespace {
 
-std::unique_ptr<std::vector<_MyWordList>> g_table;
+// Not an owner: the module's root owns the table and attaches it while loaded.
+KvStringTable* g_table = nullptr;
 
 std::vector<UINT> buildIdOrder() {
     std::vector<UINT> ids;
@@ -50,38 +50,37 @@ const std::vector<UINT>& KvStringTableIds() {
     return ids;
 }
 
-bool KvCreateStringTable() {
-    if (!g_table) {
-        g_table = std::make_unique<std::vector<_MyWordList>>();
-        g_table->reserve(10);
-    }
-    return g_table != nullptr;
-}
-
-void KvRebuildStringTable(HINSTANCE module) {
-    if (!g_table) return;
-    g_table->clear();
+void KvStringTable::Rebuild(HINSTANCE module) {
+    entries_.clear();
     KvGuard("ReadCfg", [&] {
         KvResourceScope scope(module);
         for (UINT id : KvStringTableIds()) {
             std::string text;
             // An id the module lacks stays out of the table, so that it reads as "Empty".
-            if (LoadString(module, id, &text) > 0) g_table->push_back({id, expandNewlines(std::move(text))});
+            if (LoadString(module, id, &text) > 0) entries_.push_back({id, expandNewlines(std::move(text))});
         }
     });
 }
 
-void KvDestroyStringTable() { g_table.reset(); }
+std::string KvStringTable::Text(UINT id) const {
+    for (const auto& entry : entries_)
+        if (entry.id == id) return entry.text;
+    return "Empty";
+}
+
+void KvAttachStringTable(KvStringTable& table) { g_table = &table; }
+
+void KvDetachStringTable(const KvStringTable& table) {
+    if (g_table == &table) g_table = nullptr;
+}
+
+void KvRebuildStringTable(HINSTANCE module) {
+    if (g_table) g_table->Rebuild(module);
+}
 
 bool KvStringTableExists() { return g_table != nullptr; }
 
-std::string KvResourceText(UINT id) {
-    if (g_table) {
-        for (const auto& entry : *g_table)
-            if (entry.id == id) return entry.text;
-    }
-    return "Empty";
-}
+std::string KvResourceText(UINT id) { return g_table ? g_table->Text(id) : "Empty"; }
 
 std::string KvLoadString(UINT id) {
     HINSTANCE module = App().resourceModule;
@@ -92,10 +91,12 @@ std::string KvLoadString(UINT id) {
 }
 
 void KvTellPackIncomplete() {
-    // Once for each pack made current.
-    static HINSTANCE told = nullptr;
-    if (App().resourceModule == App().ownModule || App().resourceModule == told) return;
-    told = App().resourceModule;
+    // Once for each pack made current (remembered by the table, which lives as long as the module).
+    if (App().resourceModule == App().ownModule) return;
+    if (g_table) {
+        if (App().resourceModule == g_table->toldIncomplete) return;
+        g_table->toldIncomplete = App().resourceModule;
+    }
     std::string text = KvLoadString(IDS_LANGPACK_INCOMPLETE);
     if (KvIsEmptyText(text)) {
         KvResourceScope scope(App().ownModule);

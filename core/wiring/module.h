@@ -5,9 +5,12 @@
 #pragma once
 #include <memory>
 #include <string>
+#include "core/strings.h"
+#include "core/thumbnails.h"
 #include "doctrack/events.h"
 #include "doctrack/reactors.h"
 #include "hosting/features.h"
+#include "settings/language.h"
 
 class KvModule {
 public:
@@ -32,6 +35,9 @@ private:
     // Members in creation order. Unload takes the parts down in the order the module always has:
     // commands, message filter, dock bar, reactors, context menu, switcher, system menu, string
     // table, language pack, thumbnail library, settings store.
+    KvThumbnailLibrary thumbnails_;             // attached for the root's life
+    KvStringTable strings_;                     // attached from start-up to unload
+    KvLanguageState language_;                  // the pack in use; attached for the root's life
     KvFeatureObjects features_;                 // bar, switcher, context menu, the strip's host
     std::unique_ptr<KvDocumentEvents> events_;  // what the reactors report, wired to the features
     KvReactors reactors_;                       // tell events_, so they go first
