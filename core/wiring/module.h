@@ -11,6 +11,7 @@
 #include "doctrack/reactors.h"
 #include "hosting/features.h"
 #include "settings/language.h"
+#include "settings/options.h"
 
 class KvModule {
 public:
@@ -30,6 +31,8 @@ public:
     // Where the link pickers opened last.
     std::string lastLinkFolder;
     std::string lastLinkFolderPick;
+    // The Options dialog's custom colours.
+    KvCustomColours customColours{};
 
 private:
     // Members in creation order. Unload takes the parts down in the order the module always has:
