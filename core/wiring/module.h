@@ -12,6 +12,7 @@
 #include "hosting/features.h"
 #include "settings/language.h"
 #include "settings/options.h"
+#include "tabstrip/keys.h"
 
 class KvModule {
 public:
@@ -33,6 +34,8 @@ public:
     std::string lastLinkFolderPick;
     // The Options dialog's custom colours.
     KvCustomColours customColours{};
+    // What the message filter's tab strip keys remember between messages.
+    KvTabStripKeyState tabStripKeys;
 
 private:
     // Members in creation order. Unload takes the parts down in the order the module always has:
