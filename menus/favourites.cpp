@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "menus/ctxmenu.h"
 #include "settings/favourites.h"
+#include "tabstrip/menuids.h"
 #include "tabstrip/panel.h"
 #include "win/system.h"
 
@@ -150,7 +151,7 @@ void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
                 const std::string name = KvEntryTitle(templates[i]);
                 std::error_code ec;
                 const bool exists = !path.empty() && std::filesystem::exists(path, ec);
-                b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), 78300 + i,
+                b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), kMenuIdFirstTemplate + i,
                          KvNumbered(int(i) + 1, name.empty() ? KvCompactPath(path, 40) : name));
                 if (i == 0) b.separator();
             }

@@ -14,6 +14,7 @@
 #include "core/guard.h"
 #include "core/resource_scope.h"
 #include "tabstrip/host.h"
+#include "tabstrip/menuids.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -554,7 +555,7 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
 
 bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
     auto inRange = [&](UINT first, const auto& list, size_t* index) {
-        if (id < first || id >= first + 100) return false;
+        if (id < first || id >= first + kMenuIdBlock) return false;
         *index = id - first;
         return true;
     };
@@ -567,7 +568,7 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
             if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
             return current;
         };
-        if (inRange(77700, layoutNames, &i)) {
+        if (inRange(kMenuIdFirstLayout, layoutNames, &i)) {
             const std::string& name = layoutNames.at(i);
             const bool current = activateMenuDocument();
             if (menuDocument && menuDocument->database() && menuDocument->database()->currentLayout() != name) {
@@ -576,12 +577,12 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
                 acDocManager->sendStringToExecute(menuDocument, text, true, false, true);
             }
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(77800, viewNames, &i)) {
+        } else if (inRange(kMenuIdFirstView, viewNames, &i)) {
             const std::string& name = viewNames.at(i);
             activateMenuDocument();
             if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(78000, layerStateNames, &i)) {
+        } else if (inRange(kMenuIdFirstLayerState, layerStateNames, &i)) {
             const std::string& name = layerStateNames.at(i);
             if (menuDocument && acDocManager->lockDocument(menuDocument) == Acad::eOk) {
                 activateMenuDocument();
@@ -590,19 +591,19 @@ bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
                 acDocManager->unlockDocument(menuDocument);
             }
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(77900, favourites, &i)) {
+        } else if (inRange(kMenuIdFirstFavourite, favourites, &i)) {
             OpenPath(KvEntryPath(favourites.at(i)));
-        } else if (inRange(78100, recentFiles, &i)) {
+        } else if (inRange(kMenuIdFirstRecentFile, recentFiles, &i)) {
             OpenPath(recentFiles.at(i));
-        } else if (inRange(78200, similarFiles, &i)) {
+        } else if (inRange(kMenuIdFirstSimilarFile, similarFiles, &i)) {
             OpenPath(similarFiles.at(i));
-        } else if (id >= 78300 && id <= 78330) {
-            templateToOpen = KvEntryPath(templates.at(id - 78300));
+        } else if (id >= kMenuIdFirstTemplate && id <= kMenuIdLastTemplate) {
+            templateToOpen = KvEntryPath(templates.at(id - kMenuIdFirstTemplate));
             if (!templateToOpen.empty() && acDocManager->isApplicationContext())
                 acDocManager->executeInApplicationContext(
                     +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
                     &templateToOpen);
-        } else if (id >= 500 && id <= 599) {
+        } else if (id >= kMenuIdFirstUser && id <= kMenuIdLastUser) {
             userMenu.Run(id);
         } else {
             handled = false;
