@@ -15,6 +15,7 @@ namespace {
 KvStringTable* g_table = nullptr;
 
 // The texts the table holds, in load order.
+// clang-format off
 constexpr UINT kTableIds[] = {
     IDS_DESC_TITLE, IDS_DESC_SUBJECT, IDS_DESC_AUTHOR, IDS_DESC_KEYWORDS, IDS_DESC_COMMENTS,
     IDS_DESC_HYPERLINK, IDS_DESC_LAST_SAVED_BY, IDS_DESC_REVISION, IDS_DESC_NO_SUMMARY,
@@ -38,6 +39,7 @@ constexpr UINT kTableIds[] = {
     IDS_ASK_CLOSE_WITHOUT_SAVE, IDS_LINK_FOLDER_OPEN, IDS_CHANGE_TO_LINK_TAB, IDS_MULTI_MONITOR,
     IDS_OPEN_WITH_ADDON, IDS_MENU_WINDOW,
 };
+// clang-format on
 
 std::string expandNewlines(std::string text) {
     for (size_t p = 0; (p = text.find("\\n", p)) != std::string::npos;) {

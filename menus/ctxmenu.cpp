@@ -385,7 +385,8 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
         int n = 0;
         for (const RecentFile& file : readRecentFiles()) {
             const bool same = EqualsNoCase(file.path, mine);
-            AppendMenu(sub, MF_STRING | (same ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstRecentFile + recentFiles.size(),
+            AppendMenu(sub, MF_STRING | (same ? MF_CHECKED | MF_HILITE : 0),
+                       kMenuIdFirstRecentFile + recentFiles.size(),
                        "&" + std::to_string(++n) + " " + file.date + KvCompactPath(file.path, limit));
             recentFiles.push_back(file.path);
         }
@@ -448,7 +449,8 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
             KvMenuBuilder b(dockSide == kDockBottom);
             for (size_t i = 0; i < titles.size(); ++i) {
                 const bool self = int(i) == own;
-                b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstSimilarFile + i, KvNumbered(int(i) + 1, titles[i]));
+                b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstSimilarFile + i,
+                         KvNumbered(int(i) + 1, titles[i]));
             }
             menu = b.release();
         }
