@@ -84,8 +84,9 @@ public:
     bool Create(HWND parent) {
         hwnd_ = KvFromResources(
             [&](HINSTANCE module) {
-                return CreateDialogParam(module, IDD_BATCH_SCRIPT, parent,
-                                         [this](HWND h, UINT m, WPARAM wp, LPARAM lp) { return proc(h, m, wp, lp); }, 0);
+                return CreateDialogParam(
+                    module, IDD_BATCH_SCRIPT, parent,
+                    [this](HWND h, UINT m, WPARAM wp, LPARAM lp) { return proc(h, m, wp, lp); }, 0);
             },
             HWND(nullptr));
         return hwnd_ != nullptr;
@@ -123,9 +124,7 @@ private:
         case WM_COMMAND:
             KvGuard("AcKvUiMultiScriptDialog::OnCommand", [this, wp] { onCommand(LOWORD(wp)); });
             return TRUE;
-        case WM_CLOSE:
-            KvGuard("AcKvUiMultiScriptDialog::OnClose", [this] { onClose(); });
-            return TRUE;
+        case WM_CLOSE: KvGuard("AcKvUiMultiScriptDialog::OnClose", [this] { onClose(); }); return TRUE;
         case WM_NOTIFY:
             KvGuard("AcKvUiMultiScriptDialog::OnNotify", [this, lp] { onNotify(reinterpret_cast<NMHDR*>(lp)); });
             return TRUE;
@@ -133,11 +132,8 @@ private:
             KvGuardLine("Exception error :  AcKvUiTabCtrl::OnDropFiles. \n",
                         [this, wp] { onDropFiles(reinterpret_cast<HDROP>(wp)); });
             return TRUE;
-        case kMsgWorker:
-            KvGuard("AcKvUiMultiScriptDialog::OnWorker", [this] { runner_.Drain(); });
-            return TRUE;
-        default:
-            return FALSE;
+        case kMsgWorker: KvGuard("AcKvUiMultiScriptDialog::OnWorker", [this] { runner_.Drain(); }); return TRUE;
+        default: return FALSE;
         }
     }
 
@@ -150,7 +146,8 @@ private:
         ShowWindow(GetDlgItem(hwnd_, IDC_BATCH_PROGRESS), SW_HIDE);
 
         HWND scripts = item(IDC_BATCH_SCRIPTS), drawings = item(IDC_BATCH_DRAWINGS);
-        SendMessage(scripts, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+        SendMessage(scripts, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
         SendMessage(drawings, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
         addColumns(scripts, {{"Name", 180}, {"Filepath", 280}});
         // Date and open columns are wider than the classic 150 and 50 pixels, and the name column
@@ -214,14 +211,18 @@ private:
             return;
         }
         switch (id) {
-        case IDC_BATCH_SCRIPT_ADD: KvGuardLine("Exception error : append scr file(s). \n", [this] { onAddScripts(); }); break;
+        case IDC_BATCH_SCRIPT_ADD:
+            KvGuardLine("Exception error : append scr file(s). \n", [this] { onAddScripts(); });
+            break;
         case IDC_BATCH_SCRIPT_EDIT: onEditScript(); break;
         case IDC_BATCH_SCRIPT_UP: moveScript(-1); break;
         case IDC_BATCH_SCRIPT_DOWN: moveScript(+1); break;
         case IDC_BATCH_SCRIPT_REMOVE: removeScript(); break;
         case IDC_BATCH_TEST_ALL: onTestAll(); break;
         case IDC_BATCH_SELECT_FOLDER: onSelectFolder(); break;
-        case IDC_BATCH_APPEND: KvGuardLine("Exception error : append dwg file(s). \n", [this] { onAppendDrawings(); }); break;
+        case IDC_BATCH_APPEND:
+            KvGuardLine("Exception error : append dwg file(s). \n", [this] { onAppendDrawings(); });
+            break;
         case IDC_BATCH_REMOVE: removeSelectedDrawings(); break;
         case IDC_BATCH_SUCCESS_REMOVE: removeSucceeded(); break;
         case IDC_BATCH_START: onStart(); break;
@@ -239,8 +240,7 @@ private:
             if (nm->code == NM_RCLICK && !running()) scriptPopup();
         } else if (nm->idFrom == IDC_BATCH_DRAWINGS) {
             if (nm->code == NM_RCLICK && !running()) drawingPopup();
-            if (nm->code == LVN_COLUMNCLICK && !running())
-                sortDrawings(reinterpret_cast<NMLISTVIEW*>(nm)->iSubItem);
+            if (nm->code == LVN_COLUMNCLICK && !running()) sortDrawings(reinterpret_cast<NMLISTVIEW*>(nm)->iSubItem);
         }
     }
 
@@ -259,15 +259,15 @@ private:
     void saveScriptList() {
         std::vector<KvScriptEntry> list;
         if (hwnd_) {
-            for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row) list.push_back({scriptTicked(row), scriptPath(row)});
+            for (int row = 0; row < rowCount(IDC_BATCH_SCRIPTS); ++row)
+                list.push_back({scriptTicked(row), scriptPath(row)});
         }
         // Another host may have saved the list since this one read it: its changes are kept, and
         // the rows show the list as stored.
         KvHostsLock hosts("scriptlist");
         std::vector<KvScriptEntry> theirs;
         if (auto bytes = ReadFileBytes(scriptListPath_)) theirs = KvParseScriptList(*bytes);
-        const auto merged =
-            KvMergeLists(storedScripts_, list, theirs, [](const KvScriptEntry& e) { return e.path; });
+        const auto merged = KvMergeLists(storedScripts_, list, theirs, [](const KvScriptEntry& e) { return e.path; });
         WriteFileAtomic(scriptListPath_, KvFormatScriptList(merged));
         storedScripts_ = merged;
         if (hwnd_ && merged != list) {
@@ -657,11 +657,11 @@ private:
 
     // Running mode: the progress bar and Stop show, everything else that starts work is disabled.
     void runningMode(bool on, int range) {
-        static const int kButtons[] = {IDC_BATCH_SCRIPT_ADD,    IDC_BATCH_SCRIPT_EDIT, IDC_BATCH_SCRIPT_UP,
-                                       IDC_BATCH_SCRIPT_DOWN,   IDC_BATCH_SCRIPT_REMOVE, IDC_BATCH_TEST_ALL,
-                                       IDC_BATCH_SELECT_FOLDER, IDC_BATCH_APPEND,     IDC_BATCH_REMOVE,
-                                       IDC_BATCH_SUCCESS_REMOVE, IDC_BATCH_START,     IDC_BATCH_CLOSE,
-                                       IDC_BATCH_FILE_TYPE,     IDC_BATCH_AT_ONCE,    IDC_BATCH_AT_ONCE_SPIN};
+        static const int kButtons[] = {IDC_BATCH_SCRIPT_ADD,     IDC_BATCH_SCRIPT_EDIT,   IDC_BATCH_SCRIPT_UP,
+                                       IDC_BATCH_SCRIPT_DOWN,    IDC_BATCH_SCRIPT_REMOVE, IDC_BATCH_TEST_ALL,
+                                       IDC_BATCH_SELECT_FOLDER,  IDC_BATCH_APPEND,        IDC_BATCH_REMOVE,
+                                       IDC_BATCH_SUCCESS_REMOVE, IDC_BATCH_START,         IDC_BATCH_CLOSE,
+                                       IDC_BATCH_FILE_TYPE,      IDC_BATCH_AT_ONCE,       IDC_BATCH_AT_ONCE_SPIN};
         HWND progress = item(IDC_BATCH_PROGRESS);
         if (on) {
             SendMessage(progress, PBM_SETRANGE32, 0, range);
@@ -671,7 +671,8 @@ private:
         ShowWindow(item(IDC_BATCH_START), on ? SW_HIDE : SW_SHOW);
         ShowWindow(item(IDC_BATCH_STOP), on ? SW_SHOW : SW_HIDE);
         for (int id : kButtons) EnableWindow(item(id), !on);
-        if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) EnableMenuItem(sys, SC_CLOSE, MF_BYCOMMAND | (on ? MF_GRAYED : MF_ENABLED));
+        if (HMENU sys = GetSystemMenu(hwnd_, FALSE))
+            EnableMenuItem(sys, SC_CLOSE, MF_BYCOMMAND | (on ? MF_GRAYED : MF_ENABLED));
         HWND drawings = item(IDC_BATCH_DRAWINGS);
         const LONG_PTR style = GetWindowLongPtr(drawings, GWL_STYLE);
         SetWindowLongPtr(drawings, GWL_STYLE, on ? (style | LVS_SINGLESEL) : (style & ~LONG_PTR(LVS_SINGLESEL)));
@@ -727,7 +728,8 @@ private:
     }
     std::string scriptPath(int row) const { return getText(item(IDC_BATCH_SCRIPTS), row, 1); }
     bool scriptTicked(int row) const {
-        const UINT state = UINT(SendMessage(item(IDC_BATCH_SCRIPTS), LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK));
+        const UINT state =
+            UINT(SendMessage(item(IDC_BATCH_SCRIPTS), LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK));
         return (state >> 12) == 2;
     }
     void setTicked(int row, bool ticked) {
@@ -766,10 +768,10 @@ private:
     std::vector<KvScriptEntry> storedScripts_;   // the list as last read from or written to its file
     std::vector<std::unique_ptr<DrawingEntry>> entries_;
     std::string consolePath_, scriptListPath_, generated_;
-    std::vector<std::string> written_;     // generated scripts to remove when the dialog closes
+    std::vector<std::string> written_;   // generated scripts to remove when the dialog closes
     std::string lastScriptFolder_, lastDrawingFolder_, lastScanFolder_;
     int sortColumn_ = 0;
-    bool sortDescending_ = true;   // the first header click sorts ascending
+    bool sortDescending_ = true;    // the first header click sorts ascending
     KvBatchRunner runner_{*this};   // last: it stops its worker before the rest goes
 };
 
@@ -779,7 +781,7 @@ AcKvUiMultiScriptDialog* theDialog() {
     return features ? static_cast<AcKvUiMultiScriptDialog*>(features->batchDialog.get()) : nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 bool KvShowBatchDialog(HWND parent) {
     KvFeatureObjects* features = KvFeatures();

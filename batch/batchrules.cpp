@@ -24,7 +24,7 @@ void forEachLine(std::string_view text, F&& line) {
         start = end + 1;
     }
 }
-}  // namespace
+}   // namespace
 
 std::vector<KvScriptEntry> KvParseScriptList(std::string_view text) {
     std::vector<KvScriptEntry> out;

@@ -32,8 +32,7 @@ std::optional<std::string> KvBuildBatchScript(const std::vector<std::string>& sc
 // The program path in quotes (an unquoted path with blanks could start another program), then
 // "/i", the drawing, "/s" and the script, each quoted by the C runtime's rules so that no file
 // name, whatever it holds, reaches the console as more than one argument.
-std::string KvConsoleCommandLine(const std::string& consolePath, const std::string& drawing,
-                                 const std::string& script);
+std::string KvConsoleCommandLine(const std::string& consolePath, const std::string& drawing, const std::string& script);
 
 // ---- Folder scan --------------------------------------------------------------------------------
 // The File type text split at ";", each part trimmed of blanks, empty parts left out.

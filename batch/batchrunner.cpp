@@ -36,7 +36,7 @@ WorkerEvent event(WorkerEvent::Kind kind, int row = 0, KvRowStatus status = KvRo
     return e;
 }
 
-}  // namespace
+}   // namespace
 
 // State shared by the runner and its worker. The worker never reports to the listener directly:
 // it queues events and wakes the owner, who drains them on its own thread.
@@ -46,8 +46,8 @@ struct KvBatchWorkerState {
     HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);   // set by Stop: wakes a waiting run
     std::mutex mutex;
     std::deque<WorkerEvent> events;
-    KvBatchRun run;                      // run: `open` is read and written under the mutex
-    std::string folder;                  // scan
+    KvBatchRun run;       // run: `open` is read and written under the mutex
+    std::string folder;   // scan
     std::vector<std::string> patterns;
 
     explicit KvBatchWorkerState(KvBatchRunnerListener& l) : listener(l) {}
@@ -87,7 +87,8 @@ struct ConsoleRun {
     // Milliseconds left before the time-out, by whichever clock has moved further.
     ULONGLONG remainingMs() const {
         const ULONGLONG ticks = GetTickCount64() - startedTicks;
-        const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt);
+        const auto real =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt);
         const ULONGLONG elapsed = std::max<ULONGLONG>(ticks, ULONGLONG(std::max<long long>(0, real.count())));
         return elapsed >= kKvRunTimeoutMs ? 0 : kKvRunTimeoutMs - elapsed;
     }
@@ -230,13 +231,12 @@ DWORD scanWorker(void* parameter) {
             e.facts = KvReadFileFacts(found[i]);
             w.post(std::move(e));
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     w.post(event(WorkerEvent::Done));
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 KvBatchRunner::KvBatchRunner(KvBatchRunnerListener& listener) : listener_(listener) {}
 
@@ -319,7 +319,8 @@ KvFileFacts KvReadFileFacts(const std::string& path) {
     if (ec) facts.size = 0;
     const auto written = fs::last_write_time(path, ec);
     if (!ec)
-        facts.when = std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-            std::chrono::file_clock::to_sys(written)));
+        facts.when =
+            std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                std::chrono::file_clock::to_sys(written)));
     return facts;
 }

@@ -60,7 +60,7 @@ private:
     bool ok_ = false;
 };
 
-}  // namespace
+}   // namespace
 
 CCadFile::~CCadFile() {
     if (bitmap_) DeleteObject(bitmap_);
@@ -87,7 +87,10 @@ int CCadFile::FamilyOfPath(const std::string& path) {
 }
 
 std::uint32_t CCadFile::HostVersionCode(const char header[7]) {
-    static const struct { const char* text; std::uint32_t code; } kCodes[] = {
+    static const struct {
+        const char* text;
+        std::uint32_t code;
+    } kCodes[] = {
         {"AC1009", 2}, {"AC1012", 3}, {"AC1013", 4}, {"AC1014", 4}, {"AC1015", 5},
         {"AC1018", 6}, {"AC1021", 7}, {"AC1024", 8}, {"AC1027", 9},
     };

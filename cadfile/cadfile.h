@@ -23,7 +23,9 @@ public:
     void SetPath(const std::string& path) { path_ = path; }
     const std::string& Path() const { return path_; }
     // The model-space background: the preview's white and this colour trade places.
-    void SetBackground(std::uint8_t red, std::uint8_t green, std::uint8_t blue) { bg_[0] = red, bg_[1] = green, bg_[2] = blue; }
+    void SetBackground(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+        bg_[0] = red, bg_[1] = green, bg_[2] = blue;
+    }
 
     // Detects family and version and loads the preview. 1 when a bitmap was attached (or the
     // side-car picture path was taken), 0 otherwise.

@@ -48,7 +48,7 @@ std::string TempName(const fs::path& target) {
     return (target.parent_path() / name).string();
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -72,7 +72,7 @@ bool WriteThroughTemp(const fs::path& target, std::string_view bytes, Install in
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::error_code ec;
@@ -131,7 +131,7 @@ KvKernelObject__* OpenHostsMutex(std::string_view name) {
     return CreateMutex(nullptr, FALSE, "Local\\Korvane." + std::string(name));
 }
 
-}  // namespace
+}   // namespace
 
 KvHostsMutex::KvHostsMutex(std::string_view name) : name_(name), mutex_(OpenHostsMutex(name)) {}
 
@@ -178,7 +178,8 @@ std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, 
     const std::string key = prefix + std::to_string(which);
     if (auto it = names.find(key); it != names.end()) return it->second;
     auto mine = [&](const std::string& name) {
-        for (auto it = names.lower_bound(prefix); it != names.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+        for (auto it = names.lower_bound(prefix); it != names.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+             ++it)
             if (it->second == name) return true;
         return false;
     };

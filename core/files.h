@@ -41,8 +41,7 @@ public:
     // Takes the lock only when it is free now, quietly; Held() tells.
     static KvHostsLock TryNow(std::string_view name) { return KvHostsLock(name, 0, false); }
     static KvHostsLock TryNow(KvHostsMutex& mutex) { return KvHostsLock(mutex, 0, false); }
-    KvHostsLock(KvHostsLock&& other) noexcept
-        : mutex_(other.mutex_), owned_(other.owned_), closes_(other.closes_) {
+    KvHostsLock(KvHostsLock&& other) noexcept : mutex_(other.mutex_), owned_(other.owned_), closes_(other.closes_) {
         other.mutex_ = nullptr;
         other.owned_ = false;
         other.closes_ = false;

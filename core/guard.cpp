@@ -13,6 +13,5 @@ void KvReportException(const char* operation) {
 void KvReportExceptionLine(const char* line) {
     try {
         acutPrintf("%s", line);
-    } catch (...) {
-    }
+    } catch (...) {}
 }

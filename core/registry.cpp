@@ -44,7 +44,7 @@ bool CRegistry::Read(const std::string& name, std::string* text) const {
 bool CRegistry::Write(const std::string& name, const std::string& text) {
     if (!key_) return false;
     return RegSetValueEx(key_, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1)) ==
-           ERROR_SUCCESS;
+        ERROR_SUCCESS;
 }
 
 bool CRegistry::WriteNumber(const std::string& name, DWORD number) {

@@ -18,8 +18,8 @@ public:
     CRegistry(const CRegistry&) = delete;
     CRegistry& operator=(const CRegistry&) = delete;
 
-    bool Open(const std::string& subKey);            // read access; false when the key is missing
-    bool Create(const std::string& subKey);          // read and write, created when needed
+    bool Open(const std::string& subKey);     // read access; false when the key is missing
+    bool Create(const std::string& subKey);   // read and write, created when needed
     void Close();
     bool Read(const std::string& name, Value* value) const;
     bool Read(const std::string& name, std::string* text) const;

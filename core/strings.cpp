@@ -49,7 +49,7 @@ std::string expandNewlines(std::string text) {
     return text;
 }
 
-}  // namespace
+}   // namespace
 
 const std::vector<UINT>& KvStringTableIds() {
     static const std::vector<UINT> ids(std::begin(kTableIds), std::end(kTableIds));

@@ -103,7 +103,7 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-}  // namespace
+}   // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;
@@ -138,7 +138,7 @@ size_t charOffset(std::string_view text, size_t index) {
     }
     return at;
 }
-}  // namespace
+}   // namespace
 
 size_t CharCount(std::string_view text) {
     size_t n = 0;

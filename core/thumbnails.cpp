@@ -11,7 +11,7 @@ const KvThumbnailLibrary* g_library = nullptr;
 constexpr const char* kThumbnailExport = "_Z19GetTumbnailFromFilePKcjRi";
 constexpr const char* kVersionExport = "_Z17GetDrawingVersionPKc";
 
-}  // namespace
+}   // namespace
 
 bool KvThumbnailLibrary::Load(const std::string& folder) {
     if (!library_) library_ = LoadLibrary(folder + "Lumaret64.DLL");

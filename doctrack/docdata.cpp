@@ -7,7 +7,7 @@ namespace {
 // Constructed with the module's statics, before the host's initialise message, so that it sees
 // every document the host destroys while the module is loaded.
 AsdkDataManager<CDocData> g_docDataManager;
-}  // namespace
+}   // namespace
 
 AsdkDataManager<CDocData>& KvDocDataManager() { return g_docDataManager; }
 
@@ -24,16 +24,25 @@ int KvKindOffset(std::string_view fileName) {
 
 int KvFormatForVersion(int version, int kind) {
     switch (version) {
-    case 16: case 17: case 18: return kind == 1 ? 1 : 8;   // R11/R12: the R12 DXF, else the R14 drawing
+    case 16:
+    case 17:
+    case 18: return kind == 1 ? 1 : 8;   // R11/R12: the R12 DXF, else the R14 drawing
     case 19: return 4 + kind;
-    case 20: case 21: return 8 + kind;
-    case 22: case 23: return 12 + kind;
-    case 24: case 25: return 24 + kind;
-    case 26: case 27: return 36 + kind;
-    case 28: case 29: return 48 + kind;
-    case 30: case 31: return 60 + kind;
+    case 20:
+    case 21: return 8 + kind;
+    case 22:
+    case 23: return 12 + kind;
+    case 24:
+    case 25: return 24 + kind;
+    case 26:
+    case 27: return 36 + kind;
+    case 28:
+    case 29: return 48 + kind;
+    case 30:
+    case 31: return 60 + kind;
     // The host's own release: a drawing that came in as 2018 is kept as 2018, in its own kind.
-    case 32: case 33: return 64 + (kind <= 3 ? kind : 0);
+    case 32:
+    case 33: return 64 + (kind <= 3 ? kind : 0);
     // An unknown version keeps at least its kind: a DXF is never rewritten as a binary drawing.
     default: return 60 + (kind <= 3 ? kind : 0);
     }
@@ -51,7 +60,6 @@ int KvVersionForFormat(int format) {
     if (format >= 64 && format <= 67) return AcDb::kDHL_1032;
     return AcDb::kDHL_Unknown;
 }
-
 
 void updateOpenFormat(AcApDocument* doc, bool useOriginal) {
     if (!doc) return;

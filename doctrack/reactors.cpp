@@ -31,8 +31,7 @@ void addMissingDrawingTabs(KvDocumentEvents& events) {
     if (AcApDocument* cur = acDocManager->curDocument()) events.SelectTab(cur);
 }
 
-
-}  // namespace
+}   // namespace
 
 // ---- Input method ----------------------------------------------------------------------------
 
@@ -278,8 +277,9 @@ void AcKvEdReactor::saveComplete(AcDbDatabase* db, const std::string& fileName) 
         }
         if (saving_) {
             const bool maintain = GetSettingNumber(SettingId::MaintenanceVersion) != 0;
-            const KvSaveCommand command =
-                quickSave_ ? KvSaveCommand::QuickSave : saveAs_ ? KvSaveCommand::SaveAs : KvSaveCommand::Save;
+            const KvSaveCommand command = quickSave_ ? KvSaveCommand::QuickSave
+                : saveAs_                            ? KvSaveCommand::SaveAs
+                                                     : KvSaveCommand::Save;
             KvApplySaveRule(docData(doc), command, maintain, int(doc->formatForSave()));
             events_.DrawingSaved(doc);
         } else {

@@ -22,7 +22,7 @@ namespace {
 constexpr UINT kBarId = 0xE830;
 constexpr UINT kPanelTemplate = IDD_TAB_PANEL;
 
-}  // namespace
+}   // namespace
 
 DWORD KvBarStyleFor(int dockingPosition) {
     switch (dockingPosition) {
@@ -64,8 +64,8 @@ CKorvaneDialogBar::Layout CKorvaneDialogBar::ComputeLayout(bool horizontal, int 
 
 SIZE CKorvaneDialogBar::CalcFixedLayout(bool, bool horizontal) {
     AcKvUiTabCtrl& tab = panel_->TabCtrl();
-    const Layout l = ComputeLayout(horizontal, tab.SelectedFontHeight(), tab.fixedWidthX, tab.thumbnailIcon,
-                                   tab.versionIcon);
+    const Layout l =
+        ComputeLayout(horizontal, tab.SelectedFontHeight(), tab.fixedWidthX, tab.thumbnailIcon, tab.versionIcon);
     tab.SetItemSize(l.item);
     RECT frame;
     GetClientRect(GetParent(GetSafeHwnd()), &frame);
@@ -92,13 +92,11 @@ LRESULT CKorvaneDialogBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
         if (panel_ && panel_->GetSafeHwnd())
             MoveWindow(panel_->GetSafeHwnd(), 0, 0, LOWORD(LPARAM(lParam)), HIWORD(LPARAM(lParam)), TRUE);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_KEYDOWN:
         // Keys stop at the bar: Enter, Escape and the Execute key never reach the panel as dialog keys.
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -129,7 +127,8 @@ bool KvCreateDockBar(KvFeatureObjects& owner) {
         features->bar = std::move(bar);
         AcKvUiTabCtrl& tab = panel.TabCtrl();
         tab.SetDefaultFonts();
-        tab.SetFonts(GetSettingText(SettingId::SelectedTabFontStyle), GetSettingText(SettingId::UnselectedTabFontStyle));
+        tab.SetFonts(GetSettingText(SettingId::SelectedTabFontStyle),
+                     GetSettingText(SettingId::UnselectedTabFontStyle));
         tab.SetFixedWidth(tab.fixedWidth, tab.fixedWidth ? tab.fixedWidthX : 4);
         tab.ApplyDockStyle(dock);
         const bool hide = acDocManager->documentCount() < 2 && GetSettingNumber(SettingId::OneTabHidden) != 0;

@@ -5,7 +5,7 @@
 namespace {
 // Not an owner: the module's root owns the instance and this only finds it.
 KvFeatureObjects* g_current = nullptr;
-}  // namespace
+}   // namespace
 
 KvFeatureObjects::KvFeatureObjects() { g_current = this; }
 

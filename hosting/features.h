@@ -20,14 +20,14 @@ struct KvFeatureObjects {
     KvFeatureObjects(const KvFeatureObjects&) = delete;
     KvFeatureObjects& operator=(const KvFeatureObjects&) = delete;
 
-    KvBarAndSwitcher stripHost;       // the tab strip's host, once the bar or the switcher exists
+    KvBarAndSwitcher stripHost;                // the tab strip's host, once the bar or the switcher exists
     KvTabStripSettingsApplied stripSettings;   // the running strip as the Options dialog sees it
     std::unique_ptr<CKorvaneDialogBar> bar;
-    HBITMAP sharedBitmaps[4] = {};    // the close, menu and link glyphs and the tab-menu arrow
+    HBITMAP sharedBitmaps[4] = {};   // the close, menu and link glyphs and the tab-menu arrow
     std::unique_ptr<AcKvUiContextApp> contextApp;
     std::unique_ptr<AcKvUiTabCtrlDialog> switcher;
-    std::string lastInsertFolder;     // where the insert-drawings picker opens
-    std::vector<std::string> combinePaths;   // the marked drawings, until the combine runs
+    std::string lastInsertFolder;                 // where the insert-drawings picker opens
+    std::vector<std::string> combinePaths;        // the marked drawings, until the combine runs
     std::unique_ptr<KvBatchDialog> batchDialog;   // made by the first KV_BSCRIPT
 };
 

@@ -33,7 +33,7 @@ std::string grouped(std::uint64_t value) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 std::string KvFormatByteSize(std::uint64_t bytes) {
     constexpr std::uint64_t kKilo = 1024, kMega = kKilo * 1024, kGiga = kMega * 1024;
@@ -47,15 +47,40 @@ std::string KvFormatByteSize(std::uint64_t bytes) {
 }
 
 std::string KvDwgVersionName(int code) {
-    static const char* const kNames[] = {
-        "(DHL_MC0_0)", "(DHL_AC1_2)", "(DHL_AC1_40)", "(DHL_AC1_50)", "(DHL_AC2_20)", "(DHL_AC2_10)",
-        "(DHL_AC2_21)", "(DHL_AC2_22)", "(DHL_1001)", "AutoCAD 2.5(DHL_1002)", "AutoCAD 2.6(DHL_1003)",
-        "Release 9(DHL_1004)", "(DHL_1005)", "Release 10(DHL_1006)", "(DHL_1007)", "(DHL_1008)",
-        "R11,R12(DHL_1009)", "(DHL_1010)", "(DHL_1011)", "R13(DHL_1012)", "R14 mid version(DHL_1013)",
-        "R14 final version(DHL_1014)", "R15 development(DHL_1500)", "R15 final version(DHL_1015)",
-        "2004 mid version(DHL_1800a)", "2004 final(DHL_1800)", "2007 Development(DHL_2100a)",
-        "2007 final(DHL_1021)", "Gator Development", "2010 final", "Jaws Development", "2013 final",
-        "Omega Development", "2018 final"};
+    static const char* const kNames[] = {"(DHL_MC0_0)",
+                                         "(DHL_AC1_2)",
+                                         "(DHL_AC1_40)",
+                                         "(DHL_AC1_50)",
+                                         "(DHL_AC2_20)",
+                                         "(DHL_AC2_10)",
+                                         "(DHL_AC2_21)",
+                                         "(DHL_AC2_22)",
+                                         "(DHL_1001)",
+                                         "AutoCAD 2.5(DHL_1002)",
+                                         "AutoCAD 2.6(DHL_1003)",
+                                         "Release 9(DHL_1004)",
+                                         "(DHL_1005)",
+                                         "Release 10(DHL_1006)",
+                                         "(DHL_1007)",
+                                         "(DHL_1008)",
+                                         "R11,R12(DHL_1009)",
+                                         "(DHL_1010)",
+                                         "(DHL_1011)",
+                                         "R13(DHL_1012)",
+                                         "R14 mid version(DHL_1013)",
+                                         "R14 final version(DHL_1014)",
+                                         "R15 development(DHL_1500)",
+                                         "R15 final version(DHL_1015)",
+                                         "2004 mid version(DHL_1800a)",
+                                         "2004 final(DHL_1800)",
+                                         "2007 Development(DHL_2100a)",
+                                         "2007 final(DHL_1021)",
+                                         "Gator Development",
+                                         "2010 final",
+                                         "Jaws Development",
+                                         "2013 final",
+                                         "Omega Development",
+                                         "2018 final"};
     if (code >= 0 && code < int(std::size(kNames))) return kNames[code];
     if (code == AcDb::kDHL_Unknown) return "(Unknown)";
     if (code == AcDb::kDHL_Max) return "Max";
@@ -80,16 +105,25 @@ int KvSwitcherIconIndex(KvSwitcherTab kind, int fileType, int diskFormat, int ve
     case 48: return 8;
     case 60: return 9;
     case 64: return 10;
-    case -1: case 1: case 3: case 5: case 9: case 13: case 25: case 37: case 49: case 61: case 65:
-        return kSwitcherIconDocument;
+    case -1:
+    case 1:
+    case 3:
+    case 5:
+    case 9:
+    case 13:
+    case 25:
+    case 37:
+    case 49:
+    case 61:
+    case 65: return kSwitcherIconDocument;
     default: return kSwitcherIconUnknown;
     }
 }
 
 std::string KvSwitcherStatusLine(int items, const MEMORYSTATUSEX& m) {
     return std::to_string(items) + " Item(s), Total RAM: " + KvFormatByteSize(m.ullTotalPhys) +
-           ", free: " + KvFormatByteSize(m.ullAvailPhys) + ", virtual free: " + KvFormatByteSize(m.ullAvailVirtual) +
-           ", load=" + std::to_string(m.dwMemoryLoad) + "%\n";
+        ", free: " + KvFormatByteSize(m.ullAvailPhys) + ", virtual free: " + KvFormatByteSize(m.ullAvailVirtual) +
+        ", load=" + std::to_string(m.dwMemoryLoad) + "%\n";
 }
 
 // ---- The dialog ---------------------------------------------------------------------------------
@@ -98,8 +132,8 @@ namespace {
 
 // The pictures of the image list, in its order.
 constexpr UINT kIconIds[kSwitcherIconCount] = {
-    IDB_SWITCHER_UNKNOWN, IDB_SWITCHER_R10,  IDB_SWITCHER_R12,  IDB_SWITCHER_R13,  IDB_SWITCHER_R14,
-    IDB_SWITCHER_2000,    IDB_SWITCHER_2004, IDB_SWITCHER_2007, IDB_SWITCHER_2010, IDB_SWITCHER_2013,
+    IDB_SWITCHER_UNKNOWN, IDB_SWITCHER_R10,    IDB_SWITCHER_R12,  IDB_SWITCHER_R13,  IDB_SWITCHER_R14,
+    IDB_SWITCHER_2000,    IDB_SWITCHER_2004,   IDB_SWITCHER_2007, IDB_SWITCHER_2010, IDB_SWITCHER_2013,
     IDB_SWITCHER_2018,    IDB_SHARED_DOCUMENT, IDB_SHARED_WINDOW};
 
 // A file that is not open is read with others kept from reading it meanwhile.
@@ -111,7 +145,7 @@ bool isInside(HWND dialog, HWND wnd) {
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 AcKvUiTabCtrlDialog::~AcKvUiTabCtrlDialog() { Destroy(); }
 
@@ -182,8 +216,7 @@ INT_PTR AcKvUiTabCtrlDialog::DialogProc(HWND dlg, UINT msg, WPARAM, LPARAM lp) {
         paintThumbnail(*dis);
         return TRUE;
     }
-    case WM_COMMAND:
-        return TRUE;   // no buttons; Enter and Escape do not end the dialog
+    case WM_COMMAND: return TRUE;   // no buttons; Enter and Escape do not end the dialog
     default: return FALSE;
     }
 }
@@ -224,8 +257,8 @@ void AcKvUiTabCtrlDialog::Fill() {
         RECT outer, own;
         GetWindowRect(parent, &outer);
         GetWindowRect(hwnd_, &own);
-        MoveWindow(hwnd_, outer.left + (outer.Width() - own.Width()) / 2, outer.top + (outer.Height() - own.Height()) / 2,
-                   own.Width(), own.Height(), TRUE);
+        MoveWindow(hwnd_, outer.left + (outer.Width() - own.Width()) / 2,
+                   outer.top + (outer.Height() - own.Height()) / 2, own.Width(), own.Height(), TRUE);
     }
     SendMessage(list_, LVM_DELETEALLITEMS, 0, 0);
     highlighted_ = -1;
@@ -245,8 +278,8 @@ void AcKvUiTabCtrlDialog::Fill() {
         CItemData* item = tab.GetItem(i);
         if (!item) continue;
         const KvSwitcherTab kind = item->drawingDoc ? KvSwitcherTab::Drawing
-                                   : item->docWindow ? KvSwitcherTab::Window
-                                                     : KvSwitcherTab::Link;
+            : item->docWindow                       ? KvSwitcherTab::Window
+                                                    : KvSwitcherTab::Link;
         const int diskFormat = item->drawingDoc ? docData(item->drawingDoc).diskFormat : 0;
         LVITEM row;
         row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -301,7 +334,8 @@ void AcKvUiTabCtrlDialog::ChangeDocument() {
         } else if (!item->docWindow) {
             tab.linkIndex = index;
             tab.SetCurSel(index);
-            acDocManager->executeInApplicationContext(+[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+            acDocManager->executeInApplicationContext(
+                +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
         } else {
             item->docWindow->activate();
             item->marked = 1;
@@ -342,7 +376,8 @@ void AcKvUiTabCtrlDialog::paintThumbnail(const DRAWITEMSTRUCT& dis) {
     // The item may have lost its tab since the row was chosen.
     CItemData* item = detailsItem_ && KvTabPanel().FindItemIndex(detailsItem_) >= 0 ? detailsItem_ : nullptr;
     BITMAP info;
-    if (!item || !item->thumbnail || !GetObject(item->thumbnail, &info) || info.bmWidth < 1 || info.bmHeight < 1) return;
+    if (!item || !item->thumbnail || !GetObject(item->thumbnail, &info) || info.bmWidth < 1 || info.bmHeight < 1)
+        return;
     // Fitted into the box, keeping its proportions, with room for the shadow below and right.
     constexpr int kMargin = 6, kShadowNear = 4, kShadowFar = 7;
     const int roomW = box.Width() - 2 * kMargin - kShadowFar, roomH = box.Height() - 2 * kMargin - kShadowFar;
@@ -355,7 +390,8 @@ void AcKvUiTabCtrlDialog::paintThumbnail(const DRAWITEMSTRUCT& dis) {
     h = std::max(h, 1);
     const int x = box.left + kMargin + (roomW - w) / 2, y = box.top + kMargin + (roomH - h) / 2;
     FillSolidRect(dc, RECT{x + kShadowFar, y + kShadowFar, x + w + kShadowFar, y + h + kShadowFar}, RGB(100, 100, 100));
-    FillSolidRect(dc, RECT{x + kShadowNear, y + kShadowNear, x + w + kShadowNear, y + h + kShadowNear}, RGB(72, 72, 72));
+    FillSolidRect(dc, RECT{x + kShadowNear, y + kShadowNear, x + w + kShadowNear, y + h + kShadowNear},
+                  RGB(72, 72, 72));
     KvDrawBitmap(dc, x, y, w, h, item->thumbnail, 0, 0, info.bmWidth, info.bmHeight, KVBMP_KEYED);
 }
 

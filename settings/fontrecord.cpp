@@ -6,8 +6,8 @@
 std::string KvFormatFontRecord(const LOGFONT& f) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,", int(f.lfHeight), int(f.lfWidth),
-                  int(f.lfEscapement), int(f.lfOrientation), int(f.lfWeight), f.lfItalic, f.lfUnderline,
-                  f.lfStrikeOut, f.lfCharSet, f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily);
+                  int(f.lfEscapement), int(f.lfOrientation), int(f.lfWeight), f.lfItalic, f.lfUnderline, f.lfStrikeOut,
+                  f.lfCharSet, f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily);
     return buf + f.lfFaceName;
 }
 

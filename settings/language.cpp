@@ -102,7 +102,7 @@ bool usePack(HMODULE pack) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 std::string KvLanguageChoice() {
     CRegistry key(HKEY_CURRENT_USER);

@@ -21,12 +21,18 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 // Characters that end a token and stand as a token of their own.
 bool IsSpecial(char c) {
     switch (c) {
-    case '<': case '>': case '=': case '\\': case '/': case '?': case '!': return true;
+    case '<':
+    case '>':
+    case '=':
+    case '\\':
+    case '/':
+    case '?':
+    case '!': return true;
     default: return false;
     }
 }
 
-}  // namespace
+}   // namespace
 
 CMarkupSTL::CMarkupSTL() { SetDocument(); }
 
@@ -201,7 +207,8 @@ bool CMarkupSTL::Parse() {
                 return Fail(named("End tag does not correspond to ", "")), fail();
             std::size_t p = t.end;
             while (p < doc_.size() && IsSpace(doc_[p])) ++p;
-            if (p >= doc_.size() || doc_[p] != '>') return Fail(named("End tag not completed for element ", "")), fail();
+            if (p >= doc_.size() || doc_[p] != '>')
+                return Fail(named("End tag not completed for element ", "")), fail();
             elems_[cur].contentEnd = lt;
             elems_[cur].end = p + 1;
             open.pop_back();

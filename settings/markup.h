@@ -57,7 +57,7 @@ public:
     // Before the current child (first when there is none).
     bool InsertChildElement(std::string_view name, std::string_view text = {});
 
-    std::string GetChildText() const;                           // decoded; a CDATA section as is
+    std::string GetChildText() const;                             // decoded; a CDATA section as is
     std::string GetChildAttribute(std::string_view name) const;   // decoded; empty when absent
     // Replaces the attribute's value in place (keeping its quotation marks), or appends
     // ` name="value"` to the start tag.
@@ -76,12 +76,12 @@ public:
 
 private:
     struct Elem {
-        std::size_t start = 0;        // '<' of the start tag
-        std::size_t tagEnd = 0;       // just past the start tag's '>'
-        std::size_t contentEnd = 0;   // '<' of the end tag; == tagEnd == end for an empty element
-        std::size_t end = 0;          // just past the element
+        std::size_t start = 0;                           // '<' of the start tag
+        std::size_t tagEnd = 0;                          // just past the start tag's '>'
+        std::size_t contentEnd = 0;                      // '<' of the end tag; == tagEnd == end for an empty element
+        std::size_t end = 0;                             // just past the element
         int parent = 0, first = 0, next = 0, prev = 0;   // 0: none (record 0 is the document)
-        bool empty = false;           // written as one empty-element tag
+        bool empty = false;                              // written as one empty-element tag
     };
     struct Token {
         enum Kind { End, Run, Quoted, Char, Unterminated } kind = End;

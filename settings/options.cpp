@@ -85,7 +85,7 @@ std::string trimRight(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
 }
-}  // namespace
+}   // namespace
 
 std::string KvSaveCommandShown(const std::string& stored) {
     if (stored.size() < 2) return kDefaultSaveCommand;
@@ -105,7 +105,6 @@ int KvOutlineWidthFromText(const std::string& box) {
 
 int KvSimilarPositionFromText(const std::string& box) { return KvOptionsNumber(box) & 0xFF; }
 
-
 // ---- The frame ----------------------------------------------------------------------------------
 
 namespace {
@@ -116,15 +115,15 @@ struct PageRow {
 };
 // Tree order; indented rows are children of the row named.
 constexpr PageRow kRows[] = {
-    {IDS_PAGE_SHAPE, -1},      {IDS_PAGE_TAB_ITEM, 0},       {IDS_PAGE_TAB_STYLE, 0},  {IDS_PAGE_LANGUAGE, 0},
-    {IDS_PAGE_TOOLTIP, 0},     {IDS_PAGE_SHORT_KEY, 0},      {IDS_PAGE_START, -1},     {IDS_PAGE_HIGHER_DWG, 6},
-    {IDS_PAGE_SAVE, -1},       {IDS_PAGE_SCRIPT, -1},        {IDS_PAGE_FAVORITES, -1}, {IDS_PAGE_TEMPLATE, -1},
+    {IDS_PAGE_SHAPE, -1},        {IDS_PAGE_TAB_ITEM, 0},         {IDS_PAGE_TAB_STYLE, 0},  {IDS_PAGE_LANGUAGE, 0},
+    {IDS_PAGE_TOOLTIP, 0},       {IDS_PAGE_SHORT_KEY, 0},        {IDS_PAGE_START, -1},     {IDS_PAGE_HIGHER_DWG, 6},
+    {IDS_PAGE_SAVE, -1},         {IDS_PAGE_SCRIPT, -1},          {IDS_PAGE_FAVORITES, -1}, {IDS_PAGE_TEMPLATE, -1},
     {IDS_PAGE_SIMILAR_MENU, -1}, {IDS_MENU_DRAWING_HISTORY, -1}, {IDS_PAGE_CLOUDFOLD, -1}, {IDS_PAGE_PLUGINS, 14},
-    {IDS_PAGE_CACHE, 14},      {IDS_PAGE_ABOUT, -1},
+    {IDS_PAGE_CACHE, 14},        {IDS_PAGE_ABOUT, -1},
 };
 constexpr int kPageCount = int(std::size(kRows));
 
-}  // namespace
+}   // namespace
 
 class AcUiPrefsDialog {
 public:
@@ -139,8 +138,9 @@ public:
     bool Run(HWND parent) {
         const INT_PTR r = KvFromResources(
             [&](HINSTANCE module) {
-                return DialogBoxParam(module, IDD_OPTIONS, parent,
-                                      [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+                return DialogBoxParam(
+                    module, IDD_OPTIONS, parent,
+                    [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
             },
             INT_PTR(-1));
         return r == IDOK;

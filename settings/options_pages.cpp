@@ -32,8 +32,8 @@ bool AcUiPrefsSubDlg::Create(HWND frame, OptionsPageContext& context) {
     context_ = &context;
     hwnd_ = KvFromResources(
         [&](HINSTANCE module) {
-            return CreateDialogParam(module, template_, frame,
-                                     [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
+            return CreateDialogParam(
+                module, template_, frame, [this](HWND d, UINT m, WPARAM w, LPARAM l) { return proc(d, m, w, l); }, 0);
         },
         HWND(nullptr));
     return hwnd_ != nullptr;
@@ -60,8 +60,7 @@ INT_PTR AcUiPrefsSubDlg::proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         if (lp) OnNotify(*reinterpret_cast<const NMHDR*>(lp), lp);
         return FALSE;
-    case WM_DRAWITEM:
-        return lp && OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
+    case WM_DRAWITEM: return lp && OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) ? TRUE : FALSE;
     default: return FALSE;
     }
 }
@@ -231,7 +230,8 @@ protected:
     void OnInit() override {
         // The lists are filled before the bound selection is applied again.
         for (std::string_view name : kvui::EffectNames())
-            SendDlgItemMessage(hwnd_, IDC_OPT_EFFECT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::string(name).c_str()));
+            SendDlgItemMessage(hwnd_, IDC_OPT_EFFECT, CB_ADDSTRING, 0,
+                               reinterpret_cast<LPARAM>(std::string(name).c_str()));
         for (const char* name : {"NULL", "SOLID", "DASH", "DOT", "DASHDOT", "DASHDOTDOT", "DOUBLE"})
             SendDlgItemMessage(hwnd_, IDC_OPT_BORDER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         SendDlgItemMessage(hwnd_, IDC_OPT_EFFECT, CB_SETCURSEL, WPARAM(V().num(S::BackgroundColorEffect)), 0);
@@ -356,7 +356,9 @@ private:
         if (line > 0) {
             static constexpr int kStyles[] = {PS_NULL, PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_SOLID};
             KvFrameRect(dc, tab, KVPEN{kStyles[std::min(line, 6)], 1, RGB(64, 64, 64)});
-            if (line == 6) KvFrameRect(dc, RECT{tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom - 2}, KVPEN{PS_SOLID, 1, RGB(64, 64, 64)});
+            if (line == 6)
+                KvFrameRect(dc, RECT{tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom - 2},
+                            KVPEN{PS_SOLID, 1, RGB(64, 64, 64)});
         }
         if (Checked(IDC_OPT_USE_OUTLINE)) {
             const int w = KvOutlineWidthFromText(Text(IDC_OPT_OUTLINE_WIDTH));
@@ -634,9 +636,9 @@ private:
 
     // The file's picture in the list: the drawing's release, the exchange format, or the unknown
     // file (also for a file that is gone, so that a stale entry stands out).
-    static constexpr UINT kIcons[] = {IDB_ICON_UNKNOWN, IDB_ICON_DXF, IDB_ICON_12, IDB_ICON_13, IDB_ICON_14,
-                                      IDB_ICON_15,      IDB_ICON_16,  IDB_ICON_17, IDB_ICON_18, IDB_ICON_19,
-                                      IDB_ICON_20};
+    static constexpr UINT kIcons[] = {IDB_ICON_UNKNOWN, IDB_ICON_DXF, IDB_ICON_12, IDB_ICON_13,
+                                      IDB_ICON_14,      IDB_ICON_15,  IDB_ICON_16, IDB_ICON_17,
+                                      IDB_ICON_18,      IDB_ICON_19,  IDB_ICON_20};
     static int iconOf(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         char header[7] = {};
@@ -696,7 +698,7 @@ protected:
     bool OnStore() override {
         const std::string port = Text(IDC_OPT_SERVER_PORT);
         const bool digits = !port.empty() && port.size() <= 5 &&
-                            std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
+            std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
         const int value = digits ? std::stoi(port) : 0;
         if (Checked(IDC_OPT_CLOUDFOLD_USE) && (value < 1 || value > 65535)) {
             MessageBox(hwnd_, KvLoadString(IDS_OPTIONS_BAD_PORT), "Korvane", MB_OK | MB_ICONWARNING);
@@ -715,7 +717,7 @@ protected:
     void OnInit() override { SetText(IDC_OPT_ABOUT_TEXT, App().aboutText); }
 };
 
-}  // namespace
+}   // namespace
 
 std::vector<std::unique_ptr<AcUiPrefsSubDlg>> KvMakeOptionsPages() {
     std::vector<std::unique_ptr<AcUiPrefsSubDlg>> p;
@@ -725,16 +727,17 @@ std::vector<std::unique_ptr<AcUiPrefsSubDlg>> KvMakeOptionsPages() {
     p.push_back(std::make_unique<COptionsLanguagePage>());
     p.push_back(std::make_unique<COptionsTooltipPage>());
     // Short Key
-    p.push_back(boundPage(IDD_OPT_SHORT_KEY, {{IDC_OPT_TAB_MENU, S::UseTabMenu},
-                                              {IDC_OPT_SHORT_KEY, S::ShortKey},
-                                              {IDC_OPT_WHEEL, S::EnableWheelMouse}}));
+    p.push_back(boundPage(
+        IDD_OPT_SHORT_KEY,
+        {{IDC_OPT_TAB_MENU, S::UseTabMenu}, {IDC_OPT_SHORT_KEY, S::ShortKey}, {IDC_OPT_WHEEL, S::EnableWheelMouse}}));
     // Start
-    p.push_back(boundPage(IDD_OPT_START, {{IDC_OPT_FAVOR_OPEN, S::FavorOpen},
-                                          {IDC_OPT_ENGLISH_IME, S::AutoEnglishMode},
-                                          {IDC_OPT_WINDOW_ARRANGE, S::WindowsArrange},
-                                          {IDC_OPT_USER_COMMAND, S::UseUserCommand},
-                                          {IDC_OPT_SORT_FUNCTION, S::UseSortFunction},
-                                          {IDC_OPT_LINK_FILE, S::UseLinkFile}}));
+    p.push_back(boundPage(IDD_OPT_START,
+                          {{IDC_OPT_FAVOR_OPEN, S::FavorOpen},
+                           {IDC_OPT_ENGLISH_IME, S::AutoEnglishMode},
+                           {IDC_OPT_WINDOW_ARRANGE, S::WindowsArrange},
+                           {IDC_OPT_USER_COMMAND, S::UseUserCommand},
+                           {IDC_OPT_SORT_FUNCTION, S::UseSortFunction},
+                           {IDC_OPT_LINK_FILE, S::UseLinkFile}}));
     p.push_back(std::make_unique<COptionsZentropePage>());
     p.push_back(std::make_unique<COptionsSavePage>());
     p.push_back(std::make_unique<CFolderPage>(IDD_OPT_SCRIPT, IDC_OPT_SCRIPT_PATH, IDC_OPT_SCRIPT_BROWSE, S::ScriptPath,

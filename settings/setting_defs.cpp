@@ -18,9 +18,7 @@ constexpr SettingDef Num(S id, const char* key, int def, C check = C::None, int 
     return {id, key, K::Numeric, def, check, low, high, false};
 }
 constexpr SettingDef Txt(S id, const char* key) { return {id, key, K::Text, 0, C::None, 0, 0, false}; }
-constexpr SettingDef ButtonFace(S id, const char* key) {
-    return {id, key, K::Numeric, 0, C::NotNegative, 0, 0, true};
-}
+constexpr SettingDef ButtonFace(S id, const char* key) { return {id, key, K::Numeric, 0, C::NotNegative, 0, 0, true}; }
 
 // Keys are the stored names letter for letter, misspellings included: files and registries in the
 // field use them.
@@ -112,7 +110,7 @@ static_assert(TableIsWellFormed(), "the table is in SettingId order and keys are
 // The web storage server that setting 35 names until the user changes it.
 constexpr const char* kDefaultServer = "cloudfold.stavlo.example";
 
-}  // namespace
+}   // namespace
 
 bool IsValidSettingId(SettingId id) { return int(id) >= 1 && int(id) <= kSettingCount; }
 

@@ -280,7 +280,7 @@ void WriteItem(Store& s, const char* key, const char* type, const std::string& v
     SaveDocument(s);
 }
 
-}  // namespace
+}   // namespace
 
 SettingsLock& TheSettingsLock() { return TheStore().lock; }
 
@@ -308,8 +308,7 @@ int UsableSettingNumber(SettingId id, int value) {
     case SettingUse::Any: return v;
     case SettingUse::Clamp: return std::clamp(v, def.useLow, def.useHigh);
     case SettingUse::OrDefault: return inside ? v : DefaultSettingNumber(id);
-    case SettingUse::DockSide:
-        return KvIsDockSide(v) ? v : DefaultSettingNumber(id);
+    case SettingUse::DockSide: return KvIsDockSide(v) ? v : DefaultSettingNumber(id);
     }
     return v;
 }
@@ -414,7 +413,7 @@ void ResetSettingsStore() {
 namespace {
 // Each byte of the password is combined with the key byte at its position.
 constexpr unsigned char kPasswordKey[] = {0x5A, 0xC3, 0x17, 0x8E, 0x2B, 0xF1, 0x64, 0x39};
-}  // namespace
+}   // namespace
 
 std::string ScramblePassword(std::string_view password) {
     std::string out;

@@ -9,24 +9,75 @@
 namespace kvui {
 namespace {
 
-constexpr std::array<std::string_view, EffectCount> kNames = {
-    "SOLID", "HGRADIENT", "VGRADIENT", "HCGRADIENT", "HVGRADIENT", "3HGRADIENT", "3VGRADIENT", "NOISE",
-    "DIAGSHADE", "HSHADE", "VSHADE", "HBUMP", "VBUMP", "SOFTBUMP", "HARDBUMP", "METAL",
-    "HatchStyleHorizontal", "HatchStyleVertical", "HatchStyleForwardDiagonal", "HatchStyleBackwardDiagonal",
-    "HatchStyleCross", "HatchStyleDiagonalCross", "HatchStyle05Percent", "HatchStyle10Percent",
-    "HatchStyle20Percent", "HatchStyle25Percent", "HatchStyle30Percent", "HatchStyle40Percent",
-    "HatchStyle50Percent", "HatchStyle60Percent", "HatchStyle70Percent", "HatchStyle75Percent",
-    "HatchStyle80Percent", "HatchStyle90Percent", "HatchStyleLightDownwardDiagonal",
-    "HatchStyleLightUpwardDiagonal", "HatchStyleDarkDownwardDiagonal", "HatchStyleDarkUpwardDiagonal",
-    "HatchStyleWideDownwardDiagonal", "HatchStyleWideUpwardDiagonal", "HatchStyleLightVertical",
-    "HatchStyleLightHorizontal", "HatchStyleNarrowVertical", "HatchStyleNarrowHorizontal",
-    "HatchStyleDarkVertical", "HatchStyleDarkHorizontal", "HatchStyleDashedDownwardDiagonal",
-    "HatchStyleDashedUpwardDiagonal", "HatchStyleDashedHorizontal", "HatchStyleDashedVertical",
-    "HatchStyleSmallConfetti", "HatchStyleLargeConfetti", "HatchStyleZigZag", "HatchStyleWave",
-    "HatchStyleDiagonalBrick", "HatchStyleHorizontalBrick", "HatchStyleWeave", "HatchStylePlaid",
-    "HatchStyleDivot", "HatchStyleDottedGrid", "HatchStyleDottedDiamond", "HatchStyleShingle",
-    "HatchStyleTrellis", "HatchStyleSphere", "HatchStyleSmallGrid", "HatchStyleSmallCheckerBoard",
-    "HatchStyleLargeCheckerBoard", "HatchStyleOutlinedDiamond", "HatchStyleSolidDiamond"};
+constexpr std::array<std::string_view, EffectCount> kNames = {"SOLID",
+                                                              "HGRADIENT",
+                                                              "VGRADIENT",
+                                                              "HCGRADIENT",
+                                                              "HVGRADIENT",
+                                                              "3HGRADIENT",
+                                                              "3VGRADIENT",
+                                                              "NOISE",
+                                                              "DIAGSHADE",
+                                                              "HSHADE",
+                                                              "VSHADE",
+                                                              "HBUMP",
+                                                              "VBUMP",
+                                                              "SOFTBUMP",
+                                                              "HARDBUMP",
+                                                              "METAL",
+                                                              "HatchStyleHorizontal",
+                                                              "HatchStyleVertical",
+                                                              "HatchStyleForwardDiagonal",
+                                                              "HatchStyleBackwardDiagonal",
+                                                              "HatchStyleCross",
+                                                              "HatchStyleDiagonalCross",
+                                                              "HatchStyle05Percent",
+                                                              "HatchStyle10Percent",
+                                                              "HatchStyle20Percent",
+                                                              "HatchStyle25Percent",
+                                                              "HatchStyle30Percent",
+                                                              "HatchStyle40Percent",
+                                                              "HatchStyle50Percent",
+                                                              "HatchStyle60Percent",
+                                                              "HatchStyle70Percent",
+                                                              "HatchStyle75Percent",
+                                                              "HatchStyle80Percent",
+                                                              "HatchStyle90Percent",
+                                                              "HatchStyleLightDownwardDiagonal",
+                                                              "HatchStyleLightUpwardDiagonal",
+                                                              "HatchStyleDarkDownwardDiagonal",
+                                                              "HatchStyleDarkUpwardDiagonal",
+                                                              "HatchStyleWideDownwardDiagonal",
+                                                              "HatchStyleWideUpwardDiagonal",
+                                                              "HatchStyleLightVertical",
+                                                              "HatchStyleLightHorizontal",
+                                                              "HatchStyleNarrowVertical",
+                                                              "HatchStyleNarrowHorizontal",
+                                                              "HatchStyleDarkVertical",
+                                                              "HatchStyleDarkHorizontal",
+                                                              "HatchStyleDashedDownwardDiagonal",
+                                                              "HatchStyleDashedUpwardDiagonal",
+                                                              "HatchStyleDashedHorizontal",
+                                                              "HatchStyleDashedVertical",
+                                                              "HatchStyleSmallConfetti",
+                                                              "HatchStyleLargeConfetti",
+                                                              "HatchStyleZigZag",
+                                                              "HatchStyleWave",
+                                                              "HatchStyleDiagonalBrick",
+                                                              "HatchStyleHorizontalBrick",
+                                                              "HatchStyleWeave",
+                                                              "HatchStylePlaid",
+                                                              "HatchStyleDivot",
+                                                              "HatchStyleDottedGrid",
+                                                              "HatchStyleDottedDiamond",
+                                                              "HatchStyleShingle",
+                                                              "HatchStyleTrellis",
+                                                              "HatchStyleSphere",
+                                                              "HatchStyleSmallGrid",
+                                                              "HatchStyleSmallCheckerBoard",
+                                                              "HatchStyleLargeCheckerBoard",
+                                                              "HatchStyleOutlinedDiamond",
+                                                              "HatchStyleSolidDiamond"};
 
 static_assert(EffectCount - EffectFirstHatch == Gdiplus::HatchStyleTotal);
 
@@ -65,8 +116,8 @@ void fillPixels(HDC dc, const RECT& r, F at) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const COLORREF c = at(x, y);
-            px[std::size_t(y) * w + x] = 0xFF000000u | std::uint32_t(GetRValue(c)) << 16 |
-                                         std::uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+            px[std::size_t(y) * w + x] =
+                0xFF000000u | std::uint32_t(GetRValue(c)) << 16 | std::uint32_t(GetGValue(c)) << 8 | GetBValue(c);
         }
     HBITMAP bm = KvCreateBitmap(w, h, px.data());
     if (!bm) return;
@@ -129,7 +180,8 @@ void metal(HDC dc, const RECT& r, COLORREF start, COLORREF middle, COLORREF end)
     const int h = r.bottom - r.top;
     // Base profile from top to bottom: a shade of start, a bright sheen from middle, start, then
     // darkening to end; the brushed streaks go over it.
-    const COLORREF stops[] = {mix(start, end, 0.3), mix(middle, RGB(255, 255, 255), 0.4), start, mix(start, end, 0.55), end};
+    const COLORREF stops[] = {mix(start, end, 0.3), mix(middle, RGB(255, 255, 255), 0.4), start, mix(start, end, 0.55),
+                              end};
     const double at[] = {0.0, 0.25, 0.5, 0.8, 1.0};
     fillPixels(dc, r, [&](int x, int y) {
         const double t = h > 1 ? double(y) / (h - 1) : 0.0;
@@ -141,13 +193,13 @@ void metal(HDC dc, const RECT& r, COLORREF start, COLORREF middle, COLORREF end)
         const int seg = x / 24;
         const double f = (x % 24) / 24.0;
         const double drift = unit(hash(std::uint32_t(seg), std::uint32_t(y), kSeed + 1)) * (1 - f) +
-                             unit(hash(std::uint32_t(seg + 1), std::uint32_t(y), kSeed + 1)) * f - 0.5;
+            unit(hash(std::uint32_t(seg + 1), std::uint32_t(y), kSeed + 1)) * f - 0.5;
         const double grain = unit(hash(std::uint32_t(x), std::uint32_t(y), kSeed + 2)) - 0.5;
         return shift(base, int(std::lround(row * 36 + drift * 24 + grain * 8)));
     });
 }
 
-}  // namespace
+}   // namespace
 
 const std::array<std::string_view, EffectCount>& EffectNames() { return kNames; }
 
@@ -155,8 +207,7 @@ std::string_view EffectName(int effect) {
     return effect >= 0 && effect < EffectCount ? kNames[std::size_t(effect)] : std::string_view();
 }
 
-void FillEffect(HDC dc, const RECT& r, int effect, COLORREF start, COLORREF middle, COLORREF end,
-                int granularity) {
+void FillEffect(HDC dc, const RECT& r, int effect, COLORREF start, COLORREF middle, COLORREF end, int granularity) {
     if (r.right <= r.left || r.bottom <= r.top) return;
     granularity = std::clamp(granularity, 1, 64);
     if (effect >= EffectFirstHatch && effect < EffectCount)
@@ -176,9 +227,8 @@ void FillEffect(HDC dc, const RECT& r, int effect, COLORREF start, COLORREF midd
         const int band = 2 * granularity;
         const int len = (r.right - r.left) + (r.bottom - r.top) - 1;
         const int n = std::max(1, (len + band - 1) / band);
-        return fillPixels(dc, r, [&](int x, int y) {
-            return mix(start, end, n > 1 ? double((x + y) / band) / (n - 1) : 0.0);
-        });
+        return fillPixels(
+            dc, r, [&](int x, int y) { return mix(start, end, n > 1 ? double((x + y) / band) / (n - 1) : 0.0); });
     }
     case EffectHShade: return bands(dc, r, start, end, 2 * granularity, true);
     case EffectVShade: return bands(dc, r, start, end, 2 * granularity, false);
@@ -191,4 +241,4 @@ void FillEffect(HDC dc, const RECT& r, int effect, COLORREF start, COLORREF midd
     }
 }
 
-}  // namespace kvui
+}   // namespace kvui

@@ -65,4 +65,4 @@ std::string_view EffectName(int effect);
 void FillEffect(HDC dc, const RECT& rect, int effect, COLORREF start, COLORREF middle, COLORREF end,
                 int granularity = 4);
 
-}  // namespace kvui
+}   // namespace kvui

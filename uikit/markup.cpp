@@ -8,7 +8,7 @@
 namespace kvui {
 
 struct MarkupLayout::Piece {
-    std::string text;        // empty for a picture
+    std::string text;   // empty for a picture
     HFONT font = nullptr;
     COLORREF colour = 0;
     HBITMAP bitmap = nullptr;
@@ -38,7 +38,8 @@ std::string lower(std::string_view s) {
 }
 
 std::string decodeEntities(std::string_view s) {
-    static const std::pair<std::string_view, char> kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}};
+    static const std::pair<std::string_view, char> kEntities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}};
     std::string out;
     for (size_t i = 0; i < s.size();) {
         bool done = false;
@@ -100,7 +101,8 @@ std::vector<Tag> tokenize(std::string_view m) {
                 if (p < body.size() && (body[p] == '"' || body[p] == '\'')) {
                     const char q = body[p++];
                     const size_t close = body.find(q, p);
-                    value = std::string(body.substr(p, close == std::string_view::npos ? std::string_view::npos : close - p));
+                    value = std::string(
+                        body.substr(p, close == std::string_view::npos ? std::string_view::npos : close - p));
                     p = close == std::string_view::npos ? body.size() : close + 1;
                 } else {
                     const size_t valueStart = p;
@@ -130,7 +132,7 @@ std::uint64_t parseNumber(const std::string& text, bool* ok) {
 }
 
 struct Cell {
-    int width = -1;          // from its width attribute
+    int width = -1;   // from its width attribute
     std::string align = "left";
     std::vector<Tag> content;
 };
@@ -148,7 +150,8 @@ std::vector<Table> structure(const std::vector<Tag>& tokens) {
     bool inTable = false, inCell = false;
     auto loose = [&]() -> Cell& {
         if (!inTable) {
-            if (tables.empty() || tables.back().align != "loose") tables.push_back(Table{"loose", "top", {Row{{Cell{}}}}});
+            if (tables.empty() || tables.back().align != "loose")
+                tables.push_back(Table{"loose", "top", {Row{{Cell{}}}}});
             return tables.back().rows.back().cells.back();
         }
         Table& t = tables.back();
@@ -186,8 +189,7 @@ std::vector<Table> structure(const std::vector<Tag>& tokens) {
         } else if (tok.name == "tr" || tok.name == "td") {
             // outside a table: ignored
         } else {
-            if (!inCell && inTable && tok.name.empty() &&
-                tok.text.find_first_not_of(" \t\r\n") == std::string::npos)
+            if (!inCell && inTable && tok.name.empty() && tok.text.find_first_not_of(" \t\r\n") == std::string::npos)
                 continue;   // blanks between table elements
             loose().content.push_back(tok);
         }
@@ -195,7 +197,7 @@ std::vector<Table> structure(const std::vector<Tag>& tokens) {
     return tables;
 }
 
-}  // namespace
+}   // namespace
 
 std::string EscapeMarkup(std::string_view text) {
     std::string out;
@@ -235,7 +237,12 @@ MarkupLayout::MarkupLayout(std::string_view markup, const MarkupStyle& style) {
     auto layoutCell = [&](const Cell& cell) {
         CellBox box;
         const int limit = std::max(8, (cell.width > 0 ? cell.width : style.maxWidth) - 2 * style.cellPadding);
-        struct State { bool bold = false, italic = false; COLORREF colour; std::string face; int size = 0; };
+        struct State {
+            bool bold = false, italic = false;
+            COLORREF colour;
+            std::string face;
+            int size = 0;
+        };
         std::vector<State> stack{State{false, false, style.textColour, {}, 0}};
         int bold = 0, italic = 0;
         Line line;
@@ -410,10 +417,13 @@ MarkupLayout::MarkupLayout(std::string_view markup, const MarkupStyle& style) {
                 for (Line& line : b.lines) {
                     int lineWidth = 0;
                     for (const Piece& piece : line.pieces) lineWidth = std::max<int>(lineWidth, piece.rect.right);
-                    const int dx = cell.align == "right" ? inner - lineWidth : cell.align == "center" ? (inner - lineWidth) / 2 : 0;
+                    const int dx = cell.align == "right" ? inner - lineWidth
+                        : cell.align == "center"         ? (inner - lineWidth) / 2
+                                                         : 0;
                     for (Piece& piece : line.pieces) {
                         const int ox = colLeft + pad + std::max(0, dx), oy = rowTop + pad + dy;
-                        piece.rect = RECT{piece.rect.left + ox, piece.rect.top + oy, piece.rect.right + ox, piece.rect.bottom + oy};
+                        piece.rect = RECT{piece.rect.left + ox, piece.rect.top + oy, piece.rect.right + ox,
+                                          piece.rect.bottom + oy};
                     }
                     lines_.push_back(std::move(line));
                 }
@@ -434,9 +444,12 @@ void MarkupLayout::Paint(HDC dc, int x, int y) const {
                 if (p.shadow) {
                     // A soft edge below and to the right of the picture.
                     const RECT pic{r.left, r.top, r.right - kShadow, r.bottom - kShadow};
-                    FillSolidRect(dc, RECT{pic.left + 3, pic.top + 3, pic.right + 3, pic.bottom + 3}, RGB(214, 216, 222));
-                    FillSolidRect(dc, RECT{pic.left + 2, pic.top + 2, pic.right + 2, pic.bottom + 2}, RGB(180, 183, 190));
-                    FillSolidRect(dc, RECT{pic.left + 1, pic.top + 1, pic.right + 1, pic.bottom + 1}, RGB(140, 144, 152));
+                    FillSolidRect(dc, RECT{pic.left + 3, pic.top + 3, pic.right + 3, pic.bottom + 3},
+                                  RGB(214, 216, 222));
+                    FillSolidRect(dc, RECT{pic.left + 2, pic.top + 2, pic.right + 2, pic.bottom + 2},
+                                  RGB(180, 183, 190));
+                    FillSolidRect(dc, RECT{pic.left + 1, pic.top + 1, pic.right + 1, pic.bottom + 1},
+                                  RGB(140, 144, 152));
                     KvDrawBitmap(dc, pic.left, pic.top, p.bitmap, KVBMP_NORMAL);
                 } else {
                     KvDrawBitmap(dc, r.left, r.top, p.bitmap, KVBMP_NORMAL);
@@ -462,4 +475,4 @@ std::vector<std::pair<HBITMAP, RECT>> MarkupLayout::Pictures() const {
     return out;
 }
 
-}  // namespace kvui
+}   // namespace kvui

@@ -19,10 +19,10 @@
 namespace kvui {
 
 struct MarkupStyle {
-    LOGFONT font;                        // the base font
+    LOGFONT font;   // the base font
     COLORREF textColour = RGB(0, 0, 0);
-    int maxWidth = 300;                  // wrapping width of cells without their own width
-    int cellPadding = 2;                 // around every cell's content
+    int maxWidth = 300;    // wrapping width of cells without their own width
+    int cellPadding = 2;   // around every cell's content
 };
 
 // Text as markup that shows it letter for letter: '<', '>' and '&' become their entities.
@@ -52,4 +52,4 @@ private:
     std::vector<HFONT> fonts_;
 };
 
-}  // namespace kvui
+}   // namespace kvui

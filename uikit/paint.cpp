@@ -59,8 +59,10 @@ void FrameRounded(HDC dc, const RECT& r, SIZE round, COLORREF colour, int thickn
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             // Only the border band needs looking at.
-            if (x >= thickness + int(rx) && x < w - thickness - int(rx) && y >= thickness && y < h - thickness) continue;
-            if (y >= thickness + int(ry) && y < h - thickness - int(ry) && x >= thickness && x < w - thickness) continue;
+            if (x >= thickness + int(rx) && x < w - thickness - int(rx) && y >= thickness && y < h - thickness)
+                continue;
+            if (y >= thickness + int(ry) && y < h - thickness - int(ry) && x >= thickness && x < w - thickness)
+                continue;
             const double d = outsideBy(x, y);
             if (d > 0) SetPixel(dc, r.left + x, r.top + y, outside);
             else if (d > -thickness) SetPixel(dc, r.left + x, r.top + y, colour);
@@ -95,4 +97,4 @@ HBITMAP ShrunkCopy(HBITMAP picture, int maxWidth, int maxHeight) {
     return KvCreateBitmap(cw, ch, out.data());
 }
 
-}  // namespace kvui
+}   // namespace kvui

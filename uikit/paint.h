@@ -50,4 +50,4 @@ void FrameRounded(HDC dc, const RECT& rect, SIZE round, COLORREF colour, int thi
 // Null for a null or unreadable picture. The caller deletes the copy.
 HBITMAP ShrunkCopy(HBITMAP picture, int maxWidth, int maxHeight);
 
-}  // namespace kvui
+}   // namespace kvui

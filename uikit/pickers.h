@@ -22,7 +22,7 @@ struct KvOpenFilesRequest {
     std::string title;
     DWORD flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST;
     std::size_t bufferBytes = 64 * 1024;
-    DWORD maxFile = 0;    // the size the dialog is told; 0: the whole buffer
+    DWORD maxFile = 0;   // the size the dialog is told; 0: the whole buffer
 };
 
 // The chosen paths (one, or each name of a multiple selection joined to its folder); empty when

@@ -11,7 +11,7 @@ constexpr int kMargin = 6;   // between the border and the markup
 constexpr COLORREF kBorder = RGB(118, 125, 138);
 constexpr COLORREF kTop = RGB(255, 255, 255), kBottom = RGB(228, 233, 242);
 
-}  // namespace
+}   // namespace
 
 CKvTooltip::~CKvTooltip() { Destroy(); }
 
@@ -84,8 +84,7 @@ void CKvTooltip::RelayEvent(UINT msg, WPARAM, LPARAM lp) {
         Hide();
         if (msg == WM_MOUSELEAVE) pointer_ = POINT{-1, -1};
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -155,4 +154,4 @@ LRESULT CKvTooltip::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM) {
     return 0;
 }
 
-}  // namespace kvui
+}   // namespace kvui

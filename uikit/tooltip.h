@@ -18,9 +18,9 @@ enum class TooltipAnchor { TopLeft, BottomLeft, LeftMiddle, RightMiddle };
 constexpr UINT KVTTN_DISPLAY = UINT(-1600);
 struct NMKVTOOLTIPDISPLAY {
     NMHDR hdr;
-    POINT pt;                    // the pointer, screen coordinates
-    std::string* text = nullptr; // markup to fill; left empty, nothing is shown
-    POINT anchorPoint;           // where the anchor goes (screen); preset to pt + (0, 20)
+    POINT pt;                      // the pointer, screen coordinates
+    std::string* text = nullptr;   // markup to fill; left empty, nothing is shown
+    POINT anchorPoint;             // where the anchor goes (screen); preset to pt + (0, 20)
     TooltipAnchor anchor = TooltipAnchor::TopLeft;
 };
 
@@ -63,4 +63,4 @@ private:
     std::unique_ptr<MarkupLayout> layout_;
 };
 
-}  // namespace kvui
+}   // namespace kvui

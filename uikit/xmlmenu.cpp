@@ -14,7 +14,7 @@ std::string trimmed(std::string_view s) {
     return std::string(s.substr(first, s.find_last_not_of(blanks) - first + 1));
 }
 
-}  // namespace
+}   // namespace
 
 // ---- CXmlElement ------------------------------------------------------------------------------
 

@@ -35,7 +35,8 @@ constexpr int kTransparent = ACRX_CMD_TRANSPARENT;
 constexpr int kPickFirst = ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET;
 
 void cmdAbout() {
-    KvGuard("KorvaneAbout", [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
+    KvGuard("KorvaneAbout",
+            [] { MessageBox(acedGetAcadFrame(), App().aboutText, "Korvane", MB_OK | MB_ICONINFORMATION); });
 }
 
 // Shows or hides the bar through the frame, only when that changes something.
@@ -76,11 +77,8 @@ void cmdLinkClose() {
 }
 
 void cmdCommandLoop() {
-    KvGuard("KorvaneCommandLoop", [] {
-        KvTabPanel().TabCtrl().OnCommandLoop(acDocManager->curDocument());
-    });
+    KvGuard("KorvaneCommandLoop", [] { KvTabPanel().TabCtrl().OnCommandLoop(acDocManager->curDocument()); });
 }
-
 
 void cmdOpenCurrentFolder() {
     KvGuard("KorvaneOpenCurrentFolder", [] {
@@ -188,7 +186,7 @@ void cmdOpen() {
 
 void cmdClose() {}
 
-}  // namespace
+}   // namespace
 
 const std::vector<KvCommandDef>& KvCommandTable() {
     static const std::vector<KvCommandDef> table = {

@@ -71,6 +71,6 @@ public:
     void FrameMovedOrResized() override { KvCheckSystemMenuMonitor(); }
 };
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents() { return std::make_unique<ModuleDocumentEvents>(); }

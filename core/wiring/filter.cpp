@@ -27,7 +27,7 @@ void moveFrameToMonitor(int index) {
     MoveWindow(frame, info.rcWork.left, info.rcWork.top, w, h, TRUE);
 }
 
-}  // namespace
+}   // namespace
 
 bool KvFilterMessage(MSG* msg) {
     bool consumed = false;

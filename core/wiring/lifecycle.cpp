@@ -39,18 +39,16 @@ namespace {
 UINT_PTR g_gdiplusToken = 0;
 int g_gdiplusCount = 0;
 
-void kvTestHandler() {
-    acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE);
-}
-
+void kvTestHandler() { acedCommandS(RTSTR, "LINE", RTSTR, "0,0,0", RTSTR, "10,10,0", RTSTR, "", RTNONE); }
 
 std::string monitorLabel(const MONITORINFOEX& info) {
     DEVMODE mode;
     EnumDisplaySettings(info.szDevice, ENUM_CURRENT_SETTINGS, &mode);
     char buf[160];
-    std::snprintf(buf, sizeof buf, (info.dwFlags & MONITORINFOF_PRIMARY) ? "Primary('%s', BitsPerPixel=%d)"
-                                                                          : "Slave('%s', BitsPerPixel=%d)",
-                  info.szDevice.c_str(), int(mode.dmBitsPerPel));
+    std::snprintf(
+        buf, sizeof buf,
+        (info.dwFlags & MONITORINFOF_PRIMARY) ? "Primary('%s', BitsPerPixel=%d)" : "Slave('%s', BitsPerPixel=%d)",
+        info.szDevice.c_str(), int(mode.dmBitsPerPel));
     return buf;
 }
 
@@ -71,7 +69,7 @@ constexpr SystemMenuEntry kSystemMenuDocumentEntries[] = {
     {IDS_NOSAVE_CLOSE_ALL_EXIT, ID_KV_NOSAVE_CLOSE_ALL_EXIT, true},
 };
 
-}  // namespace
+}   // namespace
 
 int KvAddSystemMenuEntries() {
     HMENU sys = GetSystemMenu(acedGetAcadFrame(), FALSE);
@@ -173,25 +171,22 @@ AcRx::AppRetCode KvEntryPoint(AcRx::AppMsgCode message, void* appId) {
         acrxDynamicLinker->registerAppMDIAware(appId);
         KvStartup();
         break;
-    case AcRx::kUnloadAppMsg:
-        KvUnload();
-        break;
+    case AcRx::kUnloadAppMsg: KvUnload(); break;
     case AcRx::kLoadDwgMsg:
         acedDefun("KV_TEST", 1);
-        acedRegFunc(+[]() -> int {
-            kvTestHandler();
-            return RTNORM;
-        }, 1);
+        acedRegFunc(
+            +[]() -> int {
+                kvTestHandler();
+                return RTNORM;
+            },
+            1);
         break;
-    case AcRx::kUnloadDwgMsg:
-        acedUndef("KV_TEST", 1);
-        break;
+    case AcRx::kUnloadDwgMsg: acedUndef("KV_TEST", 1); break;
     case AcRx::kInvkSubrMsg:
         acedRetVoid();
         if (acedGetFunCode() == 1) KvGuard("KV_TEST", kvTestHandler);
         break;
-    default:
-        break;
+    default: break;
     }
     return AcRx::kRetOK;
 }

@@ -57,7 +57,7 @@ void composeAboutText() {
     App().aboutText = std::string("Korvane ") + "3.2" + "\nDocument tabs for the CAD host\n(" + kBuildTag + ")";
 }
 
-}  // namespace
+}   // namespace
 
 KvModule::KvModule() : events_(KvMakeModuleDocumentEvents()) {
     KvAttachThumbnailLibrary(thumbnails_);
@@ -127,8 +127,8 @@ void KvModule::Start() {
         composeAboutText();
 
         // Favourites open once the current drawing is idle; a timer asks until it is.
-        if (!App().sdi && GetSettingNumber(SettingId::FavorOpen) != 0 && GetSettingNumber(SettingId::FavoritesUse) != 0 &&
-            KvDockBar())
+        if (!App().sdi && GetSettingNumber(SettingId::FavorOpen) != 0 &&
+            GetSettingNumber(SettingId::FavoritesUse) != 0 && KvDockBar())
             SetTimer(KvTabPanel().TabCtrl().GetSafeHwnd(), AcKvUiTabCtrl::kFavouritesTimer, 100, nullptr);
 
         App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;

@@ -41,12 +41,12 @@ private:
     // Members in creation order. Unload takes the parts down in the order the module always has:
     // commands, message filter, dock bar, reactors, context menu, switcher, system menu, string
     // table, language pack, thumbnail library, settings store.
-    KvThumbnailLibrary thumbnails_;             // attached for the root's life
-    KvStringTable strings_;                     // attached from start-up to unload
-    KvLanguageState language_;                  // the pack in use; attached for the root's life
-    KvFeatureObjects features_;                 // bar, switcher, context menu, the strip's host
-    std::unique_ptr<KvDocumentEvents> events_;  // what the reactors report, wired to the features
-    KvReactors reactors_;                       // tell events_, so they go first
+    KvThumbnailLibrary thumbnails_;              // attached for the root's life
+    KvStringTable strings_;                      // attached from start-up to unload
+    KvLanguageState language_;                   // the pack in use; attached for the root's life
+    KvFeatureObjects features_;                  // bar, switcher, context menu, the strip's host
+    std::unique_ptr<KvDocumentEvents> events_;   // what the reactors report, wired to the features
+    KvReactors reactors_;                        // tell events_, so they go first
 };
 
 // The loaded module's root; null before the initialise message and after unload.

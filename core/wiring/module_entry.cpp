@@ -33,8 +33,8 @@ KV_EXPORT int AcKvSetting(const char* key, const char* newValue, char* out, int 
             if (def->kind == SettingKind::Numeric) SetSettingNumber(def->id, std::atoi(newValue));
             else SetSettingText(def->id, newValue);
         }
-        const std::string value = def->kind == SettingKind::Numeric ? std::to_string(GetSettingNumber(def->id))
-                                                                     : GetSettingText(def->id);
+        const std::string value =
+            def->kind == SettingKind::Numeric ? std::to_string(GetSettingNumber(def->id)) : GetSettingText(def->id);
         if (out && outSize > 0) std::snprintf(out, size_t(outSize), "%s", value.c_str());
         found = 1;
     });
@@ -65,7 +65,7 @@ KV_EXPORT int AcKvTabs(char* out, int outSize) {
             flag(item->keepAsLink, "keep-as-link");
             const char* kind = item->drawingDoc ? "drawing" : item->docWindow ? "window" : "link";
             text += std::to_string(i) + "\t" + tab.PaintedCaption(i) + "\t" + kind + "\t" +
-                    (flags.empty() ? "-" : flags) + "\t" + item->pathName + "\n";
+                (flags.empty() ? "-" : flags) + "\t" + item->pathName + "\n";
         }
         if (out && outSize > 0) std::snprintf(out, size_t(outSize), "%s", text.c_str());
     });
