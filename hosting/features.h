@@ -10,6 +10,7 @@
 #include "hosting/striphost.h"
 #include "hosting/switcher.h"
 #include "menus/contextapp.h"
+#include "menus/tabmenus.h"
 #include "win/types.h"
 
 struct KvFeatureObjects {
@@ -27,6 +28,7 @@ struct KvFeatureObjects {
     std::unique_ptr<AcKvUiTabCtrlDialog> switcher;
     std::string lastInsertFolder;     // where the insert-drawings picker opens
     std::vector<std::string> combinePaths;   // the marked drawings, until the combine runs
+    KvTabMenus tabMenus;              // the tab strip's menus, the tab control's controller
 };
 
 // The instance of the loaded module, or null.

@@ -1,4 +1,5 @@
 #include "menus/ctxmenu.h"
+#include "menus/tabmenus.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -172,37 +173,37 @@ std::vector<RecentFile> readRecentFiles() {
 
 // ---- The tab context menu -------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::OpenContextMenu(int index, POINT screen) {
+void KvTabMenus::OpenContextMenu(int index, POINT screen) {
     AcApDocument* cur = acDocManager->curDocument();
     if (cur && !cur->isQuiescent()) return;
     KvGuardLine("Exception error : AcKvEdReactor::OnRButtonDown", [&] {
-        SetCapture(hwnd_);
+        SetCapture(tab_.GetSafeHwnd());
         if (index != -1) {
             POINT client = screen;
-            ScreenToClient(hwnd_, &client);
-            index = HitTest(client);
+            ScreenToClient(tab_.GetSafeHwnd(), &client);
+            index = tab_.HitTest(client);
         } else {
-            index = GetCurSel();
+            index = tab_.GetCurSel();
         }
-        CItemData* item = GetItem(index);
+        CItemData* item = tab_.GetItem(index);
         if (!item) {
             ReleaseCapture();
             return;
         }
-        menuItem = item;
+        tab_.menuItem = item;
         menuDocument = item->drawingDoc;
         HMENU menu = BuildContextMenu(*item);
         ReleaseCapture();
         const int shift = GetUsableSettingNumber(SettingId::MenuYPosition);
-        TrackPopupMenu(menu, 0, screen.x, screen.y + (dockSide == kDockTop ? shift : -shift), hwnd_);
+        TrackPopupMenu(menu, 0, screen.x, screen.y + (tab_.dockSide == kDockTop ? shift : -shift), tab_.GetSafeHwnd());
         DestroyMenu(menu);
     });
 }
 
-HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
+HMENU KvTabMenus::BuildContextMenu(const CItemData& item) {
     using S = SettingId;
-    const bool reversed = dockSide == kDockBottom;
-    const bool several = Model().MarkedCount() > 1;
+    const bool reversed = tab_.dockSide == kDockBottom;
+    const bool several = tab_.Model().MarkedCount() > 1;
     const bool thumbnails = GetSettingNumber(S::ThumbnailIcon) || GetSettingNumber(S::ShowThumbnail);
     KvResourceScope scope(App().resourceModule);
     KvMenuBuilder b(reversed);
@@ -227,7 +228,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
 
     int closeEntry = 0;
     if (!several) {
-        const std::string name = KvCaptionText(item.displayName, true, maxCharUse, maxChars);
+        const std::string name = KvCaptionText(item.displayName, true, tab_.maxCharUse, tab_.maxChars);
         b.numberedText(ID_KV_CLOSE, "\"" + name + "\" " + KvResourceText(IDS_CLOSE));
         closeEntry = b.lastPosition();
         if (menuBitmap_) SetMenuItemBitmaps(b.menu(), UINT(closeEntry), MF_BYPOSITION, menuBitmap_, menuBitmap_);
@@ -298,7 +299,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         b.separatorFor(IDS_MENU_USER_COMMAND);
         b.title(KvResourceText(IDS_MENU_USER_COMMAND));
     }
-    if (Model().MarkedCount() == 2) {
+    if (tab_.Model().MarkedCount() == 2) {
         b.separatorFor(IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_HORZ, IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_VERT, IDS_WINDOW_TILE_VERT);
@@ -324,9 +325,9 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
     return menu;
 }
 
-void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
+void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
                                    int currentLayout, const std::vector<int>& layerMasks) {
-    const bool reversed = dockSide == kDockBottom;
+    const bool reversed = tab_.dockSide == kDockBottom;
     // Layouts: right after the Close entry, in place of the separator there when the tab shows no
     // thumbnail (the entry then shows the drawing's picture).
     if (!several && !layoutNames.empty()) {
@@ -416,7 +417,7 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
 
 // ---- The item menu: drawings like this one ---------------------------------------------------------
 
-void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
+void KvTabMenus::OpenItemMenu(CItemData* target, POINT screen) {
     if (!target) return;
     KvGuardLine("Exception error : AcKvEdReactor::OnRButtonDown", [&] {
         similarFiles.clear();
@@ -433,7 +434,7 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
 
         std::vector<std::string> titles;
         int own = -1;
-        for (CItemData* other : AllItems()) {
+        for (CItemData* other : tab_.AllItems()) {
             if (byName && !EqualsNoCase(CharSubstr(other->displayName, start, keyLength), key)) continue;
             if (byFolder && !EqualsNoCase(SplitPath(KvTabPath(*other)).folder, mine.folder)) continue;
             if (other == target) own = int(titles.size());
@@ -444,14 +445,14 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
         HMENU menu;
         {
             KvResourceScope scope(App().resourceModule);
-            KvMenuBuilder b(dockSide == kDockBottom);
+            KvMenuBuilder b(tab_.dockSide == kDockBottom);
             for (size_t i = 0; i < titles.size(); ++i) {
                 const bool self = int(i) == own;
                 b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), 78200 + i, KvNumbered(int(i) + 1, titles[i]));
             }
             menu = b.release();
         }
-        TrackPopupMenu(menu, 0, screen.x, screen.y, hwnd_);
+        TrackPopupMenu(menu, 0, screen.x, screen.y, tab_.GetSafeHwnd());
         DestroyMenu(menu);
     });
 }
@@ -468,8 +469,8 @@ void sendCommand(const char* text) {
 
 }  // namespace
 
-bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
-    if (OnDocOperation(id)) return true;
+bool KvTabMenus::OnMenuCommand(UINT id) {
+    if (tab_.OnDocOperation(id)) return true;
     switch (id) {
     case ID_KV_OPEN_CONTAINING_FOLDER: sendCommand("KV_OPENCURFOLDER "); return true;
     case ID_KV_LINK_FILE_OPEN: sendCommand("KV_LOPEN "); return true;
@@ -479,7 +480,7 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     case ID_KV_CLOUDFOLD_SAVE: sendCommand("KV_WSAVE "); return true;
     case ID_KV_CLOUDFOLD_SAVEAS: sendCommand("KV_WSAVEAS "); return true;
     case ID_KV_CONFIG: sendCommand("KV_CFG "); return true;
-    case ID_KV_COMBINE_DWG: KvCombineDrawings(MarkedItems()); return true;
+    case ID_KV_COMBINE_DWG: KvCombineDrawings(tab_.MarkedItems()); return true;
     case ID_KV_BATCH_SCRIPT:
         if (AcApDocument* doc = acDocManager->curDocument())
             acDocManager->sendStringToExecute(doc, "_KV_BSCRIPT ", true, false, false);
@@ -500,12 +501,12 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     }
 }
 
-void AcKvUiTabCtrl::TileMarked(bool vertically) {
+void KvTabMenus::TileMarked(bool vertically) {
     SendMessage(acedGetAcadFrame(), WM_COMMAND, vertically ? kCmdWindowTileVert : kCmdWindowTileHorz, 0);
-    if (Model().MarkedCount() != 2) return;
+    if (tab_.Model().MarkedCount() != 2) return;
     // Two marked drawings share the document area, side by side or one above the other.
     std::vector<HWND> windows;
-    for (CItemData* item : AllItems()) {
+    for (CItemData* item : tab_.AllItems()) {
         if (!item->marked || !item->drawingDoc) continue;
         if (AcApDocWindow* w = acDocWindowManager->documentWindow(item->drawingDoc)) windows.push_back(w->windowHandle());
     }

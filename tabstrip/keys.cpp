@@ -143,12 +143,14 @@ bool KvTabStripFilter(MSG* msg) {
         if (where == Pointer::Bar) {
             POINT client = pt;
             ScreenToClient(tab.GetSafeHwnd(), &client);
-            if (tab.HitTest(client) >= 0) tab.OpenItemMenu(tab.GetItem(tab.GetCurSel()), pt);
-            else tab.OpenTemplatesMenu(pt);
+            if (KvTabStripController* menus = tab.Controller()) {
+                if (tab.HitTest(client) >= 0) menus->ItemMenuRequested(tab.GetItem(tab.GetCurSel()), pt);
+                else menus->TemplatesMenuRequested(pt);
+            }
             return true;
         }
         if (where == Pointer::Drawing && GetSettingNumber(SettingId::UseTabMenu)) {
-            tab.OpenContextMenu(-1, pt);
+            if (KvTabStripController* menus = tab.Controller()) menus->ContextMenuRequested(-1, pt);
             return true;
         }
     }
@@ -158,7 +160,7 @@ bool KvTabStripFilter(MSG* msg) {
         return true;
     }
     if (ctrl && key == 'F' && where == Pointer::Bar && !busy()) {
-        tab.OnKvDocfind();
+        if (KvTabStripController* menus = tab.Controller()) menus->FindRequested();
         return true;
     }
     if (ctrl && key == 'C' && where == Pointer::Bar && !busy()) {

@@ -17,6 +17,7 @@
 #include "core/guard.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "tabstrip/sorting.h"
 #include "tabstrip/panel.h"
 
 namespace {
@@ -33,7 +34,9 @@ std::string sortNameOf(AcApDocument* doc) {
     return parts.name + parts.extension;
 }
 
-void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
+}  // namespace
+
+void KvSortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     AcKvUiTabPanel& panel = KvTabPanel();
     CItemData* selectedBefore = tab.GetItem(tab.GetCurSel());
 
@@ -101,12 +104,3 @@ void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     tab.Redraw();
 }
 
-}  // namespace
-
-void AcKvUiTabCtrl::OnKvAsort() {
-    KvGuard("OnKvAsort", [&] { sortDrawingTabs(*this, true); });
-}
-
-void AcKvUiTabCtrl::OnKvDsort() {
-    KvGuard("OnKvDsort", [&] { sortDrawingTabs(*this, false); });
-}

@@ -73,7 +73,7 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 void AcKvUiTabCtrl::Destroy() {
     StopOperation();
     if (hwnd_) {
-        SaveFavourites();
+        if (controller_) controller_->StripDestroying();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
         DestroyWindow(hwnd_);
         hwnd_ = nullptr;
@@ -81,9 +81,6 @@ void AcKvUiTabCtrl::Destroy() {
     for (HBITMAP b : pictures_)
         if (b) DeleteObject(b);
     pictures_.clear();
-    if (menuBitmap_) DeleteObject(menuBitmap_);
-    if (menuThumbnail_) DeleteObject(menuThumbnail_);
-    menuBitmap_ = menuThumbnail_ = nullptr;
     if (selFont_) DeleteObject(selFont_);
     if (unselFont_) DeleteObject(unselFont_);
     selFont_ = unselFont_ = nullptr;
@@ -97,8 +94,7 @@ void AcKvUiTabCtrl::Initialise() {
     // The pictures come from the plug-in's own module; a missing one draws nothing.
     pictures_.assign(kTabPictureCount, nullptr);
     for (int i = 0; i < kTabPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
-    if (!menuBitmap_) menuBitmap_ = LoadBitmap(App().ownModule, IDB_SHARED_ARROW);
-    LoadFavourites();
+    if (controller_) controller_->StripCreated();
     ApplyDockStyle(dockSide);
     SendMessage(hwnd_, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
 }
@@ -460,7 +456,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN: {
         POINT screen;
         GetCursorPos(&screen);
-        OpenContextMenu(0, screen);
+        if (controller_) controller_->ContextMenuRequested(0, screen);
         return 0;
     }
     case WM_RBUTTONUP:
@@ -476,21 +472,14 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             AcApDocument* doc = acDocManager->curDocument();
             if (doc && doc->isQuiescent()) {
                 KillTimer(wnd, kFavouritesTimer);
-                favouritesOpened = true;
-                if (openFavourites) openFavourites();
-                else OnFavoritesAllOpen();
+                if (controller_) controller_->StartupIdle();
             }
             return 0;
         }
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     case WM_COMMAND:
-        if (UINT(wp) == ID_KV_DOCFIND) {
-            OnKvDocfind();
-            return 0;
-        }
-        if (OnMenuCommand(UINT(wp))) return 0;
         // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
-        OnNumberedCommand(UINT(wp));
+        if (controller_) controller_->MenuCommand(UINT(wp));
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -552,128 +541,6 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
     SendMessage(GetParent(hwnd_), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
-bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
-    auto inRange = [&](UINT first, const auto& list, size_t* index) {
-        if (id < first || id >= first + 100) return false;
-        *index = id - first;
-        return true;
-    };
-    size_t i = 0;
-    bool handled = true;
-    try {
-        // The drawing the menu was built for becomes current first.
-        auto activateMenuDocument = [&] {
-            const bool current = menuDocument == acDocManager->curDocument();
-            if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
-            return current;
-        };
-        if (inRange(77700, layoutNames, &i)) {
-            const std::string& name = layoutNames.at(i);
-            const bool current = activateMenuDocument();
-            if (menuDocument && menuDocument->database() && menuDocument->database()->currentLayout() != name) {
-                char text[600];
-                std::snprintf(text, sizeof text, current ? "LAYOUT SET \"%s\"\n" : "LAYOUT SET %s\n", name.c_str());
-                acDocManager->sendStringToExecute(menuDocument, text, true, false, true);
-            }
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(77800, viewNames, &i)) {
-            const std::string& name = viewNames.at(i);
-            activateMenuDocument();
-            if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(78000, layerStateNames, &i)) {
-            const std::string& name = layerStateNames.at(i);
-            if (menuDocument && acDocManager->lockDocument(menuDocument) == Acad::eOk) {
-                activateMenuDocument();
-                if (AcDbDatabase* db = menuDocument->database())
-                    db->getLayerStateManager()->restoreLayerState(name);
-                acDocManager->unlockDocument(menuDocument);
-            }
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(77900, favourites, &i)) {
-            OpenPath(KvEntryPath(favourites.at(i)));
-        } else if (inRange(78100, recentFiles, &i)) {
-            OpenPath(recentFiles.at(i));
-        } else if (inRange(78200, similarFiles, &i)) {
-            OpenPath(similarFiles.at(i));
-        } else if (id >= 78300 && id <= 78330) {
-            templateToOpen = KvEntryPath(templates.at(id - 78300));
-            if (!templateToOpen.empty() && acDocManager->isApplicationContext())
-                acDocManager->executeInApplicationContext(
-                    +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
-                    &templateToOpen);
-        } else if (id >= 500 && id <= 599) {
-            userMenu.Run(id);
-        } else {
-            handled = false;
-        }
-    } catch (const std::out_of_range&) {
-        // An index outside its list drops the command.
-    } catch (const std::invalid_argument&) {
-    } catch (...) {
-        SetFocus(acedGetAcadFrame());
-    }
-    return handled;
-}
-
-void AcKvUiTabCtrl::OnKvDocfind() {
-    KvGuard("OnKvDocfind", [] {
-        static const std::string kDefault = "*.dwg";
-        std::string pattern;
-        INT_PTR result;
-        {
-            const auto show = [&](HINSTANCE module) {
-              return DialogBoxParam(module, IDD_FIND, acedGetAcadFrame(),
-                                    [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
-                                        if (msg == WM_INITDIALOG) {
-                                            SetDlgItemText(dlg, IDC_FIND_TEXT, kDefault);
-                                            return TRUE;
-                                        }
-                                        if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-                                            pattern = GetDlgItemText(dlg, IDC_FIND_TEXT);
-                                            EndDialog(dlg, IDOK);
-                                            return TRUE;
-                                        }
-                                        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
-                                            EndDialog(dlg, IDCANCEL);
-                                            return TRUE;
-                                        }
-                                        return FALSE;
-                                    },
-                                    0);
-            };
-            result = KvFromResources(show, INT_PTR(-1));
-        }
-        // OK with the text left as offered counts as Cancel.
-        if (result != IDOK || pattern == kDefault || pattern.empty()) return;
-        KvTabPanel().SetCurTabFromWildcard(pattern);
-    });
-}
-
-void AcKvUiTabCtrl::OpenPath(const std::string& path) {
-    if (!acDocManager->isApplicationContext()) return;
-    for (int i = 0; i < GetItemCount(); ++i) {
-        CItemData* item = GetItem(i);
-        if (!item || !EqualsNoCase(item->pathName, path)) continue;
-        linkIndex = i;
-        if (item->drawingDoc) {
-            KvTabPanel().ActivateDrawing(item->drawingDoc);
-        } else {
-            SetCurSel(i);
-            KvTabPanel().OpenLinkTab(0);
-        }
-        return;
-    }
-    if (!App().sdi) {
-        if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
-        Redraw();
-    } else {
-        EnableWindow(hwnd_, FALSE);
-        acedSyncFileOpen(path);
-        EnableWindow(hwnd_, TRUE);
-    }
-}
-
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {
     if (item->drawingDoc != acDocManager->curDocument()) KvTabPanel().ActivateDrawing(item->drawingDoc);
     SendMessage(acedGetAcadFrame(), WM_COMMAND, kCmdFileClose, 0);
@@ -695,7 +562,7 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     } else if (glyph == 2) {
         POINT screen;
         GetCursorPos(&screen);
-        OpenItemMenu(item, screen);
+        if (controller_) controller_->ItemMenuRequested(item, screen);
     } else if (glyph == 3 && !several) {
         if (item->drawingDoc) {
             // The drawing closes and its tab stays as a link.

@@ -2,12 +2,11 @@
 // itself: file icon with overlays, format strip or thumbnail, caption with halo, action glyphs,
 // and the outline and band of the selected tab for the side the bar is docked to.
 #pragma once
-#include <deque>
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
 #include "settings/dockside.h"
-#include "uikit/xmlmenu.h"
+#include "tabstrip/controller.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/layout.h"
 #include "tabstrip/model.h"
@@ -150,11 +149,6 @@ public:
     // Starts the queue's head entry (the message KV_COMMANDLOOP sends once it dropped the head).
     static constexpr UINT kMsgStartNextQueueItem = 546;
     void StartQueueHead();
-    // The temporary script that KV_SCRIPT runs (written by the scripts over open drawings).
-    std::string scriptPath;
-    // Scripts queued each with its own ".KV_SCRIPT", oldest first: several can be queued before
-    // the first runs, and each KV_SCRIPT takes the next one (it becomes scriptPath).
-    std::deque<std::string> pendingScripts;
 
     int openingLink = 0;
     int linkIndex = -1;
@@ -166,51 +160,10 @@ public:
 
     // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
     static constexpr UINT_PTR kFavouritesTimer = 777;
-    // Opens the favourite drawings (Open All Favorites unless a test replaces it).
-    void (*openFavourites)() = nullptr;
-    bool favouritesOpened = false;
 
-    // Lists behind the numbered menu commands, filled when a menu is built.
-    std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles;
-    // The user\'s menu file behind the "User Command" submenu (ids 500-599).
-    CXmlMenu userMenu;
-    // Favourites and drawing templates: "path;name" entries, stored in the registry.
-    std::vector<std::string> templates;
-    // The template a new drawing starts from, kept until the host runs the new-drawing work in
-    // application context (the work is handed a pointer to it).
-    std::string templateToOpen;
-    // The two lists as they were last read from or written to the registry: what another host
-    // added or removed meanwhile is told from them when the lists are saved.
-    std::vector<std::string> storedFavourites, storedTemplates;
-    void LoadFavourites();
-    void SaveFavourites();
-    void OnFavoritesAdd();
-    void OnFavoritesRemove();
-    void OnFavoritesAllOpen();
-    void OnFavoritesAllAppend();
-    // The templates popup (the Tab key over the bar but not over a tab).
-    void OpenTemplatesMenu(POINT screen);
-    AcApDocument* menuDocument = nullptr;
-    // The tab context menu for the tab under `screen` (index -1: the selected tab), built afresh.
-    void OpenContextMenu(int index, POINT screen);
-    HMENU BuildContextMenu(const CItemData& item);
-    // The menu of drawings like `item` (by name and folder), for the Tab key and the menu glyph.
-    void OpenItemMenu(CItemData* item, POINT screen);
-    // The fixed entries of the menus; false when the id is not one of them.
-    bool OnMenuCommand(UINT id);
-    // Tiles the document windows; two marked drawings share the area between them.
-    void TileMarked(bool vertically);
-    // Runs a numbered menu command; false when the id is in no range.
-    bool OnNumberedCommand(UINT id);
-    // The find-document command: asks for a file-name pattern and selects the matching tabs.
-    void OnKvDocfind();
-    // Sort Ascending / Sort Descending: the drawing tabs in order of their file names.
-    void OnKvAsort();
-    void OnKvDsort();
-    // "Script...": runs a chosen script file in each open drawing (or the marked ones) in turn.
-    void OnKvScript();
-    // Opens a drawing a menu entry names: its tab when it has one, else the file.
-    void OpenPath(const std::string& path);
+    // Where the control reports what it does not handle itself (null: nowhere).
+    void SetController(KvTabStripController* controller) { controller_ = controller; }
+    KvTabStripController* Controller() const { return controller_; }
 
     // Dragging a tab to another place.
     int dragging = 0;
@@ -237,13 +190,9 @@ private:
     KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
-    void attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
-                        int currentLayout, const std::vector<int>& layerMasks);
-
     HWND hwnd_ = nullptr;
     KvTabStripModel model_;   // the tabs' items, in the order the control shows them
-    HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
-    HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
+    KvTabStripController* controller_ = nullptr;
     KvOperationQueue queue_;
     // What a step waits for: the command that must end in the drawing before `awaitText_` is sent.
     void ForgetAwaitedCommand();

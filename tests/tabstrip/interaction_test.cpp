@@ -3,6 +3,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 
 namespace {
@@ -17,6 +18,8 @@ protected:
     }
     void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << transcript; }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    // The tab strip's menus of the started module.
+    KvTabMenus& menus() { return *KvStripMenus(); }
     std::vector<int> marked() {
         std::vector<int> out;
         for (int i = 0; i < tabs().GetItemCount(); ++i)
@@ -243,7 +246,7 @@ TEST_F(Clicks, FavouritesTimerWaitsForAnIdleDrawing) {
     start();
     static int opened = 0;
     opened = 0;
-    tabs().openFavourites = [] { ++opened; };
+    menus().openFavourites = [] { ++opened; };
     sim::host::typeLine("DELAY 1000");   // busy for a second
     sim::Desktop::get().advance(300);
     EXPECT_EQ(opened, 0);
@@ -262,10 +265,10 @@ TEST_F(Clicks, NumberedCommandsPickFromTheirLists) {
     sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
         if (name == "commandWillStart") commands.push_back(arg);
     });
-    tabs().menuDocument = acDocManager->curDocument();
-    tabs().viewNames = {"North"};
+    menus().menuDocument = acDocManager->curDocument();
+    menus().viewNames = {"North"};
     HMENU user = CreatePopupMenu();
-    tabs().userMenu.LoadText(user, "<menu><z name=\"Zoom\">ZOOM E</z></menu>");
+    menus().userMenu.LoadText(user, "<menu><z name=\"Zoom\">ZOOM E</z></menu>");
     DestroyMenu(user);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77800, 0);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77801, 0);   // outside the list: dropped
