@@ -8,7 +8,8 @@ namespace {
 KvFeatureObjects* g_current = nullptr;
 }  // namespace
 
-KvFeatureObjects::KvFeatureObjects() : tabMenus(KvTabPanel().TabCtrl()) {
+KvFeatureObjects::KvFeatureObjects()
+    : tabOperations(KvTabPanel().TabCtrl()), tabMenus(KvTabPanel().TabCtrl(), tabOperations) {
     g_current = this;
     KvTabPanel().TabCtrl().SetController(&tabMenus);
 }

@@ -10,6 +10,7 @@
 #include "hosting/striphost.h"
 #include "hosting/switcher.h"
 #include "menus/contextapp.h"
+#include "menus/docops.h"
 #include "menus/tabmenus.h"
 #include "win/types.h"
 
@@ -28,6 +29,7 @@ struct KvFeatureObjects {
     std::unique_ptr<AcKvUiTabCtrlDialog> switcher;
     std::string lastInsertFolder;     // where the insert-drawings picker opens
     std::vector<std::string> combinePaths;   // the marked drawings, until the combine runs
+    KvTabOperations tabOperations;    // the operations over several drawings
     KvTabMenus tabMenus;              // the tab strip's menus, the tab control's controller
 };
 

@@ -190,7 +190,7 @@ void KvTabMenus::OpenContextMenu(int index, POINT screen) {
             ReleaseCapture();
             return;
         }
-        tab_.menuItem = item;
+        menuItem = item;
         menuDocument = item->drawingDoc;
         HMENU menu = BuildContextMenu(*item);
         ReleaseCapture();
@@ -470,7 +470,7 @@ void sendCommand(const char* text) {
 }  // namespace
 
 bool KvTabMenus::OnMenuCommand(UINT id) {
-    if (tab_.OnDocOperation(id)) return true;
+    if (operations_.OnDocOperation(id, menuItem)) return true;
     switch (id) {
     case ID_KV_OPEN_CONTAINING_FOLDER: sendCommand("KV_OPENCURFOLDER "); return true;
     case ID_KV_LINK_FILE_OPEN: sendCommand("KV_LOPEN "); return true;

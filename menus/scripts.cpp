@@ -54,7 +54,7 @@ void KvTabMenus::OnKvScript() {
         const std::vector<CItemData*> items = tab_.AllItems();
         int marked = 0;
         for (const CItemData* item : items) marked += item->marked ? 1 : 0;
-        const CItemData* clicked = tab_.menuItem ? tab_.menuItem : tab_.GetItem(0);
+        const CItemData* clicked = menuItem ? menuItem : tab_.GetItem(0);
         if (!clicked || clicked->isWindow()) return;
 
         resbuf chosen;
@@ -70,6 +70,6 @@ void KvTabMenus::OnKvScript() {
         std::vector<CItemData*> queue;
         for (CItemData* item : items)
             if (marked == 1 || item->marked) queue.push_back(item);
-        tab_.StartOperation(KvQueueMode::Script, queue);
+        operations_.StartOperation(KvQueueMode::Script, queue);
     });
 }

@@ -9,6 +9,7 @@
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "hosting/features.h"
+#include "menus/docops.h"
 #include "res/resource.h"
 #include "settings/favourites.h"
 #include "tabstrip/panel.h"
@@ -17,7 +18,7 @@
 #include "win/module.h"
 #include "win/system.h"
 
-KvTabMenus::KvTabMenus(AcKvUiTabCtrl& tab) : tab_(tab) {}
+KvTabMenus::KvTabMenus(AcKvUiTabCtrl& tab, KvTabOperations& operations) : tab_(tab), operations_(operations) {}
 
 KvTabMenus::~KvTabMenus() { freeBitmaps(); }
 
@@ -51,6 +52,21 @@ void KvTabMenus::StartupIdle() {
     if (openFavourites) openFavourites();
     else OnFavoritesAllOpen();
 }
+
+void KvTabMenus::StopOperationRequested() { operations_.StopOperation(); }
+
+void KvTabMenus::TabLeaving(const CItemData* item) {
+    if (menuItem == item) menuItem = nullptr;
+    operations_.DropFromQueue(item);
+}
+
+void KvTabMenus::DrawingLeaving(const CItemData* item) { operations_.DropFromQueue(item); }
+
+bool KvTabMenus::QueueHeadCurrent(AcApDocument* doc, CItemData* head) { return operations_.RunQueueStep(doc, head); }
+
+void KvTabMenus::NextQueueItemDue() { operations_.StartQueueHead(); }
+
+void KvTabMenus::CloseMarkedRequested() { operations_.CloseMarked(); }
 
 void KvTabMenus::OnKvAsort() {
     KvGuard("OnKvAsort", [&] { KvSortDrawingTabs(tab_, true); });

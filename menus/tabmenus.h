@@ -1,7 +1,8 @@
 // KvTabMenus: the tab strip's menus and what their entries do. The tab control reports the menus it
 // is asked for and the commands picked from them; this builds each menu afresh, keeps the lists the
 // numbered entries index (favourites, templates, layouts, views, layer states, recent and similar
-// drawings, the user's menu) and runs the entries. The module's root owns the one instance.
+// drawings, the user's menu) and runs the entries, handing the operations over several drawings to
+// KvTabOperations (menus/docops.h). The module's root owns the one instance.
 #pragma once
 #include <deque>
 #include <string>
@@ -11,11 +12,12 @@
 #include "win/menu.h"
 
 class AcKvUiTabCtrl;
+class KvTabOperations;
 class AcApDocument;
 
 class KvTabMenus : public KvTabStripController {
 public:
-    explicit KvTabMenus(AcKvUiTabCtrl& tab);
+    KvTabMenus(AcKvUiTabCtrl& tab, KvTabOperations& operations);
     ~KvTabMenus() override;
     KvTabMenus(const KvTabMenus&) = delete;
     KvTabMenus& operator=(const KvTabMenus&) = delete;
@@ -29,6 +31,12 @@ public:
     void MenuCommand(UINT id) override;
     void FindRequested() override { OnKvDocfind(); }
     void StartupIdle() override;
+    void StopOperationRequested() override;
+    void TabLeaving(const CItemData* item) override;
+    void DrawingLeaving(const CItemData* item) override;
+    bool QueueHeadCurrent(AcApDocument* doc, CItemData* head) override;
+    void NextQueueItemDue() override;
+    void CloseMarkedRequested() override;
 
     // Opens the favourite drawings at start-up (Open All Favorites unless a test replaces it).
     void (*openFavourites)() = nullptr;
@@ -46,7 +54,8 @@ public:
     // The two lists as they were last read from or written to the registry: what another host
     // added or removed meanwhile is told from them when the lists are saved.
     std::vector<std::string> storedFavourites, storedTemplates;
-    // The drawing of the tab the context menu was opened for.
+    // The tab the context menu was opened for, and its drawing.
+    CItemData* menuItem = nullptr;
     AcApDocument* menuDocument = nullptr;
 
     // The temporary script that KV_SCRIPT runs (written by the scripts over open drawings).
@@ -90,6 +99,7 @@ private:
     void freeBitmaps();
 
     AcKvUiTabCtrl& tab_;
+    KvTabOperations& operations_;   // what the entries over several drawings start
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
 };

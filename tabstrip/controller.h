@@ -6,6 +6,7 @@
 #include "win/types.h"
 
 struct CItemData;
+class AcApDocument;
 
 class KvTabStripController {
 public:
@@ -27,4 +28,18 @@ public:
     virtual void FindRequested() = 0;
     // The current drawing became idle for the first time after start-up.
     virtual void StartupIdle() = 0;
+
+    // The operation over several drawings that fills the control's queue.
+    // The user changed the selection, or the control is going: the running operation stops.
+    virtual void StopOperationRequested() = 0;
+    // A tab goes and its item is deleted: nothing may refer to it any more, the queue included.
+    virtual void TabLeaving(const CItemData* item) = 0;
+    // The drawing of a tab closed and the tab stays as a link: it leaves the queue.
+    virtual void DrawingLeaving(const CItemData* item) = 0;
+    // `doc` became current with the queue's head `head`: its step runs (true when it ran).
+    virtual bool QueueHeadCurrent(AcApDocument* doc, CItemData* head) = 0;
+    // The queue's next head is due (the control's own message, posted once the last one dropped).
+    virtual void NextQueueItemDue() = 0;
+    // The close glyph of a tab while several are marked: the marked drawings close.
+    virtual void CloseMarkedRequested() = 0;
 };

@@ -71,7 +71,7 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 }
 
 void AcKvUiTabCtrl::Destroy() {
-    StopOperation();
+    if (controller_) controller_->StopOperationRequested();
     if (hwnd_) {
         if (controller_) controller_->StripDestroying();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
@@ -205,9 +205,10 @@ void AcKvUiTabCtrl::DeleteTab(int index) {
     std::unique_ptr<CItemData> item = model_.Detach(index);
     if (!item) return;
     SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
-    if (menuItem == item.get()) menuItem = nullptr;
-    DropFromQueue(item.get());
+    if (controller_) controller_->TabLeaving(item.get());
 }
+
+std::vector<CItemData*> AcKvUiTabCtrl::AllItems() const { return model_.Items(); }
 
 std::string AcKvUiTabCtrl::GetCaption(int index) const {
     TCITEM item;
@@ -434,7 +435,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                     if (item->drawingDoc || item->docWindow) {
                         GlyphAction(index, glyph);
                     } else if (glyph == 1 && model_.MarkedCount() > 1) {
-                        CloseMarked();
+                        if (controller_) controller_->CloseMarkedRequested();
                     } else if (glyph == 1) {
                         KvTabPanel().DeleteDrawing(item);
                     }
@@ -465,7 +466,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;   // everything is painted in WM_PAINT
     case kMsgStartNextQueueItem:
-        StartQueueHead();
+        if (controller_) controller_->NextQueueItemDue();
         return 0;
     case WM_TIMER:
         if (wp == kFavouritesTimer) {
@@ -552,7 +553,7 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     if (!item) return;
     const bool several = model_.MarkedCount() > 1;
     if (glyph == 1 && several) {
-        CloseMarked();
+        if (controller_) controller_->CloseMarkedRequested();
     } else if (glyph == 1) {
         if (item->drawingDoc) {
             CloseDrawing(item);

@@ -20,6 +20,7 @@
 #include "hosting/striphost.h"
 #include "settings/options.h"
 #include "menus/combine.h"
+#include "menus/docops.h"
 #include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "uikit/pickers.h"
@@ -78,7 +79,7 @@ void cmdLinkClose() {
 
 void cmdCommandLoop() {
     KvGuard("KorvaneCommandLoop", [] {
-        KvTabPanel().TabCtrl().OnCommandLoop(acDocManager->curDocument());
+        if (KvTabOperations* operations = KvStripOperations()) operations->OnCommandLoop(acDocManager->curDocument());
     });
 }
 

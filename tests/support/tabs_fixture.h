@@ -8,6 +8,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
 #include "support/scripted_fixture.h"
+#include "menus/docops.h"
 #include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "win/window.h"
@@ -22,6 +23,7 @@ protected:
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
     // The tab strip's menus of the started module.
     KvTabMenus& menus() { return *KvStripMenus(); }
+    KvTabOperations& operations() { return *KvStripOperations(); }
     CItemData* item(const std::string& name) {
         for (int i = 0; i < tabs().GetItemCount(); ++i)
             if (tabs().GetItem(i)->displayName == name) return tabs().GetItem(i);
