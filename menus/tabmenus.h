@@ -99,7 +99,7 @@ private:
     void freeBitmaps();
 
     AcKvUiTabCtrl& tab_;
-    KvTabOperations& operations_;   // what the entries over several drawings start
+    KvTabOperations& operations_;       // what the entries over several drawings start
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
 };
