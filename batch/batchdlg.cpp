@@ -19,6 +19,7 @@
 #include "core/paths.h"
 #include "core/resource_scope.h"
 #include "core/text.h"
+#include "hosting/features.h"
 #include "hosting/switcher.h"
 #include "menus/tabmenus.h"
 #include "res/resource.h"
@@ -79,7 +80,7 @@ bool hasExtension(const std::string& path, const char* extension) {
 
 // The window over a batch runner: its controls, the user's actions, and the rows the runner's
 // reports change.
-class AcKvUiMultiScriptDialog final : private KvBatchRunnerListener {
+class AcKvUiMultiScriptDialog final : public KvBatchDialog, private KvBatchRunnerListener {
 public:
     bool Create(HWND parent) {
         hwnd_ = KvFromResources(
@@ -775,28 +776,38 @@ private:
     KvBatchRunner runner_{*this};   // last: it stops its worker before the rest goes
 };
 
-std::unique_ptr<AcKvUiMultiScriptDialog> g_dialog;
+// The loaded module's dialog, or null.
+AcKvUiMultiScriptDialog* theDialog() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? static_cast<AcKvUiMultiScriptDialog*>(features->batchDialog.get()) : nullptr;
+}
 
 }  // namespace
 
 bool KvShowBatchDialog(HWND parent) {
-    if (!g_dialog) {
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) return false;
+    if (!features->batchDialog) {
         auto dialog = std::make_unique<AcKvUiMultiScriptDialog>();
         if (!dialog->Create(parent)) return false;
-        g_dialog = std::move(dialog);
+        features->batchDialog = std::move(dialog);
     }
-    g_dialog->Show();
+    theDialog()->Show();
     return true;
 }
 
 void KvDestroyBatchDialog() {
-    if (!g_dialog) return;
-    g_dialog->Destroy();
-    g_dialog.reset();
+    AcKvUiMultiScriptDialog* dialog = theDialog();
+    if (!dialog) return;
+    dialog->Destroy();
+    KvFeatures()->batchDialog.reset();
 }
 
-HWND KvBatchDialogWindow() { return g_dialog ? g_dialog->hwnd() : nullptr; }
+HWND KvBatchDialogWindow() {
+    AcKvUiMultiScriptDialog* dialog = theDialog();
+    return dialog ? dialog->hwnd() : nullptr;
+}
 
 void KvBatchDialogDocumentEvent(const std::string& fileName, bool opened) {
-    if (g_dialog) g_dialog->DocumentEvent(fileName, opened);
+    if (AcKvUiMultiScriptDialog* dialog = theDialog()) dialog->DocumentEvent(fileName, opened);
 }

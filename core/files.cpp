@@ -168,7 +168,8 @@ KvHostsLock::~KvHostsLock() {
 }
 
 std::string KvHostOwnFileName(const std::string& folder, std::string_view stem, std::string_view ext, int which) {
-    // The claims live as long as the module: a name once taken is this process's until it ends.
+    // Process-wide, not the module root's: a name once taken is this process's until the process
+    // ends, over unload and reload, since the host may still run a script written under it.
     static std::mutex guard;
     static std::map<std::string, std::string> names;   // (folder, stem, ext, which) -> name
     static std::vector<KvHostsLock> claims;

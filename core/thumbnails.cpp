@@ -1,13 +1,11 @@
 #include "core/thumbnails.h"
 
-#include "core/app_state.h"
 #include "win/module.h"
 
 namespace {
 
-HMODULE g_thumbLibrary = nullptr;
-KvGetThumbnailFn g_getThumbnail = nullptr;
-KvGetDrawingVersionFn g_getDrawingVersion = nullptr;
+// Not an owner: the module's root owns the library and attaches it for its life.
+const KvThumbnailLibrary* g_library = nullptr;
 
 // The library's exports under their compiler-decorated names.
 constexpr const char* kThumbnailExport = "_Z19GetTumbnailFromFilePKcjRi";
@@ -15,22 +13,28 @@ constexpr const char* kVersionExport = "_Z17GetDrawingVersionPKc";
 
 }  // namespace
 
-bool KvLoadThumbnailLibrary() {
-    if (!g_thumbLibrary) g_thumbLibrary = LoadLibrary(App().moduleFolder + "Lumaret64.DLL");
-    if (g_thumbLibrary) {
-        g_getThumbnail = reinterpret_cast<KvGetThumbnailFn>(GetProcAddress(g_thumbLibrary, kThumbnailExport));
-        g_getDrawingVersion = reinterpret_cast<KvGetDrawingVersionFn>(GetProcAddress(g_thumbLibrary, kVersionExport));
+bool KvThumbnailLibrary::Load(const std::string& folder) {
+    if (!library_) library_ = LoadLibrary(folder + "Lumaret64.DLL");
+    if (library_) {
+        getThumbnail_ = reinterpret_cast<KvGetThumbnailFn>(GetProcAddress(library_, kThumbnailExport));
+        getDrawingVersion_ = reinterpret_cast<KvGetDrawingVersionFn>(GetProcAddress(library_, kVersionExport));
     }
-    return g_getDrawingVersion != nullptr;
+    return getDrawingVersion_ != nullptr;
 }
 
-void KvFreeThumbnailLibrary() {
-    if (!g_thumbLibrary) return;
-    FreeLibrary(g_thumbLibrary);
-    g_thumbLibrary = nullptr;
-    g_getThumbnail = nullptr;
-    g_getDrawingVersion = nullptr;
+void KvThumbnailLibrary::Free() {
+    if (!library_) return;
+    FreeLibrary(library_);
+    library_ = nullptr;
+    getThumbnail_ = nullptr;
+    getDrawingVersion_ = nullptr;
 }
 
-KvGetThumbnailFn KvThumbnailFunction() { return g_getThumbnail; }
-KvGetDrawingVersionFn KvDrawingVersionFunction() { return g_getDrawingVersion; }
+void KvAttachThumbnailLibrary(KvThumbnailLibrary& library) { g_library = &library; }
+
+void KvDetachThumbnailLibrary(const KvThumbnailLibrary& library) {
+    if (g_library == &library) g_library = nullptr;
+}
+
+KvGetThumbnailFn KvThumbnailFunction() { return g_library ? g_library->Thumbnail() : nullptr; }
+KvGetDrawingVersionFn KvDrawingVersionFunction() { return g_library ? g_library->DrawingVersion() : nullptr; }

@@ -1,11 +1,12 @@
-// What the dock bar, the document switcher, the context menus and the drawing operations keep
-// while the module is loaded. The module's root owns the one instance; the functions of these
-// folders reach it through KvFeatures(), which is null before start-up and after unload (they then
-// behave as if there were no bar, no switcher and no context menu).
+// What the dock bar, the document switcher, the context menus, the drawing operations and the batch
+// dialog keep while the module is loaded. The module's root owns the one instance; the functions
+// of these folders reach it through KvFeatures(), which is null before start-up and after unload
+// (they then behave as if there were no bar, no switcher, no context menu and no batch dialog).
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
+#include "batch/batchdlg.h"
 #include "hosting/dockbar.h"
 #include "hosting/striphost.h"
 #include "hosting/switcher.h"
@@ -29,6 +30,7 @@ struct KvFeatureObjects {
     std::unique_ptr<AcKvUiTabCtrlDialog> switcher;
     std::string lastInsertFolder;     // where the insert-drawings picker opens
     std::vector<std::string> combinePaths;   // the marked drawings, until the combine runs
+    std::unique_ptr<KvBatchDialog> batchDialog;   // made by the first KV_BSCRIPT
     KvTabOperations tabOperations;    // the operations over several drawings
     KvTabMenus tabMenus;              // the tab strip's menus, the tab control's controller
 };

@@ -18,6 +18,7 @@
 #include "settings/favourites.h"
 #include "menus/usermenu.h"
 #include "tabstrip/itemdata.h"
+#include "tabstrip/menuids.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/panel.h"
@@ -334,7 +335,7 @@ void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several,
         HMENU sub = CreatePopupMenu();
         for (size_t i = 0; i < layoutNames.size(); ++i) {
             const bool current = int(i) == currentLayout;
-            AppendMenu(sub, MF_STRING | (current ? MF_CHECKED | MF_HILITE : 0), 77700 + i,
+            AppendMenu(sub, MF_STRING | (current ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstLayout + i,
                        KvNumbered(int(i) + 1, layoutNames[i]));
         }
         const int at = reversed ? GetMenuItemCount(menu) - 3 : closeEntry + 1;
@@ -352,13 +353,13 @@ void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several,
     if (!several) {
         HMENU views = CreatePopupMenu();
         for (size_t i = 0; i < viewNames.size(); ++i)
-            AppendMenu(views, MF_STRING, 77800 + i, KvNumbered(int(i) + 1, viewNames[i]));
+            AppendMenu(views, MF_STRING, kMenuIdFirstView + i, KvNumbered(int(i) + 1, viewNames[i]));
         attachSubmenu(menu, KvResourceText(IDS_MENU_VIEW), views, viewNames.empty());
         if (item.drawingDoc) {
             HMENU states = CreatePopupMenu();
             for (size_t i = 0; i < layerStateNames.size(); ++i) {
                 const bool last = layerMasks[i] & AcDbLayerStateManager::kLastRestored;
-                AppendMenu(states, MF_STRING | (last ? MF_CHECKED | MF_HILITE : 0), 78000 + i,
+                AppendMenu(states, MF_STRING | (last ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstLayerState + i,
                            KvNumbered(int(i) + 1, layerStateNames[i]));
             }
             attachSubmenu(menu, KvResourceText(IDS_MENU_LAYER_STATES), states, layerStateNames.empty());
@@ -370,7 +371,7 @@ void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several,
         for (size_t i = 0; i < favourites.size(); ++i) {
             const std::string path = KvEntryPath(favourites[i]);
             const std::string name = KvEntryTitle(favourites[i]);
-            AppendMenu(sub, MF_STRING | (fileExists(path) ? 0 : MF_GRAYED), 77900 + i,
+            AppendMenu(sub, MF_STRING | (fileExists(path) ? 0 : MF_GRAYED), kMenuIdFirstFavourite + i,
                        KvNumbered(int(i) + 1, name.empty() ? KvCompactPath(path, 40) : name));
         }
         attachSubmenu(menu, KvResourceText(IDS_MENU_FAVORITES), sub, favourites.empty());
@@ -385,7 +386,8 @@ void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several,
         int n = 0;
         for (const RecentFile& file : readRecentFiles()) {
             const bool same = EqualsNoCase(file.path, mine);
-            AppendMenu(sub, MF_STRING | (same ? MF_CHECKED | MF_HILITE : 0), 78100 + recentFiles.size(),
+            AppendMenu(sub, MF_STRING | (same ? MF_CHECKED | MF_HILITE : 0),
+                       kMenuIdFirstRecentFile + recentFiles.size(),
                        "&" + std::to_string(++n) + " " + file.date + KvCompactPath(file.path, limit));
             recentFiles.push_back(file.path);
         }
@@ -448,7 +450,8 @@ void KvTabMenus::OpenItemMenu(CItemData* target, POINT screen) {
             KvMenuBuilder b(tab_.dockSide == kDockBottom);
             for (size_t i = 0; i < titles.size(); ++i) {
                 const bool self = int(i) == own;
-                b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), 78200 + i, KvNumbered(int(i) + 1, titles[i]));
+                b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstSimilarFile + i,
+                         KvNumbered(int(i) + 1, titles[i]));
             }
             menu = b.release();
         }

@@ -12,6 +12,7 @@
 #include "menus/ctxmenu.h"
 #include "menus/tabmenus.h"
 #include "settings/favourites.h"
+#include "tabstrip/menuids.h"
 #include "tabstrip/panel.h"
 #include "win/system.h"
 
@@ -151,7 +152,7 @@ void KvTabMenus::OpenTemplatesMenu(POINT screen) {
                 const std::string name = KvEntryTitle(templates[i]);
                 std::error_code ec;
                 const bool exists = !path.empty() && std::filesystem::exists(path, ec);
-                b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), 78300 + i,
+                b.insert(MF_STRING | (exists ? 0 : MF_GRAYED), kMenuIdFirstTemplate + i,
                          KvNumbered(int(i) + 1, name.empty() ? KvCompactPath(path, 40) : name));
                 if (i == 0) b.separator();
             }

@@ -12,6 +12,7 @@
 #include "menus/docops.h"
 #include "res/resource.h"
 #include "settings/favourites.h"
+#include "tabstrip/menuids.h"
 #include "tabstrip/panel.h"
 #include "tabstrip/sorting.h"
 #include "win/dialog.h"
@@ -83,7 +84,7 @@ KvTabMenus* KvStripMenus() {
 
 bool KvTabMenus::OnNumberedCommand(UINT id) {
     auto inRange = [&](UINT first, const auto& list, size_t* index) {
-        if (id < first || id >= first + 100) return false;
+        if (id < first || id >= first + kMenuIdBlock) return false;
         *index = id - first;
         return true;
     };
@@ -96,7 +97,7 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
             if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
             return current;
         };
-        if (inRange(77700, layoutNames, &i)) {
+        if (inRange(kMenuIdFirstLayout, layoutNames, &i)) {
             const std::string& name = layoutNames.at(i);
             const bool current = activateMenuDocument();
             if (menuDocument && menuDocument->database() && menuDocument->database()->currentLayout() != name) {
@@ -105,12 +106,12 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
                 acDocManager->sendStringToExecute(menuDocument, text, true, false, true);
             }
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(77800, viewNames, &i)) {
+        } else if (inRange(kMenuIdFirstView, viewNames, &i)) {
             const std::string& name = viewNames.at(i);
             activateMenuDocument();
             if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(78000, layerStateNames, &i)) {
+        } else if (inRange(kMenuIdFirstLayerState, layerStateNames, &i)) {
             const std::string& name = layerStateNames.at(i);
             if (menuDocument && acDocManager->lockDocument(menuDocument) == Acad::eOk) {
                 activateMenuDocument();
@@ -119,19 +120,19 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
                 acDocManager->unlockDocument(menuDocument);
             }
             SetFocus(acedGetAcadFrame());
-        } else if (inRange(77900, favourites, &i)) {
+        } else if (inRange(kMenuIdFirstFavourite, favourites, &i)) {
             OpenPath(KvEntryPath(favourites.at(i)));
-        } else if (inRange(78100, recentFiles, &i)) {
+        } else if (inRange(kMenuIdFirstRecentFile, recentFiles, &i)) {
             OpenPath(recentFiles.at(i));
-        } else if (inRange(78200, similarFiles, &i)) {
+        } else if (inRange(kMenuIdFirstSimilarFile, similarFiles, &i)) {
             OpenPath(similarFiles.at(i));
-        } else if (id >= 78300 && id <= 78330) {
-            templateToOpen = KvEntryPath(templates.at(id - 78300));
+        } else if (id >= kMenuIdFirstTemplate && id <= kMenuIdLastTemplate) {
+            templateToOpen = KvEntryPath(templates.at(id - kMenuIdFirstTemplate));
             if (!templateToOpen.empty() && acDocManager->isApplicationContext())
                 acDocManager->executeInApplicationContext(
                     +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
                     &templateToOpen);
-        } else if (id >= 500 && id <= 599) {
+        } else if (id >= kMenuIdFirstUser && id <= kMenuIdLastUser) {
             userMenu.Run(id);
         } else {
             handled = false;

@@ -22,10 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-HMODULE g_pack = nullptr;
-
-// The interface reload hook of the core (the string table, the system menu); set by start-up.
-void (*g_reload)() = nullptr;
+// Not an owner: the module's root owns the state and attaches it for its life.
+KvLanguageState* g_language = nullptr;
 
 struct PackInfo {
     std::string path, productName, comments;
@@ -81,13 +79,27 @@ void message(UINT id, const std::string& language = {}) {
 
 void reloadInterface() {
     KvRebuildStringTable(App().resourceModule);
-    if (g_reload) g_reload();
+    if (g_language && g_language->reload) g_language->reload();
 }
 
 void freePack() {
-    if (g_pack) FreeLibrary(g_pack);
-    g_pack = nullptr;
+    if (g_language && g_language->pack) {
+        FreeLibrary(g_language->pack);
+        g_language->pack = nullptr;
+    }
     App().resourceModule = App().ownModule;
+}
+
+// Makes a loaded pack the current resource module; kept in the attached state so that it is freed.
+bool usePack(HMODULE pack) {
+    if (!pack) return false;
+    if (!g_language) {
+        FreeLibrary(pack);
+        return false;
+    }
+    g_language->pack = pack;
+    App().resourceModule = pack;
+    return true;
 }
 
 }  // namespace
@@ -124,11 +136,7 @@ void LoadLanguageAtStartup(HINSTANCE ownModule) {
     const std::string language = KvLanguageChoice();
     if (language != "English") {
         const KvPackChoice choice = KvChoosePack(language);
-        HMODULE pack = choice.path.empty() ? nullptr : LoadLibrary(choice.path);
-        if (pack) {
-            g_pack = pack;
-            App().resourceModule = pack;
-        } else {
+        if (!usePack(choice.path.empty() ? nullptr : LoadLibrary(choice.path))) {
             message(IDS_LANGPACK_NOT_FOUND, language);
             storeChoice("English");
         }
@@ -158,18 +166,19 @@ void ApplyLanguageChoice(const std::string& selected) {
     if (choice.path.empty()) return;
     storeChoice(selected);
     freePack();
-    if (HMODULE pack = LoadLibrary(choice.path)) {
-        g_pack = pack;
-        App().resourceModule = pack;
-    }
+    usePack(LoadLibrary(choice.path));
     reloadInterface();
 }
 
 void KvFreeLanguagePack() { freePack(); }
 
-bool KvLanguagePackLoaded() { return g_pack != nullptr; }
+bool KvLanguagePackLoaded() { return g_language && g_language->pack != nullptr; }
 
-void KvSetInterfaceReload(void (*reload)()) { g_reload = reload; }
+void KvAttachLanguage(KvLanguageState& state) { g_language = &state; }
+
+void KvDetachLanguage(const KvLanguageState& state) {
+    if (g_language == &state) g_language = nullptr;
+}
 
 std::string KvHelpFileName() {
     return GetSettingText(SettingId::Language) == "Korean" ? "KorvaneKr3.chm" : "KorvaneEn3.chm";

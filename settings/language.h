@@ -3,6 +3,7 @@
 // menus and strings are loaded from. Also the help file of the options dialog.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include "win/types.h"
@@ -28,13 +29,23 @@ void LoadLanguageAtStartup(HINSTANCE ownModule);
 std::vector<std::string> CollectLanguages();
 // After the options dialog: switches to the selected language when it differs from the current.
 void ApplyLanguageChoice(const std::string& selected);
+// The pack in use and what else a change of language must rebuild. The module's root owns the one
+// instance and attaches it for its life; the functions of this file reach it while it is attached
+// (without it, no pack is loaded and the choice is not applied).
+struct KvLanguageState {
+    HMODULE pack = nullptr;
+    // The interface reload of the core (the system-menu entries, the switcher, the tabs' texts);
+    // the string table is rebuilt here.
+    std::function<void()> reload;
+};
+void KvAttachLanguage(KvLanguageState& state);
+// Detaches `state` if it is the attached one.
+void KvDetachLanguage(const KvLanguageState& state);
+
 // Frees a loaded pack (unload); the plug-in's own module is current again.
 void KvFreeLanguagePack();
 bool KvLanguagePackLoaded();
 // Opens the help file for the options dialog's Help button; nothing when it cannot be found.
 void OpenHelp(HWND owner);
-// What else the interface reload must rebuild after a change of language (the core's system-menu
-// entries); the string table is rebuilt here.
-void KvSetInterfaceReload(void (*reload)());
 // The help file's name for the language setting.
 std::string KvHelpFileName();

@@ -128,7 +128,8 @@ constexpr int kPageCount = int(std::size(kRows));
 
 class AcUiPrefsDialog {
 public:
-    AcUiPrefsDialog(COptionsValues values, KvSettingsApplied& strip) : values_(std::move(values)), strip_(strip) {
+    AcUiPrefsDialog(COptionsValues values, KvSettingsApplied& strip, KvCustomColours& customColours)
+        : values_(std::move(values)), strip_(strip), customColours_(customColours) {
         pages_ = KvMakeOptionsPages();
     }
     ~AcUiPrefsDialog() {
@@ -191,6 +192,7 @@ private:
         context_.languages = CollectLanguages();
         context_.frame = dlg;
         context_.strip = &strip_;
+        context_.customColours = &customColours_;
         favourites_ = strip_.Favourites();
         templates_ = strip_.Templates();
         language_ = KvLanguageChoice();
@@ -284,6 +286,7 @@ private:
 
     COptionsValues values_;
     KvSettingsApplied& strip_;
+    KvCustomColours& customColours_;
     std::vector<std::unique_ptr<AcUiPrefsSubDlg>> pages_;
     std::array<HTREEITEM, kPageCount> nodes_{};
     OptionsPageContext context_;
@@ -295,8 +298,8 @@ private:
     int current_ = -1;
 };
 
-bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip) {
-    AcUiPrefsDialog dialog(KvReadOptionsValues(), strip);
+bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip, KvCustomColours& customColours) {
+    AcUiPrefsDialog dialog(KvReadOptionsValues(), strip, customColours);
     if (!dialog.Run(parent)) return false;
     const COptionsValues& v = dialog.Values();
     KvWriteOptionsValues(v);

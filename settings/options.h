@@ -45,6 +45,9 @@ int KvOutlineWidthFromText(const std::string& box);
 // The similar-name positions are held in one byte.
 int KvSimilarPositionFromText(const std::string& box);
 
+// The colour picker's sixteen custom colours, kept from one dialog to the next by its caller.
+using KvCustomColours = std::array<COLORREF, 16>;
+
 // The dialog, modal, with `parent` as owner: true when it ended with OK. `strip` hands the dialog
 // the lists it edits and takes what it applies.
-bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip);
+bool KvShowOptionsDialog(HWND parent, KvSettingsApplied& strip, KvCustomColours& customColours);

@@ -333,11 +333,10 @@ private:
         }
     }
     void chooseColour(S id) {
-        static COLORREF custom[16] = {};
         CHOOSECOLOR cc;
         cc.hwndOwner = hwnd_;
         cc.rgbResult = COLORREF(V().num(id));
-        cc.lpCustColors = custom;
+        cc.lpCustColors = Context().customColours->data();
         cc.Flags = CC_RGBINIT | CC_FULLOPEN;
         if (ChooseColor(&cc)) V().num(id) = int(cc.rgbResult);
     }

@@ -20,6 +20,7 @@ struct OptionsPageContext {
     std::vector<std::string> languages;
     HWND frame = nullptr;
     KvSettingsApplied* strip = nullptr;
+    KvCustomColours* customColours = nullptr;
 };
 
 // AcUiPrefsSubDlg: one page. Controls bound to settings are filled when the page is made and read

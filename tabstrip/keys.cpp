@@ -78,7 +78,7 @@ void copyMarkedPaths(AcKvUiTabCtrl& tab) {
 
 }  // namespace
 
-bool KvTabStripFilter(MSG* msg) {
+bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
     if (App().sdi && !App().sdiModeEnabled) return false;
     AcApDocWindowManager* windows = acDocWindowManager;
     AcApDocWindow* active = windows ? windows->activeDocumentWindow() : nullptr;
@@ -100,14 +100,13 @@ bool KvTabStripFilter(MSG* msg) {
     }
     // A composition started by the input method over the bar or the drawing, while English mode
     // is wanted: the next key comes through as a plain character instead.
-    static bool compositionStarted = false;
     if (App().englishIme && msg->message == WM_IME_STARTCOMPOSITION) {
         if (busy() || pointerPlace() == Pointer::Elsewhere) return false;
-        compositionStarted = true;
+        state.compositionStarted = true;
         return true;
     }
-    if (App().englishIme && msg->message == WM_KEYUP && compositionStarted) {
-        compositionStarted = false;
+    if (App().englishIme && msg->message == WM_KEYUP && state.compositionStarted) {
+        state.compositionStarted = false;
         HIMC context = ImmGetContext(msg->hwnd);
         ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
         ImmReleaseContext(msg->hwnd, context);

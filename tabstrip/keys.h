@@ -3,5 +3,12 @@
 #pragma once
 #include "win/window.h"
 
+// What the filter remembers from one message to the next; its owner keeps it for the module's life.
+struct KvTabStripKeyState {
+    // An input-method composition was started over the bar or the drawing while English mode is
+    // wanted: the next key-up is delivered as a plain character.
+    bool compositionStarted = false;
+};
+
 // True when the message was handled and must not reach the host.
-bool KvTabStripFilter(MSG* msg);
+bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state);

@@ -133,7 +133,8 @@ void cmdScript() {
 void cmdConfig() {
     KvGuard("KorvaneConfig", [] {
         KvResourceScope scope(App().resourceModule, 2);
-        if (!KvShowOptionsDialog(acedGetAcadFrame(), KvTabStripSettings())) return;
+        KvModule* module = KvTheModule();
+        if (!module || !KvShowOptionsDialog(acedGetAcadFrame(), KvTabStripSettings(), module->customColours)) return;
         KvApplySettingsToTabStrip();
     });
 }

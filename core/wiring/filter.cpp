@@ -4,6 +4,7 @@
 #include "arx/aced.h"
 #include "core/guard.h"
 #include "core/wiring/lifecycle.h"
+#include "core/wiring/module.h"
 #include "hosting/switcher.h"
 #include "tabstrip/keys.h"
 #include "tabstrip/panel.h"
@@ -33,7 +34,8 @@ bool KvFilterMessage(MSG* msg) {
     KvGuard("FilterWinMsg", [&] {
         if (msg->message != WM_SYSCOMMAND) {
             // The switcher's own key handling comes after the filter, as a dialog's does.
-            consumed = KvTabStripFilter(msg) || KvSwitcherPreTranslate(msg);
+            KvModule* module = KvTheModule();
+            consumed = (module && KvTabStripFilter(msg, module->tabStripKeys)) || KvSwitcherPreTranslate(msg);
             return;
         }
         if (msg->hwnd != acedGetAcadFrame()) return;

@@ -59,9 +59,16 @@ void composeAboutText() {
 
 }  // namespace
 
-KvModule::KvModule() : events_(KvMakeModuleDocumentEvents()) {}
+KvModule::KvModule() : events_(KvMakeModuleDocumentEvents()) {
+    KvAttachThumbnailLibrary(thumbnails_);
+    KvAttachLanguage(language_);
+}
 
-KvModule::~KvModule() = default;
+KvModule::~KvModule() {
+    KvDetachLanguage(language_);
+    KvDetachStringTable(strings_);
+    KvDetachThumbnailLibrary(thumbnails_);
+}
 
 void KvModule::Start() {
     // 1. The module folder is the drive and directory of the module file.
@@ -70,7 +77,7 @@ void KvModule::Start() {
     App().moduleFolder = FolderOf(moduleFile);
 
     // 2. The thumbnail library is required.
-    if (!KvLoadThumbnailLibrary()) {
+    if (!thumbnails_.Load(App().moduleFolder)) {
         MessageBox(acedGetAcadFrame(), "file not find 'Lumaret64.DLL'", "Korvane", MB_OK | MB_ICONERROR);
         return;
     }
@@ -85,7 +92,6 @@ void KvModule::Start() {
     // 5. Trust the module folder.
     KvTrustModuleFolder(App().moduleFolder);
 
-    bool stop = false;
     KvGuardLine("\n;error : InitApplication", [&] {
         App().dataFolder = KvPrepareDataFolder(App().moduleFolder);
 
@@ -94,27 +100,22 @@ void KvModule::Start() {
         fillWhenEmpty(SettingId::DebugLevel);
         fillWhenEmpty(SettingId::LogPath);
 
-        if (!KvCreateStringTable()) {
-            stop = true;
-            return;
-        }
+        KvAttachStringTable(strings_);
         {
             KvResourceScope scope(App().resourceModule);
             LoadLanguageAtStartup(App().ownModule);
         }
-        KvSetInterfaceReload([] {
-            KvModule* module = KvTheModule();
-            if (!module) return;
-            KvRemoveSystemMenuEntries(module->systemMenuItems);
-            module->systemMenuItems = KvAddSystemMenuEntries();
+        language_.reload = [this] {
+            KvRemoveSystemMenuEntries(systemMenuItems);
+            systemMenuItems = KvAddSystemMenuEntries();
             // The switcher's labels come from its dialog resource: it is made again from the new
             // language's. The tabs' descriptions and placeholder pictures carry texts too.
             if (KvSwitcher()) {
-                KvDestroySwitcher(module->features_);
-                KvCreateSwitcher(module->features_, acedGetAcadFrame());
+                KvDestroySwitcher(features_);
+                KvCreateSwitcher(features_, acedGetAcadFrame());
             }
             if (KvDockBar()) KvTabPanel().RefreshTexts();
-        });
+        };
 
         KvRegisterCommands();
         KvInstallMessageFilter();
@@ -146,7 +147,6 @@ void KvModule::Start() {
             KvTabPanel().UpdateBanner();
         }
     });
-    if (stop) return;
 
     if (systemMenuItems == 0) systemMenuItems = KvAddSystemMenuEntries();
     SetFocus(acedGetAcadFrame());
@@ -161,10 +161,11 @@ void KvModule::Unload() {
         KvDestroyContextApp(features_);
         KvDestroySwitcher(features_);
         KvRemoveSystemMenuEntries(systemMenuItems);
-        KvDestroyStringTable();
-        KvSetInterfaceReload(nullptr);
+        strings_.Clear();
+        KvDetachStringTable(strings_);
+        language_.reload = nullptr;
         KvFreeLanguagePack();
-        KvFreeThumbnailLibrary();
+        thumbnails_.Free();
         ResetSettingsStore();
     });
 }

@@ -5,9 +5,14 @@
 #pragma once
 #include <memory>
 #include <string>
+#include "core/strings.h"
+#include "core/thumbnails.h"
 #include "doctrack/events.h"
 #include "doctrack/reactors.h"
 #include "hosting/features.h"
+#include "settings/language.h"
+#include "settings/options.h"
+#include "tabstrip/keys.h"
 
 class KvModule {
 public:
@@ -27,11 +32,18 @@ public:
     // Where the link pickers opened last.
     std::string lastLinkFolder;
     std::string lastLinkFolderPick;
+    // The Options dialog's custom colours.
+    KvCustomColours customColours{};
+    // What the message filter's tab strip keys remember between messages.
+    KvTabStripKeyState tabStripKeys;
 
 private:
     // Members in creation order. Unload takes the parts down in the order the module always has:
     // commands, message filter, dock bar, reactors, context menu, switcher, system menu, string
     // table, language pack, thumbnail library, settings store.
+    KvThumbnailLibrary thumbnails_;             // attached for the root's life
+    KvStringTable strings_;                     // attached from start-up to unload
+    KvLanguageState language_;                  // the pack in use; attached for the root's life
     KvFeatureObjects features_;                 // bar, switcher, context menu, the strip's host
     std::unique_ptr<KvDocumentEvents> events_;  // what the reactors report, wired to the features
     KvReactors reactors_;                       // tell events_, so they go first

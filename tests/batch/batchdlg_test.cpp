@@ -418,6 +418,26 @@ TEST_F(BatchDialog, SeveralAtOnceKeepEachDrawingsOutcomeAndLog) {
     EXPECT_EQ(GetDlgItemText(KvBatchDialogWindow(), IDC_BATCH_AT_ONCE), "3");   // kept for the next run
 }
 
+// The dialog belongs to the loaded module: unload destroys its window (saving the scripts as Close
+// does) and a reloaded module makes a new one from the saved list.
+TEST_F(BatchDialog, GoesWithTheModuleAndComesBackFromItsSavedList) {
+    const std::string script = file("one.scr", "LINE\n");
+    open();
+    addScripts({script});
+    addDrawings({drawing("a.dwg")});
+    const HWND first = KvBatchDialogWindow();
+    ASSERT_NE(first, nullptr);
+    unload();
+    EXPECT_EQ(KvBatchDialogWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(read(dataFolder() + "Korvane.mscript"), "1," + script + "\r\n");
+
+    open();
+    ASSERT_NE(KvBatchDialogWindow(), nullptr);
+    EXPECT_EQ(column(IDC_BATCH_SCRIPTS, 1), (std::vector<std::string>{script}));
+    EXPECT_TRUE(statuses().empty());
+}
+
 TEST_F(BatchDialog, UnloadDuringARunEndsTheConsole) {
     open();
     addScripts({file("wait.scr", "DELAY 600000\n")});

@@ -295,12 +295,13 @@ TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
     start();
     const std::vector<std::string> running = menus().favourites;
     RecordingStrip strip;
+    KvCustomColours colours{};
     strip.favourites = {machine.drawings + "a.dwg;A", machine.drawings + "b.dwg;B"};
     strip.templates = {machine.drawings + "t.dwt;T"};
 
     feed = {"@dialog select 242 Korvane Shape>Tab Style", "@font \"DejaVu Serif\" 20 bold", "@dialog press 1130",
             "@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press Cancel"};
-    EXPECT_FALSE(KvShowOptionsDialog(acedGetAcadFrame(), strip));
+    EXPECT_FALSE(KvShowOptionsDialog(acedGetAcadFrame(), strip, colours));
     EXPECT_TRUE(feed.empty()) << transcript;
     ASSERT_EQ(strip.fonts.size(), 1u);   // the font goes at once, even though the dialog is cancelled
     EXPECT_TRUE(strip.fonts[0].first);
@@ -309,7 +310,7 @@ TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
     EXPECT_TRUE(strip.edited.empty());
 
     feed = {"@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press OK"};
-    EXPECT_TRUE(KvShowOptionsDialog(acedGetAcadFrame(), strip));
+    EXPECT_TRUE(KvShowOptionsDialog(acedGetAcadFrame(), strip, colours));
     EXPECT_TRUE(feed.empty()) << transcript;
     EXPECT_EQ(strip.stores, 1);
     EXPECT_EQ(strip.tooltip, GetSettingNumber(S::TooltipEnable));
