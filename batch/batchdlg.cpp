@@ -21,6 +21,7 @@
 #include "core/text.h"
 #include "hosting/features.h"
 #include "hosting/switcher.h"
+#include "menus/tabmenus.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
 #include "uikit/pickers.h"
@@ -383,13 +384,15 @@ private:
     // Runs the scripts, one after another, in the current drawing through KV_SCRIPT.
     void testScripts(const std::vector<std::string>& paths) {
         // A script queued for a drawing that closed before it ran must not run in another one.
-        KvTabPanel().TabCtrl().pendingScripts.clear();
+        KvTabMenus* menus = KvStripMenus();
+        if (!menus) return;
+        menus->pendingScripts.clear();
         for (const auto& path : paths) {
             AcApDocument* doc = acDocManager->curDocument();
             if (!doc || !doc->isQuiescent()) return;
             SetFocus(acedGetAcadFrame());
             // Queued, not overwritten: every KV_SCRIPT sent here runs its own script.
-            KvTabPanel().TabCtrl().pendingScripts.push_back(path);
+            menus->pendingScripts.push_back(path);
             acDocManager->sendStringToExecute(doc, ".KV_SCRIPT\n", true, false, true);
         }
     }

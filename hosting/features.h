@@ -11,6 +11,8 @@
 #include "hosting/striphost.h"
 #include "hosting/switcher.h"
 #include "menus/contextapp.h"
+#include "menus/docops.h"
+#include "menus/tabmenus.h"
 #include "win/types.h"
 
 struct KvFeatureObjects {
@@ -29,6 +31,8 @@ struct KvFeatureObjects {
     std::string lastInsertFolder;                 // where the insert-drawings picker opens
     std::vector<std::string> combinePaths;        // the marked drawings, until the combine runs
     std::unique_ptr<KvBatchDialog> batchDialog;   // made by the first KV_BSCRIPT
+    KvTabOperations tabOperations;                // the operations over several drawings
+    KvTabMenus tabMenus;                          // the tab strip's menus, the tab control's controller
 };
 
 // The instance of the loaded module, or null.

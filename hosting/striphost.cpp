@@ -4,6 +4,7 @@
 #include "hosting/dockbar.h"
 #include "hosting/features.h"
 #include "hosting/switcher.h"
+#include "menus/tabmenus.h"
 #include "settings/options.h"
 #include "tabstrip/host.h"
 #include "tabstrip/panel.h"
@@ -19,9 +20,15 @@ bool KvBarAndSwitcher::OpenSwitcher(bool backwards) {
     return true;
 }
 
-std::vector<std::string> KvTabStripSettingsApplied::Favourites() { return KvTabPanel().TabCtrl().favourites; }
+std::vector<std::string> KvTabStripSettingsApplied::Favourites() {
+    const KvTabMenus* menus = KvStripMenus();
+    return menus ? menus->favourites : std::vector<std::string>();
+}
 
-std::vector<std::string> KvTabStripSettingsApplied::Templates() { return KvTabPanel().TabCtrl().templates; }
+std::vector<std::string> KvTabStripSettingsApplied::Templates() {
+    const KvTabMenus* menus = KvStripMenus();
+    return menus ? menus->templates : std::vector<std::string>();
+}
 
 void KvTabStripSettingsApplied::TabFontChosen(bool selected, const std::string& record) {
     AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
@@ -42,10 +49,11 @@ void KvTabStripSettingsApplied::SettingsStored(const COptionsValues& v) {
 
 void KvTabStripSettingsApplied::ListsEdited(const std::vector<std::string>& favourites,
                                             const std::vector<std::string>& templates) {
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-    tab.favourites = favourites;
-    tab.templates = templates;
-    tab.SaveFavourites();
+    KvTabMenus* menus = KvStripMenus();
+    if (!menus) return;
+    menus->favourites = favourites;
+    menus->templates = templates;
+    menus->SaveFavourites();
 }
 
 void KvAttachTabStripHost() {

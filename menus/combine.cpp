@@ -53,7 +53,8 @@ std::vector<KvCombineRow> KvCombineRows(std::vector<std::string> paths, int star
             continue;
         }
         const std::string key(CharSubstr(name, size_t(start), size_t(length)));
-        auto row = std::find_if(rows.begin(), rows.end(), [&](const KvCombineRow& r) { return EqualsNoCase(r.key, key); });
+        auto row =
+            std::find_if(rows.begin(), rows.end(), [&](const KvCombineRow& r) { return EqualsNoCase(r.key, key); });
         if (row == rows.end()) rows.push_back({key, false, {path}});
         else row->paths.push_back(path);
     }
@@ -216,7 +217,7 @@ void combineInApplicationContext(void*) {
     });
 }
 
-}  // namespace
+}   // namespace
 
 void KvInsertDrawings() {
     KvGuard("KorvaneCakeDwg", [] {

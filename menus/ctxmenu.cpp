@@ -1,4 +1,5 @@
 #include "menus/ctxmenu.h"
+#include "menus/tabmenus.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -32,7 +33,8 @@
 KvMenuBuilder::KvMenuBuilder(bool reversed) : reversed_(reversed) {
     // The plug-in's popup that holds one separator; made here when the resource cannot be read.
     menu_ = nullptr;
-    if (HMENU resource = KvFromResources([](HINSTANCE module) { return LoadMenu(module, IDR_TAB_MENU); }, HMENU(nullptr))) {
+    if (HMENU resource =
+            KvFromResources([](HINSTANCE module) { return LoadMenu(module, IDR_TAB_MENU); }, HMENU(nullptr))) {
         if (HMENU popup = GetSubMenu(resource, 0)) {
             RemoveMenu(resource, 0, MF_BYPOSITION);   // the popup outlives its menu bar
             menu_ = popup;
@@ -135,7 +137,6 @@ void attachSubmenu(HMENU menu, const std::string& titleText, HMENU sub, bool gra
                titleText);
 }
 
-
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::exists(path, ec);
@@ -160,7 +161,8 @@ std::vector<RecentFile> readRecentFiles() {
             const auto stamp = fs::last_write_time(file.path, ec);
             if (!ec) {
                 const auto sys = std::chrono::file_clock::to_sys(stamp);
-                file.date = KvHistoryDate(std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count());
+                file.date =
+                    KvHistoryDate(std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count());
             }
         }
         out.push_back(std::move(file));
@@ -168,24 +170,23 @@ std::vector<RecentFile> readRecentFiles() {
     return out;
 }
 
-
-}  // namespace
+}   // namespace
 
 // ---- The tab context menu -------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::OpenContextMenu(int index, POINT screen) {
+void KvTabMenus::OpenContextMenu(int index, POINT screen) {
     AcApDocument* cur = acDocManager->curDocument();
     if (cur && !cur->isQuiescent()) return;
     KvGuardLine("Exception error : AcKvEdReactor::OnRButtonDown", [&] {
-        SetCapture(hwnd_);
+        SetCapture(tab_.GetSafeHwnd());
         if (index != -1) {
             POINT client = screen;
-            ScreenToClient(hwnd_, &client);
-            index = HitTest(client);
+            ScreenToClient(tab_.GetSafeHwnd(), &client);
+            index = tab_.HitTest(client);
         } else {
-            index = GetCurSel();
+            index = tab_.GetCurSel();
         }
-        CItemData* item = GetItem(index);
+        CItemData* item = tab_.GetItem(index);
         if (!item) {
             ReleaseCapture();
             return;
@@ -195,15 +196,15 @@ void AcKvUiTabCtrl::OpenContextMenu(int index, POINT screen) {
         HMENU menu = BuildContextMenu(*item);
         ReleaseCapture();
         const int shift = GetUsableSettingNumber(SettingId::MenuYPosition);
-        TrackPopupMenu(menu, 0, screen.x, screen.y + (dockSide == kDockTop ? shift : -shift), hwnd_);
+        TrackPopupMenu(menu, 0, screen.x, screen.y + (tab_.dockSide == kDockTop ? shift : -shift), tab_.GetSafeHwnd());
         DestroyMenu(menu);
     });
 }
 
-HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
+HMENU KvTabMenus::BuildContextMenu(const CItemData& item) {
     using S = SettingId;
-    const bool reversed = dockSide == kDockBottom;
-    const bool several = Model().MarkedCount() > 1;
+    const bool reversed = tab_.dockSide == kDockBottom;
+    const bool several = tab_.Model().MarkedCount() > 1;
     const bool thumbnails = GetSettingNumber(S::ThumbnailIcon) || GetSettingNumber(S::ShowThumbnail);
     KvResourceScope scope(App().resourceModule);
     KvMenuBuilder b(reversed);
@@ -228,7 +229,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
 
     int closeEntry = 0;
     if (!several) {
-        const std::string name = KvCaptionText(item.displayName, true, maxCharUse, maxChars);
+        const std::string name = KvCaptionText(item.displayName, true, tab_.maxCharUse, tab_.maxChars);
         b.numberedText(ID_KV_CLOSE, "\"" + name + "\" " + KvResourceText(IDS_CLOSE));
         closeEntry = b.lastPosition();
         if (menuBitmap_) SetMenuItemBitmaps(b.menu(), UINT(closeEntry), MF_BYPOSITION, menuBitmap_, menuBitmap_);
@@ -299,7 +300,7 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
         b.separatorFor(IDS_MENU_USER_COMMAND);
         b.title(KvResourceText(IDS_MENU_USER_COMMAND));
     }
-    if (Model().MarkedCount() == 2) {
+    if (tab_.Model().MarkedCount() == 2) {
         b.separatorFor(IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_HORZ, IDS_WINDOW_TILE_HORZ);
         b.numbered(ID_KV_TILE_VERT, IDS_WINDOW_TILE_VERT);
@@ -325,9 +326,9 @@ HMENU AcKvUiTabCtrl::BuildContextMenu(const CItemData& item) {
     return menu;
 }
 
-void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
-                                   int currentLayout, const std::vector<int>& layerMasks) {
-    const bool reversed = dockSide == kDockBottom;
+void KvTabMenus::attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
+                                int currentLayout, const std::vector<int>& layerMasks) {
+    const bool reversed = tab_.dockSide == kDockBottom;
     // Layouts: right after the Close entry, in place of the separator there when the tab shows no
     // thumbnail (the entry then shows the drawing's picture).
     if (!several && !layoutNames.empty()) {
@@ -418,7 +419,7 @@ void AcKvUiTabCtrl::attachSubmenus(HMENU menu, const CItemData& item, bool sever
 
 // ---- The item menu: drawings like this one ---------------------------------------------------------
 
-void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
+void KvTabMenus::OpenItemMenu(CItemData* target, POINT screen) {
     if (!target) return;
     KvGuardLine("Exception error : AcKvEdReactor::OnRButtonDown", [&] {
         similarFiles.clear();
@@ -435,7 +436,7 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
 
         std::vector<std::string> titles;
         int own = -1;
-        for (CItemData* other : AllItems()) {
+        for (CItemData* other : tab_.AllItems()) {
             if (byName && !EqualsNoCase(CharSubstr(other->displayName, start, keyLength), key)) continue;
             if (byFolder && !EqualsNoCase(SplitPath(KvTabPath(*other)).folder, mine.folder)) continue;
             if (other == target) own = int(titles.size());
@@ -446,7 +447,7 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
         HMENU menu;
         {
             KvResourceScope scope(App().resourceModule);
-            KvMenuBuilder b(dockSide == kDockBottom);
+            KvMenuBuilder b(tab_.dockSide == kDockBottom);
             for (size_t i = 0; i < titles.size(); ++i) {
                 const bool self = int(i) == own;
                 b.insert(MF_STRING | (self ? MF_CHECKED | MF_HILITE : 0), kMenuIdFirstSimilarFile + i,
@@ -454,7 +455,7 @@ void AcKvUiTabCtrl::OpenItemMenu(CItemData* target, POINT screen) {
             }
             menu = b.release();
         }
-        TrackPopupMenu(menu, 0, screen.x, screen.y, hwnd_);
+        TrackPopupMenu(menu, 0, screen.x, screen.y, tab_.GetSafeHwnd());
         DestroyMenu(menu);
     });
 }
@@ -466,13 +467,14 @@ namespace {
 // Entries that run one of the plug-in's commands do it through the host's command line.
 void sendCommand(const char* text) {
     SetFocus(acedGetAcadFrame());
-    if (AcApDocument* doc = acDocManager->curDocument()) acDocManager->sendStringToExecute(doc, text, true, false, true);
+    if (AcApDocument* doc = acDocManager->curDocument())
+        acDocManager->sendStringToExecute(doc, text, true, false, true);
 }
 
-}  // namespace
+}   // namespace
 
-bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
-    if (OnDocOperation(id)) return true;
+bool KvTabMenus::OnMenuCommand(UINT id) {
+    if (operations_.OnDocOperation(id, menuItem)) return true;
     switch (id) {
     case ID_KV_OPEN_CONTAINING_FOLDER: sendCommand("KV_OPENCURFOLDER "); return true;
     case ID_KV_LINK_FILE_OPEN: sendCommand("KV_LOPEN "); return true;
@@ -482,7 +484,7 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     case ID_KV_CLOUDFOLD_SAVE: sendCommand("KV_WSAVE "); return true;
     case ID_KV_CLOUDFOLD_SAVEAS: sendCommand("KV_WSAVEAS "); return true;
     case ID_KV_CONFIG: sendCommand("KV_CFG "); return true;
-    case ID_KV_COMBINE_DWG: KvCombineDrawings(MarkedItems()); return true;
+    case ID_KV_COMBINE_DWG: KvCombineDrawings(tab_.MarkedItems()); return true;
     case ID_KV_BATCH_SCRIPT:
         if (AcApDocument* doc = acDocManager->curDocument())
             acDocManager->sendStringToExecute(doc, "_KV_BSCRIPT ", true, false, false);
@@ -503,14 +505,15 @@ bool AcKvUiTabCtrl::OnMenuCommand(UINT id) {
     }
 }
 
-void AcKvUiTabCtrl::TileMarked(bool vertically) {
+void KvTabMenus::TileMarked(bool vertically) {
     SendMessage(acedGetAcadFrame(), WM_COMMAND, vertically ? kCmdWindowTileVert : kCmdWindowTileHorz, 0);
-    if (Model().MarkedCount() != 2) return;
+    if (tab_.Model().MarkedCount() != 2) return;
     // Two marked drawings share the document area, side by side or one above the other.
     std::vector<HWND> windows;
-    for (CItemData* item : AllItems()) {
+    for (CItemData* item : tab_.AllItems()) {
         if (!item->marked || !item->drawingDoc) continue;
-        if (AcApDocWindow* w = acDocWindowManager->documentWindow(item->drawingDoc)) windows.push_back(w->windowHandle());
+        if (AcApDocWindow* w = acDocWindowManager->documentWindow(item->drawingDoc))
+            windows.push_back(w->windowHandle());
     }
     if (windows.size() != 2 || !windows[0] || !GetParent(windows[0])) return;
     RECT area;

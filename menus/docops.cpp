@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "doctrack/docdata.h"
 #include "doctrack/reactors.h"
+#include "hosting/features.h"
 #include "gfx/bitmap.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -36,26 +37,27 @@ INT_PTR AcKvUiMsgDialog::DoModal() {
     {
         picture = KvFromResources([](HINSTANCE module) { return LoadBitmap(module, IDB_QUESTION); }, HBITMAP(nullptr));
         const auto show = [&](HINSTANCE module) {
-          return DialogBoxParam(module, IDD_SAVE_PROMPT, acedGetAcadFrame(),
-                                [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
-                                    if (msg == WM_INITDIALOG) {
-                                        SetDlgItemText(dlg, IDC_PROMPT_TEXT, message_);
-                                        if (picture)
-                                            SendDlgItemMessage(dlg, IDC_PROMPT_ICON, STM_SETIMAGE, IMAGE_BITMAP,
-                                                               reinterpret_cast<LPARAM>(picture));
-                                        return TRUE;
-                                    }
-                                    if (msg == WM_COMMAND) {
-                                        const int id = LOWORD(wp);
-                                        if (id == IDYES || id == IDNO || id == IDCANCEL) {
-                                            ticked = IsDlgButtonChecked(dlg, IDC_PROMPT_APPLY_ALL) == BST_CHECKED;
-                                            EndDialog(dlg, id);
-                                            return TRUE;
-                                        }
-                                    }
-                                    return FALSE;
-                                },
-                                0);
+            return DialogBoxParam(
+                module, IDD_SAVE_PROMPT, acedGetAcadFrame(),
+                [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
+                    if (msg == WM_INITDIALOG) {
+                        SetDlgItemText(dlg, IDC_PROMPT_TEXT, message_);
+                        if (picture)
+                            SendDlgItemMessage(dlg, IDC_PROMPT_ICON, STM_SETIMAGE, IMAGE_BITMAP,
+                                               reinterpret_cast<LPARAM>(picture));
+                        return TRUE;
+                    }
+                    if (msg == WM_COMMAND) {
+                        const int id = LOWORD(wp);
+                        if (id == IDYES || id == IDNO || id == IDCANCEL) {
+                            ticked = IsDlgButtonChecked(dlg, IDC_PROMPT_APPLY_ALL) == BST_CHECKED;
+                            EndDialog(dlg, id);
+                            return TRUE;
+                        }
+                    }
+                    return FALSE;
+                },
+                0);
         };
         result = KvFromResources(show, INT_PTR(-1));
     }
@@ -111,28 +113,28 @@ std::string copyTarget(const std::string& folder, const std::string& name, const
     }
 }
 
-}  // namespace
+}   // namespace
 
 // ---- The queue ------------------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::StopOperation() {
-    queue_.Clear();
+void KvTabOperations::StopOperation() {
+    tab_.Queue().Clear();
     ForgetAwaitedCommand();
 }
 
-void AcKvUiTabCtrl::ForgetAwaitedCommand() {
+void KvTabOperations::ForgetAwaitedCommand() {
     awaitDoc_ = nullptr;
     awaitCommand_.clear();
     awaitText_.clear();
 }
 
-void AcKvUiTabCtrl::OnCommandLoop(AcApDocument* doc) {
-    if (queue_.Count() == 0) return;
-    const KvQueueMode mode = queue_.Mode();
-    queue_.Pop();
+void KvTabOperations::OnCommandLoop(AcApDocument* doc) {
+    if (tab_.Queue().Count() == 0) return;
+    const KvQueueMode mode = tab_.Queue().Mode();
+    tab_.Queue().Pop();
     ForgetAwaitedCommand();
-    if (!queue_.IsIdle()) {
-        SendMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
+    if (!tab_.Queue().IsIdle()) {
+        SendMessage(tab_.GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
         return;
     }
     // The last drawing is done: the operation's final command, once.
@@ -141,15 +143,16 @@ void AcKvUiTabCtrl::OnCommandLoop(AcApDocument* doc) {
     if (final && doc) send(doc, final, false);
 }
 
-void AcKvUiTabCtrl::DropFromQueue(const CItemData* item) {
-    if (!queue_.Drop(item)) return;
+void KvTabOperations::DropFromQueue(const CItemData* item) {
+    if (!tab_.Queue().Drop(item)) return;
     ForgetAwaitedCommand();
     // The head's drawing is closing: the next one starts once the host has finished with it.
-    if (!queue_.IsIdle() && hwnd_) PostMessage(hwnd_, kMsgStartNextQueueItem, 0, 0);
+    if (!tab_.Queue().IsIdle() && tab_.GetSafeHwnd())
+        PostMessage(tab_.GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
 }
 
-void AcKvUiTabCtrl::SendAfter(AcApDocument* doc, const std::string& command, const std::string& text,
-                              const std::string& then) {
+void KvTabOperations::SendAfter(AcApDocument* doc, const std::string& command, const std::string& text,
+                                const std::string& then) {
     // Armed first: a host that runs the text at once reports its end inside the call.
     awaitDoc_ = doc;
     awaitCommand_ = command;
@@ -157,7 +160,7 @@ void AcKvUiTabCtrl::SendAfter(AcApDocument* doc, const std::string& command, con
     send(doc, text, true);
 }
 
-void AcKvUiTabCtrl::OnCommandEnded(const std::string& name) {
+void KvTabOperations::OnCommandEnded(const std::string& name) {
     if (!awaitDoc_ || name != awaitCommand_ || acDocManager->curDocument() != awaitDoc_) return;
     AcApDocument* doc = awaitDoc_;
     const std::string text = awaitText_;
@@ -165,11 +168,11 @@ void AcKvUiTabCtrl::OnCommandEnded(const std::string& name) {
     if (!text.empty()) send(doc, text, false);
 }
 
-void AcKvUiTabCtrl::OnCommandStopped(const std::string& name) {
+void KvTabOperations::OnCommandStopped(const std::string& name) {
     // A command of the running step was cancelled or failed in the head's drawing: the run ends
     // for good, so that nothing it left behind resumes it later without asking.
-    if (queue_.IsIdle() || !queue_.HeadStepped()) return;
-    CItemData* head = queue_.Head();
+    if (tab_.Queue().IsIdle() || !tab_.Queue().HeadStepped()) return;
+    CItemData* head = tab_.Queue().Head();
     AcApDocument* doc = acDocManager->curDocument();
     if (!head || !doc || head->drawingDoc != doc) return;
     acutPrintf("\n%s did not complete in \"%s\": the operation over the drawings stops here.\n", name.c_str(),
@@ -177,7 +180,7 @@ void AcKvUiTabCtrl::OnCommandStopped(const std::string& name) {
     StopOperation();
 }
 
-void AcKvUiTabCtrl::StartQueueHead() {
+void KvTabOperations::StartQueueHead() {
     // Run from the application context, so that the commands a step sends are queued behind it
     // rather than run inside this call.
     acDocManager->executeInApplicationContext(
@@ -207,7 +210,7 @@ void AcKvUiTabCtrl::StartQueueHead() {
         nullptr);
 }
 
-void AcKvUiTabCtrl::SaveStep(AcApDocument* doc, bool save) {
+void KvTabOperations::SaveStep(AcApDocument* doc, bool save) {
     if (save && doc->isReadOnly()) {
         keepReadOnly(doc);
         save = false;
@@ -222,7 +225,7 @@ void AcKvUiTabCtrl::SaveStep(AcApDocument* doc, bool save) {
     SendAfter(doc, "QSAVE", "_QSAVE ", "KV_COMMANDLOOP ");
 }
 
-void AcKvUiTabCtrl::CopyStep(AcApDocument* doc, CItemData* head) {
+void KvTabOperations::CopyStep(AcApDocument* doc, CItemData* head) {
     int titled = 0;
     if (KvGetVarInt("DWGTITLED", &titled) != RTNORM || titled != 1) {
         // An unnamed drawing has no name to copy under: it is left out and the run goes on.
@@ -258,20 +261,16 @@ void AcKvUiTabCtrl::CopyStep(AcApDocument* doc, CItemData* head) {
     SaveStep(doc, head->fileType == kFileTypeDwg && wantsSave(doc));
 }
 
-bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
+bool KvTabOperations::RunQueueStep(AcApDocument* doc, CItemData* head) {
     // A step belongs to the head's drawing and runs once: other activations (a window closed,
     // another drawing opened) are not its turn.
-    if (!doc || !head || queue_.HeadStepped() || head->drawingDoc != doc) return false;
-    queue_.SetHeadStepped(true);
-    switch (queue_.Mode()) {
+    if (!doc || !head || tab_.Queue().HeadStepped() || head->drawingDoc != doc) return false;
+    tab_.Queue().SetHeadStepped(true);
+    switch (tab_.Queue().Mode()) {
     case KvQueueMode::SaveAll:
     case KvQueueMode::SaveCloseAll:
-    case KvQueueMode::SaveCloseAllExit:
-        SaveStep(doc, wantsSave(doc));
-        break;
-    case KvQueueMode::SaveAllToFolder:
-        CopyStep(doc, head);
-        break;
+    case KvQueueMode::SaveCloseAllExit: SaveStep(doc, wantsSave(doc)); break;
+    case KvQueueMode::SaveAllToFolder: CopyStep(doc, head); break;
     case KvQueueMode::OnlyCurrent:
     case KvQueueMode::CloseSelected:
         if (!CloseWithPrompt(doc)) StopOperation();
@@ -281,9 +280,7 @@ bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
         acdbSetDbmod(doc->database(), 0);
         send(doc, "KV_COMMANDLOOP ", false);
         break;
-    case KvQueueMode::Script:
-        send(doc, "KV_SCRIPT ", false);
-        break;
+    case KvQueueMode::Script: send(doc, "KV_SCRIPT ", false); break;
     case KvQueueMode::ChangeToLink:
         if (!head->loopPending) {
             head->keepAsLink = 1;
@@ -296,14 +293,12 @@ bool AcKvUiTabCtrl::RunQueueStep(AcApDocument* doc, CItemData* head) {
             send(doc, "KV_COMMANDLOOP ", false);
         }
         break;
-    default:
-        queue_.SetHeadStepped(false);
-        return false;
+    default: tab_.Queue().SetHeadStepped(false); return false;
     }
     return true;
 }
 
-bool AcKvUiTabCtrl::CloseWithPrompt(AcApDocument* doc) {
+bool KvTabOperations::CloseWithPrompt(AcApDocument* doc) {
     if (modified(doc) && !applyToAll) {
         char message[1024];
         std::snprintf(message, sizeof message, KvResourceText(IDS_SAVE_CHANGES).c_str(), fileNameOf(doc).c_str());
@@ -362,9 +357,9 @@ RECT secondMonitorWorkArea() {
     return area;
 }
 
-}  // namespace
+}   // namespace
 
-void AcKvUiTabCtrl::OpenInOtherHost(const std::string& path) {
+void KvTabOperations::OpenInOtherHost(const std::string& path) {
     if (path.empty()) return;
     // Every call can fail (no second instance registered, the file refused): the operation then
     // ends quietly, releasing what it holds.
@@ -387,7 +382,7 @@ void AcKvUiTabCtrl::OpenInOtherHost(const std::string& path) {
 
 // ---- Starting an operation ------------------------------------------------------------------------
 
-void AcKvUiTabCtrl::StartOperation(KvQueueMode mode, const std::vector<CItemData*>& items) {
+void KvTabOperations::StartOperation(KvQueueMode mode, const std::vector<CItemData*>& items) {
     if (KvQueueClosesDrawings(mode)) {
         lastAnswer = IDNO;
         applyToAll = 0;
@@ -428,34 +423,32 @@ void AcKvUiTabCtrl::StartOperation(KvQueueMode mode, const std::vector<CItemData
     // Closing a window deletes its tab: keep only items that still have one.
     std::erase_if(queue, [](CItemData* item) { return KvTabPanel().FindItemIndex(item) < 0; });
     if (queue.empty()) return;
-    queue_.Start(mode, std::move(queue));
+    tab_.Queue().Start(mode, std::move(queue));
     StartQueueHead();
 }
 
-std::vector<CItemData*> AcKvUiTabCtrl::AllItems() const { return model_.Items(); }
-
-void AcKvUiTabCtrl::CloseMarked() {
+void KvTabOperations::CloseMarked() {
     KvGuard("Select tab(s) close", [&] {
         std::vector<CItemData*> marked;
-        for (CItemData* item : AllItems())
+        for (CItemData* item : tab_.AllItems())
             if (item->marked) marked.push_back(item);
         StartOperation(KvQueueMode::CloseSelected, marked);
     });
 }
 
-bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
+bool KvTabOperations::OnDocOperation(UINT id, CItemData* menuItem) {
     auto closeAll = [&](const char* operation, KvQueueMode mode, bool withoutSave) {
         KvGuard(operation, [&] {
             if (withoutSave && GetSettingNumber(SettingId::AskWithoutSave)) {
                 const std::string question = KvResourceText(IDS_ASK_CLOSE_WITHOUT_SAVE);
                 if (MessageBox(acedGetAcadFrame(), question, "Korvane", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
             }
-            StartOperation(mode, AllItems());
+            StartOperation(mode, tab_.AllItems());
         });
     };
     switch (id) {
     case ID_KV_SAVEALL:
-        KvGuard("OnKvSaveall", [&] { StartOperation(KvQueueMode::SaveAll, AllItems()); });
+        KvGuard("OnKvSaveall", [&] { StartOperation(KvQueueMode::SaveAll, tab_.AllItems()); });
         return true;
     case ID_KV_OTHER_FOLDER_SAVEALL:
         KvGuard("OnKvOtherFolderSaveall", [&] {
@@ -463,57 +456,53 @@ bool AcKvUiTabCtrl::OnDocOperation(UINT id) {
                 KvPickFolder(acedGetAcadFrame(), KvResourceText(IDS_SELECT_FOLDER), targetFolder);
             if (folder.empty()) return;
             targetFolder = folder;
-            StartOperation(KvQueueMode::SaveAllToFolder, AllItems());
+            StartOperation(KvQueueMode::SaveAllToFolder, tab_.AllItems());
         });
         return true;
     case ID_KV_CLOSE:
         KvGuard("Select tab(s) close", [&] {
-            CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
+            CItemData* item = menuItem ? menuItem : tab_.GetItem(tab_.GetCurSel());
             if (!item) return;
-            MarkOnly({item});
+            tab_.MarkOnly({item});
             StartOperation(KvQueueMode::CloseSelected, {item});
         });
         return true;
-    case ID_KV_SELECTED_CLOSE:
-        CloseMarked();
-        return true;
+    case ID_KV_SELECTED_CLOSE: CloseMarked(); return true;
     case ID_KV_ONLY_CURRENT:
         KvGuard("Only open current tab", [&] {
             std::vector<CItemData*> others;
-            for (CItemData* item : AllItems())
+            for (CItemData* item : tab_.AllItems())
                 if (!item->marked) others.push_back(item);
             StartOperation(KvQueueMode::OnlyCurrent, others);
         });
         return true;
-    case ID_KV_CLOSE_ALL:
-        closeAll("Close all", KvQueueMode::SaveCloseAll, false);
-        return true;
-    case ID_KV_CLOSE_ALL_EXIT:
-        closeAll("Close all", KvQueueMode::SaveCloseAllExit, false);
-        return true;
-    case ID_KV_NOSAVE_CLOSE_ALL:
-        closeAll("No save and close all", KvQueueMode::NoSaveCloseAll, true);
-        return true;
+    case ID_KV_CLOSE_ALL: closeAll("Close all", KvQueueMode::SaveCloseAll, false); return true;
+    case ID_KV_CLOSE_ALL_EXIT: closeAll("Close all", KvQueueMode::SaveCloseAllExit, false); return true;
+    case ID_KV_NOSAVE_CLOSE_ALL: closeAll("No save and close all", KvQueueMode::NoSaveCloseAll, true); return true;
     case ID_KV_NOSAVE_CLOSE_ALL_EXIT:
         closeAll("No save and close all", KvQueueMode::NoSaveCloseAllExit, true);
         return true;
     case ID_KV_OTHER_ACAD_OPEN:
         KvGuard("OnKvOtherOpenAcadApp", [&] {
-            const CItemData* item = menuItem ? menuItem : GetItem(GetCurSel());
+            const CItemData* item = menuItem ? menuItem : tab_.GetItem(tab_.GetCurSel());
             if (item && !item->isWindow()) OpenInOtherHost(KvTabPath(*item));
         });
         return true;
     case ID_KV_CHANGE_TO_LINK:
         KvGuard("Other file link open", [&] {
             std::vector<CItemData*> items;
-            for (CItemData* item : AllItems()) {
+            for (CItemData* item : tab_.AllItems()) {
                 item->loopPending = item->marked ? 1 : 0;
                 if (item->drawingDoc || item->docWindow) items.push_back(item);
             }
             StartOperation(KvQueueMode::ChangeToLink, items);
         });
         return true;
-    default:
-        return false;
+    default: return false;
     }
+}
+
+KvTabOperations* KvStripOperations() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? &features->tabOperations : nullptr;
 }

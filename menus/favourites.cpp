@@ -1,4 +1,4 @@
-// Favourites and drawing templates: two short lists of "path;name" entries kept by the tab control
+// Favourites and drawing templates: two short lists of "path;name" entries kept by the tab menus
 // and stored in the plug-in's registry branch, slots 00 to 29.
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include "core/resource_scope.h"
 #include "core/text.h"
 #include "menus/ctxmenu.h"
+#include "menus/tabmenus.h"
 #include "settings/favourites.h"
 #include "tabstrip/menuids.h"
 #include "tabstrip/panel.h"
@@ -68,21 +69,21 @@ void saveEntryList(const char* list, const char* prefix, std::vector<std::string
         reg.Write(slotName(prefix, slot), size_t(slot) < entries.size() ? entries[size_t(slot)] : std::string());
 }
 
-}  // namespace
+}   // namespace
 
-void AcKvUiTabCtrl::LoadFavourites() {
+void KvTabMenus::LoadFavourites() {
     favourites = storedFavourites = loadEntryList("favorites", "zzfav");
     templates = storedTemplates = loadEntryList("templates", "zztempl");
 }
 
-void AcKvUiTabCtrl::SaveFavourites() {
+void KvTabMenus::SaveFavourites() {
     saveEntryList("favorites", "zzfav", favourites, storedFavourites);
     saveEntryList("templates", "zztempl", templates, storedTemplates);
 }
 
-void AcKvUiTabCtrl::OnFavoritesAdd() {
+void KvTabMenus::OnFavoritesAdd() {
     KvGuardLine("Exception error :  OnFavoritesAdd\n", [&] {
-        for (CItemData* item : AllItems()) {
+        for (CItemData* item : tab_.AllItems()) {
             if (!item->marked) continue;
             if (item->isWindow()) break;
             const std::string path = KvTabPath(*item);
@@ -93,9 +94,9 @@ void AcKvUiTabCtrl::OnFavoritesAdd() {
     });
 }
 
-void AcKvUiTabCtrl::OnFavoritesRemove() {
+void KvTabMenus::OnFavoritesRemove() {
     KvGuardLine("Exception error :  OnFavoritesRemove\n", [&] {
-        for (CItemData* item : AllItems()) {
+        for (CItemData* item : tab_.AllItems()) {
             if (!item->marked) continue;
             const std::string path = KvTabPath(*item);
             if (path.empty()) continue;
@@ -110,9 +111,9 @@ void AcKvUiTabCtrl::OnFavoritesRemove() {
     });
 }
 
-void AcKvUiTabCtrl::OnFavoritesAllAppend() {
+void KvTabMenus::OnFavoritesAllAppend() {
     KvGuardLine("Exception error :  OnFavoritesAllAppend\n", [&] {
-        const std::vector<CItemData*> items = AllItems();
+        const std::vector<CItemData*> items = tab_.AllItems();
         if (items.empty()) return;
         favourites.clear();
         for (CItemData* item : items) {
@@ -123,29 +124,29 @@ void AcKvUiTabCtrl::OnFavoritesAllAppend() {
     });
 }
 
-void AcKvUiTabCtrl::OnFavoritesAllOpen() {
+void KvTabMenus::OnFavoritesAllOpen() {
     KvGuardLine("Exception error :  OnFavoritesAllOpen\n", [&] {
         SetFocus(acedGetAcadFrame());
         for (const std::string& entry : std::vector<std::string>(favourites)) {
             const std::string path = KvEntryPath(entry);
             if (path.empty()) continue;
             bool shown = false;
-            for (CItemData* item : AllItems()) shown = shown || EqualsNoCase(KvTabPath(*item), path);
+            for (CItemData* item : tab_.AllItems()) shown = shown || EqualsNoCase(KvTabPath(*item), path);
             if (shown || !acDocManager->isApplicationContext()) continue;
             if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
         }
-        Redraw();
+        tab_.Redraw();
     });
 }
 
-void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
+void KvTabMenus::OpenTemplatesMenu(POINT screen) {
     KvGuard("OpenTemplatesMenu", [&] {
         // Without templates the menu would hold nothing but its separator.
         if (templates.empty()) return;
         HMENU menu;
         {
             KvResourceScope scope(App().resourceModule);
-            KvMenuBuilder b(dockSide == kDockBottom);
+            KvMenuBuilder b(tab_.dockSide == kDockBottom);
             for (size_t i = 0; i < templates.size(); ++i) {
                 const std::string path = KvEntryPath(templates[i]);
                 const std::string name = KvEntryTitle(templates[i]);
@@ -158,7 +159,7 @@ void AcKvUiTabCtrl::OpenTemplatesMenu(POINT screen) {
             if (menuBitmap_) SetMenuItemBitmaps(b.menu(), 0, MF_BYPOSITION, menuBitmap_, menuBitmap_);
             menu = b.release();
         }
-        TrackPopupMenu(menu, 0, screen.x, screen.y, hwnd_);
+        TrackPopupMenu(menu, 0, screen.x, screen.y, tab_.GetSafeHwnd());
         DestroyMenu(menu);
     });
 }

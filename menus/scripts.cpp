@@ -9,6 +9,7 @@
 #include "core/guard.h"
 #include "core/paths.h"
 #include "menus/docops.h"
+#include "menus/tabmenus.h"
 #include "settings/settings.h"
 #include "tabstrip/tabctrl.h"
 
@@ -24,7 +25,7 @@ std::string entryPath(const std::string& folder, const char* name) {
     return FindFileNoCase(folder, name).value_or(JoinPath(folder, name));
 }
 
-}  // namespace
+}   // namespace
 
 std::string KvChainedScript(std::string_view script) {
     std::string text(script);
@@ -48,12 +49,12 @@ std::string KvWriteTempScript(const std::string& dataFolder, const std::string& 
     throw std::runtime_error("the temporary script cannot be written");
 }
 
-void AcKvUiTabCtrl::OnKvScript() {
+void KvTabMenus::OnKvScript() {
     KvGuardLine("\nException error : OnKvScript", [&] {
-        const std::vector<CItemData*> items = AllItems();
+        const std::vector<CItemData*> items = tab_.AllItems();
         int marked = 0;
         for (const CItemData* item : items) marked += item->marked ? 1 : 0;
-        const CItemData* clicked = menuItem ? menuItem : GetItem(0);
+        const CItemData* clicked = menuItem ? menuItem : tab_.GetItem(0);
         if (!clicked || clicked->isWindow()) return;
 
         resbuf chosen;
@@ -69,6 +70,6 @@ void AcKvUiTabCtrl::OnKvScript() {
         std::vector<CItemData*> queue;
         for (CItemData* item : items)
             if (marked == 1 || item->marked) queue.push_back(item);
-        StartOperation(KvQueueMode::Script, queue);
+        operations_.StartOperation(KvQueueMode::Script, queue);
     });
 }

@@ -43,7 +43,7 @@ bool isWebAddress(std::string_view link) {
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 AsUiBannerCtrl::AsUiBannerCtrl() = default;
 
@@ -124,7 +124,8 @@ void AsUiBannerCtrl::Destroy() {
     put("BANNER", "BORDERCOLOR", colourText(l.border));
     put("BANNER", "ROUNDRECT", pairText(l.round));
     put("BANNER", "MARGINS", pairText(l.margins));
-    for (int i = 0; i < 3; ++i) put("BANNER", ("BACKGROUNDCOLOR" + std::to_string(i + 1)).c_str(), colourText(l.background[i]));
+    for (int i = 0; i < 3; ++i)
+        put("BANNER", ("BACKGROUNDCOLOR" + std::to_string(i + 1)).c_str(), colourText(l.background[i]));
     put("BANNER", "URL", l.url);
     put("TITLE", "MSG", l.message);
     put("TITLE", "LINK", l.link);
@@ -192,8 +193,7 @@ void AsUiBannerCtrl::OnTimer() {
 void AsUiBannerCtrl::place() {
     if (dockSide_ == kDockTop || dockSide_ == kDockBottom)
         MoveWindow(hwnd_, panelWidth_ - extent_, 0, extent_, panelHeight_ - edgeMargin_, TRUE);
-    else
-        MoveWindow(hwnd_, 0, panelHeight_ - extent_, panelWidth_ - edgeMargin_, extent_, TRUE);
+    else MoveWindow(hwnd_, 0, panelHeight_ - extent_, panelWidth_ - edgeMargin_, extent_, TRUE);
 }
 
 void AsUiBannerCtrl::OpenLink(HWND owner) const {
@@ -248,7 +248,6 @@ LRESULT AsUiBannerCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The link opens in the shell's browser.
         KvGuard("banner", [&] { OpenLink(wnd); });
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }

@@ -15,8 +15,8 @@ public:
     // What the banner file holds.
     struct Look {
         int version = 0;
-        int showPage = 1;     // slides in while the tab count is 1 to this
-        int width = 270;      // the full extent in pixels
+        int showPage = 1;   // slides in while the tab count is 1 to this
+        int width = 270;    // the full extent in pixels
         int effect = 6;
         COLORREF border = RGB(192, 192, 208);
         SIZE round{5, 5};

@@ -52,11 +52,12 @@ COLORREF currentBackground() {
         return RGB(0, 0, 0);
     }
     resbuf rb;
-    const bool model = acedGetVar("CTAB", &rb) == RTNORM && rb.restype == RTSTR && EqualsNoCase(rb.resval.rstring, "MODEL");
+    const bool model =
+        acedGetVar("CTAB", &rb) == RTNORM && rb.restype == RTSTR && EqualsNoCase(rb.resval.rstring, "MODEL");
     return COLORREF(model ? colours.dwGfxModelBkColor : colours.dwGfxLayoutBkColor);
 }
 
-}  // namespace
+}   // namespace
 
 std::string FormatFileSize(std::uint64_t n) {
     char text[64];
@@ -79,8 +80,16 @@ std::string KvGroupedNumber(std::uint64_t n) {
 
 std::string KvFormatLine(int code) {
     static const char* kNames[] = {
-        "NONE", "Release 10", "Release 11/12", "Release 13", "Release 14", "AutoCAD 2000/2000i/2002",
-        "AutoCAD 2004/2005/2006", "AutoCAD 2007/2008/2009", "AutoCAD 2010/2011/2012", "AutoCAD 2013/~/2017",
+        "NONE",
+        "Release 10",
+        "Release 11/12",
+        "Release 13",
+        "Release 14",
+        "AutoCAD 2000/2000i/2002",
+        "AutoCAD 2004/2005/2006",
+        "AutoCAD 2007/2008/2009",
+        "AutoCAD 2010/2011/2012",
+        "AutoCAD 2013/~/2017",
         "AutoCAD 2018",
     };
     if (code < 0 || code > 10) return "";
@@ -182,9 +191,14 @@ std::string MakeDescription(AcDbDatabase* db) {
     const AcDbSummaryInfo s = db->summaryInfo();
     std::string text = "\n\n";
     const std::pair<UINT, const std::string*> fields[] = {
-        {IDS_DESC_TITLE, &s.title},           {IDS_DESC_SUBJECT, &s.subject},   {IDS_DESC_AUTHOR, &s.author},
-        {IDS_DESC_KEYWORDS, &s.keywords},     {IDS_DESC_COMMENTS, &s.comments}, {IDS_DESC_HYPERLINK, &s.hyperlinkBase},
-        {IDS_DESC_LAST_SAVED_BY, &s.lastSavedBy}, {IDS_DESC_REVISION, &s.revisionNumber},
+        {IDS_DESC_TITLE, &s.title},
+        {IDS_DESC_SUBJECT, &s.subject},
+        {IDS_DESC_AUTHOR, &s.author},
+        {IDS_DESC_KEYWORDS, &s.keywords},
+        {IDS_DESC_COMMENTS, &s.comments},
+        {IDS_DESC_HYPERLINK, &s.hyperlinkBase},
+        {IDS_DESC_LAST_SAVED_BY, &s.lastSavedBy},
+        {IDS_DESC_REVISION, &s.revisionNumber},
     };
     for (const auto& [id, value] : fields)
         if (!value->empty()) text += "\n" + KvResourceText(id) + " = " + *value;
@@ -192,8 +206,8 @@ std::string MakeDescription(AcDbDatabase* db) {
         // The heading gets its colon unless its text (English: "...Information:") brings one.
         std::string heading = KvResourceText(IDS_DESC_CUSTOM_HEADER);
         if (heading.empty() || heading.back() != ':') heading += ':';
-        text += "\n\n" + heading + "\n\n" + KvResourceText(IDS_DESC_CUSTOM_NAME) +
-                "             " + KvResourceText(IDS_DESC_CUSTOM_VALUE) + "\n";
+        text += "\n\n" + heading + "\n\n" + KvResourceText(IDS_DESC_CUSTOM_NAME) + "             " +
+            KvResourceText(IDS_DESC_CUSTOM_VALUE) + "\n";
         for (const auto& [key, value] : s.custom) {
             text += "\n" + key;
             if (!value.empty()) text += "             " + value;
@@ -209,10 +223,11 @@ std::string KvTooltipMarkup(const CItemData& item, int index, int count, bool sh
     const auto value = showThumbnail ? reinterpret_cast<std::uintptr_t>(item.thumbnail) : 0;
     std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(value));
     // Texts from the file and the drawing are escaped, so that a '<' in a title stays a letter.
-    return "<table align=left valign=vcenter><tr><td width=300><font color=0xff0000>" + kvui::EscapeMarkup(item.pathName) +
-           "</font></td></tr><tr><td><bmp handle=0x" + handle + " style=s></td></tr><tr><td width=300>" +
-           kvui::EscapeMarkup(showDesc ? item.description : std::string()) + "</td></tr><tr><td align=right width=300>(" +
-           std::to_string(index + 1) + "/" + std::to_string(count) + ")</td></tr></table>";
+    return "<table align=left valign=vcenter><tr><td width=300><font color=0xff0000>" +
+        kvui::EscapeMarkup(item.pathName) + "</font></td></tr><tr><td><bmp handle=0x" + handle +
+        " style=s></td></tr><tr><td width=300>" + kvui::EscapeMarkup(showDesc ? item.description : std::string()) +
+        "</td></tr><tr><td align=right width=300>(" + std::to_string(index + 1) + "/" + std::to_string(count) +
+        ")</td></tr></table>";
 }
 
 KvTooltipPlacement KvPlaceTooltip(int dockSide, POINT p) {

@@ -13,7 +13,9 @@ constexpr int kFileTypeOther = 9;
 
 // A tab's picture is 120 by 90 scaled to the tab's fixed width: its height for that width.
 template <class T>
-constexpr T KvThumbnailHeight(T width) { return width * 90 / 120; }
+constexpr T KvThumbnailHeight(T width) {
+    return width * 90 / 120;
+}
 
 int KvFileTypeOf(const std::string& extension);
 
@@ -24,13 +26,13 @@ struct CItemData {
     CItemData& operator=(const CItemData&) = delete;
 
     int fileType = kFileTypeOther;
-    int versionCode = -1;                // format code from the thumbnail library; -1 until known
-    AcApDocWindow* docWindow = nullptr;  // non-drawing tabs only
-    AcApDocument* drawingDoc = nullptr;  // drawing tabs only
-    std::string pathName;                // full path (a non-drawing tab: the window title)
-    std::string displayName;             // name and extension
-    std::string description;             // tooltip text
-    HBITMAP thumbnail = nullptr;         // owned
+    int versionCode = -1;                 // format code from the thumbnail library; -1 until known
+    AcApDocWindow* docWindow = nullptr;   // non-drawing tabs only
+    AcApDocument* drawingDoc = nullptr;   // drawing tabs only
+    std::string pathName;                 // full path (a non-drawing tab: the window title)
+    std::string displayName;              // name and extension
+    std::string description;              // tooltip text
+    HBITMAP thumbnail = nullptr;          // owned
     int modified = 0;
     int marked = 0;
     int loopPending = 0;

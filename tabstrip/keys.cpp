@@ -12,7 +12,6 @@
 
 namespace {
 
-
 enum class Pointer { Elsewhere, Bar, Drawing };
 
 Pointer pointerPlace() {
@@ -20,8 +19,9 @@ Pointer pointerPlace() {
     GetCursorPos(&pt);
     HWND under = WindowFromPoint(pt);
     AcKvUiTabPanel& panel = KvTabPanel();
-    if (under && (under == panel.GetSafeHwnd() || under == panel.TabCtrl().GetSafeHwnd() ||
-                  GetParent(under) == panel.TabCtrl().GetSafeHwnd()))
+    if (under &&
+        (under == panel.GetSafeHwnd() || under == panel.TabCtrl().GetSafeHwnd() ||
+         GetParent(under) == panel.TabCtrl().GetSafeHwnd()))
         return Pointer::Bar;
     if (under && under == acedGetAcadDwgView()) return Pointer::Drawing;
     return Pointer::Elsewhere;
@@ -56,7 +56,8 @@ void activateTab(AcKvUiTabPanel& panel, int index) {
         tab.MarkOnly({item});
         tab.linkIndex = index;
         tab.SetCurSel(index);
-        acDocManager->executeInApplicationContext(+[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+        acDocManager->executeInApplicationContext(
+            +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
     }
 }
 
@@ -76,7 +77,7 @@ void copyMarkedPaths(AcKvUiTabCtrl& tab) {
     CloseClipboard();
 }
 
-}  // namespace
+}   // namespace
 
 bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
     if (App().sdi && !App().sdiModeEnabled) return false;
@@ -142,12 +143,14 @@ bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
         if (where == Pointer::Bar) {
             POINT client = pt;
             ScreenToClient(tab.GetSafeHwnd(), &client);
-            if (tab.HitTest(client) >= 0) tab.OpenItemMenu(tab.GetItem(tab.GetCurSel()), pt);
-            else tab.OpenTemplatesMenu(pt);
+            if (KvTabStripController* menus = tab.Controller()) {
+                if (tab.HitTest(client) >= 0) menus->ItemMenuRequested(tab.GetItem(tab.GetCurSel()), pt);
+                else menus->TemplatesMenuRequested(pt);
+            }
             return true;
         }
         if (where == Pointer::Drawing && GetSettingNumber(SettingId::UseTabMenu)) {
-            tab.OpenContextMenu(-1, pt);
+            if (KvTabStripController* menus = tab.Controller()) menus->ContextMenuRequested(-1, pt);
             return true;
         }
     }
@@ -157,7 +160,7 @@ bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
         return true;
     }
     if (ctrl && key == 'F' && where == Pointer::Bar && !busy()) {
-        tab.OnKvDocfind();
+        if (KvTabStripController* menus = tab.Controller()) menus->FindRequested();
         return true;
     }
     if (ctrl && key == 'C' && where == Pointer::Bar && !busy()) {

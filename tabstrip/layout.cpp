@@ -33,7 +33,7 @@ Wide thumbnailWidth(const KvTabStyle& s) { return std::max(0, s.fixedWidthX); }
 Wide thumbnailHeight(const KvTabStyle& s) { return KvThumbnailHeight(thumbnailWidth(s)); }
 bool upright(const KvTabStyle& s) { return !s.vertical || s.thumbnailIcon; }
 
-}  // namespace
+}   // namespace
 
 bool KvTabLayout::Shows(KvTabGlyph glyph) const {
     const int i = int(glyph) - 1;

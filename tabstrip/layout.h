@@ -17,11 +17,11 @@ enum class KvTabGlyph { None = 0, Close = 1, Menu = 2, Link = 3 };
 // What the geometry of a tab depends on.
 struct KvTabStyle {
     int dockSide = kDockTop;
-    bool vertical = false;        // docked left or right: the tabs run downward
+    bool vertical = false;   // docked left or right: the tabs run downward
     bool fileIcon = true, versionIcon = true, thumbnailIcon = false;
-    bool showClose = true;        // the action glyphs at all
-    int subControlSize = 6;       // the glyphs' side
-    int fixedWidthX = 140;        // the thumbnail's width (its height is 90/120 of it)
+    bool showClose = true;    // the action glyphs at all
+    int subControlSize = 6;   // the glyphs' side
+    int fixedWidthX = 140;    // the thumbnail's width (its height is 90/120 of it)
 };
 
 struct KvTabLayout {

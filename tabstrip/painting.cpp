@@ -12,21 +12,46 @@ HBITMAP picture(const KvTabLook& look, int p) {
     return look.pictures && size_t(p) < look.pictures->size() ? (*look.pictures)[size_t(p)] : nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 KvFileIcon KvFileIconFor(int code) {
     switch (code) {
     case -1: return KvFileIcon::Generic;
-    case 1: case 3: case 5: case 9: case 13: case 25: case 37: case 49: case 61: case 65: return KvFileIcon::Dxf;
+    case 1:
+    case 3:
+    case 5:
+    case 9:
+    case 13:
+    case 25:
+    case 37:
+    case 49:
+    case 61:
+    case 65: return KvFileIcon::Dxf;
     case 2: return KvFileIcon::R12;
     case 4: return KvFileIcon::R13;
     case 8: return KvFileIcon::R14;
-    case 12: case 14: case 15: case 16: return KvFileIcon::R2000;
-    case 24: case 26: case 27: case 28: return KvFileIcon::R2004;
-    case 36: case 38: case 39: case 40: return KvFileIcon::R2007;
-    case 48: case 50: case 51: case 52: return KvFileIcon::R2010;
-    case 60: case 62: case 63: return KvFileIcon::R2013;
-    case 64: case 66: case 67: return KvFileIcon::R2018;
+    case 12:
+    case 14:
+    case 15:
+    case 16: return KvFileIcon::R2000;
+    case 24:
+    case 26:
+    case 27:
+    case 28: return KvFileIcon::R2004;
+    case 36:
+    case 38:
+    case 39:
+    case 40: return KvFileIcon::R2007;
+    case 48:
+    case 50:
+    case 51:
+    case 52: return KvFileIcon::R2010;
+    case 60:
+    case 62:
+    case 63: return KvFileIcon::R2013;
+    case 64:
+    case 66:
+    case 67: return KvFileIcon::R2018;
     default: return KvFileIcon::Unknown;
     }
 }
@@ -57,7 +82,8 @@ void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const Kv
     if (layout.hasIcon) {
         const POINT at = layout.icon;
         const UINT tone = face.marked ? KVBMP_LIGHTEN : KVBMP_GREY;
-        KvDrawBitmap(dc, at.x, at.y, picture(look, kTabFirstIcon + int(KvFileIconFor(face.formatCode))), KVBMP_KEYED | tone);
+        KvDrawBitmap(dc, at.x, at.y, picture(look, kTabFirstIcon + int(KvFileIconFor(face.formatCode))),
+                     KVBMP_KEYED | tone);
         if (face.readOnly) KvDrawBitmap(dc, at.x + 1, at.y + 1, picture(look, kTabOverlayReadOnly), KVBMP_KEYED);
         else if (face.modified) KvDrawBitmap(dc, at.x + 1, at.y + 1, picture(look, kTabOverlayModified), KVBMP_KEYED);
         if (face.isLink) KvDrawBitmap(dc, at.x, at.y, picture(look, kTabOverlayLink), KVBMP_KEYED);
@@ -65,15 +91,18 @@ void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const Kv
             KvDrawBitmap(dc, layout.strip.x, layout.strip.y,
                          picture(look, kTabFirstStrip + int(KvFormatStripFor(face.formatCode))), KVBMP_KEYED);
     } else if (layout.hasThumbnail) {
-        KvDrawBitmapFit(dc, layout.thumbnail, face.thumbnail, (face.selected || face.marked) ? KVBMP_NORMAL : KVBMP_GREY);
+        KvDrawBitmapFit(dc, layout.thumbnail, face.thumbnail,
+                        (face.selected || face.marked) ? KVBMP_NORMAL : KVBMP_GREY);
         if (face.isLink)
-            KvDrawBitmap(dc, layout.thumbnailLinkOverlay.x, layout.thumbnailLinkOverlay.y, picture(look, kTabOverlayLink),
-                         KVBMP_KEYED);
+            KvDrawBitmap(dc, layout.thumbnailLinkOverlay.x, layout.thumbnailLinkOverlay.y,
+                         picture(look, kTabOverlayLink), KVBMP_KEYED);
     }
 
     RECT text = layout.caption;
     const HFONT font = face.selected ? look.selFont : look.unselFont;
-    const COLORREF colour = face.readOnly ? look.readOnlyColor : face.selected ? look.selTextColor : look.unselTextColor;
+    const COLORREF colour = face.readOnly ? look.readOnlyColor
+        : face.selected                   ? look.selTextColor
+                                          : look.unselTextColor;
     const UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX;
     if (look.useOutline) {
         KvDrawTextHalo(dc, face.caption, &text, format, font, colour, look.outlineColor, look.outlineWidth);

@@ -30,7 +30,7 @@ void makeThumbnail(CItemData* item, const std::string& path) {
 
 std::string summaryOf(AcApDocument* doc) { return MakeDescription(doc ? doc->database() : nullptr); }
 
-}  // namespace
+}   // namespace
 
 AcKvUiTabPanel& KvTabPanel() {
     static AcKvUiTabPanel panel;
@@ -283,7 +283,7 @@ int AcKvUiTabPanel::DeleteDrawing(AcApDocument* doc) {
             // A saved drawing that should stay as a link keeps its tab, now a link.
             std::error_code ec;
             if (item->keepAsLink && std::filesystem::is_regular_file(doc->fileName(), ec)) {
-                tab_.DropFromQueue(item);
+                if (KvTabStripController* controller = tab_.Controller()) controller->DrawingLeaving(item);
                 item->keepAsLink = 0;
                 item->isLink = 1;
                 item->modified = 0;   // a link has no changes of its own
@@ -361,7 +361,7 @@ std::vector<std::string_view> characters(std::string_view text) {
     }
     return out;
 }
-}  // namespace
+}   // namespace
 
 // Works on characters, not bytes: "." stands for one letter of a Korean name as for a Latin one.
 bool KvWildcardMatch(const std::string& patternText, const std::string& nameText) {
@@ -483,7 +483,7 @@ void AcKvUiTabPanel::ActivateDrawing(AcApDocument* doc) {
 
 void AcKvUiTabPanel::OnSelChange() {
     KvGuard("OnSelchange", [&] {
-        tab_.StopOperation();
+        if (KvTabStripController* controller = tab_.Controller()) controller->StopOperationRequested();
         const int selected = tab_.GetCurSel();
         tab_.linkIndex = selected;
         CItemData* item = tab_.GetItem(selected);
@@ -570,7 +570,7 @@ void KvAdvanceQueueFor(AcApDocument* doc) {
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
         CItemData* head = tab.Queue().Head();
         if (!head) return;
-        tab.RunQueueStep(doc, head);
+        if (KvTabStripController* controller = tab.Controller()) controller->QueueHeadCurrent(doc, head);
         // The mark says what DBMOD says: a step that saves clears it when its save has ended.
         if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
             head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;

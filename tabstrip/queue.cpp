@@ -10,10 +10,8 @@ bool KvQueueClosesDrawings(KvQueueMode mode) {
     case KvQueueMode::NoSaveCloseAll:
     case KvQueueMode::SaveCloseAllExit:
     case KvQueueMode::NoSaveCloseAllExit:
-    case KvQueueMode::ChangeToLink:
-        return true;
-    default:
-        return false;
+    case KvQueueMode::ChangeToLink: return true;
+    default: return false;
     }
 }
 
@@ -22,13 +20,10 @@ bool KvQueueClosesAll(KvQueueMode mode) { return KvQueueClosesDrawings(mode) && 
 const char* KvQueueFinalCommand(KvQueueMode mode, bool quitInsteadOfCloseAll) {
     switch (mode) {
     case KvQueueMode::SaveCloseAll:
-    case KvQueueMode::NoSaveCloseAll:
-        return quitInsteadOfCloseAll ? "_QUIT " : "_CLOSEALL ";
+    case KvQueueMode::NoSaveCloseAll: return quitInsteadOfCloseAll ? "_QUIT " : "_CLOSEALL ";
     case KvQueueMode::SaveCloseAllExit:
-    case KvQueueMode::NoSaveCloseAllExit:
-        return "_QUIT ";
-    default:
-        return nullptr;
+    case KvQueueMode::NoSaveCloseAllExit: return "_QUIT ";
+    default: return nullptr;
     }
 }
 

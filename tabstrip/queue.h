@@ -12,14 +12,14 @@ enum class KvQueueMode : int {
     Idle = -1,
     SaveAll = 0,
     SaveAllToFolder = 1,
-    OnlyCurrent = 2,          // close every drawing but the marked ones
-    CloseSelected = 3,        // close the marked drawings
+    OnlyCurrent = 2,     // close every drawing but the marked ones
+    CloseSelected = 3,   // close the marked drawings
     SaveCloseAll = 4,
     NoSaveCloseAll = 5,
     SaveCloseAllExit = 6,
     NoSaveCloseAllExit = 7,
-    Script = 8,               // a script over the open drawings
-    ChangeToLink = 9,         // close the drawings but the marked ones, keeping their tabs as links
+    Script = 8,         // a script over the open drawings
+    ChangeToLink = 9,   // close the drawings but the marked ones, keeping their tabs as links
 };
 
 // Operations that close drawings, and so ask about unsaved changes.

@@ -17,12 +17,13 @@
 #include "core/guard.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "tabstrip/sorting.h"
 #include "tabstrip/panel.h"
 
 namespace {
 
 struct SortEntry {
-    std::string name;            // file name with extension, no folder
+    std::string name;   // file name with extension, no folder
     AcApDocument* doc = nullptr;
     CItemData* item = nullptr;   // the detached tab's record; null when the drawing had no tab
     std::string caption;
@@ -33,7 +34,9 @@ std::string sortNameOf(AcApDocument* doc) {
     return parts.name + parts.extension;
 }
 
-void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
+}   // namespace
+
+void KvSortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     AcKvUiTabPanel& panel = KvTabPanel();
     CItemData* selectedBefore = tab.GetItem(tab.GetCurSel());
 
@@ -69,8 +72,8 @@ void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
 
         // Each name takes the first drawing of exactly that name still waiting.
         auto place = [&](const std::string& name) {
-            const auto e = std::find_if(entries.begin(), entries.end(),
-                                        [&](const SortEntry& x) { return x.name == name; });
+            const auto e =
+                std::find_if(entries.begin(), entries.end(), [&](const SortEntry& x) { return x.name == name; });
             if (e == entries.end()) return;
             SortEntry entry = std::move(*e);
             entries.erase(e);
@@ -99,14 +102,4 @@ void sortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
     }
     tab.RefreshScrollArrows();
     tab.Redraw();
-}
-
-}  // namespace
-
-void AcKvUiTabCtrl::OnKvAsort() {
-    KvGuard("OnKvAsort", [&] { sortDrawingTabs(*this, true); });
-}
-
-void AcKvUiTabCtrl::OnKvDsort() {
-    KvGuard("OnKvDsort", [&] { sortDrawingTabs(*this, false); });
 }

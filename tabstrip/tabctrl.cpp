@@ -14,7 +14,6 @@
 #include "core/guard.h"
 #include "core/resource_scope.h"
 #include "tabstrip/host.h"
-#include "tabstrip/menuids.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -37,7 +36,7 @@ constexpr long long kMinFontHeight = 6, kMaxFontHeight = 72;
 
 static_assert(kTabPictureCount == IDB_TAB_COUNT, "the picture table and the resources agree");
 
-}  // namespace
+}   // namespace
 
 int KvFormatCodeFromVersionCode(int v) {
     switch (v) {
@@ -54,8 +53,7 @@ int KvFormatCodeFromVersionCode(int v) {
     }
 }
 
-AcKvUiTabCtrl::AcKvUiTabCtrl()
-    : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)) {}
+AcKvUiTabCtrl::AcKvUiTabCtrl() : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)) {}
 
 AcKvUiTabCtrl::~AcKvUiTabCtrl() { Destroy(); }
 
@@ -72,9 +70,9 @@ bool AcKvUiTabCtrl::Create(HWND parent, const RECT& rect, UINT id) {
 }
 
 void AcKvUiTabCtrl::Destroy() {
-    StopOperation();
+    if (controller_) controller_->StopOperationRequested();
     if (hwnd_) {
-        SaveFavourites();
+        if (controller_) controller_->StripDestroying();
         while (GetItemCount() > 0) DeleteTab(GetItemCount() - 1);
         DestroyWindow(hwnd_);
         hwnd_ = nullptr;
@@ -82,9 +80,6 @@ void AcKvUiTabCtrl::Destroy() {
     for (HBITMAP b : pictures_)
         if (b) DeleteObject(b);
     pictures_.clear();
-    if (menuBitmap_) DeleteObject(menuBitmap_);
-    if (menuThumbnail_) DeleteObject(menuThumbnail_);
-    menuBitmap_ = menuThumbnail_ = nullptr;
     if (selFont_) DeleteObject(selFont_);
     if (unselFont_) DeleteObject(unselFont_);
     selFont_ = unselFont_ = nullptr;
@@ -97,9 +92,9 @@ void AcKvUiTabCtrl::Initialise() {
     if (!own || !GetObject(own, &defaultBase_)) KvGetMessageFont(&defaultBase_);
     // The pictures come from the plug-in's own module; a missing one draws nothing.
     pictures_.assign(kTabPictureCount, nullptr);
-    for (int i = 0; i < kTabPictureCount; ++i) pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
-    if (!menuBitmap_) menuBitmap_ = LoadBitmap(App().ownModule, IDB_SHARED_ARROW);
-    LoadFavourites();
+    for (int i = 0; i < kTabPictureCount; ++i)
+        pictures_[size_t(i)] = LoadBitmap(App().ownModule, UINT(IDB_TAB_FIRST + i));
+    if (controller_) controller_->StripCreated();
     ApplyDockStyle(dockSide);
     SendMessage(hwnd_, TCM_SETPADDING, 0, LPARAM((4 << 16) | 4));
 }
@@ -210,9 +205,10 @@ void AcKvUiTabCtrl::DeleteTab(int index) {
     std::unique_ptr<CItemData> item = model_.Detach(index);
     if (!item) return;
     SendMessage(hwnd_, TCM_DELETEITEM, WPARAM(index), 0);
-    if (menuItem == item.get()) menuItem = nullptr;
-    DropFromQueue(item.get());
+    if (controller_) controller_->TabLeaving(item.get());
 }
+
+std::vector<CItemData*> AcKvUiTabCtrl::AllItems() const { return model_.Items(); }
 
 std::string AcKvUiTabCtrl::GetCaption(int index) const {
     TCITEM item;
@@ -276,7 +272,9 @@ KvTabStyle AcKvUiTabCtrl::LayoutStyle() const {
     return style;
 }
 
-RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const { return KvTabGlyphRect(LayoutStyle(), r, KvTabGlyph(glyph)); }
+RECT AcKvUiTabCtrl::GlyphRect(const RECT& r, int glyph) const {
+    return KvTabGlyphRect(LayoutStyle(), r, KvTabGlyph(glyph));
+}
 
 namespace {
 
@@ -294,7 +292,7 @@ private:
     std::function<KvTabFace(int, bool)> face_;
 };
 
-}  // namespace
+}   // namespace
 
 KvTabLook AcKvUiTabCtrl::look() const {
     KvTabLook l;
@@ -439,7 +437,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                     if (item->drawingDoc || item->docWindow) {
                         GlyphAction(index, glyph);
                     } else if (glyph == 1 && model_.MarkedCount() > 1) {
-                        CloseMarked();
+                        if (controller_) controller_->CloseMarkedRequested();
                     } else if (glyph == 1) {
                         KvTabPanel().DeleteDrawing(item);
                     }
@@ -461,37 +459,27 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN: {
         POINT screen;
         GetCursorPos(&screen);
-        OpenContextMenu(0, screen);
+        if (controller_) controller_->ContextMenuRequested(0, screen);
         return 0;
     }
-    case WM_RBUTTONUP:
-        ReleaseCapture();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;   // everything is painted in WM_PAINT
+    case WM_RBUTTONUP: ReleaseCapture(); return 0;
+    case WM_ERASEBKGND: return 1;   // everything is painted in WM_PAINT
     case kMsgStartNextQueueItem:
-        StartQueueHead();
+        if (controller_) controller_->NextQueueItemDue();
         return 0;
     case WM_TIMER:
         if (wp == kFavouritesTimer) {
             AcApDocument* doc = acDocManager->curDocument();
             if (doc && doc->isQuiescent()) {
                 KillTimer(wnd, kFavouritesTimer);
-                favouritesOpened = true;
-                if (openFavourites) openFavourites();
-                else OnFavoritesAllOpen();
+                if (controller_) controller_->StartupIdle();
             }
             return 0;
         }
         return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     case WM_COMMAND:
-        if (UINT(wp) == ID_KV_DOCFIND) {
-            OnKvDocfind();
-            return 0;
-        }
-        if (OnMenuCommand(UINT(wp))) return 0;
         // Menu ids of the numbered ranges go past 16 bits: the whole value is the id here.
-        OnNumberedCommand(UINT(wp));
+        if (controller_) controller_->MenuCommand(UINT(wp));
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -500,8 +488,7 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(wnd, &ps);
         return 0;
     }
-    default:
-        return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
+    default: return CallWindowClassProc(WC_TABCONTROL, wnd, msg, wp, lp);
     }
 }
 
@@ -553,128 +540,6 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
     SendMessage(GetParent(hwnd_), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
-bool AcKvUiTabCtrl::OnNumberedCommand(UINT id) {
-    auto inRange = [&](UINT first, const auto& list, size_t* index) {
-        if (id < first || id >= first + kMenuIdBlock) return false;
-        *index = id - first;
-        return true;
-    };
-    size_t i = 0;
-    bool handled = true;
-    try {
-        // The drawing the menu was built for becomes current first.
-        auto activateMenuDocument = [&] {
-            const bool current = menuDocument == acDocManager->curDocument();
-            if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
-            return current;
-        };
-        if (inRange(kMenuIdFirstLayout, layoutNames, &i)) {
-            const std::string& name = layoutNames.at(i);
-            const bool current = activateMenuDocument();
-            if (menuDocument && menuDocument->database() && menuDocument->database()->currentLayout() != name) {
-                char text[600];
-                std::snprintf(text, sizeof text, current ? "LAYOUT SET \"%s\"\n" : "LAYOUT SET %s\n", name.c_str());
-                acDocManager->sendStringToExecute(menuDocument, text, true, false, true);
-            }
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(kMenuIdFirstView, viewNames, &i)) {
-            const std::string& name = viewNames.at(i);
-            activateMenuDocument();
-            if (menuDocument) acDocManager->sendStringToExecute(menuDocument, "-VIEW R " + name + "\n", true, false, true);
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(kMenuIdFirstLayerState, layerStateNames, &i)) {
-            const std::string& name = layerStateNames.at(i);
-            if (menuDocument && acDocManager->lockDocument(menuDocument) == Acad::eOk) {
-                activateMenuDocument();
-                if (AcDbDatabase* db = menuDocument->database())
-                    db->getLayerStateManager()->restoreLayerState(name);
-                acDocManager->unlockDocument(menuDocument);
-            }
-            SetFocus(acedGetAcadFrame());
-        } else if (inRange(kMenuIdFirstFavourite, favourites, &i)) {
-            OpenPath(KvEntryPath(favourites.at(i)));
-        } else if (inRange(kMenuIdFirstRecentFile, recentFiles, &i)) {
-            OpenPath(recentFiles.at(i));
-        } else if (inRange(kMenuIdFirstSimilarFile, similarFiles, &i)) {
-            OpenPath(similarFiles.at(i));
-        } else if (id >= kMenuIdFirstTemplate && id <= kMenuIdLastTemplate) {
-            templateToOpen = KvEntryPath(templates.at(id - kMenuIdFirstTemplate));
-            if (!templateToOpen.empty() && acDocManager->isApplicationContext())
-                acDocManager->executeInApplicationContext(
-                    +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
-                    &templateToOpen);
-        } else if (id >= kMenuIdFirstUser && id <= kMenuIdLastUser) {
-            userMenu.Run(id);
-        } else {
-            handled = false;
-        }
-    } catch (const std::out_of_range&) {
-        // An index outside its list drops the command.
-    } catch (const std::invalid_argument&) {
-    } catch (...) {
-        SetFocus(acedGetAcadFrame());
-    }
-    return handled;
-}
-
-void AcKvUiTabCtrl::OnKvDocfind() {
-    KvGuard("OnKvDocfind", [] {
-        static const std::string kDefault = "*.dwg";
-        std::string pattern;
-        INT_PTR result;
-        {
-            const auto show = [&](HINSTANCE module) {
-              return DialogBoxParam(module, IDD_FIND, acedGetAcadFrame(),
-                                    [&](HWND dlg, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
-                                        if (msg == WM_INITDIALOG) {
-                                            SetDlgItemText(dlg, IDC_FIND_TEXT, kDefault);
-                                            return TRUE;
-                                        }
-                                        if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
-                                            pattern = GetDlgItemText(dlg, IDC_FIND_TEXT);
-                                            EndDialog(dlg, IDOK);
-                                            return TRUE;
-                                        }
-                                        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
-                                            EndDialog(dlg, IDCANCEL);
-                                            return TRUE;
-                                        }
-                                        return FALSE;
-                                    },
-                                    0);
-            };
-            result = KvFromResources(show, INT_PTR(-1));
-        }
-        // OK with the text left as offered counts as Cancel.
-        if (result != IDOK || pattern == kDefault || pattern.empty()) return;
-        KvTabPanel().SetCurTabFromWildcard(pattern);
-    });
-}
-
-void AcKvUiTabCtrl::OpenPath(const std::string& path) {
-    if (!acDocManager->isApplicationContext()) return;
-    for (int i = 0; i < GetItemCount(); ++i) {
-        CItemData* item = GetItem(i);
-        if (!item || !EqualsNoCase(item->pathName, path)) continue;
-        linkIndex = i;
-        if (item->drawingDoc) {
-            KvTabPanel().ActivateDrawing(item->drawingDoc);
-        } else {
-            SetCurSel(i);
-            KvTabPanel().OpenLinkTab(0);
-        }
-        return;
-    }
-    if (!App().sdi) {
-        if (acDocManager->appContextOpenDocument(path) == Acad::eOk) SetFocus(acedGetAcadFrame());
-        Redraw();
-    } else {
-        EnableWindow(hwnd_, FALSE);
-        acedSyncFileOpen(path);
-        EnableWindow(hwnd_, TRUE);
-    }
-}
-
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {
     if (item->drawingDoc != acDocManager->curDocument()) KvTabPanel().ActivateDrawing(item->drawingDoc);
     SendMessage(acedGetAcadFrame(), WM_COMMAND, kCmdFileClose, 0);
@@ -686,7 +551,7 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     if (!item) return;
     const bool several = model_.MarkedCount() > 1;
     if (glyph == 1 && several) {
-        CloseMarked();
+        if (controller_) controller_->CloseMarkedRequested();
     } else if (glyph == 1) {
         if (item->drawingDoc) {
             CloseDrawing(item);
@@ -696,7 +561,7 @@ void AcKvUiTabCtrl::GlyphAction(int index, int glyph) {
     } else if (glyph == 2) {
         POINT screen;
         GetCursorPos(&screen);
-        OpenItemMenu(item, screen);
+        if (controller_) controller_->ItemMenuRequested(item, screen);
     } else if (glyph == 3 && !several) {
         if (item->drawingDoc) {
             // The drawing closes and its tab stays as a link.

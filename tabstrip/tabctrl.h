@@ -2,12 +2,11 @@
 // itself: file icon with overlays, format strip or thumbnail, caption with halo, action glyphs,
 // and the outline and band of the selected tab for the side the bar is docked to.
 #pragma once
-#include <deque>
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
 #include "settings/dockside.h"
-#include "uikit/xmlmenu.h"
+#include "tabstrip/controller.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/layout.h"
 #include "tabstrip/model.h"
@@ -16,7 +15,9 @@
 #include "win/menu.h"
 #include "win/tabctrl.h"
 
-namespace kvui { class CKvTooltip; }
+namespace kvui {
+class CKvTooltip;
+}
 
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
@@ -53,8 +54,8 @@ public:
     int GetItemCount() const;
     CItemData* GetItem(int index) const;
     int InsertTab(int index, const std::string& caption, CItemData* item);
-    void DeleteTab(int index);          // deletes the tab's item too
-    CItemData* DetachTab(int index);    // removes the tab and hands its item over
+    void DeleteTab(int index);         // deletes the tab's item too
+    CItemData* DetachTab(int index);   // removes the tab and hands its item over
     std::string GetCaption(int index) const;
     void SetCaption(int index, const std::string& caption);
     int GetCurSel() const;
@@ -105,56 +106,12 @@ public:
     bool vertical = false;
     bool openSort = false;
     // The pending-operation queue of an operation over several drawings. Its work lives with the
-    // operations (menus/docops).
+    // operations (menus/docops), which the controller runs.
     const KvOperationQueue& Queue() const { return queue_; }
-    // The running operation stops: nothing queued, idle, no step waiting for a command to end.
-    void StopOperation();
-    // KV_COMMANDLOOP in `doc`: the head is done; the next entry starts, or after the last one the
-    // operation's final command (close all, quit) is sent and the queue goes idle.
-    void OnCommandLoop(AcApDocument* doc);
-    // A command of the current drawing ended, or was cancelled or failed (editor reactor): a step
-    // waiting for it sends what follows it; a step's command that did not complete ends the run.
-    void OnCommandEnded(const std::string& name);
-    void OnCommandStopped(const std::string& name);
-    // A tab's item leaves the queue (its drawing closed or its tab went); when it was the head,
-    // the next entry starts once the host is back in its message loop.
-    void DropFromQueue(const CItemData* item);
-    // Runs the mode's work for the drawing that became current, with the head entry, once per
-    // head. True when the step ran.
-    bool RunQueueStep(AcApDocument* doc, CItemData* head);
-    // Fills the queue for an operation and starts its head.
-    void StartOperation(KvQueueMode mode, const std::vector<CItemData*>& items);
-    // Closes a drawing, asking first whether to save it when it has changes (unless an earlier
-    // answer applies to all). False when the user cancelled.
-    bool CloseWithPrompt(AcApDocument* doc);
-    // The save of a step (QSAVE unless `save` is false or the drawing is read-only), then the
-    // queue moves on.
-    void SaveStep(AcApDocument* doc, bool save);
-    // Save All to Other Folder: a copy of the drawing in the target folder, then its own save.
-    void CopyStep(AcApDocument* doc, CItemData* head);
-    // Sends `text` to `doc` and `then` once the command `command` has ended there.
-    void SendAfter(AcApDocument* doc, const std::string& command, const std::string& text, const std::string& then);
-    // Closes the drawings of the marked tabs.
-    void CloseMarked();
-    // Opens a drawing in a second host instance started through automation, its frame maximised
-    // on the first monitor that is not the primary one.
-    void OpenInOtherHost(const std::string& path);
-    // The operation behind a menu command id; false when the id is not one of them.
-    bool OnDocOperation(UINT id);
+    KvOperationQueue& Queue() { return queue_; }
     std::vector<CItemData*> AllItems() const;
-    int lastAnswer = 7;            // the save question's last answer (IDYES, IDNO, IDCANCEL)
-    int applyToAll = 0;            // reuse the last answer without asking
-    std::string targetFolder;      // where "Save All to Other Folder" saved last
-    CItemData* menuItem = nullptr; // the tab the context menu was opened for
-
-    // Starts the queue's head entry (the message KV_COMMANDLOOP sends once it dropped the head).
+    // Tells the controller the queue's next head is due (posted or sent by the operations).
     static constexpr UINT kMsgStartNextQueueItem = 546;
-    void StartQueueHead();
-    // The temporary script that KV_SCRIPT runs (written by the scripts over open drawings).
-    std::string scriptPath;
-    // Scripts queued each with its own ".KV_SCRIPT", oldest first: several can be queued before
-    // the first runs, and each KV_SCRIPT takes the next one (it becomes scriptPath).
-    std::deque<std::string> pendingScripts;
 
     int openingLink = 0;
     int linkIndex = -1;
@@ -166,51 +123,10 @@ public:
 
     // The favourites opening at start-up: timer 777 ticks until the current drawing is quiescent.
     static constexpr UINT_PTR kFavouritesTimer = 777;
-    // Opens the favourite drawings (Open All Favorites unless a test replaces it).
-    void (*openFavourites)() = nullptr;
-    bool favouritesOpened = false;
 
-    // Lists behind the numbered menu commands, filled when a menu is built.
-    std::vector<std::string> layoutNames, viewNames, favourites, layerStateNames, recentFiles, similarFiles;
-    // The user\'s menu file behind the "User Command" submenu (ids 500-599).
-    CXmlMenu userMenu;
-    // Favourites and drawing templates: "path;name" entries, stored in the registry.
-    std::vector<std::string> templates;
-    // The template a new drawing starts from, kept until the host runs the new-drawing work in
-    // application context (the work is handed a pointer to it).
-    std::string templateToOpen;
-    // The two lists as they were last read from or written to the registry: what another host
-    // added or removed meanwhile is told from them when the lists are saved.
-    std::vector<std::string> storedFavourites, storedTemplates;
-    void LoadFavourites();
-    void SaveFavourites();
-    void OnFavoritesAdd();
-    void OnFavoritesRemove();
-    void OnFavoritesAllOpen();
-    void OnFavoritesAllAppend();
-    // The templates popup (the Tab key over the bar but not over a tab).
-    void OpenTemplatesMenu(POINT screen);
-    AcApDocument* menuDocument = nullptr;
-    // The tab context menu for the tab under `screen` (index -1: the selected tab), built afresh.
-    void OpenContextMenu(int index, POINT screen);
-    HMENU BuildContextMenu(const CItemData& item);
-    // The menu of drawings like `item` (by name and folder), for the Tab key and the menu glyph.
-    void OpenItemMenu(CItemData* item, POINT screen);
-    // The fixed entries of the menus; false when the id is not one of them.
-    bool OnMenuCommand(UINT id);
-    // Tiles the document windows; two marked drawings share the area between them.
-    void TileMarked(bool vertically);
-    // Runs a numbered menu command; false when the id is in no range.
-    bool OnNumberedCommand(UINT id);
-    // The find-document command: asks for a file-name pattern and selects the matching tabs.
-    void OnKvDocfind();
-    // Sort Ascending / Sort Descending: the drawing tabs in order of their file names.
-    void OnKvAsort();
-    void OnKvDsort();
-    // "Script...": runs a chosen script file in each open drawing (or the marked ones) in turn.
-    void OnKvScript();
-    // Opens a drawing a menu entry names: its tab when it has one, else the file.
-    void OpenPath(const std::string& path);
+    // Where the control reports what it does not handle itself (null: nowhere).
+    void SetController(KvTabStripController* controller) { controller_ = controller; }
+    KvTabStripController* Controller() const { return controller_; }
 
     // Dragging a tab to another place.
     int dragging = 0;
@@ -237,20 +153,10 @@ private:
     KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
-    void attachSubmenus(HMENU menu, const CItemData& item, bool several, bool thumbnails, int closeEntry,
-                        int currentLayout, const std::vector<int>& layerMasks);
-
     HWND hwnd_ = nullptr;
     KvTabStripModel model_;   // the tabs' items, in the order the control shows them
-    HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
-    HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu
+    KvTabStripController* controller_ = nullptr;
     KvOperationQueue queue_;
-    // What a step waits for: the command that must end in the drawing before `awaitText_` is sent.
-    void ForgetAwaitedCommand();
-    AcApDocument* awaitDoc_ = nullptr;
-    std::string awaitCommand_, awaitText_;
-    // The copies the running "Save All to Other Folder" wrote (folded paths): none is overwritten.
-    std::vector<std::string> runCopies_;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;
     LOGFONT defaultBase_;   // what SetDefaultFonts builds on: the control's font as created

@@ -20,6 +20,8 @@
 #include "hosting/striphost.h"
 #include "settings/options.h"
 #include "menus/combine.h"
+#include "menus/docops.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "uikit/pickers.h"
 #include "win/dialog.h"
@@ -77,7 +79,9 @@ void cmdLinkClose() {
 }
 
 void cmdCommandLoop() {
-    KvGuard("KorvaneCommandLoop", [] { KvTabPanel().TabCtrl().OnCommandLoop(acDocManager->curDocument()); });
+    KvGuard("KorvaneCommandLoop", [] {
+        if (KvTabOperations* operations = KvStripOperations()) operations->OnCommandLoop(acDocManager->curDocument());
+    });
 }
 
 void cmdOpenCurrentFolder() {
@@ -110,12 +114,13 @@ void cmdLinkFolderOpen() {
 
 void cmdScript() {
     KvGuard("KorvaneScript", [] {
-        AcKvUiTabCtrl& tabs = KvTabPanel().TabCtrl();
-        if (!tabs.pendingScripts.empty()) {
-            tabs.scriptPath = tabs.pendingScripts.front();
-            tabs.pendingScripts.pop_front();
+        KvTabMenus* menus = KvStripMenus();
+        if (!menus) return;
+        if (!menus->pendingScripts.empty()) {
+            menus->scriptPath = menus->pendingScripts.front();
+            menus->pendingScripts.pop_front();
         }
-        const std::string path = tabs.scriptPath;
+        const std::string path = menus->scriptPath;
         // Without fibers the command must be issued as a coroutine.
         if (!App().fiber) {
             acedCommandC(nullptr, nullptr, RTSTR, ".SCRIPT", RTSTR, path.c_str(), RTNONE);

@@ -6,6 +6,7 @@
 #include "core/hostvars.h"
 #include "core/wiring/lifecycle.h"
 #include "hosting/dockbar.h"
+#include "menus/docops.h"
 #include "tabstrip/panel.h"
 
 namespace {
@@ -52,8 +53,12 @@ public:
     void EnableBarAfterPlot() override {
         if (KvDockBar()) EnableWindow(KvDockBar()->GetSafeHwnd(), TRUE);
     }
-    void CommandEnded(const std::string& name) override { KvTabPanel().TabCtrl().OnCommandEnded(name); }
-    void CommandStopped(const std::string& name) override { KvTabPanel().TabCtrl().OnCommandStopped(name); }
+    void CommandEnded(const std::string& name) override {
+        if (KvTabOperations* operations = KvStripOperations()) operations->OnCommandEnded(name);
+    }
+    void CommandStopped(const std::string& name) override {
+        if (KvTabOperations* operations = KvStripOperations()) operations->OnCommandStopped(name);
+    }
     void CurrentDrawingChanged(bool afterSaveAs) override {
         // The selected tab's modified mark follows DBMOD.
         AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();

@@ -7,6 +7,7 @@
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
 #include "support/plugin_fixture.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "win/registry.h"
 
@@ -17,6 +18,8 @@ namespace fs = std::filesystem;
 class TabCommands : public kvtest::PluginFixture {
 protected:
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    // The tab strip's menus of the started module.
+    KvTabMenus& menus() { return *KvStripMenus(); }
     std::vector<std::string> linkPaths() {
         std::vector<std::string> out;
         for (int i = 0; i < tabs().GetItemCount(); ++i)
@@ -133,7 +136,7 @@ TEST_F(TabCommands, ScriptRunsTheTemporaryScript) {
     start();
     const std::string script = machine.drawings + "t.scr";
     std::ofstream(script) << "LINE 0,0 3,3 \n";
-    tabs().scriptPath = script;
+    menus().scriptPath = script;
     std::vector<std::string> commands;
     sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
         if (name == "commandWillStart") commands.push_back(arg);

@@ -230,19 +230,19 @@ TEST_F(ContextMenu, FavouritesAreKeptInTheRegistry) {
     run("@click 2 ctrl");
     command(ID_KV_FAVORITES_ADD);
     command(ID_KV_FAVORITES_ADD);   // twice: one entry each
-    EXPECT_EQ(tabs().favourites,
+    EXPECT_EQ(menus().favourites,
               (std::vector<std::string>{machine.drawings + "a.dwg;", machine.drawings + "c.dwg;"}));
     command(ID_KV_FAVORITES_NEW_APPEND);
-    EXPECT_EQ(tabs().favourites, (std::vector<std::string>{machine.drawings + "c.dwg;", machine.drawings + "b.dwg;",
+    EXPECT_EQ(menus().favourites, (std::vector<std::string>{machine.drawings + "c.dwg;", machine.drawings + "b.dwg;",
                                                           machine.drawings + "a.dwg;"}));
-    tabs().favourites.push_back(machine.drawings + "gone.dwg;Old plan");
+    menus().favourites.push_back(machine.drawings + "gone.dwg;Old plan");
     const std::string menu = menuOf(0);
     EXPECT_TRUE(has(menu, "  &4 Old plan  [77903] grayed")) << menu;
     unload();
 
     // A second start reads them back, slots filled without gaps.
     start();
-    EXPECT_EQ(tabs().favourites.size(), 4u);
+    EXPECT_EQ(menus().favourites.size(), 4u);
     CRegistry reg(HKEY_CURRENT_USER);
     ASSERT_TRUE(reg.Open("SOFTWARE\\Stavlo\\Korvane\\3.2\\favorites"));
     std::string slot;
@@ -291,7 +291,7 @@ TEST_F(TabKey, OpensTheMenuOfWhatIsUnderThePointer) {
     open({"p-1.dwg", "p-2.dwg"});
     start();
     const std::string tmpl = drawing("metric.dwt");
-    tabs().templates = {tmpl + ";Metric", machine.drawings + "missing.dwt;"};
+    menus().templates = {tmpl + ";Metric", machine.drawings + "missing.dwt;"};
     settle();   // the bar is laid out
 
     const RECT first = tabs().GetItemRect(1);
@@ -355,7 +355,7 @@ TEST_F(TabKey, ATemplateFromTheMenuStartsANewDrawing) {
     open({"a.dwg"});
     start();
     const std::string tmpl = drawing("metric.dwt");
-    tabs().templates = {tmpl + ";Metric"};
+    menus().templates = {tmpl + ";Metric"};
     settle();
     const RECT last = tabs().GetItemRect(0);
     POINT beside{last.right + 30, (last.top + last.bottom) / 2};
@@ -370,10 +370,10 @@ TEST_F(ContextMenu, OpenAllFavoritesOpensWhatHasNoTab) {
     open({"a.dwg"});
     start();
     const std::string b = drawing("b.dwg");
-    tabs().favourites = {machine.drawings + "A.DWG;", b + ";B", machine.drawings + "gone.dwg;"};
+    menus().favourites = {machine.drawings + "A.DWG;", b + ";B", machine.drawings + "gone.dwg;"};
     command(ID_KV_FAVORITES_OPEN_ALL);
     EXPECT_EQ(captions(), (std::vector<std::string>{"a.dwg", "b.dwg"}));   // no second a.dwg
-    EXPECT_EQ(tabs().favourites.size(), 3u);                                // a missing one stays
+    EXPECT_EQ(menus().favourites.size(), 3u);                                // a missing one stays
 }
 
 }  // namespace

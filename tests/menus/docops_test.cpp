@@ -143,7 +143,7 @@ TEST_F(DocOps, SaveAllToOtherFolderCopiesIntoTheChosenFolder) {
     command(ID_KV_OTHER_FOLDER_SAVEALL);
     EXPECT_TRUE(fs::exists(out + "/a.dwg"));   // the folder comes without a separator
     EXPECT_TRUE(fs::exists(out + "/b.dwg"));
-    EXPECT_EQ(tabs().targetFolder, out);
+    EXPECT_EQ(operations().targetFolder, out);
     EXPECT_EQ(acDocManager->documentCount(), 2);
 }
 

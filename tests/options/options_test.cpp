@@ -172,17 +172,17 @@ TEST_F(Options, FavouritesEditedOnTheirPageAreStored) {
     open({"a.dwg", "b.dwg"});
     start();
     const std::string a = machine.drawings + "a.dwg", b = machine.drawings + "b.dwg";
-    tabs().favourites = {a + ";", b + ";Old"};
+    menus().favourites = {a + ";", b + ";Old"};
     const std::string key = "SOFTWARE\\Stavlo\\Korvane\\3.2\\favorites";
 
     // Cancel keeps the lists as they were.
     configure({"@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press Cancel"});
-    EXPECT_EQ(tabs().favourites, (std::vector<std::string>{a + ";", b + ";Old"}));
+    EXPECT_EQ(menus().favourites, (std::vector<std::string>{a + ";", b + ";Old"}));
     EXPECT_FALSE(stored(key, "zzfav00"));
 
     configure({"@dialog select 242 Favorites", "@dialog select 1181 1", "@dialog set 1183 \"Site plan\"",
                "@dialog press 1184", "@dialog select 1181 0", "@dialog press 1185", "@dialog press OK"});
-    EXPECT_EQ(tabs().favourites, (std::vector<std::string>{b + ";Site plan"}));
+    EXPECT_EQ(menus().favourites, (std::vector<std::string>{b + ";Site plan"}));
     std::string first, second;
     EXPECT_TRUE(stored(key, "zzfav00", &first));
     EXPECT_TRUE(stored(key, "zzfav01", &second));
@@ -199,15 +199,15 @@ TEST_F(Options, TemplatesAreAppendedUpToThirty) {
     ASSERT_TRUE(sim::dwg::writeDrawingFile(dwt, d, sim::dwg::Release::R2010, sim::dwg::Kind::Template, &err)) << err;
     configure({"@dialog select 242 Template", "@files " + dwt, "@dialog press 1186", "@dialog set 1183 A3",
                "@dialog press 1184", "@dialog press OK"});
-    EXPECT_EQ(tabs().templates, (std::vector<std::string>{dwt + ";A3"}));
+    EXPECT_EQ(menus().templates, (std::vector<std::string>{dwt + ";A3"}));
     std::string slot;
     EXPECT_TRUE(stored("SOFTWARE\\Stavlo\\Korvane\\3.2\\templates", "zztempl00", &slot));
     EXPECT_EQ(slot, dwt + ";A3");
 
     // A full list refuses one more rather than losing it at the next save.
-    tabs().templates.assign(30, dwt + ";");
+    menus().templates.assign(30, dwt + ";");
     configure({"@dialog select 242 Template", "@files " + dwt, "@dialog press 1186", "@dialog press OK"});
-    EXPECT_EQ(tabs().templates.size(), 30u);
+    EXPECT_EQ(menus().templates.size(), 30u);
     EXPECT_EQ(boxes(), (std::vector<std::string>{"The list holds at most 30 entries."}));
 }
 
@@ -293,7 +293,7 @@ public:
 TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
     open({"a.dwg"});
     start();
-    const std::vector<std::string> running = tabs().favourites;
+    const std::vector<std::string> running = menus().favourites;
     RecordingStrip strip;
     KvCustomColours colours{};
     strip.favourites = {machine.drawings + "a.dwg;A", machine.drawings + "b.dwg;B"};
@@ -317,5 +317,5 @@ TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
     ASSERT_EQ(strip.edited.size(), 2u);
     EXPECT_EQ(strip.edited[0], (std::vector<std::string>{machine.drawings + "b.dwg;B"}));
     EXPECT_EQ(strip.edited[1], strip.templates);
-    EXPECT_EQ(tabs().favourites, running);
+    EXPECT_EQ(menus().favourites, running);
 }

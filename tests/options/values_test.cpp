@@ -228,11 +228,11 @@ TEST_F(Values, ALinkToAnOpenDrawingBringsThatDrawingForward) {
 TEST_F(Values, TheTabKeyShowsNoMenuWithNothingInIt) {
     open({"a.dwg", "b.dwg"});
     start();
-    ASSERT_TRUE(tabs().templates.empty());
+    ASSERT_TRUE(menus().templates.empty());
     run("@key Tab over=bar");
     settle();
     EXPECT_FALSE(sim::desk::lastTrackedMenu());
-    tabs().templates = {drawing("a3.dwt") + ";A3"};
+    menus().templates = {drawing("a3.dwt") + ";A3"};
     run("@key Tab over=bar");
     settle();
     ASSERT_TRUE(sim::desk::lastTrackedMenu());

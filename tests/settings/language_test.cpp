@@ -13,6 +13,7 @@
 #include "sim/desk/desktop.h"
 #include "sim/desk/dialogs.h"
 #include "support/plugin_fixture.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "win/menu.h"
 
@@ -154,7 +155,7 @@ TEST_F(Language, WhatAPackCannotSupplyComesFromTheBuiltInResources) {
     sim::host::typeLine("KV_CFG");
     sim::host::pump();
     EXPECT_EQ(shown(IDD_OPTIONS), 1) << transcript;
-    KvTabPanel().TabCtrl().OnKvDocfind();
+    KvStripMenus()->OnKvDocfind();
     EXPECT_EQ(shown(IDD_FIND), 1);
     EXPECT_EQ(boxes(), told);   // once
     EXPECT_EQ(sim::host::resourceStackDepth(), 0);

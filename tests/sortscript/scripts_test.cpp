@@ -74,8 +74,8 @@ TEST_F(Scripts, RunsInEveryDrawingInTabOrderAndEndsIdle) {
     EXPECT_EQ(acDocManager->curDocument(), doc("c.dwg"));
 
     // The copy that ran, whole, in the data folder; the script's folder is remembered.
-    EXPECT_EQ(tabs().scriptPath, scriptFolder() + "temp.scr");
-    EXPECT_EQ(ReadFileBytes(tabs().scriptPath), "_QSAVE\nKV_COMMANDLOOP\r\n");
+    EXPECT_EQ(menus().scriptPath, scriptFolder() + "temp.scr");
+    EXPECT_EQ(ReadFileBytes(menus().scriptPath), "_QSAVE\nKV_COMMANDLOOP\r\n");
     std::vector<std::string> entries;
     for (const auto& e : fs::directory_iterator(scriptFolder())) entries.push_back(e.path().filename().string());
     EXPECT_EQ(entries, Names{"temp.scr"});
@@ -154,8 +154,8 @@ TEST_F(Scripts, SecondCopyWhenTheFirstCannotBeReplaced) {
     settle();
     fs::create_directories(scriptFolder() + "temp.scr/held");
     runScript(script("_QSAVE"));
-    EXPECT_EQ(tabs().scriptPath, scriptFolder() + "temp1.scr");
-    EXPECT_EQ(ReadFileBytes(tabs().scriptPath), "_QSAVE\r\nKV_COMMANDLOOP\r\n");
+    EXPECT_EQ(menus().scriptPath, scriptFolder() + "temp1.scr");
+    EXPECT_EQ(ReadFileBytes(menus().scriptPath), "_QSAVE\r\nKV_COMMANDLOOP\r\n");
     EXPECT_EQ(saves("a.dwg"), 1);
     EXPECT_TRUE(tabs().Queue().IsIdle());
 }

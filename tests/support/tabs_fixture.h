@@ -8,6 +8,8 @@
 #include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
 #include "support/scripted_fixture.h"
+#include "menus/docops.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 #include "win/window.h"
 
@@ -19,6 +21,9 @@ protected:
         for (const std::string& n : names) ASSERT_TRUE(sim::host::openDrawing(drawing(n))) << n;
     }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    // The tab strip's menus of the started module.
+    KvTabMenus& menus() { return *KvStripMenus(); }
+    KvTabOperations& operations() { return *KvStripOperations(); }
     CItemData* item(const std::string& name) {
         for (int i = 0; i < tabs().GetItemCount(); ++i)
             if (tabs().GetItem(i)->displayName == name) return tabs().GetItem(i);
@@ -37,7 +42,7 @@ protected:
     // The entry picked from the tab context menu of the selected tab.
     void menuPick(const std::string& entry) {
         sim::desk::queueMenuPick(entry);
-        tabs().OpenContextMenu(-1, POINT{10, 10});
+        menus().OpenContextMenu(-1, POINT{10, 10});
         settle();
     }
     void settle() {

@@ -3,6 +3,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
+#include "menus/tabmenus.h"
 #include "tabstrip/panel.h"
 
 namespace {
@@ -17,6 +18,8 @@ protected:
     }
     void run(const std::string& line) { ASSERT_TRUE(runner.runLine(line)) << transcript; }
     AcKvUiTabCtrl& tabs() { return KvTabPanel().TabCtrl(); }
+    // The tab strip's menus of the started module.
+    KvTabMenus& menus() { return *KvStripMenus(); }
     std::vector<int> marked() {
         std::vector<int> out;
         for (int i = 0; i < tabs().GetItemCount(); ++i)
@@ -199,6 +202,57 @@ TEST_F(Glyphs, CloseLinkAndMiddleButton) {
     EXPECT_EQ(tabs().GetItemCount(), 1);
 }
 
+// Records what the control reports instead of handling it.
+struct RecordingController : KvTabStripController {
+    std::vector<std::string> heard;
+    void StripCreated() override { heard.push_back("created"); }
+    void StripDestroying() override { heard.push_back("destroying"); }
+    void ContextMenuRequested(int index, POINT) override { heard.push_back("context " + std::to_string(index)); }
+    void ItemMenuRequested(CItemData* item, POINT) override { heard.push_back("item menu " + item->displayName); }
+    void TemplatesMenuRequested(POINT) override { heard.push_back("templates"); }
+    void MenuCommand(UINT id) override { heard.push_back("command " + std::to_string(id)); }
+    void FindRequested() override { heard.push_back("find"); }
+    void StartupIdle() override { heard.push_back("idle"); }
+    void StopOperationRequested() override { heard.push_back("stop"); }
+    void TabLeaving(const CItemData* item) override { heard.push_back("tab leaving " + item->displayName); }
+    void DrawingLeaving(const CItemData* item) override { heard.push_back("drawing leaving " + item->displayName); }
+    bool QueueHeadCurrent(AcApDocument*, CItemData*) override { return false; }
+    void NextQueueItemDue() override { heard.push_back("next"); }
+    void CloseMarkedRequested() override { heard.push_back("close marked"); }
+};
+
+TEST_F(Glyphs, TheControlReportsWhatItDoesNotHandleToItsController) {
+    for (const char* n : {"a.dwg", "b.dwg", "c.dwg"}) sim::host::openDrawing(drawing(n));
+    start();
+    KvTabPanel().InsertLinkDrawing(drawing("x.dwg"));
+    KvTabStripController* menus = tabs().Controller();
+    ASSERT_NE(menus, nullptr);
+    RecordingController recorder;
+    tabs().SetController(&recorder);
+
+    run("@rclick 1");
+    clickGlyph(1, 2);
+    // Ids of the numbered ranges go past 16 bits and arrive whole.
+    SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 78301, 0);
+    PostMessage(tabs().GetSafeHwnd(), AcKvUiTabCtrl::kMsgStartNextQueueItem, 0, 0);
+    sim::desk::WindowManager::get().pump();
+    KvTabPanel().DeleteDrawing(tabs().GetItem(3));
+    tabs().MarkOnly({tabs().GetItem(0), tabs().GetItem(2)});
+    clickGlyph(0, 1);
+    EXPECT_EQ(recorder.heard, (std::vector<std::string>{"context 0", "item menu b.dwg", "command 78301", "next",
+                                                        "tab leaving x.dwg", "close marked"}));
+    EXPECT_EQ(acDocManager->documentCount(), 3);   // the recorder closed nothing
+
+    // Without a controller the control only keeps its own input.
+    tabs().SetController(nullptr);
+    run("@rclick 1");
+    clickGlyph(1, 2);
+    SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 78301, 0);
+    EXPECT_EQ(recorder.heard.size(), 6u);
+    EXPECT_EQ(tabs().GetItemCount(), 3);
+    tabs().SetController(menus);
+}
+
 TEST_F(Glyphs, ClosingAModifiedDrawingAsksFirst) {
     sim::host::openDrawing(drawing("a.dwg"));
     sim::host::openDrawing(drawing("b.dwg"));
@@ -243,7 +297,7 @@ TEST_F(Clicks, FavouritesTimerWaitsForAnIdleDrawing) {
     start();
     static int opened = 0;
     opened = 0;
-    tabs().openFavourites = [] { ++opened; };
+    menus().openFavourites = [] { ++opened; };
     sim::host::typeLine("DELAY 1000");   // busy for a second
     sim::Desktop::get().advance(300);
     EXPECT_EQ(opened, 0);
@@ -262,10 +316,10 @@ TEST_F(Clicks, NumberedCommandsPickFromTheirLists) {
     sim::host::setEventListener([&](const std::string& name, const std::string& arg) {
         if (name == "commandWillStart") commands.push_back(arg);
     });
-    tabs().menuDocument = acDocManager->curDocument();
-    tabs().viewNames = {"North"};
+    menus().menuDocument = acDocManager->curDocument();
+    menus().viewNames = {"North"};
     HMENU user = CreatePopupMenu();
-    tabs().userMenu.LoadText(user, "<menu><z name=\"Zoom\">ZOOM E</z></menu>");
+    menus().userMenu.LoadText(user, "<menu><z name=\"Zoom\">ZOOM E</z></menu>");
     DestroyMenu(user);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77800, 0);
     SendMessage(tabs().GetSafeHwnd(), WM_COMMAND, 77801, 0);   // outside the list: dropped
