@@ -20,10 +20,12 @@ std::uint32_t rd32(const std::uint8_t* p) {
 }
 std::uint16_t rd16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 
+}   // namespace
+
 // A file opened for bounded reads: every read either gets all its bytes or fails.
-class Reader {
+class KvBoundedReader {
 public:
-    explicit Reader(const std::string& path) : in_(path, std::ios::binary) {
+    explicit KvBoundedReader(const std::string& path) : in_(path, std::ios::binary) {
         if (!in_) return;
         in_.seekg(0, std::ios::end);
         const std::streamoff end = in_.tellg();
@@ -59,8 +61,6 @@ private:
     std::uint64_t size_ = 0, pos_ = 0;
     bool ok_ = false;
 };
-
-}   // namespace
 
 CCadFile::~CCadFile() {
     if (bitmap_) DeleteObject(bitmap_);
@@ -120,10 +120,10 @@ std::string CCadFile::SidecarPath(const std::string& path) {
     return (path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string()) + ".BMP";
 }
 
-void CCadFile::detect() {
+void CCadFile::detect(KvBoundedReader& in) {
     family_ = FamilyOfPath(path_);
     version_ = 0;
-    Reader in(path_);
+    if (!in.seek(0)) return;
     if (family_ == kFamilyHost) {
         char header[7] = {};
         if (in.read(header, 7)) version_ = HostVersionCode(header);
@@ -135,7 +135,8 @@ void CCadFile::detect() {
 
 int CCadFile::ReadInformation() {
     try {
-        detect();
+        KvBoundedReader in(path_);
+        detect(in);
         for (auto& s : summary) s.clear();
         return family_ != kFamilyUnknown ? 1 : 0;
     } catch (...) {
@@ -146,9 +147,10 @@ int CCadFile::ReadInformation() {
 int CCadFile::ReadPreview() {
     try {
         sidecar_ = 0;
-        detect();
-        if (family_ == kFamilyHost) return readHostPreview();
-        if (family_ == kFamilyFelix) return readFelixPreview();
+        KvBoundedReader in(path_);
+        detect(in);
+        if (family_ == kFamilyHost) return readHostPreview(in);
+        if (family_ == kFamilyFelix) return readFelixPreview(in);
         return 0;
     } catch (...) {
         // Errors of the file layer end the read; they never reach the caller.
@@ -172,7 +174,7 @@ int CCadFile::loadSidecar(bool placeholder) {
     return result;
 }
 
-int CCadFile::readHostPreview() {
+int CCadFile::readHostPreview(KvBoundedReader& in) {
     if (version_ == 2) {
         // Release 11/12 drawings carry no image: the picture beside the drawing, else the placeholder.
         const int from = loadSidecar(true);
@@ -184,7 +186,6 @@ int CCadFile::readHostPreview() {
     std::uint32_t dir = 0, start = 0, size = 0, overall = 0;
     std::uint8_t count = 0, code = 0, sentinel[16];
     {
-        Reader in(path_);
         if (!in.seek(13) || !in.read32(&dir) || !in.seek(dir)) return 0;
         if (!in.read(sentinel, sizeof sentinel) || !in.read32(&overall) || !in.read8(&count)) return 0;
         if (count == 1) {
@@ -208,20 +209,18 @@ int CCadFile::readHostPreview() {
         }
         if (!in.read32(&start) || !in.read32(&size)) return 0;
     }
-    return loadImageAt(start, size);
+    return loadImageAt(in, start, size);
 }
 
-int CCadFile::readFelixPreview() {
+int CCadFile::readFelixPreview(KvBoundedReader& in) {
     if (version_ != 2 && version_ != 3 && version_ != 4 && version_ != 6 && version_ != 8) return 0;
-    Reader in(path_);
     std::uint8_t header[88], block[248];
-    if (!in.read(header, sizeof header) || !in.read(block, sizeof block)) return 0;
-    return loadImageAt(rd32(block), rd32(block + 4));
+    if (!in.seek(0) || !in.read(header, sizeof header) || !in.read(block, sizeof block)) return 0;
+    return loadImageAt(in, rd32(block), rd32(block + 4));
 }
 
-int CCadFile::loadImageAt(std::uint64_t start, std::uint64_t size) {
+int CCadFile::loadImageAt(KvBoundedReader& in, std::uint64_t start, std::uint64_t size) {
     if (size == 0) return 1;   // no picture stored: nothing to show, nothing wrong
-    Reader in(path_);
     if (!in.ok() || size > kMaxImageBlock || start > in.size() || size > in.size() - start) return 0;
     std::vector<std::uint8_t> block(size);
     if (!in.seek(start) || !in.read(block.data(), size)) return 0;

@@ -9,6 +9,8 @@
 #include <string>
 #include "gfx/bitmap.h"
 
+class KvBoundedReader;
+
 class CCadFile {
 public:
     static constexpr int kFamilyUnknown = 0;
@@ -58,10 +60,11 @@ public:
     int LoadImageBlock(const std::uint8_t* block, std::size_t size);
 
 private:
-    void detect();
-    int readHostPreview();
-    int readFelixPreview();
-    int loadImageAt(std::uint64_t start, std::uint64_t size);
+    // One open of the file serves the whole read.
+    void detect(KvBoundedReader& in);
+    int readHostPreview(KvBoundedReader& in);
+    int readFelixPreview(KvBoundedReader& in);
+    int loadImageAt(KvBoundedReader& in, std::uint64_t start, std::uint64_t size);
     // 1 from the picture beside the drawing, 2 the placeholder (when asked for), 0 none.
     int loadSidecar(bool placeholder);
     void attach(HBITMAP bitmap);
