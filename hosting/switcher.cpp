@@ -13,6 +13,7 @@
 #include "hosting/striphost.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
+#include "tabstrip/painting.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -95,6 +96,7 @@ int KvSwitcherIconIndex(KvSwitcherTab kind, int fileType, int diskFormat, int ve
         // place; a code that is not yet known, or none of them, shows the unknown format.
         return versionCode >= 0 && versionCode < kSwitcherIconCount ? versionCode : kSwitcherIconUnknown;
     }
+    if (diskFormat == -1 || KvIsDxfFormatCode(diskFormat)) return kSwitcherIconDocument;
     switch (diskFormat) {
     case 2: return 2;
     case 4: return 3;
@@ -105,17 +107,6 @@ int KvSwitcherIconIndex(KvSwitcherTab kind, int fileType, int diskFormat, int ve
     case 48: return 8;
     case 60: return 9;
     case 64: return 10;
-    case -1:
-    case 1:
-    case 3:
-    case 5:
-    case 9:
-    case 13:
-    case 25:
-    case 37:
-    case 49:
-    case 61:
-    case 65: return kSwitcherIconDocument;
     default: return kSwitcherIconUnknown;
     }
 }

@@ -14,9 +14,8 @@ HBITMAP picture(const KvTabLook& look, int p) {
 
 }   // namespace
 
-KvFileIcon KvFileIconFor(int code) {
+bool KvIsDxfFormatCode(int code) {
     switch (code) {
-    case -1: return KvFileIcon::Generic;
     case 1:
     case 3:
     case 5:
@@ -26,7 +25,15 @@ KvFileIcon KvFileIconFor(int code) {
     case 37:
     case 49:
     case 61:
-    case 65: return KvFileIcon::Dxf;
+    case 65: return true;
+    default: return false;
+    }
+}
+
+KvFileIcon KvFileIconFor(int code) {
+    if (KvIsDxfFormatCode(code)) return KvFileIcon::Dxf;
+    switch (code) {
+    case -1: return KvFileIcon::Generic;
     case 2: return KvFileIcon::R12;
     case 4: return KvFileIcon::R13;
     case 8: return KvFileIcon::R14;

@@ -11,6 +11,8 @@
 // The pictures a tab shows for a format code.
 enum class KvFileIcon { Generic, Dxf, R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
 KvFileIcon KvFileIconFor(int formatCode);
+// The format codes of DXF files, one per release.
+bool KvIsDxfFormatCode(int formatCode);
 enum class KvFormatStrip { R12, R13, R14, R2000, R2004, R2007, R2010, R2013, R2018, Unknown };
 KvFormatStrip KvFormatStripFor(int formatCode);
 
