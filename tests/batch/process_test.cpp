@@ -99,10 +99,18 @@ TEST_F(Processes, ChildrenInheritOnlyTheStandardDescriptors) {
     STARTUPINFO startup;
     ASSERT_TRUE(CreateProcess(nullptr, "/bin/sleep 30", nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                               &startup, &info));
+    // The program's own start-up (the loader, the locale) opens and closes descriptors of its
+    // own for a moment, so look until it settles: an inherited one stays for as long as it runs.
+    const std::string dir = "/proc/" + std::to_string(info.dwProcessId) + "/fd";
     std::vector<std::string> fds;
-    for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(info.dwProcessId) + "/fd"))
-        fds.push_back(e.path().filename().string());
-    std::sort(fds.begin(), fds.end());
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        fds.clear();
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir, ec)) fds.push_back(e.path().filename().string());
+        std::sort(fds.begin(), fds.end());
+        if (fds == std::vector<std::string>{"0", "1", "2"}) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
     EXPECT_EQ(fds, (std::vector<std::string>{"0", "1", "2"}));
     ::close(plain);
     TerminateProcess(info.hProcess, 0);
