@@ -1,15 +1,14 @@
 #include "core/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <random>
-#include <sstream>
 #include <vector>
 #include <thread>
 #include "arx/aced.h"
@@ -19,12 +18,24 @@
 namespace fs = std::filesystem;
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(bytes).str();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    // Unbuffered: each read goes straight into the string, without a copy through a buffer.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    std::string bytes;
+    std::size_t size = 0;
+    for (;;) {
+        if (bytes.size() - size < 4096) bytes.resize(std::max<std::size_t>(8192, bytes.size() * 2));
+        const std::size_t want = bytes.size() - size;
+        const std::size_t n = std::fread(bytes.data() + size, 1, want, f);
+        size += n;
+        if (n < want) break;   // the end, or an error
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return std::nullopt;
+    bytes.resize(size);
+    return bytes;
 }
 
 namespace {

@@ -44,6 +44,9 @@ struct Store {
         std::string key, type, value;
     };
     std::vector<Written> written;
+    // The file's bytes as this host last read or wrote them. While the file still holds them, no
+    // other host has written in between and the document here is already what a splice would give.
+    std::string diskText;
     // The hosts' lock on the settings file, opened when the file is loaded and kept while the store is.
     std::unique_ptr<KvHostsMutex> hostsMutex;
 };
@@ -193,7 +196,7 @@ void SpliceItem(CMarkupSTL& d, const std::string& key, const std::string& type, 
 // and the result replaces the file. A file that no longer parses is replaced by this host's copy.
 void WriteBack(Store& s) {
     KvHostsLock hosts(HostsMutex(s));
-    if (const auto bytes = ReadFileBytes(s.filePath); bytes && !bytes->empty()) {
+    if (const auto bytes = ReadFileBytes(s.filePath); bytes && !bytes->empty() && *bytes != s.diskText) {
         std::string_view text = *bytes;
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         CMarkupSTL disk;
@@ -206,7 +209,11 @@ void WriteBack(Store& s) {
     }
     s.written.clear();
     // A file that cannot be written loses the write silently; the cache keeps the new value.
-    s.doc.SaveDocument(s.filePath);
+    if (s.doc.SaveDocument(s.filePath)) {
+        s.diskText = s.doc.GetDocument();
+    } else {
+        s.diskText.clear();
+    }
 }
 
 void SaveDocument(Store& s) {
@@ -247,7 +254,7 @@ void LoadOnce(Store& s) {
     const auto path = FindFileNoCase(App().dataFolder, kSettingsFileName);
     std::error_code ec;
     if (!path || !std::filesystem::is_regular_file(*path, ec)) return;
-    const auto bytes = ReadFileBytes(*path);
+    auto bytes = ReadFileBytes(*path);
     if (!bytes) return;   // unreadable: as if absent
 
     if (bytes->empty()) {
@@ -268,6 +275,7 @@ void LoadOnce(Store& s) {
         }
         ReadItems(s);
     }
+    s.diskText = std::move(*bytes);
     s.fileMode = true;
     s.filePath = *path;
     // What a host killed while saving left behind; only when no host is saving now.
@@ -366,13 +374,6 @@ bool IsFileMode() {
     return s.fileMode;
 }
 
-CMarkupSTL& SettingsDocument() {
-    Store& s = TheStore();
-    std::lock_guard guard(s.lock);
-    LoadOnce(s);
-    return s.doc;
-}
-
 std::string SettingsFilePath() {
     Store& s = TheStore();
     std::lock_guard guard(s.lock);
@@ -405,6 +406,7 @@ void ResetSettingsStore() {
     s.filePath.clear();
     s.unsaved = false;
     s.written.clear();
+    s.diskText.clear();
     s.hostsMutex.reset();
 }
 

@@ -14,8 +14,6 @@
 #include <string>
 #include <string_view>
 
-class CMarkupSTL;
-
 enum class SettingId : int {
     DockingPosition = 1,
     SecureMode,
@@ -175,9 +173,7 @@ void SetSettingNumber(SettingId id, int value);   // no range check on writing
 void SetSettingText(SettingId id, std::string_view value);
 bool IsFileMode();
 
-// The in-memory settings document and the file it came from ("" in registry mode). Only while
-// holding TheSettingsLock().
-CMarkupSTL& SettingsDocument();
+// The settings file in use ("" in registry mode).
 std::string SettingsFilePath();
 
 // Writes made while a group is alive change the cache and the settings document at once, but the

@@ -2,12 +2,14 @@
 // lock file: flock() on it is held while some thread of this process owns the mutex, and the
 // kernel drops it when the owner dies. The owner's process id is written into the file while it
 // is held and blanked out when it is released, so that a waiter that finds an id left behind
-// knows the mutex was abandoned. The file keeps one fixed-size record, overwritten in place: a
-// lock and a release cost two small writes, never a truncation.
+// knows the mutex was abandoned. The file keeps one fixed-size record, mapped into memory and
+// overwritten in place: a lock and a release write it without a system call of their own.
 #include "sim/desk/sync.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,17 +30,53 @@ namespace fs = std::filesystem;
 
 namespace sim::desk {
 
+// The owner record: a process id padded with blanks, or only blanks while nobody owns the mutex.
+constexpr std::size_t kRecordSize = 16;
+
 struct SimMutex {
     std::string name;
     std::string path;   // the lock file
     int fd = -1;
     pid_t pid = 0;      // the process that opened fd
+    char* record = nullptr;   // the owner record mapped from fd; null when it could not be mapped
     std::mutex guard;
     std::condition_variable freed;
     std::thread::id owner;
     int depth = 0;
-    ~SimMutex() {
+    ~SimMutex() { closeFile(); }
+
+    // Opens the lock file and maps its record, growing the file to hold one first.
+    bool openFile() {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        pid = ::getpid();
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && (st.st_size >= off_t(kRecordSize) || ::ftruncate(fd, kRecordSize) == 0)) {
+            void* p = ::mmap(nullptr, kRecordSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (p != MAP_FAILED) record = static_cast<char*>(p);
+        }
+        return true;
+    }
+    void closeFile() {
+        if (record) ::munmap(record, kRecordSize);
         if (fd >= 0) ::close(fd);
+        record = nullptr;
+        fd = -1;
+    }
+    void readRecord(char* out) const {
+        if (record) {
+            std::memcpy(out, record, kRecordSize);
+        } else if (::pread(fd, out, kRecordSize, 0) < 0) {
+            std::memset(out, ' ', kRecordSize);
+        }
+    }
+    void writeRecord(const char* in) {
+        if (record) {
+            std::memcpy(record, in, kRecordSize);
+        } else if (::pwrite(fd, in, kRecordSize, 0) < 0) {
+            // The id is only a hint for the next waiter: one left behind makes it report the
+            // mutex as abandoned, a missing one makes it miss an abandonment.
+        }
     }
 };
 
@@ -57,21 +95,14 @@ std::string fileNameOf(const std::string& name) {
     return out + ".lock";
 }
 
-// The owner record: a process id padded with blanks, or only blanks while nobody owns the mutex.
-constexpr std::size_t kRecordSize = 16;
-
 // Takes the file lock, waiting until `deadline`; -1 on time-out, else 1 when the last owner left
 // its process id behind (abandoned), 0 otherwise.
 int lockFile(SimMutex& m, std::chrono::steady_clock::time_point deadline) {
     // A forked child would share its parent's open lock file, and with it the parent's lock.
     const pid_t me = ::getpid();
     if (m.pid != me) {
-        const int fd = ::open(m.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(m.fd);
-            m.fd = fd;
-            m.pid = me;
-        }
+        m.closeFile();
+        if (!m.openFile()) return 0;   // no lock to be had: go on without
     }
     for (;;) {
         if (::flock(m.fd, LOCK_EX | LOCK_NB) == 0) break;
@@ -79,23 +110,19 @@ int lockFile(SimMutex& m, std::chrono::steady_clock::time_point deadline) {
         if (std::chrono::steady_clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    char left[kRecordSize + 1] = {};
-    const ssize_t n = ::pread(m.fd, left, kRecordSize, 0);
-    const bool abandoned = n > 0 && std::any_of(left, left + n, [](char c) { return c >= '0' && c <= '9'; });
+    char left[kRecordSize];
+    m.readRecord(left);
+    const bool abandoned = std::any_of(left, left + kRecordSize, [](char c) { return c >= '0' && c <= '9'; });
     char mine[kRecordSize + 1];
     std::snprintf(mine, sizeof mine, "%-*ld", int(kRecordSize), long(me));
-    if (::pwrite(m.fd, mine, kRecordSize, 0) < 0) {
-        // The id is only a hint for the next waiter.
-    }
+    m.writeRecord(mine);
     return abandoned ? 1 : 0;
 }
 
 void unlockFile(SimMutex& m) {
     char blank[kRecordSize];
     std::memset(blank, ' ', sizeof blank);
-    if (::pwrite(m.fd, blank, sizeof blank, 0) < 0) {
-        // An id left behind only makes the next waiter report the mutex as abandoned.
-    }
+    m.writeRecord(blank);
     ::flock(m.fd, LOCK_UN);
 }
 
@@ -128,12 +155,10 @@ std::shared_ptr<SimMutex> openNamedMutex(const std::string& name) {
     auto m = std::make_shared<SimMutex>();
     m->name = name;
     m->path = path;
-    m->pid = ::getpid();
-    m->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m->fd < 0 && errno == ENOENT) {
+    if (!m->openFile() && errno == ENOENT) {
         // The folder is made on first use only; it may also have been removed since.
         lockFolder();
-        m->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        m->openFile();
     }
     if (m->fd < 0) return nullptr;
     slot = m;
