@@ -134,46 +134,62 @@ std::vector<std::string> scatteredNames(int n) {
 
 double g_openHundredMs = 0;
 
+// One session opening the drawings one after another, the bar repainting as each arrives; the
+// processor time of the whole run and of its first and last hundred.
+struct OpenRun {
+    double ms = 0, firstHundred = 0, lastHundred = 0;
+};
+
+OpenRun openOneByOne(const std::vector<std::string>& paths) {
+    Session session(true);
+    OpenRun run;
+    const double start = threadMs();
+    double lastHundredStart = start;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i + 100 == paths.size()) lastHundredStart = threadMs();
+        sim::host::openDrawing(paths[i]);
+        sim::desk::WindowManager::get().pump();   // the bar repaints as each one arrives
+        if (i + 1 == 100) run.firstHundred = threadMs() - start;
+    }
+    run.lastHundred = threadMs() - lastHundredStart;
+    run.ms = threadMs() - start;
+    return run;
+}
+
+// Sessions differ by a few per cent from one to the next (what else the machine does, where the
+// memory lands), more than a thousand drawings differ from a hundred: each size runs several
+// sessions and keeps its fastest, the least disturbed.
 void BM_OpenSorted(benchmark::State& state) {
     const int n = int(state.range(0));
-    double ms = 0, firstHundred = 0, lastHundred = 0;   // processor time
+    const int sessions = n <= 100 ? 5 : 2;
+    OpenRun best;
     for (auto _ : state) {
         state.PauseTiming();
-        {
-            Session session(true);
-            // Written once and kept for later runs.
-            const std::string folder = fs::temp_directory_path().string() + "/korvane-bench-open/";
-            fs::create_directories(folder);
-            std::vector<std::string> paths;
-            for (const std::string& name : scatteredNames(n)) {
-                paths.push_back(folder + name);
-                sim::dwg::Drawing d;
-                std::string err;
-                if (!fs::exists(paths.back()))
-                    sim::dwg::writeDrawingFile(paths.back(), d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err);
-            }
-            state.ResumeTiming();
-            const double start = threadMs();
-            double lastHundredStart = start;
-            for (size_t i = 0; i < paths.size(); ++i) {
-                if (i + 100 == paths.size()) lastHundredStart = threadMs();
-                sim::host::openDrawing(paths[i]);
-                sim::desk::WindowManager::get().pump();   // the bar repaints as each one arrives
-                if (i + 1 == 100) firstHundred = threadMs() - start;
-            }
-            lastHundred = threadMs() - lastHundredStart;
-            ms = threadMs() - start;
-            state.PauseTiming();
+        // Written once and kept for later runs.
+        const std::string folder = fs::temp_directory_path().string() + "/korvane-bench-open/";
+        fs::create_directories(folder);
+        std::vector<std::string> paths;
+        for (const std::string& name : scatteredNames(n)) {
+            paths.push_back(folder + name);
+            sim::dwg::Drawing d;
+            std::string err;
+            if (!fs::exists(paths.back()))
+                sim::dwg::writeDrawingFile(paths.back(), d, sim::dwg::Release::R2013, sim::dwg::Kind::Dwg, &err);
         }
         state.ResumeTiming();
+        for (int s = 0; s < sessions; ++s) {
+            const OpenRun run = openOneByOne(paths);
+            if (s == 0 || run.ms < best.ms) best = run;
+        }
     }
-    if (n == 100) g_openHundredMs = ms;
-    state.counters["cpu_ms"] = ms;
-    state.counters["cpu_us_per_drawing"] = ms * 1000 / n;
-    state.counters["last_100_ms"] = lastHundred;   // against the first hundred: growth per drawing
-    state.counters["first_100_ms"] = firstHundred;
-    if (n > 100 && g_openHundredMs > 0) state.counters["times_100"] = ms / g_openHundredMs;
-    state.SetLabel(std::to_string(n) + " drawings, 'Open sort' on");
+    if (n == 100) g_openHundredMs = best.ms;
+    state.counters["sessions"] = sessions;
+    state.counters["cpu_ms"] = best.ms;
+    state.counters["cpu_us_per_drawing"] = best.ms * 1000 / n;
+    state.counters["last_100_ms"] = best.lastHundred;   // against the first hundred: growth per drawing
+    state.counters["first_100_ms"] = best.firstHundred;
+    if (n > 100 && g_openHundredMs > 0) state.counters["times_100"] = best.ms / g_openHundredMs;
+    state.SetLabel(std::to_string(n) + " drawings, 'Open sort' on, fastest of " + std::to_string(sessions) + " sessions");
 }
 BENCHMARK(BM_OpenSorted)->Arg(100)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 

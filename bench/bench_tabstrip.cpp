@@ -36,7 +36,7 @@ struct Bar {
         tab.SetItemSize({32, 26});
         for (int i = 0; i < tabs; ++i) {
             auto* item = new CItemData;
-            item->pathName = "/drawings/plan-" + std::to_string(i) + ".dwg";
+            item->SetPathName("/drawings/plan-" + std::to_string(i) + ".dwg");
             item->isLink = i % 3 == 0;
             item->versionCode = 5 + i % 5;
             item->marked = i % 7 == 0;

@@ -15,10 +15,15 @@ CItemData::~CItemData() {
     if (thumbnail) DeleteObject(thumbnail);
 }
 
+void CItemData::SetPathName(std::string path) {
+    pathName = std::move(path);
+    sortNameCurrent_ = false;
+}
+
 const std::string& CItemData::SortName() const {
-    if (sortPath_ != pathName) {
-        sortPath_ = pathName;
+    if (!sortNameCurrent_) {
         sortName_ = FoldCase(SplitPath(pathName).name);
+        sortNameCurrent_ = true;
     }
     return sortName_;
 }

@@ -29,7 +29,7 @@ struct CItemData {
     int versionCode = -1;                 // format code from the thumbnail library; -1 until known
     AcApDocWindow* docWindow = nullptr;   // non-drawing tabs only
     AcApDocument* drawingDoc = nullptr;   // drawing tabs only
-    std::string pathName;                 // full path (a non-drawing tab: the window title)
+    std::string pathName;                 // full path (a non-drawing tab: the window title); set by SetPathName
     std::string displayName;              // name and extension
     std::string description;              // tooltip text
     HBITMAP thumbnail = nullptr;          // owned
@@ -41,12 +41,16 @@ struct CItemData {
 
     bool isDrawing() const { return drawingDoc != nullptr; }
     bool isWindow() const { return drawingDoc == nullptr && docWindow != nullptr; }
+    // Gives the tab a new path; what is worked out from the path is worked out again.
+    void SetPathName(std::string path);
     // The file name without extension, case folded, that sorted insertion compares; worked out
-    // once per path, since each new tab is compared with every tab of the bar.
+    // once per path, since each new tab is compared with every tab of the bar. Knowing it is
+    // current costs no look at the path itself, which lies elsewhere in memory.
     const std::string& SortName() const;
 
 private:
-    mutable std::string sortPath_, sortName_;
+    mutable std::string sortName_;
+    mutable bool sortNameCurrent_ = false;
 };
 
 // The file a tab stands for: a drawing's file, else the tab's own path (a link's file, a

@@ -165,7 +165,7 @@ void AcKvUiTabPanel::fillDrawing(CItemData* item, AcApDocument* doc) {
     const std::string path = doc->fileName();
     const PathParts parts = SplitPath(path);
     if (App().sdi) item->keepAsLink = 1;
-    item->pathName = path;
+    item->SetPathName(path);
     item->displayName = parts.name + parts.extension;
     item->drawingDoc = doc;
     item->docWindow = nullptr;
@@ -213,7 +213,7 @@ void AcKvUiTabPanel::InsertDocWindow(AcApDocWindow* window) {
         auto item = std::make_unique<CItemData>();
         const std::string title = window->title();
         const PathParts parts = SplitPath(title);
-        item->pathName = title;
+        item->SetPathName(title);
         item->displayName = parts.name + parts.extension;
         item->docWindow = window;
         item->description = "\nNon Drawing";
@@ -231,7 +231,7 @@ void AcKvUiTabPanel::InsertLinkDrawing(const std::string& path) {
     if (!hwnd_) return;
     auto item = std::make_unique<CItemData>();
     const PathParts parts = SplitPath(path);
-    item->pathName = path;
+    item->SetPathName(path);
     item->displayName = parts.name + parts.extension;
     item->description = "\nLink Drawing";
     item->isLink = 1;
@@ -264,7 +264,7 @@ void AcKvUiTabPanel::ModifyDrawing(AcApDocument* doc) {
         for (int i = 0; i < tab_.GetItemCount(); ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item || item->drawingDoc != doc) continue;
-            item->pathName = doc->fileName();
+            item->SetPathName(doc->fileName());
             ModifyItemData(i, item);
             makeThumbnail(item, item->pathName);
             tab_.Redraw();

@@ -67,7 +67,7 @@ public:
         CItemData* item = tab.GetItem(selected);
         AcApDocument* doc = acDocManager->curDocument();
         if (!item || !doc || item->drawingDoc != doc) return;
-        if (afterSaveAs) item->pathName = doc->fileName();
+        if (afterSaveAs) item->SetPathName(doc->fileName());
         int dbmod = 0;
         KvGetVarInt("DBMOD", &dbmod);
         item->modified = dbmod != 0 ? 1 : 0;

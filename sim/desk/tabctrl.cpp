@@ -98,6 +98,7 @@ int rowThickness(const TabControl& c) {
 }
 
 void computeLayout(HWND wnd, TabControl& c);
+void placeLine(HWND wnd, TabControl& c, const RECT& client, int thick);
 
 // The rectangles of all tabs in client coordinates, the scroll position applied. The result is
 // kept until the tabs, the font, the sizes, the style, the scroll position or the window change.
@@ -188,6 +189,13 @@ void computeLayout(HWND wnd, TabControl& c) {
         }
     }
     c.firstVisible = std::clamp(c.firstVisible, 0, c.maxFirst);
+    placeLine(wnd, c, client, thick);
+}
+
+// The rectangles of a row or of a column scrolled to `firstVisible`, from the measured tabs.
+void placeLine(HWND wnd, TabControl& c, const RECT& client, int thick) {
+    const DWORD style = styleOf(wnd);
+    c.rects.clear();
     const long long origin = c.tabs.empty() ? 0 : c.starts[size_t(c.firstVisible)];
     const bool far = (style & TCS_BOTTOM) != 0;   // TCS_RIGHT for a column: the same bit
     const long long across = far ? (c.lines == Lines::Row ? client.bottom : client.right) - thick : 0;
@@ -222,8 +230,9 @@ void ensureSelectionVisible(HWND wnd, TabControl& c) {
     }
     first = std::clamp(first, 0, c.maxFirst);
     if (first != c.firstVisible) {
+        // Scrolling moves the tabs, not their sizes: placed again, not measured again.
         c.firstVisible = first;
-        c.valid = false;
+        placeLine(wnd, c, c.clientAtLayout, rowThickness(c));
     }
 }
 

@@ -81,15 +81,15 @@ SimDocument* Host::find(const std::string& path) const {
         return it->second;
     };
     const std::string wanted = resolved(path);
+    const std::size_t wantedHash = std::hash<std::string>()(wanted);
     for (auto& d : docs) {
         if (!d->titled) continue;
-        if (d->resolvedFor != d->path) {
+        if (!d->resolvedCurrent) {
             d->resolved = resolved(d->path);
-            d->resolvedFor = d->path;
+            d->resolvedHash = std::hash<std::string>()(d->resolved);
+            d->resolvedCurrent = true;
         }
-        // From the end: open drawings' paths share their folders and differ in their names.
-        if (d->resolved.size() == wanted.size() && std::equal(d->resolved.rbegin(), d->resolved.rend(), wanted.rbegin()))
-            return d.get();
+        if (d->resolvedHash == wantedHash && d->resolved == wanted) return d.get();
     }
     return nullptr;
 }
@@ -254,7 +254,7 @@ bool openContent(const std::string& path, const DrawingContent& content, bool fo
     }
     if (!closeForSdi()) return false;
     auto doc = std::make_unique<SimDocument>();
-    doc->path = path;
+    doc->setPath(path);
     doc->readOnly = foreign;
     doc->db->content = content;
     if (foreign) print("\n\"" + baseName(path) + "\" was not written by this host: opened read-only.\n");
@@ -282,7 +282,7 @@ bool Host::createNew(const std::string& templatePath) {
     }
     if (!closeForSdi()) return false;
     auto doc = std::make_unique<SimDocument>();
-    doc->path = "Drawing" + std::to_string(++untitledCounter) + ".dwg";
+    doc->setPath("Drawing" + std::to_string(++untitledCounter) + ".dwg");
     doc->titled = false;
     doc->db->content = content;
     addDocument(std::move(doc));
@@ -450,7 +450,7 @@ bool Host::saveDocument(SimDocument* doc, const std::string& rawPath, AcApDocume
     doc->db->content = content;
     doc->db->dbmod = 0;
     if (rename) {
-        doc->path = path;
+        doc->setPath(path);
         doc->db->fileName = path;
         doc->titled = true;
         doc->readOnly = false;

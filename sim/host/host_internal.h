@@ -81,10 +81,16 @@ struct Segment {
 
 class SimDocument : public AcApDocument {
 public:
-    std::string path;          // full path; an untitled drawing has its bare name ("Drawing1.dwg")
-    // `path` with links resolved, worked out again only when the path changes (finding a drawing
-    // by its path walks every open drawing).
-    mutable std::string resolvedFor, resolved;
+    std::string path;          // full path; an untitled drawing has its bare name ("Drawing1.dwg"); set by setPath
+    // `path` with links resolved, worked out again only after setPath (finding a drawing by its
+    // path walks every open drawing, and must not look at each one's path to know it is current).
+    mutable std::string resolved;
+    mutable std::size_t resolvedHash = 0;   // of `resolved`: most drawings are told apart without reading it
+    mutable bool resolvedCurrent = false;
+    void setPath(std::string p) {
+        path = std::move(p);
+        resolvedCurrent = false;
+    }
     bool titled = true;
     bool readOnly = false;     // a drawing the simulator did not write
     std::unique_ptr<SimDatabase> db = std::make_unique<SimDatabase>();

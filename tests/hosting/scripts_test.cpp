@@ -54,7 +54,7 @@ TEST_F(EveryScript, KoreanGreekAndAccentedNamesOnTheBarInTheTooltipAndInTheSwitc
     ASSERT_NE(korean, nullptr);
     ASSERT_EQ(korean->displayName, "설계도 1층.dwg");
     CItemData shown;
-    shown.pathName = "/Projekte/설계도 1층.dwg";
+    shown.SetPathName("/Projekte/설계도 1층.dwg");
     shown.description = korean->description;
     shown.thumbnail = korean->thumbnail;
     kvui::MarkupStyle style;

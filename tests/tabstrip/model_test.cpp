@@ -11,7 +11,7 @@ struct Bar {
     explicit Bar(int n) {
         for (int i = 0; i < n; ++i) {
             auto item = std::make_unique<CItemData>();
-            item->pathName = "d" + std::to_string(i) + ".dwg";
+            item->SetPathName("d" + std::to_string(i) + ".dwg");
             items.push_back(item.get());
             model.Insert(i, std::move(item));
         }

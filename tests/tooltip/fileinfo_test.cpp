@@ -58,7 +58,7 @@ TEST(FileInfo, PlacementFollowsTheDockSide) {
 
 TEST(FileInfo, MarkupNamesThePictureAndThePosition) {
     CItemData item;
-    item.pathName = "/d/plan.dwg";
+    item.SetPathName("/d/plan.dwg");
     item.description = "\nTitle = A<B & C";
     const std::uint32_t px[1] = {0xFF00FF00u};
     item.thumbnail = KvCreateBitmap(1, 1, px);

@@ -135,7 +135,7 @@ TEST(TooltipMarkup, PaintsLikeTheGolden) {
     HBITMAP raw = KvCreateBitmap(160, 120, px.data());
     HBITMAP preview = KvComposePreview(raw, 8, 26640, true);
     CItemData item;
-    item.pathName = "/Drawings/plan.dwg";
+    item.SetPathName("/Drawings/plan.dwg");
     item.description = "\n\n\nTitle = Plan\nAuthor = Mirel\n\nDrawing Custom Summary Information:\n\nName             Value\n"
                        "\nClient             Harbour";
     item.thumbnail = preview;
