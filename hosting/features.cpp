@@ -6,15 +6,19 @@
 namespace {
 // Not an owner: the module's root owns the instance and this only finds it.
 KvFeatureObjects* g_current = nullptr;
+
+// What the strip's work run later by the host finds the panel by.
+AcKvUiTabPanel* loadedPanel() { return KvFeatures() ? &KvTabPanel() : nullptr; }
 }   // namespace
 
-KvFeatureObjects::KvFeatureObjects()
-    : tabOperations(KvTabPanel().TabCtrl()), tabMenus(KvTabPanel().TabCtrl(), tabOperations) {
+KvFeatureObjects::KvFeatureObjects() : tabOperations(KvTabPanel()), tabMenus(KvTabPanel(), tabOperations) {
     g_current = this;
     KvTabPanel().TabCtrl().SetController(&tabMenus);
+    KvSetTabPanelLookup(loadedPanel);
 }
 
 KvFeatureObjects::~KvFeatureObjects() {
+    KvSetTabPanelLookup(nullptr);
     if (KvTabPanel().TabCtrl().Controller() == &tabMenus) KvTabPanel().TabCtrl().SetController(nullptr);
     KvSetTabStripHost(nullptr);
     if (g_current == this) g_current = nullptr;

@@ -325,8 +325,7 @@ void AcKvUiTabCtrlDialog::ChangeDocument() {
         } else if (!item->docWindow) {
             tab.linkIndex = index;
             tab.SetCurSel(index);
-            acDocManager->executeInApplicationContext(
-                +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+            AcKvUiTabPanel::OpenLinkTabLater();
         } else {
             item->docWindow->activate();
             item->marked = 1;

@@ -53,7 +53,8 @@ int KvFormatCodeFromVersionCode(int v) {
     }
 }
 
-AcKvUiTabCtrl::AcKvUiTabCtrl() : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)) {}
+AcKvUiTabCtrl::AcKvUiTabCtrl(AcKvUiTabPanel* panel)
+    : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)), panel_(panel) {}
 
 AcKvUiTabCtrl::~AcKvUiTabCtrl() { Destroy(); }
 
@@ -438,8 +439,8 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                         GlyphAction(index, glyph);
                     } else if (glyph == 1 && model_.MarkedCount() > 1) {
                         if (controller_) controller_->CloseMarkedRequested();
-                    } else if (glyph == 1) {
-                        KvTabPanel().DeleteDrawing(item);
+                    } else if (glyph == 1 && panel_) {
+                        panel_->DeleteDrawing(item);
                     }
                 });
                 return 0;
@@ -541,7 +542,7 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
 }
 
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {
-    if (item->drawingDoc != acDocManager->curDocument()) KvTabPanel().ActivateDrawing(item->drawingDoc);
+    if (item->drawingDoc != acDocManager->curDocument()) AcKvUiTabPanel::ActivateDrawing(item->drawingDoc);
     SendMessage(acedGetAcadFrame(), WM_COMMAND, kCmdFileClose, 0);
 }
 

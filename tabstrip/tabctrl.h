@@ -18,6 +18,7 @@
 namespace kvui {
 class CKvTooltip;
 }
+class AcKvUiTabPanel;
 
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
@@ -27,7 +28,9 @@ int KvFormatCodeFromVersionCode(int versionCode);
 
 class AcKvUiTabCtrl {
 public:
-    AcKvUiTabCtrl();
+    // `panel` is the panel that owns the control (null for a control standing alone, which has
+    // no panel to close or activate through).
+    explicit AcKvUiTabCtrl(AcKvUiTabPanel* panel = nullptr);
     ~AcKvUiTabCtrl();
     AcKvUiTabCtrl(const AcKvUiTabCtrl&) = delete;
     AcKvUiTabCtrl& operator=(const AcKvUiTabCtrl&) = delete;
@@ -35,6 +38,7 @@ public:
     bool Create(HWND parent, const RECT& rect, UINT id);
     void Destroy();
     HWND GetSafeHwnd() const { return hwnd_; }
+    AcKvUiTabPanel* Panel() const { return panel_; }
 
     // Loads the pictures, applies the style for `dockSide`, sets the 4 by 4 padding.
     void Initialise();
@@ -153,6 +157,7 @@ private:
     KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
+    AcKvUiTabPanel* const panel_;
     HWND hwnd_ = nullptr;
     KvTabStripModel model_;   // the tabs' items, in the order the control shows them
     KvTabStripController* controller_ = nullptr;

@@ -29,7 +29,7 @@ public:
     void SelectTab(AcApDocWindow* window) override { KvTabPanel().SetCurTabFromDocument(window); }
     void RemoveTab(AcApDocument* doc) override { KvTabPanel().DeleteDrawing(doc); }
     void RemoveTab(AcApDocWindow* window) override { KvTabPanel().DeleteDrawing(window); }
-    void DrawingActivated(AcApDocument* doc) override { KvAdvanceQueueFor(doc); }
+    void DrawingActivated(AcApDocument* doc) override { KvTabPanel().AdvanceQueueFor(doc); }
     void DrawingSaved(AcApDocument* doc) override { KvTabPanel().ModifyDrawing(doc); }
     void DrawingSavedUnasked(AcApDocument* doc, const std::string& fileName) override {
         AcKvUiTabPanel& panel = KvTabPanel();

@@ -35,7 +35,8 @@ bool KvFilterMessage(MSG* msg) {
         if (msg->message != WM_SYSCOMMAND) {
             // The switcher's own key handling comes after the filter, as a dialog's does.
             KvModule* module = KvTheModule();
-            consumed = (module && KvTabStripFilter(msg, module->tabStripKeys)) || KvSwitcherPreTranslate(msg);
+            consumed =
+                (module && KvTabStripFilter(msg, KvTabPanel(), module->tabStripKeys)) || KvSwitcherPreTranslate(msg);
             return;
         }
         if (msg->hwnd != acedGetAcadFrame()) return;
