@@ -8,7 +8,6 @@
 #include "core/guard.h"
 #include "core/resource_scope.h"
 #include "hosting/features.h"
-#include "hosting/striphost.h"
 #include "settings/dockside.h"
 #include "settings/settings.h"
 #include "tabstrip/itemdata.h"
@@ -108,7 +107,6 @@ CKorvaneDialogBar* KvDockBar() {
 bool KvCreateDockBar(KvFeatureObjects& owner) {
     KvFeatureObjects* features = &owner;
     if (features->bar) return true;
-    KvAttachTabStripHost();
     bool created = false;
     KvGuard("CreateDockBar", [&] {
         AcKvUiTabPanel& panel = KvTabPanel();

@@ -1,6 +1,5 @@
 #include "hosting/features.h"
 
-#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 
 namespace {
@@ -14,13 +13,15 @@ AcKvUiTabPanel* loadedPanel() { return KvFeatures() ? &KvTabPanel() : nullptr; }
 KvFeatureObjects::KvFeatureObjects() : tabOperations(KvTabPanel()), tabMenus(KvTabPanel(), tabOperations) {
     g_current = this;
     KvTabPanel().TabCtrl().SetController(&tabMenus);
+    // Before the bar or the switcher exists the host's calls find neither and do nothing.
+    KvTabPanel().TabCtrl().SetHost(&stripHost);
     KvSetTabPanelLookup(loadedPanel);
 }
 
 KvFeatureObjects::~KvFeatureObjects() {
     KvSetTabPanelLookup(nullptr);
     if (KvTabPanel().TabCtrl().Controller() == &tabMenus) KvTabPanel().TabCtrl().SetController(nullptr);
-    KvSetTabStripHost(nullptr);
+    if (KvTabPanel().TabCtrl().Host() == &stripHost) KvTabPanel().TabCtrl().SetHost(nullptr);
     if (g_current == this) g_current = nullptr;
 }
 

@@ -6,7 +6,6 @@
 #include "hosting/switcher.h"
 #include "menus/tabmenus.h"
 #include "settings/options.h"
-#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 
 void KvBarAndSwitcher::ApplyBarVisibility(int tabCount) { KvApplyBarVisibilityRule(tabCount); }
@@ -54,10 +53,6 @@ void KvTabStripSettingsApplied::ListsEdited(const std::vector<std::string>& favo
     menus->favourites = favourites;
     menus->templates = templates;
     menus->SaveFavourites();
-}
-
-void KvAttachTabStripHost() {
-    if (KvFeatureObjects* features = KvFeatures()) KvSetTabStripHost(&features->stripHost);
 }
 
 KvSettingsApplied& KvTabStripSettings() { return KvFeatures()->stripSettings; }

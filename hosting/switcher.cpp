@@ -10,7 +10,6 @@
 #include "doctrack/docdata.h"
 #include "gfx/canvas.h"
 #include "hosting/features.h"
-#include "hosting/striphost.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
 #include "tabstrip/painting.h"
@@ -418,7 +417,6 @@ AcKvUiTabCtrlDialog* KvSwitcher() {
 
 bool KvCreateSwitcher(KvFeatureObjects& owner, HWND parent) {
     if (owner.switcher) return true;
-    KvAttachTabStripHost();
     auto dialog = std::make_unique<AcKvUiTabCtrlDialog>();
     if (!dialog->Create(parent)) return false;
     owner.switcher = std::move(dialog);

@@ -4,7 +4,6 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "settings/settings.h"
-#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 #include "win/imm.h"
 #include "win/input.h"
@@ -25,8 +24,6 @@ Pointer pointerPlace(AcKvUiTabPanel& panel) {
     if (under && under == acedGetAcadDwgView()) return Pointer::Drawing;
     return Pointer::Elsewhere;
 }
-
-bool busy() { return AcKvUiTabCtrl::HostBusy(); }
 
 // Moves the selected tab to `target` without changing the active drawing.
 void moveSelected(AcKvUiTabCtrl& tab, int target, int neighbour) {
@@ -84,6 +81,7 @@ bool KvTabStripFilter(MSG* msg, AcKvUiTabPanel& panel, KvTabStripKeyState& state
     if (!active || !active->document() || !acedGetAcadDwgView()) return false;
     AcKvUiTabCtrl& tab = panel.TabCtrl();
     if (!tab.GetSafeHwnd()) return false;
+    auto busy = [&tab] { return tab.HostBusy(); };
     const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
 
@@ -114,8 +112,8 @@ bool KvTabStripFilter(MSG* msg, AcKvUiTabPanel& panel, KvTabStripKeyState& state
     if (msg->message != WM_KEYDOWN) return false;
     const int key = int(msg->wParam);
     // Ctrl+Tab opens the document switcher (its own key handling takes over from there).
-    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !KvTabSwitcherVisible()) {
-        if (KvOpenTabSwitcher(shift)) return true;
+    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !tab.SwitcherVisible()) {
+        if (tab.OpenSwitcher(shift)) return true;
     }
     const Pointer where = pointerPlace(panel);
     const bool overBarOrDrawing = where != Pointer::Elsewhere;

@@ -12,7 +12,6 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "doctrack/docdata.h"
-#include "tabstrip/host.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/fileinfo.h"
@@ -559,7 +558,9 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     tab_.Redraw();
 }
 
-void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibility(tab_.GetItemCount()); }
+void AcKvUiTabPanel::UpdateBarVisibility() {
+    if (KvTabStripHost* host = tab_.Host()) host->ApplyBarVisibility(tab_.GetItemCount());
+}
 
 void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
     KvGuard("OnTooltipDisplay", [&] {

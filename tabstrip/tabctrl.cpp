@@ -13,7 +13,6 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
-#include "tabstrip/host.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -352,9 +351,9 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
     return fallback;
 }
 
-bool AcKvUiTabCtrl::HostBusy() {
+bool AcKvUiTabCtrl::HostBusy() const {
     AcApDocument* doc = acDocManager->curDocument();
-    return !doc || !doc->isQuiescent() || KvTabSwitcherVisible();
+    return !doc || !doc->isQuiescent() || SwitcherVisible();
 }
 
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
