@@ -1,5 +1,6 @@
 #include "hosting/features.h"
 
+#include <stdexcept>
 #include "tabstrip/panel.h"
 
 namespace {
@@ -7,22 +8,33 @@ namespace {
 KvFeatureObjects* g_current = nullptr;
 
 // What the strip's work run later by the host finds the panel by.
-AcKvUiTabPanel* loadedPanel() { return KvFeatures() ? &KvTabPanel() : nullptr; }
+AcKvUiTabPanel* loadedPanel() {
+    KvFeatureObjects* features = KvFeatures();
+    return features ? &features->panel : nullptr;
+}
 }   // namespace
 
-KvFeatureObjects::KvFeatureObjects() : tabOperations(KvTabPanel()), tabMenus(KvTabPanel(), tabOperations) {
+KvFeatureObjects::KvFeatureObjects() : tabOperations(panel), tabMenus(panel, tabOperations) {
     g_current = this;
-    KvTabPanel().TabCtrl().SetController(&tabMenus);
+    panel.TabCtrl().SetController(&tabMenus);
     // Before the bar or the switcher exists the host's calls find neither and do nothing.
-    KvTabPanel().TabCtrl().SetHost(&stripHost);
+    panel.TabCtrl().SetHost(&stripHost);
     KvSetTabPanelLookup(loadedPanel);
 }
 
 KvFeatureObjects::~KvFeatureObjects() {
     KvSetTabPanelLookup(nullptr);
-    if (KvTabPanel().TabCtrl().Controller() == &tabMenus) KvTabPanel().TabCtrl().SetController(nullptr);
-    if (KvTabPanel().TabCtrl().Host() == &stripHost) KvTabPanel().TabCtrl().SetHost(nullptr);
     if (g_current == this) g_current = nullptr;
+    // The menus and the host go before the panel: the control must not report to them any more.
+    panel.TabCtrl().SetController(nullptr);
+    panel.TabCtrl().SetHost(nullptr);
+    panel.Destroy();
 }
 
 KvFeatureObjects* KvFeatures() { return g_current; }
+
+AcKvUiTabPanel& KvTabPanel() {
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) throw std::logic_error("the tab panel exists only while the module is loaded");
+    return features->panel;
+}

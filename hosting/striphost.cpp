@@ -30,7 +30,9 @@ std::vector<std::string> KvTabStripSettingsApplied::Templates() {
 }
 
 void KvTabStripSettingsApplied::TabFontChosen(bool selected, const std::string& record) {
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) return;
+    AcKvUiTabCtrl& tab = features->panel.TabCtrl();
     if (selected) tab.SetFonts(record, "");
     else tab.SetFonts("", record);
     // The bar's thickness follows the selected font; the font stays even when the dialog is
@@ -40,7 +42,9 @@ void KvTabStripSettingsApplied::TabFontChosen(bool selected, const std::string& 
 }
 
 void KvTabStripSettingsApplied::SettingsStored(const COptionsValues& v) {
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) return;
+    AcKvUiTabCtrl& tab = features->panel.TabCtrl();
     tab.tooltipEnable = v.num(SettingId::TooltipEnable) != 0;
     tab.showThumbnail = v.num(SettingId::ShowThumbnail) != 0;
     tab.showDesc = v.num(SettingId::ShowDesc) != 0;

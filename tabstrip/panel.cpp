@@ -29,11 +29,6 @@ std::string summaryOf(AcApDocument* doc) { return MakeDescription(doc ? doc->dat
 
 }   // namespace
 
-AcKvUiTabPanel& KvTabPanel() {
-    static AcKvUiTabPanel panel;
-    return panel;
-}
-
 void KvSetTabPanelLookup(KvTabPanelLookup lookup) { g_lookup = lookup; }
 
 AcKvUiTabPanel::~AcKvUiTabPanel() { Destroy(); }

@@ -98,6 +98,3 @@ bool KvWildcardMatch(const std::string& pattern, const std::string& name);
 // Without a lookup such work finds no panel and does nothing.
 using KvTabPanelLookup = AcKvUiTabPanel* (*)();
 void KvSetTabPanelLookup(KvTabPanelLookup lookup);
-
-// The panel, one per process (created empty; its window exists while the bar does).
-AcKvUiTabPanel& KvTabPanel();

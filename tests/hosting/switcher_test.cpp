@@ -9,7 +9,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
