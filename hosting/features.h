@@ -27,7 +27,7 @@ struct KvFeatureObjects {
     KvFeatureObjects(const KvFeatureObjects&) = delete;
     KvFeatureObjects& operator=(const KvFeatureObjects&) = delete;
 
-    KvBarAndSwitcher stripHost;                // the tab strip's host, once the bar or the switcher exists
+    KvBarAndSwitcher stripHost;                // the tab strip's host: the bar's visibility, the switcher
     KvTabStripSettingsApplied stripSettings;   // the running strip as the Options dialog sees it
     // The tabs; its window exists while the bar does. Its tab control reports to tabMenus and asks
     // stripHost; the bar, the switcher, the operations and the menus keep references to it.
@@ -48,6 +48,6 @@ KvFeatureObjects* KvFeatures();
 
 // The loaded module's tab panel. It exists only while the module is loaded: outside its life (before
 // the initialise message, after unload) there is none, and this throws std::logic_error, which the
-// host-boundary guard reports. What can run then (reactors, commands, LISP functions, exports, the
-// message filter, work the host runs later) checks KvFeatures() first.
+// host-boundary guard reports. What can run then (commands, exports, the message filter, work the
+// host runs later) checks KvFeatures() or the root first; the reactors' events are handed the panel.
 AcKvUiTabPanel& KvTabPanel();
