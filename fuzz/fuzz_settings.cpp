@@ -29,7 +29,7 @@
 #include "sim/pe/modules.h"
 #include "sim/registry/registry.h"
 #include "sim/script/runner.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/registry.h"
 
 namespace {

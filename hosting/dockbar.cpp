@@ -8,7 +8,6 @@
 #include "core/guard.h"
 #include "core/resource_scope.h"
 #include "hosting/features.h"
-#include "hosting/striphost.h"
 #include "settings/dockside.h"
 #include "settings/settings.h"
 #include "tabstrip/itemdata.h"
@@ -108,10 +107,9 @@ CKorvaneDialogBar* KvDockBar() {
 bool KvCreateDockBar(KvFeatureObjects& owner) {
     KvFeatureObjects* features = &owner;
     if (features->bar) return true;
-    KvAttachTabStripHost();
     bool created = false;
     KvGuard("CreateDockBar", [&] {
-        AcKvUiTabPanel& panel = KvTabPanel();
+        AcKvUiTabPanel& panel = features->panel;
         panel.ReadSettings();
         auto bar = std::make_unique<CKorvaneDialogBar>();
         {
@@ -146,7 +144,7 @@ void KvDestroyDockBar(KvFeatureObjects& owner) {
         b = nullptr;
     }
     if (!features->bar) return;
-    KvTabPanel().Destroy();
+    features->panel.Destroy();   // the panel's window goes before the bar that holds it
     features->bar->DestroyWindow();
     features->bar.reset();
     acedRecalcFrameLayout();
@@ -167,7 +165,7 @@ void KvApplyBarVisibilityRule(int tabs) {
 void KvApplySettingsToTabStrip() {
     CKorvaneDialogBar* bar = KvDockBar();
     if (!bar) return;
-    AcKvUiTabPanel& panel = KvTabPanel();
+    AcKvUiTabPanel& panel = KvFeatures()->panel;   // there is a bar, so there are features
     AcKvUiTabCtrl& tab = panel.TabCtrl();
     panel.ReadSettings();
     App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;

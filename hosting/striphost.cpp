@@ -6,7 +6,6 @@
 #include "hosting/switcher.h"
 #include "menus/tabmenus.h"
 #include "settings/options.h"
-#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 
 void KvBarAndSwitcher::ApplyBarVisibility(int tabCount) { KvApplyBarVisibilityRule(tabCount); }
@@ -31,7 +30,9 @@ std::vector<std::string> KvTabStripSettingsApplied::Templates() {
 }
 
 void KvTabStripSettingsApplied::TabFontChosen(bool selected, const std::string& record) {
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) return;
+    AcKvUiTabCtrl& tab = features->panel.TabCtrl();
     if (selected) tab.SetFonts(record, "");
     else tab.SetFonts("", record);
     // The bar's thickness follows the selected font; the font stays even when the dialog is
@@ -41,7 +42,9 @@ void KvTabStripSettingsApplied::TabFontChosen(bool selected, const std::string& 
 }
 
 void KvTabStripSettingsApplied::SettingsStored(const COptionsValues& v) {
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+    KvFeatureObjects* features = KvFeatures();
+    if (!features) return;
+    AcKvUiTabCtrl& tab = features->panel.TabCtrl();
     tab.tooltipEnable = v.num(SettingId::TooltipEnable) != 0;
     tab.showThumbnail = v.num(SettingId::ShowThumbnail) != 0;
     tab.showDesc = v.num(SettingId::ShowDesc) != 0;
@@ -54,10 +57,6 @@ void KvTabStripSettingsApplied::ListsEdited(const std::vector<std::string>& favo
     menus->favourites = favourites;
     menus->templates = templates;
     menus->SaveFavourites();
-}
-
-void KvAttachTabStripHost() {
-    if (KvFeatureObjects* features = KvFeatures()) KvSetTabStripHost(&features->stripHost);
 }
 
 KvSettingsApplied& KvTabStripSettings() { return KvFeatures()->stripSettings; }

@@ -21,8 +21,5 @@ public:
     void ListsEdited(const std::vector<std::string>& favourites, const std::vector<std::string>& templates) override;
 };
 
-// Hands the tab strip this layer's host; creating the bar or the switcher does it.
-void KvAttachTabStripHost();
-
 // The running tab strip as the Options dialog sees it (while the module is loaded).
 KvSettingsApplied& KvTabStripSettings();

@@ -10,7 +10,6 @@
 #include "doctrack/docdata.h"
 #include "gfx/canvas.h"
 #include "hosting/features.h"
-#include "hosting/striphost.h"
 #include "res/resource.h"
 #include "tabstrip/panel.h"
 #include "tabstrip/painting.h"
@@ -221,7 +220,7 @@ CItemData* AcKvUiTabCtrlDialog::rowItem(int row) const {
     if (!SendMessage(list_, LVM_GETITEM, 0, reinterpret_cast<LPARAM>(&lv))) return nullptr;
     auto* item = reinterpret_cast<CItemData*>(lv.lParam);
     // A tab closed while the list was shown leaves its row behind: its record is gone.
-    return item && KvTabPanel().FindItemIndex(item) >= 0 ? item : nullptr;
+    return item && panel_.FindItemIndex(item) >= 0 ? item : nullptr;
 }
 
 void AcKvUiTabCtrlDialog::selectRow(int row) {
@@ -258,7 +257,7 @@ void AcKvUiTabCtrlDialog::Fill() {
                    IDC_SWITCHER_ORIGINAL_VERSION})
         SetDlgItemText(hwnd_, id, "");
 
-    AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+    AcKvUiTabCtrl& tab = panel_.TabCtrl();
     const int count = tab.GetItemCount();
     MEMORYSTATUSEX memory;
     GlobalMemoryStatusEx(&memory);
@@ -316,7 +315,7 @@ void AcKvUiTabCtrlDialog::ChangeDocument() {
         const int row = int(SendMessage(list_, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED | LVNI_FOCUSED));
         CItemData* item = row >= 0 ? rowItem(row) : nullptr;
         if (!item) return;
-        AcKvUiTabPanel& panel = KvTabPanel();
+        AcKvUiTabPanel& panel = panel_;
         AcKvUiTabCtrl& tab = panel.TabCtrl();
         const int index = panel.FindItemIndex(item);
         if (item->drawingDoc) {
@@ -325,8 +324,7 @@ void AcKvUiTabCtrlDialog::ChangeDocument() {
         } else if (!item->docWindow) {
             tab.linkIndex = index;
             tab.SetCurSel(index);
-            acDocManager->executeInApplicationContext(
-                +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+            AcKvUiTabPanel::OpenLinkTabLater();
         } else {
             item->docWindow->activate();
             item->marked = 1;
@@ -365,7 +363,7 @@ void AcKvUiTabCtrlDialog::paintThumbnail(const DRAWITEMSTRUCT& dis) {
     FillSolidRect(dc, box, RGB(128, 128, 128));
     Draw3dRect(dc, box, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
     // The item may have lost its tab since the row was chosen.
-    CItemData* item = detailsItem_ && KvTabPanel().FindItemIndex(detailsItem_) >= 0 ? detailsItem_ : nullptr;
+    CItemData* item = detailsItem_ && panel_.FindItemIndex(detailsItem_) >= 0 ? detailsItem_ : nullptr;
     BITMAP info;
     if (!item || !item->thumbnail || !GetObject(item->thumbnail, &info) || info.bmWidth < 1 || info.bmHeight < 1)
         return;
@@ -419,8 +417,7 @@ AcKvUiTabCtrlDialog* KvSwitcher() {
 
 bool KvCreateSwitcher(KvFeatureObjects& owner, HWND parent) {
     if (owner.switcher) return true;
-    KvAttachTabStripHost();
-    auto dialog = std::make_unique<AcKvUiTabCtrlDialog>();
+    auto dialog = std::make_unique<AcKvUiTabCtrlDialog>(owner.panel);
     if (!dialog->Create(parent)) return false;
     owner.switcher = std::move(dialog);
     return true;

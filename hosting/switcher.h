@@ -11,6 +11,7 @@
 #include "win/window.h"
 
 struct CItemData;
+class AcKvUiTabPanel;
 
 // A byte count for people: "512 B", "1,024" grouping, "1.50 KB", "2 MB", "17.25 GB"; the two
 // decimals are the truncated hundredths of the unit and a ".00" is left out.
@@ -31,7 +32,8 @@ std::string KvSwitcherStatusLine(int items, const MEMORYSTATUSEX& memory);
 
 class AcKvUiTabCtrlDialog {
 public:
-    AcKvUiTabCtrlDialog() = default;
+    // Lists the tabs of `panel`, which outlives the switcher.
+    explicit AcKvUiTabCtrlDialog(AcKvUiTabPanel& panel) : panel_(panel) {}
     ~AcKvUiTabCtrlDialog();
     AcKvUiTabCtrlDialog(const AcKvUiTabCtrlDialog&) = delete;
     AcKvUiTabCtrlDialog& operator=(const AcKvUiTabCtrlDialog&) = delete;
@@ -71,6 +73,7 @@ private:
     CItemData* rowItem(int row) const;   // null when the row's tab is gone meanwhile
     int rowCount() const;
 
+    AcKvUiTabPanel& panel_;
     HWND hwnd_ = nullptr;
     HWND list_ = nullptr;
     HIMAGELIST images_ = nullptr;

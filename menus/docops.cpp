@@ -117,6 +117,8 @@ std::string copyTarget(const std::string& folder, const std::string& name, const
 
 // ---- The queue ------------------------------------------------------------------------------------
 
+KvTabOperations::KvTabOperations(AcKvUiTabPanel& panel) : panel_(panel), tab_(panel.TabCtrl()) {}
+
 void KvTabOperations::StopOperation() {
     tab_.Queue().Clear();
     ForgetAwaitedCommand();
@@ -182,32 +184,36 @@ void KvTabOperations::OnCommandStopped(const std::string& name) {
 
 void KvTabOperations::StartQueueHead() {
     // Run from the application context, so that the commands a step sends are queued behind it
-    // rather than run inside this call.
+    // rather than run inside this call. The host runs it later, when the module may be gone: it
+    // finds the operations through the loaded module, and does nothing without one.
     acDocManager->executeInApplicationContext(
         +[](void*) {
             KvGuard("MyDocumentActivated", [] {
-                AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-                CItemData* head = tab.Queue().Head();
-                if (!head) return;
-                if (AcApDocument* doc = head->drawingDoc) {
-                    if (doc != acDocManager->curDocument()) {
-                        KvTabPanel().ActivateDrawing(doc);   // its activation runs the step
-                    } else if (!App().sdi || App().sdiModeEnabled) {
-                        KvAdvanceQueueFor(doc);
-                    }
-                } else if (!head->docWindow) {
-                    // A link tab: its drawing opens and takes its turn.
-                    head->marked = 1;
-                    const int index = KvTabPanel().FindItemIndex(head);
-                    tab.SetCurSel(index);
-                    tab.linkIndex = index;
-                    KvTabPanel().OpenLinkTab(1);
-                } else {
-                    head->docWindow->activate();
-                }
+                if (KvTabOperations* operations = KvStripOperations()) operations->runQueueHead();
             });
         },
         nullptr);
+}
+
+void KvTabOperations::runQueueHead() {
+    CItemData* head = tab_.Queue().Head();
+    if (!head) return;
+    if (AcApDocument* doc = head->drawingDoc) {
+        if (doc != acDocManager->curDocument()) {
+            panel_.ActivateDrawing(doc);   // its activation runs the step
+        } else if (!App().sdi || App().sdiModeEnabled) {
+            panel_.AdvanceQueueFor(doc);
+        }
+    } else if (!head->docWindow) {
+        // A link tab: its drawing opens and takes its turn.
+        head->marked = 1;
+        const int index = panel_.FindItemIndex(head);
+        tab_.SetCurSel(index);
+        tab_.linkIndex = index;
+        panel_.OpenLinkTab(1);
+    } else {
+        head->docWindow->activate();
+    }
 }
 
 void KvTabOperations::SaveStep(AcApDocument* doc, bool save) {
@@ -310,7 +316,7 @@ bool KvTabOperations::CloseWithPrompt(AcApDocument* doc) {
         if (doc->isReadOnly() && modified(doc)) {
             // Yes never throws changes away: the drawing stays open and the run goes on.
             keepReadOnly(doc);
-            if (CItemData* item = KvTabPanel().FindItemByDocument(doc)) item->keepAsLink = 0;
+            if (CItemData* item = panel_.FindItemByDocument(doc)) item->keepAsLink = 0;
             send(doc, "KV_COMMANDLOOP ", false);
             return true;
         }
@@ -417,11 +423,11 @@ void KvTabOperations::StartOperation(KvQueueMode mode, const std::vector<CItemDa
         if (window) {
             closeWindow(item);
         } else if (KvQueueClosesAll(mode)) {
-            KvTabPanel().DeleteDrawing(item);
+            panel_.DeleteDrawing(item);
         }
     }
     // Closing a window deletes its tab: keep only items that still have one.
-    std::erase_if(queue, [](CItemData* item) { return KvTabPanel().FindItemIndex(item) < 0; });
+    std::erase_if(queue, [this](CItemData* item) { return panel_.FindItemIndex(item) < 0; });
     if (queue.empty()) return;
     tab_.Queue().Start(mode, std::move(queue));
     StartQueueHead();

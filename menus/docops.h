@@ -12,6 +12,7 @@
 
 class AcApDocument;
 class AcKvUiTabCtrl;
+class AcKvUiTabPanel;
 struct CItemData;
 
 // Menu commands of the operations.
@@ -44,7 +45,8 @@ private:
 // command a step waits for). The module's root owns the one instance.
 class KvTabOperations {
 public:
-    explicit KvTabOperations(AcKvUiTabCtrl& tab) : tab_(tab) {}
+    // Works on the tabs of `panel`, which outlives this object.
+    explicit KvTabOperations(AcKvUiTabPanel& panel);
     KvTabOperations(const KvTabOperations&) = delete;
     KvTabOperations& operator=(const KvTabOperations&) = delete;
 
@@ -92,8 +94,11 @@ public:
 
 private:
     void ForgetAwaitedCommand();
+    // The head entry's turn: its drawing made current (or its link opened), or its step run.
+    void runQueueHead();
 
-    AcKvUiTabCtrl& tab_;
+    AcKvUiTabPanel& panel_;
+    AcKvUiTabCtrl& tab_;   // the panel's tab control
     // What a step waits for: the command that must end in the drawing before `awaitText_` is sent.
     AcApDocument* awaitDoc_ = nullptr;
     std::string awaitCommand_, awaitText_;

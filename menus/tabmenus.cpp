@@ -19,7 +19,8 @@
 #include "win/module.h"
 #include "win/system.h"
 
-KvTabMenus::KvTabMenus(AcKvUiTabCtrl& tab, KvTabOperations& operations) : tab_(tab), operations_(operations) {}
+KvTabMenus::KvTabMenus(AcKvUiTabPanel& panel, KvTabOperations& operations)
+    : panel_(panel), tab_(panel.TabCtrl()), operations_(operations) {}
 
 KvTabMenus::~KvTabMenus() { freeBitmaps(); }
 
@@ -70,11 +71,11 @@ void KvTabMenus::NextQueueItemDue() { operations_.StartQueueHead(); }
 void KvTabMenus::CloseMarkedRequested() { operations_.CloseMarked(); }
 
 void KvTabMenus::OnKvAsort() {
-    KvGuard("OnKvAsort", [&] { KvSortDrawingTabs(tab_, true); });
+    KvGuard("OnKvAsort", [&] { KvSortDrawingTabs(panel_, true); });
 }
 
 void KvTabMenus::OnKvDsort() {
-    KvGuard("OnKvDsort", [&] { KvSortDrawingTabs(tab_, false); });
+    KvGuard("OnKvDsort", [&] { KvSortDrawingTabs(panel_, false); });
 }
 
 KvTabMenus* KvStripMenus() {
@@ -94,7 +95,7 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
         // The drawing the menu was built for becomes current first.
         auto activateMenuDocument = [&] {
             const bool current = menuDocument == acDocManager->curDocument();
-            if (!current && menuDocument) KvTabPanel().ActivateDrawing(menuDocument);
+            if (!current && menuDocument) panel_.ActivateDrawing(menuDocument);
             return current;
         };
         if (inRange(kMenuIdFirstLayout, layoutNames, &i)) {
@@ -129,9 +130,14 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
         } else if (id >= kMenuIdFirstTemplate && id <= kMenuIdLastTemplate) {
             templateToOpen = KvEntryPath(templates.at(id - kMenuIdFirstTemplate));
             if (!templateToOpen.empty() && acDocManager->isApplicationContext())
+                // The menus may be gone when the host runs it: the work finds them through the
+                // loaded module.
                 acDocManager->executeInApplicationContext(
-                    +[](void* path) { acDocManager->appContextNewDocument(*static_cast<const std::string*>(path)); },
-                    &templateToOpen);
+                    +[](void*) {
+                        if (KvTabMenus* menus = KvStripMenus())
+                            acDocManager->appContextNewDocument(menus->templateToOpen);
+                    },
+                    nullptr);
         } else if (id >= kMenuIdFirstUser && id <= kMenuIdLastUser) {
             userMenu.Run(id);
         } else {
@@ -147,7 +153,7 @@ bool KvTabMenus::OnNumberedCommand(UINT id) {
 }
 
 void KvTabMenus::OnKvDocfind() {
-    KvGuard("OnKvDocfind", [] {
+    KvGuard("OnKvDocfind", [this] {
         static const std::string kDefault = "*.dwg";
         std::string pattern;
         INT_PTR result;
@@ -177,7 +183,7 @@ void KvTabMenus::OnKvDocfind() {
         }
         // OK with the text left as offered counts as Cancel.
         if (result != IDOK || pattern == kDefault || pattern.empty()) return;
-        KvTabPanel().SetCurTabFromWildcard(pattern);
+        panel_.SetCurTabFromWildcard(pattern);
     });
 }
 
@@ -188,10 +194,10 @@ void KvTabMenus::OpenPath(const std::string& path) {
         if (!item || !EqualsNoCase(item->pathName, path)) continue;
         tab_.linkIndex = i;
         if (item->drawingDoc) {
-            KvTabPanel().ActivateDrawing(item->drawingDoc);
+            panel_.ActivateDrawing(item->drawingDoc);
         } else {
             tab_.SetCurSel(i);
-            KvTabPanel().OpenLinkTab(0);
+            panel_.OpenLinkTab(0);
         }
         return;
     }

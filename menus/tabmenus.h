@@ -12,12 +12,14 @@
 #include "win/menu.h"
 
 class AcKvUiTabCtrl;
+class AcKvUiTabPanel;
 class KvTabOperations;
 class AcApDocument;
 
 class KvTabMenus : public KvTabStripController {
 public:
-    KvTabMenus(AcKvUiTabCtrl& tab, KvTabOperations& operations);
+    // The menus of the tabs of `panel`, which outlives this object.
+    KvTabMenus(AcKvUiTabPanel& panel, KvTabOperations& operations);
     ~KvTabMenus() override;
     KvTabMenus(const KvTabMenus&) = delete;
     KvTabMenus& operator=(const KvTabMenus&) = delete;
@@ -49,7 +51,7 @@ public:
     // Favourites and drawing templates: "path;name" entries, stored in the registry.
     std::vector<std::string> templates;
     // The template a new drawing starts from, kept until the host runs the new-drawing work in
-    // application context (the work is handed a pointer to it).
+    // application context (the work finds it through KvStripMenus()).
     std::string templateToOpen;
     // The two lists as they were last read from or written to the registry: what another host
     // added or removed meanwhile is told from them when the lists are saved.
@@ -98,7 +100,8 @@ private:
                         int currentLayout, const std::vector<int>& layerMasks);
     void freeBitmaps();
 
-    AcKvUiTabCtrl& tab_;
+    AcKvUiTabPanel& panel_;
+    AcKvUiTabCtrl& tab_;                // the panel's tab control
     KvTabOperations& operations_;       // what the entries over several drawings start
     HBITMAP menuBitmap_ = nullptr;      // beside the first entry of the menus
     HBITMAP menuThumbnail_ = nullptr;   // the face of the last layouts submenu

@@ -1,7 +1,7 @@
 // What the tab strip asks of the windows above it: the dock bar that holds the panel, and the
-// document switcher. They sit in a higher layer, so the module's wiring hands the strip an
-// implementation at start-up; without one the strip behaves as if there were no bar and no
-// switcher.
+// document switcher. They sit in a higher layer, so the panel's owner hands the tab control an
+// implementation (AcKvUiTabCtrl::SetHost); without one the strip behaves as if there were no bar
+// and no switcher.
 #pragma once
 
 class KvTabStripHost {
@@ -13,11 +13,3 @@ public:
     // Ctrl+Tab: opens the switcher; false when there is none.
     virtual bool OpenSwitcher(bool backwards) = 0;
 };
-
-// The host's implementation, or null to detach it (at unload).
-void KvSetTabStripHost(KvTabStripHost* host);
-
-// The calls the strip makes; each does nothing (or answers false) while no host is set.
-void KvApplyBarVisibility(int tabCount);
-bool KvTabSwitcherVisible();
-bool KvOpenTabSwitcher(bool backwards);

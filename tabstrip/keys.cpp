@@ -4,7 +4,6 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "settings/settings.h"
-#include "tabstrip/host.h"
 #include "tabstrip/panel.h"
 #include "win/imm.h"
 #include "win/input.h"
@@ -14,11 +13,10 @@ namespace {
 
 enum class Pointer { Elsewhere, Bar, Drawing };
 
-Pointer pointerPlace() {
+Pointer pointerPlace(AcKvUiTabPanel& panel) {
     POINT pt;
     GetCursorPos(&pt);
     HWND under = WindowFromPoint(pt);
-    AcKvUiTabPanel& panel = KvTabPanel();
     if (under &&
         (under == panel.GetSafeHwnd() || under == panel.TabCtrl().GetSafeHwnd() ||
          GetParent(under) == panel.TabCtrl().GetSafeHwnd()))
@@ -26,8 +24,6 @@ Pointer pointerPlace() {
     if (under && under == acedGetAcadDwgView()) return Pointer::Drawing;
     return Pointer::Elsewhere;
 }
-
-bool busy() { return AcKvUiTabCtrl::HostBusy(); }
 
 // Moves the selected tab to `target` without changing the active drawing.
 void moveSelected(AcKvUiTabCtrl& tab, int target, int neighbour) {
@@ -56,8 +52,7 @@ void activateTab(AcKvUiTabPanel& panel, int index) {
         tab.MarkOnly({item});
         tab.linkIndex = index;
         tab.SetCurSel(index);
-        acDocManager->executeInApplicationContext(
-            +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+        AcKvUiTabPanel::OpenLinkTabLater();
     }
 }
 
@@ -79,19 +74,19 @@ void copyMarkedPaths(AcKvUiTabCtrl& tab) {
 
 }   // namespace
 
-bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
+bool KvTabStripFilter(MSG* msg, AcKvUiTabPanel& panel, KvTabStripKeyState& state) {
     if (App().sdi && !App().sdiModeEnabled) return false;
     AcApDocWindowManager* windows = acDocWindowManager;
     AcApDocWindow* active = windows ? windows->activeDocumentWindow() : nullptr;
     if (!active || !active->document() || !acedGetAcadDwgView()) return false;
-    AcKvUiTabPanel& panel = KvTabPanel();
     AcKvUiTabCtrl& tab = panel.TabCtrl();
     if (!tab.GetSafeHwnd()) return false;
+    auto busy = [&tab] { return tab.HostBusy(); };
     const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
 
     if (msg->message == WM_MOUSEWHEEL) {
-        if (GetSettingNumber(SettingId::EnableWheelMouse) == 0 || pointerPlace() != Pointer::Bar) return false;
+        if (GetSettingNumber(SettingId::EnableWheelMouse) == 0 || pointerPlace(panel) != Pointer::Bar) return false;
         if (busy()) return true;
         const int delta = short(HIWORD(msg->wParam));
         const int sel = tab.GetCurSel(), count = tab.GetItemCount();
@@ -102,7 +97,7 @@ bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
     // A composition started by the input method over the bar or the drawing, while English mode
     // is wanted: the next key comes through as a plain character instead.
     if (App().englishIme && msg->message == WM_IME_STARTCOMPOSITION) {
-        if (busy() || pointerPlace() == Pointer::Elsewhere) return false;
+        if (busy() || pointerPlace(panel) == Pointer::Elsewhere) return false;
         state.compositionStarted = true;
         return true;
     }
@@ -117,10 +112,10 @@ bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state) {
     if (msg->message != WM_KEYDOWN) return false;
     const int key = int(msg->wParam);
     // Ctrl+Tab opens the document switcher (its own key handling takes over from there).
-    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !KvTabSwitcherVisible()) {
-        if (KvOpenTabSwitcher(shift)) return true;
+    if (ctrl && key == VK_TAB && GetSettingNumber(SettingId::ShortKey) != 0 && !tab.SwitcherVisible()) {
+        if (tab.OpenSwitcher(shift)) return true;
     }
-    const Pointer where = pointerPlace();
+    const Pointer where = pointerPlace(panel);
     const bool overBarOrDrawing = where != Pointer::Elsewhere;
     const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
     if (arrow && (ctrl || shift) && overBarOrDrawing && !busy()) {

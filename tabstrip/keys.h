@@ -3,6 +3,8 @@
 #pragma once
 #include "win/window.h"
 
+class AcKvUiTabPanel;
+
 // What the filter remembers from one message to the next; its owner keeps it for the module's life.
 struct KvTabStripKeyState {
     // An input-method composition was started over the bar or the drawing while English mode is
@@ -10,5 +12,6 @@ struct KvTabStripKeyState {
     bool compositionStarted = false;
 };
 
-// True when the message was handled and must not reach the host.
-bool KvTabStripFilter(MSG* msg, KvTabStripKeyState& state);
+// True when the message was handled and must not reach the host; `panel` holds the tabs the keys
+// work on.
+bool KvTabStripFilter(MSG* msg, AcKvUiTabPanel& panel, KvTabStripKeyState& state);

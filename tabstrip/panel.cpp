@@ -12,7 +12,6 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "doctrack/docdata.h"
-#include "tabstrip/host.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "tabstrip/fileinfo.h"
@@ -23,21 +22,20 @@ namespace {
 
 constexpr UINT kTabCtrlId = IDC_TAB_CTRL;
 
-// The item's preview picture and format code.
-void makeThumbnail(CItemData* item, const std::string& path) {
-    MakeItemThumbnail(item, path, KvTabPanel().TabCtrl().thumbnailComment);
-}
+// Not an owner, and no panel: a function of the layer above that finds the loaded module's panel.
+KvTabPanelLookup g_lookup = nullptr;
 
 std::string summaryOf(AcApDocument* doc) { return MakeDescription(doc ? doc->database() : nullptr); }
 
 }   // namespace
 
-AcKvUiTabPanel& KvTabPanel() {
-    static AcKvUiTabPanel panel;
-    return panel;
-}
+void KvSetTabPanelLookup(KvTabPanelLookup lookup) { g_lookup = lookup; }
 
 AcKvUiTabPanel::~AcKvUiTabPanel() { Destroy(); }
+
+void AcKvUiTabPanel::makeThumbnail(CItemData* item, const std::string& path) const {
+    MakeItemThumbnail(item, path, tab_.thumbnailComment);
+}
 
 void AcKvUiTabPanel::ReadSettings() {
     using S = SettingId;
@@ -499,11 +497,18 @@ void AcKvUiTabPanel::OnSelChange() {
                 tab_.Redraw();
             }
         } else {
-            acDocManager->executeInApplicationContext(
-                +[](void*) { KvTabPanel().OpenLinkTab(0); }, nullptr);
+            OpenLinkTabLater();
         }
         tab_.Redraw();
     });
+}
+
+void AcKvUiTabPanel::OpenLinkTabLater() {
+    acDocManager->executeInApplicationContext(
+        +[](void*) {
+            if (AcKvUiTabPanel* panel = g_lookup ? g_lookup() : nullptr) panel->OpenLinkTab(0);
+        },
+        nullptr);
 }
 
 void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
@@ -544,11 +549,13 @@ void AcKvUiTabPanel::OpenLinkTab(int advanceQueue) {
     });
     tab_.openingLink = 0;
     EnableWindow(tab_.GetSafeHwnd(), TRUE);
-    if (advanceQueue) KvAdvanceQueueFor(acDocManager->curDocument());
+    if (advanceQueue) AdvanceQueueFor(acDocManager->curDocument());
     tab_.Redraw();
 }
 
-void AcKvUiTabPanel::UpdateBarVisibility() { KvApplyBarVisibility(tab_.GetItemCount()); }
+void AcKvUiTabPanel::UpdateBarVisibility() {
+    if (KvTabStripHost* host = tab_.Host()) host->ApplyBarVisibility(tab_.GetItemCount());
+}
 
 void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
     KvGuard("OnTooltipDisplay", [&] {
@@ -565,14 +572,13 @@ void AcKvUiTabPanel::OnTooltipDisplay(kvui::NMKVTOOLTIPDISPLAY* request) {
     });
 }
 
-void KvAdvanceQueueFor(AcApDocument* doc) {
+void AcKvUiTabPanel::AdvanceQueueFor(AcApDocument* doc) {
     KvGuard("MyDocumentActivated", [&] {
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
-        CItemData* head = tab.Queue().Head();
+        CItemData* head = tab_.Queue().Head();
         if (!head) return;
-        if (KvTabStripController* controller = tab.Controller()) controller->QueueHeadCurrent(doc, head);
+        if (KvTabStripController* controller = tab_.Controller()) controller->QueueHeadCurrent(doc, head);
         // The mark says what DBMOD says: a step that saves clears it when its save has ended.
-        if (KvTabPanel().FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
+        if (FindItemIndex(head) >= 0 && head->drawingDoc && head->drawingDoc->database())
             head->modified = acdbGetDbmod(head->drawingDoc->database()) != 0 ? 1 : 0;
     });
 }

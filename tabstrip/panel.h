@@ -9,7 +9,7 @@
 
 class AcKvUiTabPanel {
 public:
-    AcKvUiTabPanel() = default;
+    AcKvUiTabPanel() : tab_(this) {}
     ~AcKvUiTabPanel();
     AcKvUiTabPanel(const AcKvUiTabPanel&) = delete;
     AcKvUiTabPanel& operator=(const AcKvUiTabPanel&) = delete;
@@ -53,10 +53,17 @@ public:
     // Opens the file of the link tab at the tab control's linkIndex, in the host's application
     // context; a file that no longer exists loses its tab.
     void OpenLinkTab(int advanceQueue);
+    // The same, once the host is back in its application context. The host runs that later, when
+    // this panel may be gone: the work finds the loaded module's panel through the lookup below
+    // and does nothing without one.
+    static void OpenLinkTabLater();
+    // Advances the pending-operation queue when `doc` became current.
+    void AdvanceQueueFor(AcApDocument* doc);
     // The selection notifications of the tab control.
     LRESULT OnSelChanging();
     void OnSelChange();
-    void ActivateDrawing(AcApDocument* doc);
+    // Brings the drawing's window forward, cancelling a running command first; needs no panel.
+    static void ActivateDrawing(AcApDocument* doc);
 
     // Fills the tooltip's markup and placement for the tab under the pointer (the tooltip's display
     // notification); leaves the text empty when there is no tip to show.
@@ -71,6 +78,8 @@ public:
 
 private:
     std::string captionOf(const std::string& path) const;
+    // The item's preview picture and format code.
+    void makeThumbnail(CItemData* item, const std::string& path) const;
     void afterCountChange();
     void fillDrawing(CItemData* item, AcApDocument* doc);
 
@@ -84,8 +93,8 @@ private:
 // The pattern rule of the find command: "*" any run, "." any one character, the rest exact.
 bool KvWildcardMatch(const std::string& pattern, const std::string& name);
 
-// Advances the pending-operation queue when `doc` became current.
-void KvAdvanceQueueFor(AcApDocument* doc);
-
-// The panel, one per process (created empty; its window exists while the bar does).
-AcKvUiTabPanel& KvTabPanel();
+// How work the host runs later (in application context) finds the panel: the layer that owns the
+// panel sets a lookup answering the loaded module's panel, or null outside the module's life.
+// Without a lookup such work finds no panel and does nothing.
+using KvTabPanelLookup = AcKvUiTabPanel* (*)();
+void KvSetTabPanelLookup(KvTabPanelLookup lookup);

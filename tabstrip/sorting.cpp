@@ -36,8 +36,8 @@ std::string sortNameOf(AcApDocument* doc) {
 
 }   // namespace
 
-void KvSortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending) {
-    AcKvUiTabPanel& panel = KvTabPanel();
+void KvSortDrawingTabs(AcKvUiTabPanel& panel, bool ascending) {
+    AcKvUiTabCtrl& tab = panel.TabCtrl();
     CItemData* selectedBefore = tab.GetItem(tab.GetCurSel());
 
     // The names in order, letter case ignored; a name goes after the names equal to it, so equal

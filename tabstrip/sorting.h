@@ -1,8 +1,8 @@
 // Sorting the drawing tabs by file name.
 #pragma once
 
-class AcKvUiTabCtrl;
+class AcKvUiTabPanel;
 
-// Puts the drawing tabs of `tab` in order of their file names (descending unless `ascending`),
-// each at the place the insertion rule gives it; tabs that are not drawings stay in front.
-void KvSortDrawingTabs(AcKvUiTabCtrl& tab, bool ascending);
+// Puts the panel's drawing tabs in order of their file names (descending unless `ascending`), each
+// at the place the insertion rule gives it; tabs that are not drawings stay in front.
+void KvSortDrawingTabs(AcKvUiTabPanel& panel, bool ascending);

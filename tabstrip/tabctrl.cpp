@@ -13,7 +13,6 @@
 #include "core/app_state.h"
 #include "core/guard.h"
 #include "core/resource_scope.h"
-#include "tabstrip/host.h"
 #include "win/dialog.h"
 #include "core/text.h"
 #include "tabstrip/panel.h"
@@ -53,7 +52,8 @@ int KvFormatCodeFromVersionCode(int v) {
     }
 }
 
-AcKvUiTabCtrl::AcKvUiTabCtrl() : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)) {}
+AcKvUiTabCtrl::AcKvUiTabCtrl(AcKvUiTabPanel* panel)
+    : startColor(GetSysColor(COLOR_BTNFACE)), middleColor(GetSysColor(COLOR_BTNFACE)), panel_(panel) {}
 
 AcKvUiTabCtrl::~AcKvUiTabCtrl() { Destroy(); }
 
@@ -351,9 +351,9 @@ int AcKvUiTabCtrl::HitTest(POINT pt, int* glyph) const {
     return fallback;
 }
 
-bool AcKvUiTabCtrl::HostBusy() {
+bool AcKvUiTabCtrl::HostBusy() const {
     AcApDocument* doc = acDocManager->curDocument();
-    return !doc || !doc->isQuiescent() || KvTabSwitcherVisible();
+    return !doc || !doc->isQuiescent() || SwitcherVisible();
 }
 
 LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -438,8 +438,8 @@ LRESULT AcKvUiTabCtrl::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                         GlyphAction(index, glyph);
                     } else if (glyph == 1 && model_.MarkedCount() > 1) {
                         if (controller_) controller_->CloseMarkedRequested();
-                    } else if (glyph == 1) {
-                        KvTabPanel().DeleteDrawing(item);
+                    } else if (glyph == 1 && panel_) {
+                        panel_->DeleteDrawing(item);
                     }
                 });
                 return 0;
@@ -541,7 +541,7 @@ void AcKvUiTabCtrl::MoveTab(int from, int to) {
 }
 
 void AcKvUiTabCtrl::CloseDrawing(CItemData* item) {
-    if (item->drawingDoc != acDocManager->curDocument()) KvTabPanel().ActivateDrawing(item->drawingDoc);
+    if (item->drawingDoc != acDocManager->curDocument()) AcKvUiTabPanel::ActivateDrawing(item->drawingDoc);
     SendMessage(acedGetAcadFrame(), WM_COMMAND, kCmdFileClose, 0);
 }
 

@@ -7,6 +7,7 @@
 #include "gfx/canvas.h"
 #include "settings/dockside.h"
 #include "tabstrip/controller.h"
+#include "tabstrip/host.h"
 #include "tabstrip/itemdata.h"
 #include "tabstrip/layout.h"
 #include "tabstrip/model.h"
@@ -18,6 +19,7 @@
 namespace kvui {
 class CKvTooltip;
 }
+class AcKvUiTabPanel;
 
 // The frame's File Close command.
 constexpr UINT kCmdFileClose = 57602;
@@ -27,7 +29,9 @@ int KvFormatCodeFromVersionCode(int versionCode);
 
 class AcKvUiTabCtrl {
 public:
-    AcKvUiTabCtrl();
+    // `panel` is the panel that owns the control (null for a control standing alone, which has
+    // no panel to close or activate through).
+    explicit AcKvUiTabCtrl(AcKvUiTabPanel* panel = nullptr);
     ~AcKvUiTabCtrl();
     AcKvUiTabCtrl(const AcKvUiTabCtrl&) = delete;
     AcKvUiTabCtrl& operator=(const AcKvUiTabCtrl&) = delete;
@@ -35,6 +39,7 @@ public:
     bool Create(HWND parent, const RECT& rect, UINT id);
     void Destroy();
     HWND GetSafeHwnd() const { return hwnd_; }
+    AcKvUiTabPanel* Panel() const { return panel_; }
 
     // Loads the pictures, applies the style for `dockSide`, sets the 4 by 4 padding.
     void Initialise();
@@ -69,8 +74,9 @@ public:
     // The tab under a client point (a tab whose rectangle holds it with its right and bottom
     // edges included serves when no tab holds it strictly) and the action glyph under it (0 none).
     int HitTest(POINT client, int* glyph = nullptr) const;
-    // The host counts as busy without a current document or while it runs a command.
-    static bool HostBusy();
+    // The host counts as busy without a current document, while it runs a command or while the
+    // document switcher is open.
+    bool HostBusy() const;
 
     // The caption as DrawItem paints it: name, extension when shown, shortened when asked.
     std::string PaintedCaption(int index) const;
@@ -128,6 +134,14 @@ public:
     void SetController(KvTabStripController* controller) { controller_ = controller; }
     KvTabStripController* Controller() const { return controller_; }
 
+    // The windows above the strip: the bar that holds it and the document switcher (null: none,
+    // and the strip behaves as if there were no bar and no switcher). Set by the panel's owner.
+    void SetHost(KvTabStripHost* host) { host_ = host; }
+    KvTabStripHost* Host() const { return host_; }
+    bool SwitcherVisible() const { return host_ && host_->SwitcherVisible(); }
+    // Ctrl+Tab: opens the switcher; false when there is none.
+    bool OpenSwitcher(bool backwards) { return host_ && host_->OpenSwitcher(backwards); }
+
     // Dragging a tab to another place.
     int dragging = 0;
     int dragFrom = -1;
@@ -153,9 +167,11 @@ private:
     KvTabFace face(int index, bool selected) const;
     void buildFonts(const LOGFONT& base);
 
+    AcKvUiTabPanel* const panel_;
     HWND hwnd_ = nullptr;
     KvTabStripModel model_;   // the tabs' items, in the order the control shows them
     KvTabStripController* controller_ = nullptr;
+    KvTabStripHost* host_ = nullptr;
     KvOperationQueue queue_;
     HFONT selFont_ = nullptr, unselFont_ = nullptr;
     int selectedFontHeight_ = 12;

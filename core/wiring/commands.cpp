@@ -22,7 +22,7 @@
 #include "menus/combine.h"
 #include "menus/docops.h"
 #include "menus/tabmenus.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "uikit/pickers.h"
 #include "win/dialog.h"
 #include "win/shell.h"
@@ -71,10 +71,12 @@ void cmdLinkOpen() {
 
 void cmdLinkClose() {
     KvGuard("KorvaneLinkClose", [] {
-        if (GetSettingNumber(SettingId::LinkTabClose) == 0) return;
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        KvFeatureObjects* features = KvFeatures();
+        if (!features || GetSettingNumber(SettingId::LinkTabClose) == 0) return;
+        AcKvUiTabPanel& panel = features->panel;
+        AcKvUiTabCtrl& tab = panel.TabCtrl();
         for (int i = tab.GetItemCount() - 1; i >= 0; --i)
-            if (CItemData* item = tab.GetItem(i); item && item->isLink) KvTabPanel().DeleteDrawing(item);
+            if (CItemData* item = tab.GetItem(i); item && item->isLink) panel.DeleteDrawing(item);
     });
 }
 

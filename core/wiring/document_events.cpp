@@ -13,35 +13,36 @@ namespace {
 
 class ModuleDocumentEvents final : public KvDocumentEvents {
 public:
+    explicit ModuleDocumentEvents(AcKvUiTabPanel& panel) : panel_(panel) {}
+
     void DocumentCreated(AcApDocument* doc) override { KvBatchDialogDocumentEvent(doc->fileName(), true); }
     void DocumentToBeDestroyed(AcApDocument* doc) override { KvBatchDialogDocumentEvent(doc->fileName(), false); }
 
-    bool HasTab(AcApDocument* doc) override { return KvTabPanel().FindItemByDocument(doc) != nullptr; }
+    bool HasTab(AcApDocument* doc) override { return panel_.FindItemByDocument(doc) != nullptr; }
     void AddTab(AcApDocument* doc) override {
-        KvTabPanel().InsertDrawing(doc);
-        KvTabPanel().SetCurTabFromDocument(doc);
+        panel_.InsertDrawing(doc);
+        panel_.SetCurTabFromDocument(doc);
     }
     void AddTab(AcApDocWindow* window) override {
-        KvTabPanel().InsertDocWindow(window);
-        KvTabPanel().SetCurTabFromDocument(window);
+        panel_.InsertDocWindow(window);
+        panel_.SetCurTabFromDocument(window);
     }
-    void SelectTab(AcApDocument* doc) override { KvTabPanel().SetCurTabFromDocument(doc); }
-    void SelectTab(AcApDocWindow* window) override { KvTabPanel().SetCurTabFromDocument(window); }
-    void RemoveTab(AcApDocument* doc) override { KvTabPanel().DeleteDrawing(doc); }
-    void RemoveTab(AcApDocWindow* window) override { KvTabPanel().DeleteDrawing(window); }
-    void DrawingActivated(AcApDocument* doc) override { KvAdvanceQueueFor(doc); }
-    void DrawingSaved(AcApDocument* doc) override { KvTabPanel().ModifyDrawing(doc); }
+    void SelectTab(AcApDocument* doc) override { panel_.SetCurTabFromDocument(doc); }
+    void SelectTab(AcApDocWindow* window) override { panel_.SetCurTabFromDocument(window); }
+    void RemoveTab(AcApDocument* doc) override { panel_.DeleteDrawing(doc); }
+    void RemoveTab(AcApDocWindow* window) override { panel_.DeleteDrawing(window); }
+    void DrawingActivated(AcApDocument* doc) override { panel_.AdvanceQueueFor(doc); }
+    void DrawingSaved(AcApDocument* doc) override { panel_.ModifyDrawing(doc); }
     void DrawingSavedUnasked(AcApDocument* doc, const std::string& fileName) override {
-        AcKvUiTabPanel& panel = KvTabPanel();
-        if (CItemData* item = panel.FindItemByDocument(doc)) panel.RefreshFileInfo(item, fileName);
+        if (CItemData* item = panel_.FindItemByDocument(doc)) panel_.RefreshFileInfo(item, fileName);
     }
     void SingleDocumentModeChanged() override {
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        AcKvUiTabCtrl& tab = panel_.TabCtrl();
         for (int i = 0; i < tab.GetItemCount(); ++i)
             if (CItemData* item = tab.GetItem(i); item && item->drawingDoc) item->keepAsLink = App().sdi ? 1 : 0;
         // The bar follows the rule every tab change applies, which counts the tabs: 'One tab
         // hidden' must not hide a bar of several tabs.
-        KvTabPanel().UpdateBarVisibility();
+        panel_.UpdateBarVisibility();
     }
 
     bool DisableBarForPlot() override {
@@ -61,7 +62,7 @@ public:
     }
     void CurrentDrawingChanged(bool afterSaveAs) override {
         // The selected tab's modified mark follows DBMOD.
-        AcKvUiTabCtrl& tab = KvTabPanel().TabCtrl();
+        AcKvUiTabCtrl& tab = panel_.TabCtrl();
         const int selected = tab.GetCurSel();
         if (selected < 0 || !tab.fileIcon) return;
         CItemData* item = tab.GetItem(selected);
@@ -74,8 +75,13 @@ public:
         tab.Redraw();
     }
     void FrameMovedOrResized() override { KvCheckSystemMenuMonitor(); }
+
+private:
+    AcKvUiTabPanel& panel_;
 };
 
 }   // namespace
 
-std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents() { return std::make_unique<ModuleDocumentEvents>(); }
+std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents(AcKvUiTabPanel& panel) {
+    return std::make_unique<ModuleDocumentEvents>(panel);
+}

@@ -4,5 +4,8 @@
 #include <memory>
 #include "doctrack/events.h"
 
-// The module's implementation; the module's root keeps the one instance.
-std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents();
+class AcKvUiTabPanel;
+
+// The module's implementation, working on the tabs of `panel`; the module's root keeps the one
+// instance, and the panel beside it for longer.
+std::unique_ptr<KvDocumentEvents> KvMakeModuleDocumentEvents(AcKvUiTabPanel& panel);

@@ -7,7 +7,7 @@
 #include "core/wiring/module.h"
 #include "hosting/switcher.h"
 #include "tabstrip/keys.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "uikit/screen.h"
 #include "win/monitor.h"
 
@@ -35,7 +35,9 @@ bool KvFilterMessage(MSG* msg) {
         if (msg->message != WM_SYSCOMMAND) {
             // The switcher's own key handling comes after the filter, as a dialog's does.
             KvModule* module = KvTheModule();
-            consumed = (module && KvTabStripFilter(msg, module->tabStripKeys)) || KvSwitcherPreTranslate(msg);
+            KvFeatureObjects* features = KvFeatures();
+            consumed = (module && features && KvTabStripFilter(msg, features->panel, module->tabStripKeys)) ||
+                KvSwitcherPreTranslate(msg);
             return;
         }
         if (msg->hwnd != acedGetAcadFrame()) return;
@@ -47,7 +49,8 @@ bool KvFilterMessage(MSG* msg) {
         }
         if (KvIsSystemMenuDocumentCommand(command)) {
             // The document commands belong to the tab control.
-            HWND tab = KvTabPanel().TabCtrl().GetSafeHwnd();
+            KvFeatureObjects* features = KvFeatures();
+            HWND tab = features ? features->panel.TabCtrl().GetSafeHwnd() : nullptr;
             if (tab) SendMessage(tab, WM_COMMAND, command, 0);
             consumed = true;
         }

@@ -21,7 +21,6 @@
 #include "menus/contextapp.h"
 #include "settings/language.h"
 #include "settings/settings.h"
-#include "tabstrip/panel.h"
 #include "win/module.h"
 #include "win/system.h"
 
@@ -59,7 +58,7 @@ void composeAboutText() {
 
 }   // namespace
 
-KvModule::KvModule() : events_(KvMakeModuleDocumentEvents()) {
+KvModule::KvModule() : events_(KvMakeModuleDocumentEvents(features_.panel)) {
     KvAttachThumbnailLibrary(thumbnails_);
     KvAttachLanguage(language_);
 }
@@ -114,7 +113,7 @@ void KvModule::Start() {
                 KvDestroySwitcher(features_);
                 KvCreateSwitcher(features_, acedGetAcadFrame());
             }
-            if (KvDockBar()) KvTabPanel().RefreshTexts();
+            if (KvDockBar()) features_.panel.RefreshTexts();
         };
 
         KvRegisterCommands();
@@ -129,7 +128,7 @@ void KvModule::Start() {
         // Favourites open once the current drawing is idle; a timer asks until it is.
         if (!App().sdi && GetSettingNumber(SettingId::FavorOpen) != 0 &&
             GetSettingNumber(SettingId::FavoritesUse) != 0 && KvDockBar())
-            SetTimer(KvTabPanel().TabCtrl().GetSafeHwnd(), AcKvUiTabCtrl::kFavouritesTimer, 100, nullptr);
+            SetTimer(features_.panel.TabCtrl().GetSafeHwnd(), AcKvUiTabCtrl::kFavouritesTimer, 100, nullptr);
 
         App().englishIme = GetSettingNumber(SettingId::AutoEnglishMode) != 0;
         App().sdiModeEnabled = GetSettingNumber(SettingId::EnableSdiMode) != 0;
@@ -142,9 +141,9 @@ void KvModule::Start() {
             fillWhenEmpty(id);
 
         if (KvDockBar()) {
-            KvTabPanel().SetCurTabFromDocument(acDocManager->curDocument());
-            KvTabPanel().UpdateBarVisibility();
-            KvTabPanel().UpdateBanner();
+            features_.panel.SetCurTabFromDocument(acDocManager->curDocument());
+            features_.panel.UpdateBarVisibility();
+            features_.panel.UpdateBanner();
         }
     });
 

@@ -44,7 +44,7 @@ private:
     KvThumbnailLibrary thumbnails_;              // attached for the root's life
     KvStringTable strings_;                      // attached from start-up to unload
     KvLanguageState language_;                   // the pack in use; attached for the root's life
-    KvFeatureObjects features_;                  // bar, switcher, context menu, the strip's host
+    KvFeatureObjects features_;                  // the tab panel, bar, switcher, context menu, the strip's host
     std::unique_ptr<KvDocumentEvents> events_;   // what the reactors report, wired to the features
     KvReactors reactors_;                        // tell events_, so they go first
 };

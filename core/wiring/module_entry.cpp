@@ -7,7 +7,7 @@
 #include "core/wiring/lifecycle.h"
 #include "hosting/dockbar.h"
 #include "settings/settings.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 
 #define KV_EXPORT extern "C" __attribute__((visibility("default")))
 

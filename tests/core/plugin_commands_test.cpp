@@ -8,7 +8,7 @@
 #include "sim/host/dwgfile.h"
 #include "support/plugin_fixture.h"
 #include "menus/tabmenus.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/registry.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "sim/desk/windows.h"
 #include "sim/host/dwgfile.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/imm.h"
 #include "win/registry.h"
 #include "win/system.h"

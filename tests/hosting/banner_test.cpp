@@ -8,7 +8,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/host/host.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/profile.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "sim/host/dwgfile.h"
 #include "support/plugin_fixture.h"
 #include "tabstrip/fileinfo.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "uikit/markup.h"
 #include "win/dialog.h"
 #include "win/system.h"

@@ -9,7 +9,7 @@
 #include "sim/host/dwgfile.h"
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -136,7 +136,7 @@ TEST_F(Switcher, CtrlTabTabHighlightsRowTwoAndReleasingCtrlActivatesIt) {
     run("@key Tab");
     ASSERT_TRUE(dialog().IsVisible());
     EXPECT_EQ(dialog().HighlightedIndex(), 1);
-    EXPECT_TRUE(AcKvUiTabCtrl::HostBusy());
+    EXPECT_TRUE(KvTabPanel().TabCtrl().HostBusy());
     run("@key Tab");
     EXPECT_EQ(dialog().HighlightedIndex(), 2);
     EXPECT_EQ(selectedRow(), 2);
@@ -145,7 +145,7 @@ TEST_F(Switcher, CtrlTabTabHighlightsRowTwoAndReleasingCtrlActivatesIt) {
 
     run("@keyup Ctrl");
     EXPECT_FALSE(dialog().IsVisible());
-    EXPECT_FALSE(AcKvUiTabCtrl::HostBusy());
+    EXPECT_FALSE(KvTabPanel().TabCtrl().HostBusy());
     EXPECT_EQ(current(), machine.drawings + "c.dwg");
     EXPECT_EQ(KvTabPanel().TabCtrl().GetItem(2)->marked, 1);
     EXPECT_EQ(GetFocus(), acedGetAcadFrame());
@@ -256,7 +256,7 @@ TEST_F(Switcher, WhileShownTheHostIsBusyAndTabKeysAreRefused) {
     run("@keydown Ctrl");
     run("@key Tab");
     ASSERT_TRUE(dialog().IsVisible());
-    EXPECT_TRUE(AcKvUiTabCtrl::HostBusy());
+    EXPECT_TRUE(KvTabPanel().TabCtrl().HostBusy());
     // Ctrl+A over the bar would mark every tab; the busy host refuses it and the switcher keeps
     // the key for itself (it is no Tab, so it passes on to the list).
     MSG msg;
@@ -269,7 +269,7 @@ TEST_F(Switcher, WhileShownTheHostIsBusyAndTabKeysAreRefused) {
     EXPECT_FALSE(KvFilterMessage(&msg));
     EXPECT_EQ(KvTabPanel().TabCtrl().GetItem(0)->marked + KvTabPanel().TabCtrl().GetItem(1)->marked, 1);
     run("@keyup Ctrl");
-    EXPECT_FALSE(AcKvUiTabCtrl::HostBusy());
+    EXPECT_FALSE(KvTabPanel().TabCtrl().HostBusy());
 }
 
 TEST_F(Switcher, ATabClosedWhileShownIsNotActivated) {

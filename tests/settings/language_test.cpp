@@ -14,7 +14,7 @@
 #include "sim/desk/dialogs.h"
 #include "support/plugin_fixture.h"
 #include "menus/tabmenus.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/menu.h"
 
 namespace {

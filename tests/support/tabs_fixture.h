@@ -10,7 +10,7 @@
 #include "support/scripted_fixture.h"
 #include "menus/docops.h"
 #include "menus/tabmenus.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/window.h"
 
 namespace kvtest {

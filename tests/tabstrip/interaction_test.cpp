@@ -4,7 +4,7 @@
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
 #include "menus/tabmenus.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 
 namespace {
 

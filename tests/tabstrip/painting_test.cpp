@@ -6,7 +6,7 @@
 #include "sim/host/dwgfile.h"
 #include "golden/golden.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "win/registry.h"
 #include "win/system.h"
 

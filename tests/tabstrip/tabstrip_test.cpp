@@ -8,7 +8,11 @@
 #include "sim/host/dwgfile.h"
 #include "golden/golden.h"
 #include "support/plugin_fixture.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
+#include "settings/favourites.h"
+#include "tabstrip/menuids.h"
+#include <functional>
+#include <stdexcept>
 #include "win/registry.h"
 #include "win/system.h"
 
@@ -137,6 +141,54 @@ TEST_F(TabStrip, OneTabHiddenUntilASecondTab) {
     panel().InsertLinkDrawing(machine.drawings + "b.dwg");
     layout();
     EXPECT_TRUE(KvDockBar()->IsVisible());
+}
+
+// Runs `body` inside a window procedure, where the host's loop takes no turn: the work it hands
+// the host for later is still waiting when it returns.
+void insideWindowProcedure(const std::function<void()>& body) {
+    CREATEWINDOW p;
+    p.className = "KvTestHandler";
+    p.proc = [&body](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == WM_USER) body();
+        return 0;
+    };
+    HWND handler = CreateWindowEx(p);
+    SendMessage(handler, WM_USER, 0, 0);
+    DestroyWindow(handler);
+}
+
+// The panel is the loaded module's: there is none before start-up or after unload, and work the
+// host runs later finds none then instead of reaching freed state.
+TEST_F(TabStrip, ThePanelLivesWithTheModuleAndLaterWorkFindsNoneAfterIt) {
+    EXPECT_THROW(KvTabPanel(), std::logic_error);
+    sim::host::openDrawing(drawing("a.dwg"));
+    const std::string plan = drawing("plan.dwt");
+    start();
+    panel().InsertLinkDrawing(drawing("b.dwg"));
+    KvStripMenus()->templates = {KvMakeEntry(plan, "Plan")};
+    auto handOver = [&] {
+        ASSERT_TRUE(KvStripMenus()->OnNumberedCommand(kMenuIdFirstTemplate));
+        tabs().linkIndex = tabs().GetItemCount() - 1;
+        AcKvUiTabPanel::OpenLinkTabLater();
+    };
+
+    // While loaded, the work runs once the host has its turn: a drawing from the template, the
+    // link tab's drawing.
+    insideWindowProcedure(handOver);
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+    sim::host::pump();
+    EXPECT_EQ(acDocManager->documentCount(), 3);
+
+    // Handed over, then the module unloads before the host's turn: the work does nothing.
+    panel().InsertLinkDrawing(drawing("c.dwg"));
+    insideWindowProcedure([&] {
+        handOver();
+        unload();
+    });
+    EXPECT_EQ(KvFeatures(), nullptr);
+    sim::host::pump();
+    EXPECT_EQ(acDocManager->documentCount(), 3);
+    EXPECT_THROW(KvTabPanel(), std::logic_error);
 }
 
 TEST_F(TabStrip, InsertingAndSorting) {

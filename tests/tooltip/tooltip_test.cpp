@@ -9,7 +9,7 @@
 #include "sim/script/runner.h"
 #include "support/plugin_fixture.h"
 #include "tabstrip/fileinfo.h"
-#include "tabstrip/panel.h"
+#include "hosting/features.h"
 #include "uikit/markup.h"
 #include "win/input.h"
 
