@@ -6,6 +6,7 @@
 #include "hosting/switcher.h"
 #include "menus/tabmenus.h"
 #include "settings/options.h"
+#include "tabstrip/painting.h"
 #include "tabstrip/panel.h"
 
 void KvBarAndSwitcher::ApplyBarVisibility(int tabCount) { KvApplyBarVisibilityRule(tabCount); }
@@ -57,6 +58,21 @@ void KvTabStripSettingsApplied::ListsEdited(const std::vector<std::string>& favo
     menus->favourites = favourites;
     menus->templates = templates;
     menus->SaveFavourites();
+}
+
+void KvTabStripSettingsApplied::PaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& preview) {
+    KvTabLook look;
+    look.bgEffect = preview.bgEffect;
+    look.startColor = preview.startColor;
+    look.middleColor = preview.middleColor;
+    look.endColor = preview.endColor;
+    look.borderLineType = preview.borderLineType;
+    look.useOutline = preview.useOutline;
+    look.outlineColor = preview.outlineColor;
+    look.outlineWidth = preview.outlineWidth;
+    look.selFont = preview.font;
+    look.selTextColor = preview.textColor;
+    KvPaintLookPreview(dc, area, look, preview.text);
 }
 
 KvSettingsApplied& KvTabStripSettings() { return KvFeatures()->stripSettings; }

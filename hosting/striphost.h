@@ -19,6 +19,7 @@ public:
     void TabFontChosen(bool selected, const std::string& record) override;
     void SettingsStored(const COptionsValues& v) override;
     void ListsEdited(const std::vector<std::string>& favourites, const std::vector<std::string>& templates) override;
+    void PaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& look) override;
 };
 
 // The running tab strip as the Options dialog sees it (while the module is loaded).

@@ -3,8 +3,23 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "gfx/canvas.h"
+#include "gfx/font.h"
 
 struct COptionsValues;
+
+// The tab style the Options dialog's preview shows, as its page holds it before OK.
+struct KvLookPreview {
+    int bgEffect = 0;
+    COLORREF startColor = 0, middleColor = 0, endColor = 0;
+    int borderLineType = 0;
+    bool useOutline = false;
+    COLORREF outlineColor = 0;
+    int outlineWidth = 0;
+    HFONT font = nullptr;   // the selected tab's font, at the preview's size
+    COLORREF textColor = 0;
+    std::string text;
+};
 
 class KvSettingsApplied {
 public:
@@ -19,4 +34,6 @@ public:
     virtual void SettingsStored(const COptionsValues& values) = 0;
     // After OK, when the lists were edited: the strip keeps and stores them.
     virtual void ListsEdited(const std::vector<std::string>& favourites, const std::vector<std::string>& templates) = 0;
+    // Paints the preview of a tab style into `area`, with the strip's own painting.
+    virtual void PaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& look) = 0;
 };

@@ -345,29 +345,21 @@ private:
         FillSolidRect(dis.hDC, dis.rcItem, on ? COLORREF(V().num(id)) : GetSysColor(COLOR_BTNFACE));
         KvFrameRect(dis.hDC, dis.rcItem, KVPEN{PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)});
     }
-    // The selected tab as the strip would paint it: the effect, the border's line type, the
-    // outline along the top, and the text in the selected font and colour.
+    // The selected tab in the style the page holds: the strip paints it.
     void paintPreview(HDC dc, RECT r) {
-        FillSolidRect(dc, r, GetSysColor(COLOR_BTNFACE));
-        const RECT tab{r.left + 4, r.top + 3, r.right - 4, r.bottom - 1};
-        kvui::FillEffect(dc, tab, currentIndex(IDC_OPT_EFFECT), COLORREF(V().num(S::StartBgColor)),
-                         COLORREF(V().num(S::MiddleBgColor)), COLORREF(V().num(S::EndBgColor)));
-        const int line = currentIndex(IDC_OPT_BORDER);
-        if (line > 0) {
-            static constexpr int kStyles[] = {PS_NULL, PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_SOLID};
-            KvFrameRect(dc, tab, KVPEN{kStyles[std::min(line, 6)], 1, RGB(64, 64, 64)});
-            if (line == 6)
-                KvFrameRect(dc, RECT{tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom - 2},
-                            KVPEN{PS_SOLID, 1, RGB(64, 64, 64)});
-        }
-        if (Checked(IDC_OPT_USE_OUTLINE)) {
-            const int w = KvOutlineWidthFromText(Text(IDC_OPT_OUTLINE_WIDTH));
-            FillSolidRect(dc, RECT{tab.left + 1, tab.top + 1, tab.right - 1, tab.top + 1 + w / 2 + 1},
-                          COLORREF(V().num(S::OutlineColor)));
-        }
-        RECT text = tab;
-        DrawText(dc, "Select Item Text Style", &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE, previewFont_,
-                 COLORREF(V().num(S::SelectedTabFontColor)));
+        KvLookPreview look;
+        look.bgEffect = currentIndex(IDC_OPT_EFFECT);
+        look.startColor = COLORREF(V().num(S::StartBgColor));
+        look.middleColor = COLORREF(V().num(S::MiddleBgColor));
+        look.endColor = COLORREF(V().num(S::EndBgColor));
+        look.borderLineType = currentIndex(IDC_OPT_BORDER);
+        look.useOutline = Checked(IDC_OPT_USE_OUTLINE);
+        look.outlineColor = COLORREF(V().num(S::OutlineColor));
+        look.outlineWidth = KvOutlineWidthFromText(Text(IDC_OPT_OUTLINE_WIDTH));
+        look.font = previewFont_;
+        look.textColor = COLORREF(V().num(S::SelectedTabFontColor));
+        look.text = "Select Item Text Style";
+        Context().strip->PaintLookPreview(dc, r, look);
     }
 
     LOGFONT selFont_;

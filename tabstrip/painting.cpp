@@ -1,5 +1,7 @@
 #include "tabstrip/painting.h"
 
+#include <algorithm>
+
 #include "uikit/effects.h"
 #include "uikit/paint.h"
 #include "win/system.h"
@@ -132,6 +134,26 @@ void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const Kv
     drawGlyph(KvTabGlyph::Close, kTabGlyphClose, closeLit ? KVBMP_LIGHTEN : KVBMP_GREY);
     drawGlyph(KvTabGlyph::Menu, kTabGlyphMenu, KVBMP_NORMAL);
     drawGlyph(KvTabGlyph::Link, kTabGlyphLink, KVBMP_NORMAL);
+}
+
+void KvPaintLookPreview(HDC dc, const RECT& area, const KvTabLook& look, const std::string& text) {
+    FillSolidRect(dc, area, GetSysColor(COLOR_BTNFACE));
+    const RECT tab{area.left + 4, area.top + 3, area.right - 4, area.bottom - 1};
+    kvui::FillEffect(dc, tab, look.bgEffect, look.startColor, look.middleColor, look.endColor);
+    const int line = look.borderLineType;
+    if (line > 0) {
+        static constexpr int kStyles[] = {PS_NULL, PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_SOLID};
+        constexpr COLORREF kFrame = RGB(64, 64, 64);
+        KvFrameRect(dc, tab, KVPEN{kStyles[std::min(line, 6)], 1, kFrame});
+        if (line == 6)
+            KvFrameRect(dc, RECT{tab.left + 2, tab.top + 2, tab.right - 2, tab.bottom - 2}, KVPEN{PS_SOLID, 1, kFrame});
+    }
+    if (look.useOutline) {
+        const int w = look.outlineWidth;
+        FillSolidRect(dc, RECT{tab.left + 1, tab.top + 1, tab.right - 1, tab.top + 1 + w / 2 + 1}, look.outlineColor);
+    }
+    RECT caption = tab;
+    DrawText(dc, text, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE, look.selFont, look.selTextColor);
 }
 
 void KvPaintBar(HDC target, const RECT& client, const KvTabStyle& style, const KvTabLook& look, const KvTabBarView& bar,

@@ -55,6 +55,11 @@ struct KvTabFace {
 
 void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const KvTabFace& face, const RECT& tab);
 
+// The Options dialog's preview of a look over `area`: the selected tab's background effect, a
+// frame in the border's line type, the outline's colour along the top edge, and `text` in the
+// selected tab's font and colour.
+void KvPaintLookPreview(HDC dc, const RECT& area, const KvTabLook& look, const std::string& text);
+
 // The bar as the control sees it.
 class KvTabBarView {
 public:

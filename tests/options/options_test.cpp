@@ -284,7 +284,9 @@ public:
         edited.push_back(f);
         edited.push_back(t);
     }
+    void PaintLookPreview(HDC, const RECT&, const KvLookPreview& look) override { previews.push_back(look); }
     std::vector<std::string> favourites, templates;
+    std::vector<KvLookPreview> previews;
     std::vector<std::pair<bool, std::string>> fonts;
     std::vector<std::vector<std::string>> edited;
     int stores = 0, tooltip = -1;
@@ -299,10 +301,24 @@ TEST_F(Options, TheDialogReachesTheStripOnlyThroughWhatItIsHanded) {
     strip.favourites = {machine.drawings + "a.dwg;A", machine.drawings + "b.dwg;B"};
     strip.templates = {machine.drawings + "t.dwt;T"};
 
-    feed = {"@dialog select 242 Korvane Shape>Tab Style", "@font \"DejaVu Serif\" 20 bold", "@dialog press 1130",
-            "@dialog select 242 Favorites", "@dialog select 1181 0", "@dialog press 1185", "@dialog press Cancel"};
+    feed = {"@dialog select 242 Korvane Shape>Tab Style",
+            "@dialog select 1132 2",   // the background effect
+            "@dialog select 1136 6",   // the border's line type
+            "@snapshot \"" + machine.drawings + "style.png\" dialog",
+            "@font \"DejaVu Serif\" 20 bold",
+            "@dialog press 1130",
+            "@dialog select 242 Favorites",
+            "@dialog select 1181 0",
+            "@dialog press 1185",
+            "@dialog press Cancel"};
     EXPECT_FALSE(KvShowOptionsDialog(acedGetAcadFrame(), strip, colours));
     EXPECT_TRUE(feed.empty()) << transcript;
+    // The style page's preview is the strip's to paint, with what the page holds before OK.
+    ASSERT_FALSE(strip.previews.empty());
+    EXPECT_EQ(strip.previews.back().bgEffect, 2);
+    EXPECT_EQ(strip.previews.back().borderLineType, 6);
+    EXPECT_EQ(strip.previews.back().text, "Select Item Text Style");
+    EXPECT_NE(strip.previews.back().font, nullptr);
     ASSERT_EQ(strip.fonts.size(), 1u);   // the font goes at once, even though the dialog is cancelled
     EXPECT_TRUE(strip.fonts[0].first);
     EXPECT_NE(strip.fonts[0].second.find("DejaVu Serif"), std::string::npos);
