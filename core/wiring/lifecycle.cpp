@@ -23,7 +23,6 @@
 #include "menus/docops.h"
 #include "res/resource.h"
 #include "hosting/switcher.h"
-#include "tabstrip/panel.h"
 #include "uikit/screen.h"
 #include "settings/language.h"
 #include "settings/settings.h"
