@@ -18,7 +18,9 @@ std::optional<std::string> KvLocateUserMenuFile() {
     if (!app.dataFolder.empty()) {
         std::optional<std::string> existing = FindFileNoCase(app.dataFolder, kMenuFileName);
         if (!existing) {
-            KvCopyShippedFile(app.moduleFolder, app.dataFolder, kMenuFileName, true);
+            // Copied only while missing: a file another host made meanwhile (and the user may
+            // already have edited) stays as it is.
+            KvCopyShippedFile(app.moduleFolder, app.dataFolder, kMenuFileName, false);
             existing = FindFileNoCase(app.dataFolder, kMenuFileName);
         }
         if (existing) path = *existing;
