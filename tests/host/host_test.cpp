@@ -94,6 +94,22 @@ TEST_F(HostTest, SaveSaveAsAndAutosave) {
     EXPECT_EQ(doc()->fileName(), path("copy of a.dwt"));
 }
 
+// Saved under a new name, a drawing is found open by that name and no longer by the old one.
+TEST_F(HostTest, ADrawingSavedUnderAnotherNameIsKnownByIt) {
+    make("a.dwg");
+    make("b.dwg");
+    run("@open " + path("a.dwg"));
+    run("@open " + path("b.dwg"));
+    run("@open " + path("a.dwg"));   // open already: made current, each drawing's path looked at
+    ASSERT_EQ(acDocManager->documentCount(), 2);
+    ASSERT_EQ(doc()->docTitle(), "a.dwg");
+    run("SAVEAS 2018 \"" + path("renamed.dwg") + "\"");
+    run("@open " + path("renamed.dwg"));
+    EXPECT_EQ(acDocManager->documentCount(), 2);
+    run("@open " + path("a.dwg"));
+    EXPECT_EQ(acDocManager->documentCount(), 3);
+}
+
 TEST_F(HostTest, SingleDocumentModeClosesTheDrawingBeforeOpeningAnother) {
     make("a.dwg");
     make("b.dwg");

@@ -87,6 +87,25 @@ TEST_F(Sorting, OpenSortHasTheLastWordAndGraysTheEntries) {
     EXPECT_NE(transcript.find("\"Sort Descending\" is greyed"), std::string::npos);
 }
 
+// A drawing saved under another name keeps its place, but drawings opened later are sorted
+// against its new name, not the one it had when its tab was first compared.
+TEST_F(Sorting, OpenSortComparesWithTheNameADrawingWasSavedUnder) {
+    setNumber("Open sort", 1);
+    start();
+    open({"b.dwg", "d.dwg"});   // d's insertion compares it with b
+    settle();
+    ASSERT_EQ(captions(), (Names{"b.dwg", "d.dwg"}));
+    acDocManager->activateDocument(doc("b.dwg"));
+    settle();
+    ASSERT_EQ(acDocManager->curDocument(), doc("b.dwg"));
+    run("SAVEAS 2018 \"" + drawing("e.dwg") + "\"");
+    settle();
+    ASSERT_EQ(captions(), (Names{"e.dwg", "d.dwg"}));
+    open({"c.dwg"});
+    settle();
+    EXPECT_EQ(captions(), (Names{"c.dwg", "e.dwg", "d.dwg"}));
+}
+
 TEST_F(Sorting, SingleDocumentDrawingLeavesNoLinkBehind) {
     setNumber("Enable SDIMode", 1);
     sim::host::setVariable("SDI", "1");
