@@ -38,10 +38,16 @@ struct TabControl {
     HFONT font = nullptr;
     int firstVisible = 0;     // scroll position of a single row or column
     HWND arrows = nullptr;
-    // The tabs' rectangles, kept until something that moves them changes.
-    std::vector<RECT> rects;
-    std::vector<long long> starts;   // of a scrolling line: each tab's offset from the first tab
+    // The layout, kept until something that moves the tabs changes. A scrolling line keeps each
+    // tab's offset from the first and its length, and gives a tab's rectangle when asked, so that
+    // neither a layout nor a scroll costs a step for every tab of a long line; the columns of a
+    // multi-line control keep their rectangles.
+    std::vector<RECT> rects;         // columns only
+    std::vector<long long> starts;   // each tab's offset from the first tab
     std::vector<long long> lengths;
+    long long origin = 0;            // the offset of the first visible tab
+    long long across = 0;            // where the line lies across the control
+    int thick = 0;
     Lines lines = Lines::Row;
     bool needArrows = false;
     int maxFirst = 0;         // the last scroll position that still leaves tabs to show
@@ -100,9 +106,9 @@ int rowThickness(const TabControl& c) {
 void computeLayout(HWND wnd, TabControl& c);
 void placeLine(HWND wnd, TabControl& c, const RECT& client, int thick);
 
-// The rectangles of all tabs in client coordinates, the scroll position applied. The result is
-// kept until the tabs, the font, the sizes, the style, the scroll position or the window change.
-const std::vector<RECT>& layout(HWND wnd, TabControl& c) {
+// Lays the tabs out, unless the layout still holds: it is kept until the tabs, the font, the
+// sizes, the style, the scroll position or the window change.
+void layout(HWND wnd, TabControl& c) {
     RECT client;
     GetClientRect(wnd, &client);
     const DWORD style = styleOf(wnd);
@@ -113,7 +119,23 @@ const std::vector<RECT>& layout(HWND wnd, TabControl& c) {
         c.styleAtLayout = style;
         c.clientAtLayout = client;
     }
-    return c.rects;
+}
+
+// A tab's rectangle in client coordinates, the scroll position applied; the layout must hold.
+RECT rectOf(const TabControl& c, size_t i) {
+    if (c.lines == Lines::Columns) return c.rects[i];
+    const long long from = c.starts[i] - c.origin, to = from + c.lengths[i];
+    if (c.lines == Lines::Row) return {saturated(from), saturated(c.across), saturated(to), saturated(c.across + c.thick)};
+    return {saturated(c.across), saturated(from), saturated(c.across + c.thick), saturated(to)};
+}
+
+// The first tab of a line that ends past `offset` (measured from the line's first tab).
+size_t firstEndingAfter(const TabControl& c, long long offset) {
+    // Tabs are at least a pixel long, so starts rise strictly and the ends with them.
+    const auto it = std::upper_bound(c.starts.begin(), c.starts.end(), offset);
+    size_t i = size_t(it - c.starts.begin());
+    if (i > 0 && c.starts[i - 1] + c.lengths[i - 1] > offset) --i;
+    return i;
 }
 
 // Multi-line vertical: columns running downward, the first at the outer edge.
@@ -179,33 +201,20 @@ void computeLayout(HWND wnd, TabControl& c) {
     c.needArrows = total > extent;
     if (c.needArrows) {
         // The last position is the first from which the rest of the line fits beside the arrows.
-        const int n = int(c.tabs.size());
-        c.maxFirst = n - 1;
-        for (int k = 0; k < n; ++k) {
-            if (total - c.starts[size_t(k)] <= visible) {
-                c.maxFirst = k;
-                break;
-            }
-        }
+        const auto k = std::lower_bound(c.starts.begin(), c.starts.end(), total - visible) - c.starts.begin();
+        c.maxFirst = std::min(int(k), int(c.tabs.size()) - 1);
     }
     c.firstVisible = std::clamp(c.firstVisible, 0, c.maxFirst);
     placeLine(wnd, c, client, thick);
 }
 
-// The rectangles of a row or of a column scrolled to `firstVisible`, from the measured tabs.
+// A row or a column scrolled to `firstVisible`, from the measured tabs.
 void placeLine(HWND wnd, TabControl& c, const RECT& client, int thick) {
     const DWORD style = styleOf(wnd);
-    c.rects.clear();
-    const long long origin = c.tabs.empty() ? 0 : c.starts[size_t(c.firstVisible)];
+    c.origin = c.tabs.empty() ? 0 : c.starts[size_t(c.firstVisible)];
     const bool far = (style & TCS_BOTTOM) != 0;   // TCS_RIGHT for a column: the same bit
-    const long long across = far ? (c.lines == Lines::Row ? client.bottom : client.right) - thick : 0;
-    for (size_t i = 0; i < c.tabs.size(); ++i) {
-        const long long from = c.starts[i] - origin, to = from + c.lengths[i];
-        if (c.lines == Lines::Row)
-            c.rects.push_back({saturated(from), saturated(across), saturated(to), saturated(across + thick)});
-        else
-            c.rects.push_back({saturated(across), saturated(from), saturated(across + thick), saturated(to)});
-    }
+    c.across = far ? (c.lines == Lines::Row ? client.bottom : client.right) - thick : 0;
+    c.thick = thick;
 }
 
 // Scrolls a line so that the selected tab shows whole beside the arrows, as far as it can. Only
@@ -221,12 +230,10 @@ void ensureSelectionVisible(HWND wnd, TabControl& c) {
     if (c.cursel < first || c.lengths[sel] >= visible) {
         first = c.cursel;
     } else {
-        for (int i = first; i <= c.cursel; ++i) {
-            if (end - c.starts[size_t(i)] <= visible) {
-                first = i;
-                break;
-            }
-        }
+        // The first position from which the selected tab ends within the room beside the arrows
+        // (the selected tab itself at the latest, as it is shorter than that room).
+        const auto from = c.starts.begin() + first, to = c.starts.begin() + c.cursel + 1;
+        first = int(std::lower_bound(from, to, end - visible) - c.starts.begin());
     }
     first = std::clamp(first, 0, c.maxFirst);
     if (first != c.firstVisible) {
@@ -286,13 +293,45 @@ LRESULT notifyParent(HWND wnd, UINT code) {
     return SendMessage(GetParent(wnd), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
+bool contains(const RECT& r, POINT pt) {
+    return pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom;
+}
+
 int hitTest(HWND wnd, TabControl& c, POINT pt) {
-    const auto& rects = layout(wnd, c);
-    for (size_t i = 0; i < rects.size(); ++i) {
-        const RECT& r = rects[i];
-        if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom) return int(i);
+    layout(wnd, c);
+    if (c.lines == Lines::Columns) {
+        for (size_t i = 0; i < c.rects.size(); ++i)
+            if (contains(c.rects[i], pt)) return int(i);
+        return -1;
     }
-    return -1;
+    // Along a line the tabs follow one another: only the one under the point's offset can hold it.
+    const long long along = c.lines == Lines::Row ? pt.x : pt.y;
+    const size_t i = firstEndingAfter(c, along + c.origin);
+    return i < c.tabs.size() && contains(rectOf(c, i), pt) ? int(i) : -1;
+}
+
+// The tabs that show in the client area, in order, with their rectangles.
+std::vector<std::pair<size_t, RECT>> shownTabs(HWND wnd, TabControl& c) {
+    layout(wnd, c);
+    RECT client;
+    GetClientRect(wnd, &client);
+    auto shows = [&](const RECT& r) {
+        return !(r.right <= client.left || r.left >= client.right || r.bottom <= client.top || r.top >= client.bottom);
+    };
+    std::vector<std::pair<size_t, RECT>> shown;
+    size_t i = 0, end = c.tabs.size();
+    if (c.lines != Lines::Columns) {
+        // Tabs before the client's start or past its end along the line cannot show.
+        const long long start = c.lines == Lines::Row ? client.left : client.top;
+        const long long stop = c.lines == Lines::Row ? client.right : client.bottom;
+        i = firstEndingAfter(c, start + c.origin);
+        end = std::upper_bound(c.starts.begin(), c.starts.end(), stop - 1 + c.origin) - c.starts.begin();
+    }
+    for (; i < end; ++i) {
+        const RECT r = rectOf(c, i);
+        if (shows(r)) shown.push_back({i, r});
+    }
+    return shown;
 }
 
 void paintDefault(HWND wnd, TabControl& c) {
@@ -300,30 +339,35 @@ void paintDefault(HWND wnd, TabControl& c) {
     HDC dc = BeginPaint(wnd, &ps);
     if (!dc) return;
     FillSolidRect(dc, ps.rcPaint, GetSysColor(COLOR_BTNFACE));
-    const auto rects = layout(wnd, c);
     const bool ownerDraw = (styleOf(wnd) & TCS_OWNERDRAWFIXED) != 0;
-    RECT client;
-    GetClientRect(wnd, &client);
-    for (size_t i = 0; i < rects.size(); ++i) {
-        const RECT& r = rects[i];
-        // Tabs scrolled out of view are not drawn: painting costs what shows.
-        if (r.right <= client.left || r.left >= client.right || r.bottom <= client.top || r.top >= client.bottom)
-            continue;
+    // Tabs scrolled out of view are not drawn: painting costs what shows. What is drawn is taken
+    // before the owner draws, which may change the tabs.
+    struct Shown {
+        size_t index;
+        RECT rect;
+        LPARAM param;
+        std::string text;
+    };
+    std::vector<Shown> shown;
+    for (const auto& [i, r] : shownTabs(wnd, c)) shown.push_back({i, r, c.tabs[i].param, ownerDraw ? "" : c.tabs[i].text});
+    const int cursel = c.cursel;
+    const HFONT font = c.font;
+    for (const Shown& t : shown) {
         if (ownerDraw) {
             DRAWITEMSTRUCT dis;
             dis.CtlID = UINT(GetDlgCtrlID(wnd));
-            dis.itemID = UINT(i);
-            dis.itemState = int(i) == c.cursel ? ODS_SELECTED : 0;
+            dis.itemID = UINT(t.index);
+            dis.itemState = int(t.index) == cursel ? ODS_SELECTED : 0;
             dis.hwndItem = wnd;
             dis.hDC = dc;
-            dis.rcItem = rects[i];
-            dis.itemData = c.tabs[i].param;
+            dis.rcItem = t.rect;
+            dis.itemData = t.param;
             SendMessage(GetParent(wnd), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
             continue;
         }
-        Draw3dRect(dc, rects[i], GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
-        RECT text = rects[i];
-        DrawText(dc, c.tabs[i].text, &text, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS, c.font,
+        Draw3dRect(dc, t.rect, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+        RECT text = t.rect;
+        DrawText(dc, t.text, &text, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS, font,
                  GetSysColor(COLOR_BTNTEXT));
     }
     EndPaint(wnd, &ps);
@@ -384,14 +428,18 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (item->mask & TCIF_PARAM) item->lParam = t.param;
             if (item->mask & TCIF_STATE) item->dwState = t.state & item->dwStateMask;
         } else {
-            if ((item->mask & TCIF_TEXT) && t.text != item->text) {
+            // Only a new caption changes a tab's length; anything else leaves the layout as it is.
+            const bool moved = (item->mask & TCIF_TEXT) && t.text != item->text;
+            if (moved) {
                 t.text = item->text;
                 t.textWidth = -1;
             }
             if (item->mask & TCIF_IMAGE) t.image = item->iImage;
             if (item->mask & TCIF_PARAM) t.param = item->lParam;
             if (item->mask & TCIF_STATE) t.state = (t.state & ~item->dwStateMask) | (item->dwState & item->dwStateMask);
-            relayout(wnd, c);
+            if (moved) c.valid = false;
+            ensureSelectionVisible(wnd, c);
+            placeArrows(wnd, c);
         }
         return TRUE;
     }
@@ -423,9 +471,9 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case TCM_GETITEMRECT: {
         auto* r = reinterpret_cast<RECT*>(lp);
-        const auto& rects = layout(wnd, c);
-        if (!r || wp >= rects.size()) return FALSE;
-        *r = rects[wp];
+        layout(wnd, c);
+        if (!r || wp >= c.tabs.size()) return FALSE;
+        *r = rectOf(c, wp);
         return TRUE;
     }
     case TCM_HITTEST: {
@@ -453,11 +501,11 @@ LRESULT tabProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return old;
     }
     case TCM_GETROWCOUNT: {
-        const auto& rects = layout(wnd, c);
+        layout(wnd, c);
         if (c.lines != Lines::Columns) return c.tabs.empty() ? 0 : 1;
         int cols = 0;
         LONG lastX = 0x7FFFFFFF;
-        for (const RECT& r : rects) {
+        for (const RECT& r : c.rects) {
             if (r.left != lastX) ++cols;
             lastX = r.left;
         }

@@ -21,6 +21,7 @@ protected:
         p.rect = {0, 0, 400, 200};
         p.style = WS_VISIBLE;
         p.proc = [this](HWND, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
+            if (msg == WM_DRAWITEM) drawn.push_back(reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->itemID);
             if (msg == WM_NOTIFY) {
                 const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
                 notes.push_back(hdr->code);
@@ -74,6 +75,7 @@ protected:
     HWND parent = nullptr;
     HFONT font = nullptr;
     std::vector<UINT> notes;
+    std::vector<UINT> drawn;   // items the owner was asked to draw
     bool refuse = false;
 };
 
@@ -268,6 +270,59 @@ TEST_F(TabScrolling, AbsurdTabWidthsStayBounded) {
     HDC dc = sim::desk::renderWindow(tab);
     ASSERT_NE(dc, nullptr);
     DeleteDC(dc);
+}
+
+// Along a long scrolled line, a hit finds the tab whose rectangle holds the point, and painting
+// asks the owner for exactly the tabs that show, in order: checked point by point against the
+// rectangles the control reports, for a row, a row at the bottom and a scrolling column.
+TEST_F(TabScrolling, HitsAndPaintingAlongALongScrolledLine) {
+    struct Case {
+        DWORD style;
+        RECT area;
+    };
+    const Case cases[] = {{0, {0, 0, 400, 30}},
+                          {TCS_BOTTOM, {0, 0, 400, 30}},
+                          {TCS_VERTICAL | TCS_MULTILINE | TCS_RIGHT, {0, 0, 30, 300}}};
+    for (const Case& k : cases) {
+        HWND tab = create(k.style | TCS_OWNERDRAWFIXED, k.area);
+        const int count = 300;
+        for (int i = 0; i < count; ++i) add(tab, std::string(size_t(1 + i * 7 % 13), 'w'));
+        for (int selected : {0, 170, count - 1}) {
+            SendMessage(tab, TCM_SETCURSEL, WPARAM(selected), 0);
+            std::vector<RECT> rects;
+            for (int i = 0; i < count; ++i) rects.push_back(rect(tab, i));
+            const bool row = !(k.style & TCS_VERTICAL);
+            const int across = row ? (rects[0].top + rects[0].bottom) / 2 : (rects[0].left + rects[0].right) / 2;
+            for (int along = -60; along < 460; ++along) {
+                for (int off : {0, -40}) {   // on the line, and beside it
+                    TCHITTESTINFO hit;
+                    hit.pt = row ? POINT{along, across + off} : POINT{across + off, along};
+                    int expected = -1;
+                    for (int i = 0; i < count && expected < 0; ++i) {
+                        const RECT& r = rects[size_t(i)];
+                        if (hit.pt.x >= r.left && hit.pt.x < r.right && hit.pt.y >= r.top && hit.pt.y < r.bottom) expected = i;
+                    }
+                    EXPECT_EQ(SendMessage(tab, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), expected)
+                        << "style " << k.style << ", selected " << selected << ", at " << hit.pt.x << "," << hit.pt.y;
+                }
+            }
+            RECT client;
+            GetClientRect(tab, &client);
+            std::vector<UINT> showing;
+            for (int i = 0; i < count; ++i) {
+                const RECT& r = rects[size_t(i)];
+                if (r.right > client.left && r.left < client.right && r.bottom > client.top && r.top < client.bottom)
+                    showing.push_back(UINT(i));
+            }
+            drawn.clear();
+            HDC dc = sim::desk::renderWindow(tab);
+            ASSERT_NE(dc, nullptr);
+            DeleteDC(dc);
+            EXPECT_EQ(drawn, showing) << "style " << k.style << ", selected " << selected;
+            EXPECT_FALSE(showing.empty());
+        }
+        DestroyWindow(tab);
+    }
 }
 
 // The arrows of a row are a left-right pair: their two buttons meet in a vertical line.
