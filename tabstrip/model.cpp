@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-CItemData* KvTabStripModel::At(int index) const {
-    return index >= 0 && index < Count() ? items_[size_t(index)].get() : nullptr;
-}
-
 int KvTabStripModel::IndexOf(const CItemData* item) const {
     for (int i = 0; i < Count(); ++i)
         if (items_[size_t(i)].get() == item) return i;
@@ -44,7 +40,11 @@ int KvTabStripModel::MarkedCount() const {
 }
 
 void KvTabStripModel::MarkOnly(const std::vector<CItemData*>& items) {
-    for (const auto& item : items_) item->marked = std::find(items.begin(), items.end(), item.get()) != items.end();
+    // Only the flags that change are written: marking one tab of a long bar touches no other.
+    for (const auto& item : items_) {
+        const int marked = std::find(items.begin(), items.end(), item.get()) != items.end() ? 1 : 0;
+        if (item->marked != marked) item->marked = marked;
+    }
 }
 
 void KvTabStripModel::Toggle(CItemData* item) {

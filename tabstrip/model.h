@@ -13,7 +13,7 @@ class KvTabStripModel {
 public:
     int Count() const { return int(items_.size()); }
     // The item at `index`, or null outside the bar.
-    CItemData* At(int index) const;
+    CItemData* At(int index) const { return index >= 0 && index < Count() ? items_[size_t(index)].get() : nullptr; }
     int IndexOf(const CItemData* item) const;
     // Every item, in bar order.
     std::vector<CItemData*> Items() const;

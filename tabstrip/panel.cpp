@@ -326,8 +326,9 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocument* doc) {
         for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
-            item->marked = item->drawingDoc == doc && doc ? 1 : 0;
-            if (item->marked) tab_.SetCurSel(i);
+            const int marked = item->drawingDoc == doc && doc ? 1 : 0;
+            if (item->marked != marked) item->marked = marked;   // a tab left as it was is not written
+            if (marked) tab_.SetCurSel(i);
         }
         tab_.Redraw();
     });
@@ -339,8 +340,9 @@ void AcKvUiTabPanel::SetCurTabFromDocument(AcApDocWindow* window) {
         for (int i = 0; i < count; ++i) {
             CItemData* item = tab_.GetItem(i);
             if (!item) continue;
-            item->marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;
-            if (item->marked) tab_.SetCurSel(i);
+            const int marked = item->docWindow == window && window && !item->drawingDoc ? 1 : 0;
+            if (item->marked != marked) item->marked = marked;
+            if (marked) tab_.SetCurSel(i);
         }
         tab_.Redraw();
     });

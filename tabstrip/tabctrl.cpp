@@ -184,10 +184,6 @@ HWND AcKvUiTabCtrl::RefreshScrollArrows() {
 }
 
 // The model mirrors the control's tabs: every insertion and removal goes through here.
-int AcKvUiTabCtrl::GetItemCount() const { return model_.Count(); }
-
-CItemData* AcKvUiTabCtrl::GetItem(int index) const { return model_.At(index); }
-
 int AcKvUiTabCtrl::InsertTab(int index, const std::string& caption, CItemData* data) {
     TCITEM item;
     item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;

@@ -56,8 +56,8 @@ public:
     HWND RefreshScrollArrows();
 
     // Tabs.
-    int GetItemCount() const;
-    CItemData* GetItem(int index) const;
+    int GetItemCount() const { return model_.Count(); }
+    CItemData* GetItem(int index) const { return model_.At(index); }
     int InsertTab(int index, const std::string& caption, CItemData* item);
     void DeleteTab(int index);         // deletes the tab's item too
     CItemData* DetachTab(int index);   // removes the tab and hands its item over
