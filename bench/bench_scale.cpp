@@ -214,7 +214,7 @@ std::vector<std::string> drawingsToOpen(int n) {
 // second's work with as many tries. Whole sessions, a round's thousand over its hundred, are
 // reported beside it (their median, lowest and highest).
 void BM_OpenSortedHundredAndThousand(benchmark::State& state) {
-    constexpr int kRounds = 7;
+    constexpr int kRounds = 9;
     std::vector<OpenRun> hundreds, thousands;
     for (auto _ : state) {
         state.PauseTiming();
