@@ -19,22 +19,32 @@ constexpr T KvThumbnailHeight(T width) {
 
 int KvFileTypeOf(const std::string& extension);
 
-struct CItemData {
+// Every pass over the bar (activation marking its tab, the marking rules, sorted insertion, the
+// look-up of a drawing's tab) reads only the fields at the start: they share the record's first
+// cache line, so that a pass over a thousand tabs reads a thousand lines rather than two or three
+// thousand.
+struct alignas(64) CItemData {
     CItemData() = default;
     ~CItemData();
     CItemData(const CItemData&) = delete;
     CItemData& operator=(const CItemData&) = delete;
 
-    int fileType = kFileTypeOther;
-    int versionCode = -1;                 // format code from the thumbnail library; -1 until known
-    AcApDocWindow* docWindow = nullptr;   // non-drawing tabs only
     AcApDocument* drawingDoc = nullptr;   // drawing tabs only
-    std::string pathName;                 // full path (a non-drawing tab: the window title); set by SetPathName
-    std::string displayName;              // name and extension
-    std::string description;              // tooltip text
-    HBITMAP thumbnail = nullptr;          // owned
-    int modified = 0;
+    AcApDocWindow* docWindow = nullptr;   // non-drawing tabs only
     int marked = 0;
+
+private:
+    mutable bool sortNameCurrent_ = false;
+    mutable std::string sortName_;
+
+public:
+    int fileType = kFileTypeOther;
+    int versionCode = -1;          // format code from the thumbnail library; -1 until known
+    std::string pathName;          // full path (a non-drawing tab: the window title); set by SetPathName
+    std::string displayName;       // name and extension
+    std::string description;       // tooltip text
+    HBITMAP thumbnail = nullptr;   // owned
+    int modified = 0;
     int loopPending = 0;
     int keepAsLink = 0;
     int isLink = 0;
@@ -47,10 +57,6 @@ struct CItemData {
     // once per path, since each new tab is compared with every tab of the bar. Knowing it is
     // current costs no look at the path itself, which lies elsewhere in memory.
     const std::string& SortName() const;
-
-private:
-    mutable std::string sortName_;
-    mutable bool sortNameCurrent_ = false;
 };
 
 // The file a tab stands for: a drawing's file, else the tab's own path (a link's file, a
