@@ -60,19 +60,8 @@ void KvTabStripSettingsApplied::ListsEdited(const std::vector<std::string>& favo
     menus->SaveFavourites();
 }
 
-void KvTabStripSettingsApplied::PaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& preview) {
-    KvTabLook look;
-    look.bgEffect = preview.bgEffect;
-    look.startColor = preview.startColor;
-    look.middleColor = preview.middleColor;
-    look.endColor = preview.endColor;
-    look.borderLineType = preview.borderLineType;
-    look.useOutline = preview.useOutline;
-    look.outlineColor = preview.outlineColor;
-    look.outlineWidth = preview.outlineWidth;
-    look.selFont = preview.font;
-    look.selTextColor = preview.textColor;
-    KvPaintLookPreview(dc, area, look, preview.text);
+void KvTabStripSettingsApplied::PaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& look) {
+    KvPaintLookPreview(dc, area, look);
 }
 
 KvSettingsApplied& KvTabStripSettings() { return KvFeatures()->stripSettings; }

@@ -136,7 +136,7 @@ void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const Kv
     drawGlyph(KvTabGlyph::Link, kTabGlyphLink, KVBMP_NORMAL);
 }
 
-void KvPaintLookPreview(HDC dc, const RECT& area, const KvTabLook& look, const std::string& text) {
+void KvPaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& look) {
     FillSolidRect(dc, area, GetSysColor(COLOR_BTNFACE));
     const RECT tab{area.left + 4, area.top + 3, area.right - 4, area.bottom - 1};
     kvui::FillEffect(dc, tab, look.bgEffect, look.startColor, look.middleColor, look.endColor);
@@ -153,7 +153,7 @@ void KvPaintLookPreview(HDC dc, const RECT& area, const KvTabLook& look, const s
         FillSolidRect(dc, RECT{tab.left + 1, tab.top + 1, tab.right - 1, tab.top + 1 + w / 2 + 1}, look.outlineColor);
     }
     RECT caption = tab;
-    DrawText(dc, text, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE, look.selFont, look.selTextColor);
+    DrawText(dc, look.text, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE, look.font, look.textColor);
 }
 
 void KvPaintBar(HDC target, const RECT& client, const KvTabStyle& style, const KvTabLook& look, const KvTabBarView& bar,

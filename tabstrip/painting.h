@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "gfx/canvas.h"
+#include "settings/applied.h"
 #include "tabstrip/layout.h"
 
 // The pictures a tab shows for a format code.
@@ -56,9 +57,9 @@ struct KvTabFace {
 void KvPaintTab(HDC dc, const KvTabStyle& style, const KvTabLook& look, const KvTabFace& face, const RECT& tab);
 
 // The Options dialog's preview of a look over `area`: the selected tab's background effect, a
-// frame in the border's line type, the outline's colour along the top edge, and `text` in the
+// frame in the border's line type, the outline's colour along the top edge, and the text in the
 // selected tab's font and colour.
-void KvPaintLookPreview(HDC dc, const RECT& area, const KvTabLook& look, const std::string& text);
+void KvPaintLookPreview(HDC dc, const RECT& area, const KvLookPreview& look);
 
 // The bar as the control sees it.
 class KvTabBarView {

@@ -1,8 +1,11 @@
-// Where the tab control puts captions, the scroll arrows it takes over, and the bar's visibility
-// while a delayed show is still waiting for the frame's layout.
+// Where the tab control puts captions, the scroll arrows it takes over, the bar's visibility
+// while a delayed show is still waiting for the frame's layout, and the Options preview of a look.
 #include <vector>
 #include "hosting/dockbar.h"
 #include "sim/desk/windows.h"
+#include "sim/gfx/canvas.h"
+#include "tabstrip/painting.h"
+#include "uikit/effects.h"
 #include "sim/host/dwgfile.h"
 #include "golden/golden.h"
 #include "support/plugin_fixture.h"
@@ -53,6 +56,42 @@ TEST(TabStripWildcard, DotStandsForOneCharacterOfAnyScript) {
     EXPECT_FALSE(KvWildcardMatch("도.dwg", "도면.dwg"));
     EXPECT_TRUE(KvWildcardMatch("*면*", "도면.dwg"));
     EXPECT_FALSE(KvWildcardMatch("도*.dxf", "도면.dwg"));
+}
+
+// The Options dialog's preview: the effect fills the tab, the border's line type frames it (the
+// last type twice), the outline runs along the top at half its width, and nothing more.
+TEST(LookPreview, EffectFrameAndOutlineAsChosen) {
+    constexpr int w = 120, h = 30;
+    HDC dc = KvCreateBufferDC(nullptr, w, h);
+    ASSERT_NE(dc, nullptr);
+    KvLookPreview look;
+    look.bgEffect = kvui::EffectHGradient;
+    look.startColor = look.endColor = RGB(0, 0, 200);
+    look.borderLineType = 6;
+    look.useOutline = true;
+    look.outlineColor = RGB(250, 0, 0);
+    look.outlineWidth = 6;
+    auto pixel = [&](int x, int y) {
+        int cw = 0, ch = 0;
+        return sim::gfx::canvasPixels(dc, &cw, &ch)[size_t(y * cw + x)] & 0xFFFFFFu;
+    };
+    KvPaintLookPreview(dc, RECT{0, 0, w, h}, look);
+    // The tab runs from (4, 3) to (116, 29).
+    EXPECT_EQ(pixel(1, 15), GetSysColor(COLOR_BTNFACE) & 0xFFFFFFu);
+    EXPECT_EQ(pixel(4, 15), 0x404040u);   // the frame
+    EXPECT_EQ(pixel(6, 15), 0x404040u);   // the second frame of the double line
+    EXPECT_EQ(pixel(5, 15), 0x0000C8u);   // the effect between them
+    EXPECT_EQ(pixel(60, 15), 0x0000C8u);
+    for (int y = 4; y < 4 + 6 / 2 + 1; ++y) EXPECT_EQ(pixel(60, y), 0xFA0000u) << y;
+    EXPECT_EQ(pixel(60, 8), 0x0000C8u);
+
+    look.borderLineType = 0;
+    look.useOutline = false;
+    KvPaintLookPreview(dc, RECT{0, 0, w, h}, look);
+    EXPECT_EQ(pixel(4, 15), 0x0000C8u);
+    EXPECT_EQ(pixel(6, 15), 0x0000C8u);
+    EXPECT_EQ(pixel(60, 4), 0x0000C8u);
+    DeleteDC(dc);
 }
 
 class TabPainting : public kvtest::PluginFixture {
